@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Configures and builds the project: scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
+# Warnings are errors when CI is set.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${1:-"$root/build"}
+shift || true
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
+cmake -S "$root" -B "$build_dir" -G Ninja -DPG_WERROR=$werror "$@" >/dev/null
+cmake --build "$build_dir"
