@@ -87,8 +87,6 @@ public:
 
     VARIANT* get() noexcept { return &v_; }
     const VARIANT* get() const noexcept { return &v_; }
-    VARIANT* operator&() noexcept { return &v_; }
-    const VARIANT* operator&() const noexcept { return &v_; }
     VARIANT* operator->() noexcept { return &v_; }
     const VARIANT* operator->() const noexcept { return &v_; }
     VARTYPE vt() const noexcept { return v_.vt; }

@@ -1,0 +1,24 @@
+// The platform's object collection: an ordered list of VARIANT elements (objects held by
+// counted reference), 1-based positions, no keys in this system.
+#pragma once
+
+#include <comrt/oaidl.h>
+
+struct _Collection : IDispatch {
+    // Default member (dispatch id 0): the element at 1-based position *Index.
+    virtual HRESULT STDMETHODCALLTYPE Item(VARIANT* Index, VARIANT* pvarRet) noexcept = 0;
+    // Appends *Item. Key, Before and After are optional (VT_ERROR / DISP_E_PARAMNOTFOUND
+    // or null when missing); a call that gives one fails with error 5 and changes nothing.
+    virtual HRESULT STDMETHODCALLTYPE Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Count(LONG* pi4) noexcept = 0;
+    // Removes the element at 1-based position *Index and closes the gap.
+    virtual HRESULT STDMETHODCALLTYPE Remove(VARIANT* Index) noexcept = 0;
+    // An IEnumVARIANT over the elements (restricted, DISPID_NEWENUM).
+    virtual HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown** ppunk) noexcept = 0;
+};
+COMRT_INTERFACE_ID(_Collection, "A4C46780-499F-101B-BB78-00AA00383CBB");
+
+inline constexpr CLSID CLSID_Collection = comrt::make_guid("A4C4671C-499F-101B-BB78-00AA00383CBB");
+
+// Creates an empty collection (what `New Collection` gives), for code that links comrt.
+STDAPI CreateCollection(_Collection** ppCollection);
