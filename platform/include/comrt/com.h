@@ -6,6 +6,7 @@
 #include <comrt/guid.h>
 #include <comrt/implements.h>
 #include <comrt/module.h>
+#include <comrt/objbase.h>
 #include <comrt/oaidl.h>
 #include <comrt/oleauto.h>
 #include <comrt/resource.h>

@@ -25,8 +25,11 @@ enum class runtime_error : int {
     overflow = 6,                // a value leaves the range of its 16-bit (or 32-bit) integer
     out_of_memory = 7,           // an allocation failed
     subscript_out_of_range = 9,  // a position or index outside the bounds of a list or array
+    division_by_zero = 11,       // an integer or currency division by zero
     type_mismatch = 13,          // an element or argument of the wrong kind
     object_not_set = 91,         // a required object reference is missing
+    invalid_property_value = 380,  // a property put with a value the property does not accept
+    object_required = 424,       // a member called on something that is not an object
     not_supported = 438,         // the object has no such property or method
 };
 

@@ -88,10 +88,12 @@ constexpr const IID& iid_of() noexcept {
 
 }  // namespace comrt
 
-// Declares IID_<Name> and binds it to the interface type Name (at global scope).
+// Declares IID_<Name> and binds it to the interface type Name (at global scope); the
+// interface's name (interface_id<Name>::name) is what type descriptions show for it.
 #define COMRT_INTERFACE_ID(Name, text)                           \
     inline constexpr IID IID_##Name = ::comrt::make_guid(text);  \
     template <>                                                  \
     struct comrt::interface_id<Name> {                           \
         static constexpr const IID& value = IID_##Name;          \
+        static constexpr const char16_t* name = u"" #Name;       \
     }

@@ -57,6 +57,8 @@ public:
 
 private:
     static BSTR alloc(std::u16string_view text) {
+        // The byte length is stored in 32 bits: longer text cannot be a BSTR.
+        if (text.size() > UINT32_MAX / sizeof(OLECHAR)) throw com_error(E_OUTOFMEMORY);
         BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
         if (!s) throw com_error(E_OUTOFMEMORY);
         return s;

@@ -1,0 +1,109 @@
+// BSTR storage. One heap block per string:
+//
+//   [ULONG byte length n][n bytes of char16_t text][zero padding, at least one char16_t NUL]
+//                        ^ the BSTR points here
+//
+// The length counts bytes, not characters, and the text may hold embedded NULs, so
+// readers take the length from the prefix, never from a terminator. An odd n (from
+// SysAllocStringByteLen) is kept as it is: SysStringLen is then n / 2, two zero bytes
+// follow the data, and the padding still ends on a whole char16_t NUL. The block is
+// zero-filled when allocated, so text given as null reads as NULs. A null BSTR is the
+// empty string to every reader.
+#include <comrt/oleauto.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kPrefixSize = sizeof(ULONG);
+
+unsigned char* block_of(BSTR s) noexcept { return reinterpret_cast<unsigned char*>(s) - kPrefixSize; }
+
+ULONG byte_length(BSTR s) noexcept {
+    ULONG n;
+    std::memcpy(&n, block_of(s), sizeof n);
+    return n;
+}
+
+// A zero-filled string of `bytes` bytes; null when the length does not fit the 32-bit
+// prefix or memory is short. Rounding the data up to whole char16_t units and adding
+// one more unit gives two zero bytes after the data and a whole NUL at the end.
+BSTR allocate(std::uint64_t bytes) noexcept {
+    if (bytes > UINT32_MAX) return nullptr;
+    const std::size_t padded = static_cast<std::size_t>((bytes + 1) & ~std::uint64_t{1});
+    auto* block = static_cast<unsigned char*>(std::calloc(1, kPrefixSize + padded + sizeof(OLECHAR)));
+    if (!block) return nullptr;
+    const ULONG length = static_cast<ULONG>(bytes);
+    std::memcpy(block, &length, sizeof length);
+    return reinterpret_cast<BSTR>(block + kPrefixSize);
+}
+
+}  // namespace
+
+// SysAllocString: a new BSTR holding psz up to its first NUL.
+//   psz: NUL-terminated text, or null.
+//   Returns the string; null when psz is null, the text is too long for a BSTR, or memory
+//   is short.
+WINOLEAUTAPI_(BSTR) SysAllocString(const OLECHAR* psz) {
+    if (!psz) return nullptr;
+    const std::size_t length = std::char_traits<OLECHAR>::length(psz);
+    if (length > UINT32_MAX) return nullptr;
+    return SysAllocStringLen(psz, static_cast<UINT>(length));
+}
+
+// SysAllocStringLen: a new BSTR of ui code units copied from strIn (NULs included).
+//   strIn: ui code units to copy, or null for ui zero code units.
+//   Returns the string; null when 2 * ui does not fit 32 bits or memory is short.
+WINOLEAUTAPI_(BSTR) SysAllocStringLen(const OLECHAR* strIn, UINT ui) {
+    const std::uint64_t bytes = std::uint64_t{ui} * sizeof(OLECHAR);
+    BSTR s = allocate(bytes);
+    if (s && strIn) std::memcpy(s, strIn, static_cast<std::size_t>(bytes));
+    return s;
+}
+
+// SysAllocStringByteLen: a new BSTR of len bytes copied from psz; an odd len is kept.
+//   psz: len bytes to copy, or null for len zero bytes.
+//   Returns the string (two zero bytes follow the data); null when memory is short.
+WINOLEAUTAPI_(BSTR) SysAllocStringByteLen(LPCSTR psz, UINT len) {
+    BSTR s = allocate(len);
+    if (s && psz) std::memcpy(s, psz, len);
+    return s;
+}
+
+// SysReAllocStringLen: replaces *pbstr with a new string of len code units.
+//   pbstr: in/out, the string to replace (may hold null).
+//   psz: len code units to copy, and may point into *pbstr; null keeps the old text
+//        (cut to len, zero-extended).
+//   Returns TRUE with *pbstr replaced and the old string freed; FALSE with *pbstr
+//   unchanged when pbstr is null, 2 * len does not fit 32 bits, or memory is short.
+WINOLEAUTAPI_(INT) SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len) {
+    if (!pbstr) return FALSE;
+    const std::uint64_t bytes = std::uint64_t{len} * sizeof(OLECHAR);
+    BSTR fresh = allocate(bytes);
+    if (!fresh) return FALSE;
+    // The old string is still alive here, so psz may point into it.
+    if (psz) {
+        std::memcpy(fresh, psz, static_cast<std::size_t>(bytes));
+    } else if (BSTR old = *pbstr) {
+        const std::uint64_t kept = std::min<std::uint64_t>(byte_length(old), bytes);
+        std::memcpy(fresh, old, static_cast<std::size_t>(kept));
+    }
+    SysFreeString(*pbstr);
+    *pbstr = fresh;
+    return TRUE;
+}
+
+// SysFreeString: frees a string from the Sys*Alloc* functions; null does nothing.
+WINOLEAUTAPI_(void) SysFreeString(BSTR bstrString) {
+    if (bstrString) std::free(block_of(bstrString));
+}
+
+// SysStringLen: the length in code units (byte length / 2); 0 for null.
+WINOLEAUTAPI_(UINT) SysStringLen(BSTR pbstr) { return pbstr ? byte_length(pbstr) / sizeof(OLECHAR) : 0; }
+
+// SysStringByteLen: the length in bytes; 0 for null.
+WINOLEAUTAPI_(UINT) SysStringByteLen(BSTR bstr) { return bstr ? byte_length(bstr) : 0; }

@@ -1,0 +1,92 @@
+// The run-time error catalogue, raising a run-time error, and the conversion of the
+// exception in flight to an HRESULT at a public entry point.
+//
+// A run-time error n travels as MAKE_HRESULT(1, FACILITY_CONTROL, n) = 0x800A0000 | n,
+// together with this thread's error information: the source given by the raiser, the
+// catalogue's description, GUID_NULL.
+#include <comrt/error.h>
+#include <comrt/com_ptr.h>
+#include <comrt/oleauto.h>
+
+#include <exception>
+#include <new>
+
+namespace {
+
+struct CatalogueEntry {
+    int number;
+    const char16_t* description;
+};
+
+// Every number the libraries raise, with the standard English description.
+constexpr CatalogueEntry kCatalogue[] = {
+    // An argument outside what a member accepts (a collection key, Before or After).
+    {5, u"Invalid procedure call or argument"},
+    // A value that leaves the range of its 16-bit or 32-bit integer.
+    {6, u"Overflow"},
+    // An allocation failed.
+    {7, u"Out of memory"},
+    // A position or index outside the bounds of a list or array.
+    {9, u"Subscript out of range"},
+    // An integer or currency division by zero.
+    {11, u"Division by zero"},
+    // An element or argument of the wrong kind.
+    {13, u"Type mismatch"},
+    // A required object reference is missing.
+    {91, u"Object variable or With block variable not set"},
+    // A property put with a value the property does not accept.
+    {380, u"Invalid property value"},
+    // A member called on something that is not an object.
+    {424, u"Object required"},
+    // The object has no such property or method.
+    {438, u"Object doesn't support this property or method"},
+};
+
+}  // namespace
+
+namespace comrt {
+
+const char16_t* runtime_description(int number) noexcept {
+    for (const CatalogueEntry& entry : kCatalogue)
+        if (entry.number == number) return entry.description;
+    return nullptr;
+}
+
+void set_error_info(const char16_t* source, const char16_t* description) noexcept {
+    // Whatever was pending describes an older failure: it goes even when the new
+    // object cannot be made.
+    SetErrorInfo(0, nullptr);
+    ComPtr<ICreateErrorInfo> create;
+    if (FAILED(CreateErrorInfo(create.put()))) return;
+    // LPOLESTR parameters that are only read.
+    if (FAILED(create->SetGUID(GUID_NULL)) || FAILED(create->SetSource(const_cast<LPOLESTR>(source))) ||
+        FAILED(create->SetDescription(const_cast<LPOLESTR>(description))))
+        return;
+    ComPtr<IErrorInfo> info = create.try_as<IErrorInfo>();
+    if (info) SetErrorInfo(0, info.get());
+}
+
+void raise(runtime_error e, const char16_t* source) {
+    set_error_info(source, runtime_description(static_cast<int>(e)));
+    throw com_error(runtime_hresult(e));
+}
+
+HRESULT to_hresult() noexcept {
+    // Called outside a catch block there is nothing to rethrow.
+    if (!std::current_exception()) return E_UNEXPECTED;
+    try {
+        throw;
+    } catch (const com_error& e) {
+        // A success code would report a failing step as success.
+        return FAILED(e.code()) ? e.code() : E_UNEXPECTED;
+    } catch (const std::bad_alloc&) {
+        set_error_info(nullptr, runtime_description(static_cast<int>(runtime_error::out_of_memory)));
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        // Pending error information would describe some other failure.
+        SetErrorInfo(0, nullptr);
+        return E_UNEXPECTED;
+    }
+}
+
+}  // namespace comrt

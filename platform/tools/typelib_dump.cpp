@@ -1,0 +1,45 @@
+// typelib-dump LIBRARY.so: prints the type library a component library carries as
+// IDL-like text (ids, flags, members with dispatch ids and types, in slot order).
+//
+// Exit status: 0 printed; 1 the library or its type library could not be read (the
+// status, its meaning and the loader's message go to stderr); 2 usage.
+#include "typelib_format.h"
+
+#include <comrt/com_ptr.h>
+#include <comrt/dispatch.h>
+#include <comrt/error.h>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: typelib-dump LIBRARY.so\n");
+        return 2;
+    }
+    const char* path = argv[1];
+    comrt::ComPtr<ITypeLib> lib;
+    HRESULT hr = comrt::LoadTypeLibFromLibrary(path, lib.put());
+    std::string text;
+    if (SUCCEEDED(hr)) {
+        try {
+            text = typelib_dump::format(lib.get());
+        } catch (const comrt::com_error& e) {
+            hr = e.code();
+        } catch (...) {
+            hr = E_UNEXPECTED;
+        }
+    }
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "typelib-dump: cannot read the type library of %s: 0x%08X", path,
+                     static_cast<unsigned>(hr));
+        const std::string meaning = typelib_dump::meaning(hr);
+        if (!meaning.empty()) std::fprintf(stderr, " (%s)", meaning.c_str());
+        if (const char* loader = dlerror()) std::fprintf(stderr, "\n  %s", loader);
+        std::fprintf(stderr, "\n");
+        return 1;
+    }
+    std::fputs(("// " + std::string(path) + "\n" + text).c_str(), stdout);
+    return 0;
+}
