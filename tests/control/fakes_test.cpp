@@ -1,0 +1,285 @@
+// The subtle behaviours of the fakes that the control's tests rely on: cell event order,
+// focus and Click suppression (the two re-entry paths of the control), injected failures,
+// column width rounding, the window procedure chain and the property bag's failures.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <tests/fakes/fake_widgets.h>
+
+namespace orvane::fakes {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// Records each grid event with the current cell as the grid reports it at that moment.
+struct GridProbe final : widgets::GridEvents {
+    explicit GridProbe(FakeGrid& g) : grid(g) {}
+    std::string at(const char* event) {
+        return std::string(event) + "(" + std::to_string(grid.row()) + "," + std::to_string(grid.col()) + "," +
+               format_value(grid.cell_text(grid.row(), grid.col())) + ")";
+    }
+    HRESULT EnterCell() noexcept override {
+        seen.push_back(at("Enter"));
+        return enter_result;
+    }
+    HRESULT LeaveCell() noexcept override {
+        seen.push_back(at("Leave"));
+        return S_OK;
+    }
+    HRESULT MouseDown(std::int16_t, std::int16_t, float, float) noexcept override {
+        seen.push_back(at("MouseDown"));
+        return S_OK;
+    }
+    HRESULT Scroll() noexcept override { return S_OK; }
+
+    FakeGrid& grid;
+    std::vector<std::string> seen;
+    HRESULT enter_result = S_OK;
+};
+
+class FakeGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w.grid->SetRows(3);
+        w.grid->set_cell_text(0, 0, u"a");
+        w.grid->set_cell_text(0, 1, u"b");
+        w.grid->set_cell_text(2, 1, u"c");
+        w.grid->SetEventSink(&probe);
+    }
+
+    FakeWidgets w;
+    GridProbe probe{*w.grid};
+};
+
+TEST_F(FakeGridTest, CellPutsRaiseLeaveForTheOldCellThenEnterForTheNewOneOnlyOnChange) {
+    w.grid->SetCol(1);
+    w.grid->SetCol(1);
+    w.grid->SetRow(2);
+    w.grid->SetRow(2);
+    EXPECT_THAT(probe.seen, ElementsAre("Leave(0,0,a)", "Enter(0,1,b)", "Leave(0,1,b)", "Enter(2,1,c)"));
+
+    probe.seen.clear();
+    w.grid->set_raises_cell_events_on_put(false);
+    w.grid->SetRow(0);
+    EXPECT_THAT(probe.seen, IsEmpty());
+    EXPECT_EQ(w.grid->row(), 0);
+}
+
+TEST_F(FakeGridTest, ShrinkingBelowTheCurrentRowMovesItWithCellEvents) {
+    w.grid->SetRow(2);
+    probe.seen.clear();
+    w.grid->SetRows(1);
+    EXPECT_THAT(probe.seen, ElementsAre("Leave(2,0,)", "Enter(0,0,a)"));
+
+    // An empty grid keeps a current cell (0, 0) that holds no text.
+    probe.seen.clear();
+    w.grid->SetRows(0);
+    EXPECT_THAT(probe.seen, IsEmpty());
+    EXPECT_EQ(w.grid->Text(), u"");
+    EXPECT_NO_THROW(w.grid->SetRow(0));
+    EXPECT_THROW(w.grid->SetText(u"x"), comrt::com_error);
+}
+
+TEST_F(FakeGridTest, UserClickOrdersMouseDownAsAskedAndRaisesNoCellEventsOnTheCurrentCell) {
+    w.grid->user_click(2, 1, MouseDownOrder::before_cell_events);
+    w.grid->user_click(0, 1, MouseDownOrder::after_cell_events);
+    w.grid->user_click(0, 1);
+    EXPECT_THAT(probe.seen, ElementsAre("MouseDown(0,0,a)", "Leave(0,0,a)", "Enter(2,1,c)",  //
+                                        "Leave(2,1,c)", "Enter(0,1,b)", "MouseDown(0,1,b)",   //
+                                        "MouseDown(0,1,b)"));
+}
+
+TEST_F(FakeGridTest, RejectedOrFailingPutRaisesNothingAndAHandlerFailureDoesNotFailThePut) {
+    try {
+        w.grid->SetRow(3);
+        ADD_FAILURE() << "row 3 of 3 accepted";
+    } catch (const comrt::com_error& e) {
+        EXPECT_EQ(e.code(), CTL_E_INVALIDPROPERTYVALUE);
+    }
+    w.grid->fail_at("Row=", 2, E_ACCESSDENIED);
+    w.grid->SetRow(1);
+    EXPECT_THROW(w.grid->SetRow(2), comrt::com_error);
+    EXPECT_EQ(w.grid->row(), 1);
+    EXPECT_THAT(w.env->log().starting_with("grid.Row="),
+                ElementsAre("grid.Row=3", "grid.Row=1", "grid.Row=2 (failed)"));
+    EXPECT_EQ(probe.seen.size(), 2u);  // only the move to row 1
+
+    probe.enter_result = E_OUTOFMEMORY;
+    EXPECT_NO_THROW(w.grid->SetRow(2));
+    EXPECT_EQ(w.grid->row(), 2);
+    ASSERT_EQ(w.env->event_failures().size(), 1u);
+    EXPECT_EQ(w.env->event_failures()[0].event, "grid:EnterCell");
+    EXPECT_EQ(w.env->event_failures()[0].hr, E_OUTOFMEMORY);
+}
+
+TEST_F(FakeGridTest, FailAtCountsCallsFromWhenItIsArmed) {
+    w.grid->Col();
+    w.grid->Col();
+    w.grid->fail_at("Col", 2);
+    EXPECT_NO_THROW(w.grid->Col());
+    EXPECT_THROW(w.grid->Col(), comrt::com_error);
+    EXPECT_NO_THROW(w.grid->Col());
+    EXPECT_EQ(w.grid->calls("Col"), 5);
+}
+
+TEST(FakeGrid, ColumnWidthsKeptInCoarserStepsRoundToTheNearest) {
+    struct Row {
+        std::int32_t step, set, read;
+    };
+    const Row rows[] = {{1, 2401, 2401}, {15, 2400, 2400}, {15, 2407, 2400}, {15, 2408, 2415}, {15, 0, 0}};
+    FakeWidgets w;
+    for (const Row& row : rows) {
+        w.grid->set_col_width_step(row.step);
+        w.grid->SetColWidth(0, row.set);
+        EXPECT_EQ(w.grid->ColWidth(0), row.read) << "step " << row.step << ", width " << row.set;
+    }
+    EXPECT_THROW(w.grid->ColWidth(2), comrt::com_error);
+}
+
+// Text box and drop-down: the focus and Click rules that end the control's re-entry.
+struct FocusProbe final : widgets::TextBoxEvents {
+    HRESULT GotFocus() noexcept override {
+        seen.push_back("Got");
+        if (on_got) on_got();
+        return S_OK;
+    }
+    HRESULT LostFocus() noexcept override {
+        seen.push_back("Lost");
+        return S_OK;
+    }
+    std::vector<std::string> seen;
+    std::function<void()> on_got;
+};
+
+struct ClickProbe final : widgets::DropDownEvents {
+    HRESULT Click() noexcept override {
+        seen.push_back(list ? format_value(list->text()) : "?");
+        if (on_click) on_click();
+        return S_OK;
+    }
+    FakeDropDown* list = nullptr;
+    std::vector<std::string> seen;
+    std::function<void()> on_click;
+};
+
+TEST(FakeTextBox, GotFocusOnlyWhenTheFocusArrivesAlsoWhenReenteredFromItsHandler) {
+    FakeWidgets w;
+    FocusProbe probe;
+    w.text1->SetEventSink(&probe);
+    probe.on_got = [&] { w.text1->SetFocus(); };  // the handler takes the focus again
+
+    w.text1->SetFocus();
+    w.text1->SetFocus();
+    EXPECT_THAT(probe.seen, ElementsAre("Got"));
+    EXPECT_EQ(w.text1->calls("SetFocus"), 3);
+
+    w.combo2->SetFocus();
+    w.text1->SetFocus();
+    w.text1->user_leave_focus();
+    EXPECT_THAT(probe.seen, ElementsAre("Got", "Lost", "Got", "Lost"));
+}
+
+TEST(FakeDropDown, ClickOnlyWhenTheIndexChangesAndTextShowsTheSelectedEntry) {
+    FakeWidgets w;
+    ClickProbe probe;
+    probe.list = w.combo1.get();
+    w.combo1->SetEventSink(&probe);
+    w.combo1->AddItem(u"x");
+    w.combo1->AddItem(u"y");
+    EXPECT_EQ(w.combo1->ListIndex(), -1);
+    EXPECT_EQ(w.combo1->Text(), u"");
+
+    // The handler sets the index it was raised for, as the selector's handler does.
+    probe.on_click = [&] { w.combo1->SetListIndex(w.combo1->list_index()); };
+    w.combo1->SetListIndex(1);
+    w.combo1->SetListIndex(1);
+    EXPECT_EQ(w.combo1->Text(), u"y");
+    w.combo1->user_pick(1);  // a user's pick clicks even on the selected entry
+    EXPECT_THAT(probe.seen, ElementsAre("y", "y"));
+
+    probe.seen.clear();
+    for (std::int16_t bad : {std::int16_t{2}, std::int16_t{-2}}) {
+        try {
+            w.combo1->SetListIndex(bad);
+            ADD_FAILURE() << "index " << bad << " accepted";
+        } catch (const comrt::com_error& e) {
+            EXPECT_EQ(e.code(), CTL_E_INVALIDPROPERTYVALUE) << "index " << bad;
+        }
+    }
+    EXPECT_EQ(w.combo1->list_index(), 1);
+    w.combo1->Clear();
+    EXPECT_EQ(w.combo1->ListIndex(), -1);
+    EXPECT_THROW(w.combo1->SetListIndex(0), comrt::com_error);
+    EXPECT_THAT(probe.seen, IsEmpty());
+}
+
+// The window procedure chain and the platform functions over it.
+LRESULT CALLBACK Doubling(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return 2 * CallWindowProcA(FakeWindowSystem::original_proc(), hWnd, msg, wParam, lParam);
+}
+
+TEST(FakeWindowSystem, ProceduresChainAndFailuresReturnZeroChangingNothing) {
+    FakeWidgets w;
+    FakeWindowSystem& windows = w.env->windows();
+    const HWND window = w.surface->window();
+    windows.set_handler(window, [](UINT msg, WPARAM, LPARAM) { return static_cast<LRESULT>(msg); });
+
+    const LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Doubling));
+    EXPECT_EQ(previous, reinterpret_cast<LONG_PTR>(FakeWindowSystem::original_proc()));
+    EXPECT_EQ(windows.send_message(window, WM_PAINT), 2 * WM_PAINT);
+
+    windows.fail_at("SetWindowLongPtr", 1);
+    EXPECT_EQ(SetWindowLongPtrA(window, GWLP_WNDPROC, previous), 0);
+    EXPECT_EQ(windows.window_proc(window), &Doubling);
+
+    const HWND unknown = widgets::ToHwnd(0x7777);
+    EXPECT_EQ(SetWindowLongPtrA(unknown, GWLP_WNDPROC, previous), 0);
+    EXPECT_EQ(GetWindowLongA(unknown, GWL_STYLE), 0);
+    EXPECT_EQ(CallWindowProcA(nullptr, window, WM_PAINT, 0, 0), 0);
+
+    w.grid->set_vertical_scroll_bar(true);
+    EXPECT_EQ(GetWindowLongA(w.grid->window(), GWL_STYLE), WS_VSCROLL);
+}
+
+TEST(WindowProcs, WithoutAWindowSystemEveryFunctionFails) {
+    ASSERT_EQ(widgets::CurrentWindowSystem(), nullptr);
+    const HWND window = widgets::ToHwnd(0x100);
+    EXPECT_EQ(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Doubling)), 0);
+    EXPECT_EQ(CallWindowProcA(&Doubling, window, WM_PAINT, 0, 0), 0);
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), 0);
+}
+
+TEST(FakePropertyBag, MissingAndDamagedKeysFailWritesKeepTheirFirstPlace) {
+    FakeWidgets w;
+    FakePropertyBag bag(w.env);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = 5;
+
+    try {
+        bag.ReadProperty(u"BackColor");
+        ADD_FAILURE() << "missing key read";
+    } catch (const comrt::com_error& e) {
+        EXPECT_EQ(e.code(), widgets::kDataValueNotFound);
+    }
+    bag.WriteProperty(u"BackColor", value);
+    bag.WriteProperty(u"Font", value);
+    value.lVal = 6;
+    bag.WriteProperty(u"BackColor", value);
+    EXPECT_THAT(bag.keys(), ElementsAre(u"BackColor", u"Font"));
+    EXPECT_EQ(bag.ReadProperty(u"BackColor")->lVal, 6);
+
+    bag.damage(u"Font", DISP_E_TYPEMISMATCH);
+    EXPECT_THROW(bag.ReadProperty(u"Font"), comrt::com_error);
+    bag.WriteProperty(u"Font", value);
+    EXPECT_EQ(bag.ReadProperty(u"Font")->lVal, 6);
+}
+
+}  // namespace
+}  // namespace orvane::fakes

@@ -1,0 +1,379 @@
+// The editor-tracking window hook over the fakes: chaining, re-placement, install and
+// removal, failure containment, and several controls on one thread.
+#include <control/Module1.h>
+
+#include <climits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <control/editor_placement.h>
+#include <tests/fakes/fake_widgets.h>
+
+namespace orvane {
+namespace {
+
+using fakes::FakeWidgets;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr UINT WM_KEYDOWN_ = 0x0100;
+constexpr HRESULT kWidgetFailure = static_cast<HRESULT>(0x800A0179);
+
+// A control's record over its fakes: a grid at (120, 480) whose current cell is row 2,
+// column 1 (cell left 1500, top 2 * 255, width 2001, height 255).
+std::shared_ptr<EditorTrackingRecord> MakeRecord(const FakeWidgets& w) {
+    w.grid->SetColWidth(0, 1500);
+    w.grid->SetColWidth(1, 2001);
+    w.grid->SetRows(10);
+    w.grid->set_default_row_height(255);
+    w.grid->user_move_to(2, 1);
+
+    auto record = std::make_shared<EditorTrackingRecord>();
+    record->control_window = widgets::ToHandle(w.surface->window());
+    record->grid = w.grid;
+    record->text_editor = w.text1;
+    record->drop_down_editor = w.combo2;
+    return record;
+}
+
+class EditorHookTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        record_ = MakeRecord(w_);
+        InstallEditorHook(record_);
+        ASSERT_NE(record_->hook_installed, 0);
+        w_.env->log().clear();
+    }
+    void TearDown() override {
+        if (record_ && record_->hook_installed) RemoveEditorHook(*record_);
+    }
+
+    HWND window() const { return w_.surface->window(); }
+    fakes::FakeWindowSystem& windows() { return w_.env->windows(); }
+    std::vector<std::string> log() const { return w_.env->log().entries(); }
+
+    FakeWidgets w_;
+    std::shared_ptr<EditorTrackingRecord> record_;
+};
+
+TEST_F(EditorHookTest, EveryMessageReachesThePreviousProcedureFirstAndItsResultIsReturned) {
+    struct Row {
+        UINT msg;
+        bool replaces;
+    };
+    const Row rows[] = {{WM_PAINT, true}, {WM_SIZE, true}, {WM_NULL, false}, {WM_KEYDOWN_, false}, {0x0014, false}};
+    record_->text_editor_active = VARIANT_TRUE;
+    windows().set_handler(window(), [](UINT msg, WPARAM wParam, LPARAM lParam) {
+        return static_cast<LRESULT>(msg * 1000 + wParam + lParam);
+    });
+
+    for (const Row& row : rows) {
+        w_.env->log().clear();
+        const std::size_t before = windows().received(window()).size();
+        const LRESULT result = windows().send_message(window(), row.msg, 7, -3);
+
+        EXPECT_EQ(result, static_cast<LRESULT>(row.msg * 1000 + 4)) << "message 0x" << std::hex << row.msg;
+        const auto& received = windows().received(window());
+        ASSERT_EQ(received.size(), before + 1) << "message 0x" << std::hex << row.msg;
+        EXPECT_EQ(received.back().wParam, 7u);
+        EXPECT_EQ(received.back().lParam, -3);
+        const auto entries = log();
+        ASSERT_FALSE(entries.empty());
+        EXPECT_EQ(entries.front().substr(0, 13), "surface.proc(") << "message 0x" << std::hex << row.msg;
+        EXPECT_EQ(w_.env->log().starting_with("text1.Move").size(), row.replaces ? 1u : 0u)
+            << "message 0x" << std::hex << row.msg;
+    }
+}
+
+TEST_F(EditorHookTest, PaintWithBothFlagsClearTouchesNoWidget) {
+    windows().set_default_result(window(), 42);
+    EXPECT_EQ(w_.surface->paint(), 42);
+    EXPECT_THAT(log(), ElementsAre("surface.proc(0x000F)"));
+}
+
+TEST_F(EditorHookTest, TextEditorLiesOverTheCellNarrowerByTheScrollBarAllowance) {
+    struct Row {
+        bool scroll_bar;
+        std::int32_t width;
+    };
+    record_->text_editor_active = -1;
+    for (const Row row : {Row{false, 2001}, Row{true, 1701}}) {
+        w_.grid->set_vertical_scroll_bar(row.scroll_bar);
+        w_.surface->paint();
+        EXPECT_EQ(w_.text1->left(), 120.0f + 1500) << "scroll bar " << row.scroll_bar;
+        EXPECT_EQ(w_.text1->top(), 480.0 + 510) << "scroll bar " << row.scroll_bar;
+        EXPECT_EQ(w_.text1->width(), row.width) << "scroll bar " << row.scroll_bar;
+        EXPECT_EQ(w_.text1->height(), 255) << "scroll bar " << row.scroll_bar;
+    }
+}
+
+TEST_F(EditorHookTest, DropDownGetsLeftTopAndWidthAndKeepsItsHeight) {
+    record_->drop_down_editor_active = 1;  // any non-zero value counts as set
+    w_.grid->set_vertical_scroll_bar(true);
+    w_.surface->paint();
+
+    EXPECT_THAT(w_.env->log().starting_with("combo2."),
+                ElementsAre("combo2.Left=1620", "combo2.Top=990", "combo2.Width=1701"));
+    EXPECT_EQ(w_.combo2->height(), 315.0f);
+    EXPECT_TRUE(w_.env->log().starting_with("text1.").empty());
+}
+
+TEST_F(EditorHookTest, BothEditorsMoveOnOneMessageTextEditorFirstReadingTheGridInOrder) {
+    record_->text_editor_active = VARIANT_TRUE;
+    record_->drop_down_editor_active = VARIANT_TRUE;
+    w_.surface->paint();
+
+    EXPECT_THAT(log(), ElementsAre("surface.proc(0x000F)",
+                                   // text editor: allowance, then six reads, then one Move
+                                   "grid.hWnd", "grid.Left", "grid.CellLeft", "grid.Top", "grid.CellTop",
+                                   "grid.CellWidth", "grid.CellHeight", "text1.Move(1620,990,2001,255)",
+                                   // drop-down: allowance read afresh, each edge read just before it is set
+                                   "grid.hWnd", "grid.Left", "grid.CellLeft", "combo2.Left=1620", "grid.Top",
+                                   "grid.CellTop", "combo2.Top=990", "grid.CellWidth", "combo2.Width=2001"));
+}
+
+TEST_F(EditorHookTest, TextEditorTopKeepsDoublePrecisionWhileTheDropDownGetsSingle) {
+    // 0.1f + 100000 is exact in double precision but not in single precision.
+    w_.grid->SetTop(0.1f);
+    w_.grid->SetRows(200);
+    w_.grid->set_default_row_height(1000);
+    w_.grid->user_move_to(100, 1);
+    record_->text_editor_active = VARIANT_TRUE;
+    record_->drop_down_editor_active = VARIANT_TRUE;
+    w_.surface->paint();
+
+    const double exact = static_cast<double>(0.1f) + 100000;
+    EXPECT_EQ(w_.text1->top(), exact);
+    EXPECT_EQ(w_.combo2->top(), static_cast<float>(exact));
+    EXPECT_NE(static_cast<double>(w_.combo2->top()), exact);
+}
+
+TEST_F(EditorHookTest, ResizeIsHandledByTheControlBeforeTheEditorIsMoved) {
+    struct Sink final : widgets::ContainerEvents {
+        HRESULT Initialize() noexcept override { return S_OK; }
+        HRESULT Resize() noexcept override { return S_OK; }
+        HRESULT Terminate() noexcept override { return S_OK; }
+        HRESULT ReadProperties(widgets::PropertyBag&) noexcept override { return S_OK; }
+        HRESULT WriteProperties(widgets::PropertyBag&) noexcept override { return S_OK; }
+    } sink;
+    w_.surface->SetEventSink(&sink);
+    record_->text_editor_active = VARIANT_TRUE;
+    w_.surface->resize(6000, 4000);
+    w_.surface->SetEventSink(nullptr);
+
+    const auto entries = log();
+    ASSERT_GE(entries.size(), 3u);
+    EXPECT_EQ(entries[0], "surface.proc(0x0005)");
+    EXPECT_EQ(entries[1], "surface:Resize");
+    EXPECT_EQ(entries.back(), "text1.Move(1620,990,2001,255)");
+}
+
+TEST_F(EditorHookTest, InstallingTwiceKeepsTheFirstPreviousProcedureAndRemovalRestoresIt) {
+    const WNDPROC first = record_->previous_window_proc;
+    EXPECT_EQ(first, fakes::FakeWindowSystem::original_proc());
+    EXPECT_EQ(windows().window_proc(window()), &EditorHookWindowProc);
+
+    InstallEditorHook(record_);
+    EXPECT_EQ(record_->previous_window_proc, first);
+    EXPECT_EQ(windows().window_proc(window()), &EditorHookWindowProc);
+
+    RemoveEditorHook(*record_);
+    EXPECT_EQ(record_->hook_installed, 0);
+    EXPECT_EQ(windows().window_proc(window()), first);
+    // Removal leaves the rest of the record as it was.
+    EXPECT_EQ(record_->previous_window_proc, first);
+    EXPECT_EQ(record_->control_window, widgets::ToHandle(window()));
+    EXPECT_EQ(record_->grid, w_.grid);
+}
+
+TEST_F(EditorHookTest, AfterRemovalTheWindowNoLongerPassesThroughTheHook) {
+    RemoveEditorHook(*record_);
+    record_->text_editor_active = VARIANT_TRUE;
+    record_->drop_down_editor_active = VARIANT_TRUE;
+    w_.env->log().clear();
+
+    windows().set_default_result(window(), 9);
+    EXPECT_EQ(w_.surface->paint(), 9);
+    EXPECT_THAT(log(), ElementsAre("surface.proc(0x000F)"));
+    EXPECT_EQ(HookedEditorTrackingRecord(record_->control_window), nullptr);
+
+    // The hook can be installed again afterwards.
+    InstallEditorHook(record_);
+    EXPECT_NE(record_->hook_installed, 0);
+    w_.surface->paint();
+    EXPECT_EQ(w_.env->log().starting_with("text1.Move").size(), 1u);
+}
+
+TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
+    // A failure ends the re-placement at its step; the message's result still comes back.
+    struct Row {
+        const char* fake;
+        const char* member;
+        std::size_t text_moves;  // successful calls after the failure point
+        std::size_t combo_puts;
+    };
+    const Row rows[] = {
+        {"grid", "hWnd", 0, 0},    {"grid", "CellHeight", 0, 0}, {"text1", "Move", 0, 0},
+        {"combo2", "Left=", 1, 0}, {"combo2", "Width=", 1, 2},
+    };
+    std::vector<HRESULT> reported;
+    record_->report_error = [&](HRESULT hr) { reported.push_back(hr); };
+    record_->text_editor_active = VARIANT_TRUE;
+    record_->drop_down_editor_active = VARIANT_TRUE;
+    windows().set_default_result(window(), 77);
+    const auto succeeded = [this](const std::string& prefix) {
+        std::size_t count = 0;
+        for (const std::string& entry : w_.env->log().starting_with(prefix))
+            if (entry.find("(failed)") == std::string::npos) ++count;
+        return count;
+    };
+
+    for (const Row& row : rows) {
+        const std::string fake = row.fake;
+        fakes::FakeBase& target = fake == "grid"    ? static_cast<fakes::FakeBase&>(*w_.grid)
+                                  : fake == "text1" ? static_cast<fakes::FakeBase&>(*w_.text1)
+                                                    : static_cast<fakes::FakeBase&>(*w_.combo2);
+        target.fail_at(row.member, 1, kWidgetFailure);
+        reported.clear();
+        w_.env->log().clear();
+
+        EXPECT_EQ(w_.surface->paint(), 77) << row.fake << "." << row.member;
+        EXPECT_THAT(reported, ElementsAre(kWidgetFailure)) << row.fake << "." << row.member;
+        EXPECT_EQ(succeeded("text1.Move("), row.text_moves) << row.fake << "." << row.member;
+        EXPECT_EQ(succeeded("combo2."), row.combo_puts) << row.fake << "." << row.member;
+    }
+}
+
+TEST_F(EditorHookTest, FailureWithoutOrInsideTheErrorChannelStillReturnsTheResult) {
+    record_->text_editor_active = VARIANT_TRUE;
+    windows().set_default_result(window(), 5);
+
+    w_.text1->fail_at("Move", 1);
+    EXPECT_EQ(w_.surface->paint(), 5);
+
+    record_->report_error = [](HRESULT) { throw std::runtime_error("channel down"); };
+    w_.text1->fail_at("Move", 1);
+    EXPECT_EQ(w_.surface->paint(), 5);
+}
+
+TEST_F(EditorHookTest, ActiveFlagWithoutItsWidgetIsReportedNotDereferenced) {
+    HRESULT reported = S_OK;
+    record_->report_error = [&](HRESULT hr) { reported = hr; };
+    record_->drop_down_editor_active = VARIANT_TRUE;
+    record_->drop_down_editor.reset();
+    w_.surface->paint();
+    EXPECT_EQ(reported, comrt::runtime_hresult(comrt::runtime_error::object_not_set));
+}
+
+TEST_F(EditorHookTest, HookRemovedWhileTheControlHandlesTheMessageMovesNothing) {
+    record_->text_editor_active = VARIANT_TRUE;
+    windows().set_handler(window(), [this](UINT, WPARAM, LPARAM) {
+        // The control terminates inside its own handling and lets its record go.
+        RemoveEditorHook(*record_);
+        record_.reset();
+        return static_cast<LRESULT>(3);
+    });
+    EXPECT_EQ(w_.surface->paint(), 3);
+    EXPECT_TRUE(w_.env->log().starting_with("text1.").empty());
+    EXPECT_EQ(windows().window_proc(window()), fakes::FakeWindowSystem::original_proc());
+}
+
+TEST(EditorHookInstall, FailedReplacementLeavesTheHookUninstalled) {
+    FakeWidgets w;
+    auto record = MakeRecord(w);
+    w.env->windows().fail_at("SetWindowLongPtr", 1);
+
+    InstallEditorHook(record);
+    EXPECT_EQ(record->hook_installed, 0);
+    EXPECT_EQ(record->previous_window_proc, nullptr);
+    EXPECT_EQ(HookedEditorTrackingRecord(record->control_window), nullptr);
+    EXPECT_EQ(w.env->windows().window_proc(w.surface->window()), fakes::FakeWindowSystem::original_proc());
+
+    // A removal then has nothing to restore and leaves the window's procedure alone.
+    RemoveEditorHook(*record);
+    EXPECT_EQ(w.env->windows().window_proc(w.surface->window()), fakes::FakeWindowSystem::original_proc());
+
+    // The next install succeeds.
+    InstallEditorHook(record);
+    EXPECT_NE(record->hook_installed, 0);
+    RemoveEditorHook(*record);
+}
+
+TEST(EditorHookInstall, UnknownWindowOrSecondRecordOnAHookedWindowIsNotInstalled) {
+    FakeWidgets w;
+    auto record = MakeRecord(w);
+    auto stray = MakeRecord(w);
+    stray->control_window = 0x7777;
+    InstallEditorHook(stray);
+    EXPECT_EQ(stray->hook_installed, 0);
+
+    InstallEditorHook(record);
+    auto second = MakeRecord(w);
+    InstallEditorHook(second);
+    EXPECT_EQ(second->hook_installed, 0);
+    EXPECT_EQ(HookedEditorTrackingRecord(record->control_window), record);
+    RemoveEditorHook(*record);
+    InstallEditorHook(nullptr);  // does nothing
+}
+
+TEST(EditorHookInstall, TwoControlsOnOneThreadEachTrackTheirOwnEditors) {
+    auto env = std::make_shared<fakes::FakeEnvironment>();
+    FakeWidgets a(env, "a.");
+    FakeWidgets b(env, "b.");
+    auto record_a = MakeRecord(a);
+    auto record_b = MakeRecord(b);
+    b.grid->SetLeft(1000);
+    InstallEditorHook(record_a);
+    InstallEditorHook(record_b);
+    ASSERT_NE(record_a->hook_installed, 0);
+    ASSERT_NE(record_b->hook_installed, 0);
+    record_a->text_editor_active = VARIANT_TRUE;
+    record_b->drop_down_editor_active = VARIANT_TRUE;
+
+    env->log().clear();
+    a.surface->paint();
+    EXPECT_THAT(env->log().starting_with("a.text1."), ElementsAre("a.text1.Move(1620,990,2001,255)"));
+    EXPECT_THAT(env->log().starting_with("b."), IsEmpty());
+
+    env->log().clear();
+    b.surface->paint();
+    EXPECT_THAT(env->log().starting_with("b.combo2."),
+                ElementsAre("b.combo2.Left=2500", "b.combo2.Top=990", "b.combo2.Width=2001"));
+    EXPECT_THAT(env->log().starting_with("a."), IsEmpty());
+
+    // Removing the first leaves the second hooked and working.
+    RemoveEditorHook(*record_a);
+    EXPECT_EQ(env->windows().window_proc(a.surface->window()), fakes::FakeWindowSystem::original_proc());
+    EXPECT_EQ(env->windows().window_proc(b.surface->window()), &EditorHookWindowProc);
+    env->log().clear();
+    a.surface->paint();
+    b.surface->resize(5000, 3000);
+    EXPECT_THAT(env->log().starting_with("a.text1."), IsEmpty());
+    EXPECT_EQ(env->log().starting_with("b.combo2.Width=").size(), 1u);
+    RemoveEditorHook(*record_b);
+}
+
+TEST(EditorPlacement, WidthOutsideThe32BitRangeOverflows) {
+    EXPECT_EQ(EditorWidth(INT_MIN + 300, kScrollBarAllowance), INT_MIN);
+    try {
+        EditorWidth(INT_MIN + 299, kScrollBarAllowance);
+        FAIL() << "no overflow";
+    } catch (const comrt::com_error& e) {
+        EXPECT_EQ(e.code(), comrt::runtime_hresult(comrt::runtime_error::overflow));
+    }
+}
+
+TEST(EditorPlacement, FailedStyleReadGivesNoAllowance) {
+    FakeWidgets w;
+    w.grid->set_vertical_scroll_bar(true);
+    EXPECT_EQ(ScrollBarAllowance(*w.grid), kScrollBarAllowance);
+    w.env->windows().fail_at("GetWindowLong", 1);
+    EXPECT_EQ(ScrollBarAllowance(*w.grid), 0);
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,354 @@
+// clsTessel through its direct interface: the name, ItemsCollection on first use and
+// shared, AddItem, Clear with its 16-bit limits and type check, and termination.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "clsPropertyItem.h"
+#include "clsTessel.h"
+#include "tessel_test_util.h"
+
+namespace {
+
+using namespace tessel_test;
+using comrt::Bstr;
+using comrt::ComPtr;
+
+ComPtr<_clsTessel> NewGroup() { return comrt::make<tessel::clsTessel>(); }
+
+ComPtr<_Collection> ItemsOf(_clsTessel* group) {
+    ComPtr<_Collection> items;
+    EXPECT_EQ(S_OK, group->get_ItemsCollection(items.put()));
+    return items;
+}
+
+ComPtr<_Collection> NewCollection() {
+    ComPtr<_Collection> c;
+    comrt::check(CreateCollection(c.put()));
+    return c;
+}
+
+// AddItem with by-reference copies of the arguments; returns the status.
+HRESULT Add(_clsTessel* group, std::u16string_view name, std::u16string_view value, SHORT type = 0,
+            SAFEARRAY* values = nullptr) {
+    Bstr sName(name), sValue(value);
+    BSTR n = sName.get(), v = sValue.get();
+    SAFEARRAY* a = values;
+    LONG result = 77;
+    const HRESULT hr = group->AddItem(&n, &v, &type, &a, &result);
+    EXPECT_EQ(sName.get(), n);
+    EXPECT_EQ(sValue.get(), v);
+    EXPECT_EQ(values, a);
+    if (SUCCEEDED(hr)) {
+        EXPECT_EQ(0, result) << "AddItem returns 0";
+    }
+    return hr;
+}
+
+// "name=value" for every element, in collection order.
+std::vector<std::string> Contents(_Collection* items) {
+    std::vector<std::string> out;
+    const LONG n = CountOf(items);
+    for (LONG p = 1; p <= n; ++p) {
+        ComPtr<_clsPropertyItem> item = ElementAt(items, p);
+        out.push_back(item ? Name(item.get()) + "=" + Value(item.get()) : "<not an item>");
+    }
+    return out;
+}
+
+// A live-object count of this binary's Tessel objects, to see items go away.
+long LiveObjects() { return comrt::module::count().load(); }
+
+TEST(PropertyGroup, NewGroupCreatesItsCollectionOnFirstUse) {
+    ComPtr<_clsTessel> group = NewGroup();
+    Bstr name;
+    ASSERT_EQ(S_OK, group->get_PropertyGroupName(name.put()));
+    EXPECT_EQ("", Printable(name.view()));
+
+    ComPtr<_Collection> first = ItemsOf(group.get());
+    ASSERT_TRUE(first);
+    EXPECT_EQ(0, CountOf(first.get()));
+    EXPECT_EQ(first, ItemsOf(group.get())) << "a second get returns the same collection";
+
+    Bstr given(u"Layout");
+    ASSERT_EQ(S_OK, group->put_PropertyGroupName(given.get()));
+    given.get()[0] = u'#';
+    ASSERT_EQ(S_OK, group->get_PropertyGroupName(name.put()));
+    EXPECT_EQ("Layout", Printable(name.view())) << "the group holds its own copy";
+}
+
+TEST(PropertyGroup, AddItemTakesAListOnlyForTypeOne) {
+    struct Row {
+        const char* name;
+        SHORT type;
+        bool with_array;
+        std::string count;  // Count of the new item
+    } rows[] = {
+        {"type 0 with strings", 0, true, kNoList},
+        {"type 2 with strings", 2, true, kNoList},
+        {"type -1 with strings", -1, true, kNoList},
+        {"type 1 with strings", 1, true, "1"},
+        {"type 1 without array", 1, false, kNoList},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ComPtr<_clsTessel> group = NewGroup();
+        comrt::SafeArrayPtr values = Strings(0, {u"on", u"off"});
+        ASSERT_EQ(S_OK, Add(group.get(), u"Mode", u"on", row.type, row.with_array ? values.get() : nullptr));
+        PutString(values.get(), 0, u"changed");  // the caller's array changes afterwards
+
+        ComPtr<_Collection> items = ItemsOf(group.get());
+        ASSERT_EQ(1, CountOf(items.get()));
+        ComPtr<_clsPropertyItem> item = ElementAt(items.get(), 1);
+        ASSERT_TRUE(item);
+        EXPECT_EQ("Mode", Name(item.get()));
+        EXPECT_EQ("on", Value(item.get()));
+        SHORT type = 77;
+        ASSERT_EQ(S_OK, item->get_ItemType(&type));
+        EXPECT_EQ(row.type, type);
+
+        EXPECT_EQ(row.count, CountText(item.get()));
+        if (row.count == "1") {
+            EXPECT_EQ("on", ItemAt(item.get(), 0)) << "the item holds its own copy";
+            EXPECT_EQ("off", ItemAt(item.get(), 1));
+        }
+    }
+}
+
+TEST(PropertyGroup, ItemsKeepTheirOrderAndNamesNeedNotBeUnique) {
+    ComPtr<_clsTessel> group = NewGroup();
+    ASSERT_EQ(S_OK, Add(group.get(), u"Size", u"1"));
+    ASSERT_EQ(S_OK, Add(group.get(), u"Size", u"2"));
+    ASSERT_EQ(S_OK, Add(group.get(), u"Colour", u"red"));
+    EXPECT_THAT(Contents(ItemsOf(group.get()).get()), testing::ElementsAre("Size=1", "Size=2", "Colour=red"));
+}
+
+TEST(PropertyGroup, FailingAddItemLeavesNothingBehind) {
+    ComPtr<_clsTessel> group = NewGroup();
+    ASSERT_EQ(S_OK, Add(group.get(), u"kept", u""));
+    const long live = LiveObjects();
+
+    comrt::SafeArrayPtr numbers(SafeArrayCreateVector(VT_I4, 0, 1));
+    EXPECT_EQ(Hex(kTypeMismatch), Hex(Add(group.get(), u"bad", u"", 1, numbers.get())));
+    EXPECT_THAT(Contents(ItemsOf(group.get()).get()), testing::ElementsAre("kept="));
+    EXPECT_EQ(live, LiveObjects()) << "the new item was released";
+}
+
+TEST(PropertyGroup, ClearEmptiesAndKeepsTheCollection) {
+    ComPtr<_clsTessel> unused = NewGroup();
+    EXPECT_EQ(S_OK, unused->Clear()) << "Clear on a group never used";
+    EXPECT_EQ(0, CountOf(ItemsOf(unused.get()).get()));
+
+    ComPtr<_clsTessel> group = NewGroup();
+    ASSERT_EQ(S_OK, Add(group.get(), u"a", u"1"));
+    ASSERT_EQ(S_OK, Add(group.get(), u"b", u"2"));
+    ComPtr<_Collection> items = ItemsOf(group.get());
+    ASSERT_EQ(S_OK, group->Clear());
+    EXPECT_EQ(0, CountOf(items.get()));
+    ASSERT_EQ(S_OK, Add(group.get(), u"c", u"3"));
+    EXPECT_EQ(items, ItemsOf(group.get())) << "Clear keeps the collection object";
+    EXPECT_THAT(Contents(items.get()), testing::ElementsAre("c=3"));
+}
+
+TEST(PropertyGroup, HostCollectionPutByReferenceIsShared) {
+    // Slot 4 (put by value) behaves as the put by reference.
+    using Put = HRESULT (STDMETHODCALLTYPE _clsTessel::*)(_Collection*) noexcept;
+    const std::pair<const char*, Put> puts[] = {
+        {"putref", &_clsTessel::putref_ItemsCollection},
+        {"put", &_clsTessel::put_ItemsCollection},
+    };
+    for (auto [name, put] : puts) {
+        SCOPED_TRACE(name);
+        ComPtr<_clsTessel> source = NewGroup();
+        ASSERT_EQ(S_OK, Add(source.get(), u"x", u"1"));
+        ASSERT_EQ(S_OK, Add(source.get(), u"y", u"2"));
+        ComPtr<_Collection> hosts = ItemsOf(source.get());
+
+        ComPtr<_clsTessel> group = NewGroup();
+        ASSERT_EQ(S_OK, (group.get()->*put)(hosts.get()));
+        EXPECT_EQ(hosts, ItemsOf(group.get()));
+        ASSERT_EQ(S_OK, Add(group.get(), u"z", u"3"));
+        EXPECT_THAT(Contents(hosts.get()), testing::ElementsAre("x=1", "y=2", "z=3"));
+
+        ASSERT_EQ(S_OK, group->Clear());
+        EXPECT_EQ(0, CountOf(hosts.get()));
+        EXPECT_EQ(0, CountOf(ItemsOf(source.get()).get())) << "emptied for every holder";
+    }
+}
+
+TEST(PropertyGroup, PutOfNoneStartsAFreshCollection) {
+    ComPtr<_clsTessel> group = NewGroup();
+    ASSERT_EQ(S_OK, Add(group.get(), u"old", u""));
+    ComPtr<_Collection> old = ItemsOf(group.get());
+    ASSERT_EQ(S_OK, group->putref_ItemsCollection(nullptr));
+    EXPECT_EQ(S_OK, group->Clear());
+    ASSERT_EQ(S_OK, Add(group.get(), u"new", u""));
+    ComPtr<_Collection> fresh = ItemsOf(group.get());
+    EXPECT_NE(old, fresh);
+    EXPECT_THAT(Contents(fresh.get()), testing::ElementsAre("new="));
+    EXPECT_THAT(Contents(old.get()), testing::ElementsAre("old=")) << "the released collection is untouched";
+}
+
+TEST(PropertyGroup, DestructionEmptiesTheCollectionButKeptItemsLive) {
+    ComPtr<_clsTessel> group = NewGroup();
+    comrt::SafeArrayPtr values = Strings(0, {u"Left", u"Right"});
+    ASSERT_EQ(S_OK, Add(group.get(), u"Align", u"Left", 1, values.get()));
+    ASSERT_EQ(S_OK, Add(group.get(), u"Gone", u""));
+    ComPtr<_Collection> items = ItemsOf(group.get());
+    ComPtr<_clsPropertyItem> kept = ElementAt(items.get(), 1);
+    const long live = LiveObjects();
+
+    group = nullptr;
+    EXPECT_EQ(0, CountOf(items.get()));
+    EXPECT_EQ(live - 2, LiveObjects()) << "the group and the item nobody kept are gone";
+    EXPECT_EQ("Align", Name(kept.get()));
+    EXPECT_EQ("Left", Value(kept.get()));
+    SHORT type = 0;
+    ASSERT_EQ(S_OK, kept->get_ItemType(&type));
+    EXPECT_EQ(1, type);
+    EXPECT_EQ("1", CountText(kept.get()));
+    EXPECT_EQ("Right", ItemAt(kept.get(), 1));
+}
+
+TEST(PropertyGroup, ClearStopsAtAnElementThatIsNoItem) {
+    struct Row {
+        const char* name;
+        comrt::Variant (*make)();
+    } rows[] = {
+        {"a string", [] {
+             comrt::Variant v;
+             v->vt = VT_BSTR;
+             v->bstrVal = Bstr(u"text").detach();
+             return v;
+         }},
+        {"an empty object", [] {
+             comrt::Variant v;
+             v->vt = VT_DISPATCH;
+             v->pdispVal = nullptr;
+             return v;
+         }},
+        {"another object", [] { return ObjectVariant(NewCollection()); }},
+        {"a group", [] { return ObjectVariant(NewGroup()); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ComPtr<_clsTessel> group = NewGroup();
+        ComPtr<_Collection> items = ItemsOf(group.get());
+        ASSERT_EQ(S_OK, Add(group.get(), u"first", u""));
+        ASSERT_EQ(S_OK, Append(items.get(), row.make()));
+        ASSERT_EQ(S_OK, Add(group.get(), u"behind", u""));
+
+        TakeErrorInfo();
+        EXPECT_EQ(Hex(kTypeMismatch), Hex(group->Clear()));
+        EXPECT_EQ("Tessel: Type mismatch", TakeErrorInfo());
+        EXPECT_THAT(Contents(items.get()), testing::ElementsAre("<not an item>", "behind="));
+    }
+}
+
+TEST(PropertyGroup, FailingClearInDestructionStillReleasesEverything) {
+    const long live = LiveObjects();
+    ComPtr<_Collection> items;
+    {
+        ComPtr<_clsTessel> group = NewGroup();
+        items = ItemsOf(group.get());
+        ASSERT_EQ(S_OK, Add(group.get(), u"first", u""));
+        ASSERT_EQ(S_OK, Append(items.get(), ObjectVariant(NewCollection())));
+        ASSERT_EQ(S_OK, Add(group.get(), u"behind", u""));
+        // Error information pending before the release survives it.
+        comrt::set_error_info(u"Host", u"pending");
+    }
+    EXPECT_EQ("Host: pending", TakeErrorInfo());
+    EXPECT_THAT(Contents(items.get()), testing::ElementsAre("<not an item>", "behind="));
+    items = nullptr;
+    EXPECT_EQ(live, LiveObjects()) << "no group or item outlives the last reference";
+}
+
+// Fills a collection with `count` references to one item, quickly.
+void FillWithOneItem(_Collection* items, LONG count) {
+    ComPtr<_clsPropertyItem> item = comrt::make<tessel::clsPropertyItem>();
+    for (LONG i = 0; i < count; ++i) ASSERT_EQ(S_OK, Append(items, ObjectVariant(item)));
+}
+
+TEST(PropertyGroup, ClearAtTheSixteenBitLimit) {
+    // Exactly 32,767 elements: all of them go, and the call succeeds.
+    ComPtr<_clsTessel> group = NewGroup();
+    ComPtr<_Collection> items = ItemsOf(group.get());
+    FillWithOneItem(items.get(), 32767);
+    EXPECT_EQ(S_OK, group->Clear());
+    EXPECT_EQ(0, CountOf(items.get()));
+
+    // One more: overflow before anything is removed.
+    FillWithOneItem(items.get(), 32768);
+    TakeErrorInfo();
+    EXPECT_EQ(Hex(kOverflow), Hex(group->Clear()));
+    EXPECT_EQ("Tessel: Overflow", TakeErrorInfo());
+    EXPECT_EQ(32768, CountOf(items.get()));
+}
+
+TEST(PropertyGroup, FullGroupsOfDistinctItemsLeaveNothingBehind) {
+    const long live = LiveObjects();
+    for (bool clear_first : {true, false}) {
+        SCOPED_TRACE(clear_first ? "Clear" : "destruction");
+        ComPtr<_clsTessel> group = NewGroup();
+        for (int i = 0; i < 32767; ++i) ASSERT_EQ(S_OK, Add(group.get(), u"n", u"v"));
+        EXPECT_EQ(live + 1 + 32767, LiveObjects());
+        if (clear_first) {
+            EXPECT_EQ(S_OK, group->Clear());
+        }
+    }
+    EXPECT_EQ(live, LiveObjects());
+}
+
+// A collection that reports `count` elements it does not hold and fails every other call
+// with `failure`.
+class FakeCollection final : public comrt::implements<FakeCollection, _Collection> {
+public:
+    FakeCollection(LONG count, HRESULT failure) : count_(count), failure_(failure) {}
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Item(VARIANT*, VARIANT*) noexcept override {
+        ++touched;
+        return failure_;
+    }
+    HRESULT STDMETHODCALLTYPE Add(VARIANT*, VARIANT*, VARIANT*, VARIANT*) noexcept override { return failure_; }
+    HRESULT STDMETHODCALLTYPE Count(LONG* n) noexcept override {
+        *n = count_;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Remove(VARIANT*) noexcept override {
+        ++touched;
+        return failure_;
+    }
+    HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown**) noexcept override { return E_NOTIMPL; }
+
+    int touched = 0;
+
+private:
+    LONG count_;
+    HRESULT failure_;
+};
+
+TEST(PropertyGroup, CollectionFailuresPassThroughUnchanged) {
+    const long live = LiveObjects();
+    {
+        ComPtr<FakeCollection> fake = comrt::make<FakeCollection>(2147483647, E_ACCESSDENIED);
+        ComPtr<_clsTessel> group = NewGroup();
+        ASSERT_EQ(S_OK, group->putref_ItemsCollection(fake.get()));
+        EXPECT_EQ(Hex(E_ACCESSDENIED), Hex(Add(group.get(), u"a", u"b")));
+        EXPECT_EQ(Hex(kOverflow), Hex(group->Clear()));
+        EXPECT_EQ(0, fake->touched) << "nothing is read or removed on overflow";
+
+        ComPtr<FakeCollection> failing = comrt::make<FakeCollection>(1, E_ACCESSDENIED);
+        ASSERT_EQ(S_OK, group->putref_ItemsCollection(failing.get()));
+        EXPECT_EQ(Hex(E_ACCESSDENIED), Hex(group->Clear()));
+    }
+    EXPECT_EQ(live, LiveObjects()) << "the failed item, the group and the fakes are gone";
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// The recording container surface and property bag (fake_container.h).
+#include <tests/fakes/fake_container.h>
+
+#include <algorithm>
+
+namespace orvane::fakes {
+
+// ---- property bag ------------------------------------------------------------------------
+
+FakePropertyBag::FakePropertyBag(std::shared_ptr<FakeEnvironment> env, std::string name)
+    : FakeBase(std::move(env), std::move(name)) {}
+
+comrt::Variant FakePropertyBag::ReadProperty(std::u16string_view key) {
+    record_call("ReadProperty", format_value(key));
+    if (const auto damaged = damaged_.find(key); damaged != damaged_.end()) throw comrt::com_error(damaged->second);
+    const VARIANT* value = entry(key);
+    if (!value) throw comrt::com_error(widgets::kDataValueNotFound);
+    comrt::Variant copy;
+    comrt::check(VariantCopy(copy.get(), value));
+    return copy;
+}
+
+void FakePropertyBag::WriteProperty(std::u16string_view key, const VARIANT& value) {
+    record_call("WriteProperty", format_value(key));
+    store(key, value);
+}
+
+void FakePropertyBag::set_entry(std::u16string_view key, const VARIANT& value) { store(key, value); }
+
+void FakePropertyBag::damage(std::u16string_view key, HRESULT hr) { damaged_[std::u16string(key)] = hr; }
+
+std::vector<std::u16string> FakePropertyBag::keys() const {
+    std::vector<std::u16string> keys;
+    for (const auto& [key, value] : entries_) keys.push_back(key);
+    return keys;
+}
+
+const VARIANT* FakePropertyBag::entry(std::u16string_view key) const {
+    const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
+    return it == entries_.end() ? nullptr : it->second.get();
+}
+
+void FakePropertyBag::store(std::u16string_view key, const VARIANT& value) {
+    comrt::Variant copy;
+    comrt::check(VariantCopy(copy.get(), &value));
+    const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const auto& e) { return e.first == key; });
+    if (it != entries_.end()) {
+        it->second = std::move(copy);
+    } else {
+        entries_.emplace_back(std::u16string(key), std::move(copy));
+    }
+    if (const auto damaged = damaged_.find(key); damaged != damaged_.end()) damaged_.erase(damaged);
+}
+
+// ---- container surface ---------------------------------------------------------------------
+
+FakeContainer::FakeContainer(std::shared_ptr<FakeEnvironment> env, std::string name)
+    : FakeBase(std::move(env), std::move(name)), window_(this->env().windows().create_window(this->name())) {
+    this->env().windows().set_handler(window_, [this](UINT msg, WPARAM, LPARAM) { return handle(msg); });
+}
+
+FakeContainer::~FakeContainer() {
+    // The window outlives the surface in the fake window system; it answers alone now.
+    env().windows().set_handler(window_, nullptr);
+}
+
+float FakeContainer::ScaleWidth() {
+    record_get("ScaleWidth");
+    return scale_width_;
+}
+
+float FakeContainer::ScaleHeight() {
+    record_get("ScaleHeight");
+    return scale_height_;
+}
+
+OLE_HANDLE FakeContainer::hWnd() {
+    record_get("hWnd");
+    return widgets::ToHandle(window_);
+}
+
+OLE_COLOR FakeContainer::BackColor() {
+    record_get("BackColor");
+    return back_color_;
+}
+
+void FakeContainer::SetBackColor(OLE_COLOR color) {
+    record_put("BackColor", format_color(color));
+    back_color_ = color;
+}
+
+OLE_COLOR FakeContainer::ForeColor() {
+    record_get("ForeColor");
+    return fore_color_;
+}
+
+void FakeContainer::SetForeColor(OLE_COLOR color) {
+    record_put("ForeColor", format_color(color));
+    fore_color_ = color;
+}
+
+widgets::FontRef FakeContainer::Font() {
+    record_get("Font");
+    return font_;
+}
+
+void FakeContainer::SetFont(const widgets::FontRef& font) {
+    record_put("Font", font ? "(font)" : "(null)");
+    if (!font) fail_runtime(comrt::runtime_error::object_not_set);
+    font_ = font;
+}
+
+void FakeContainer::PropertyChanged(std::u16string_view name) {
+    record_call("PropertyChanged", format_value(name));
+    changed_.emplace_back(name);
+}
+
+void FakeContainer::raise_initialize() {
+    if (sink_) raise("Initialize", [&] { return sink_->Initialize(); });
+}
+
+void FakeContainer::raise_terminate() {
+    if (sink_) raise("Terminate", [&] { return sink_->Terminate(); });
+}
+
+void FakeContainer::raise_read_properties(widgets::PropertyBag& bag) {
+    if (sink_) raise("ReadProperties", [&] { return sink_->ReadProperties(bag); });
+}
+
+void FakeContainer::raise_write_properties(widgets::PropertyBag& bag) {
+    if (sink_) raise("WriteProperties", [&] { return sink_->WriteProperties(bag); });
+}
+
+LRESULT FakeContainer::resize(float scale_width, float scale_height) {
+    scale_width_ = scale_width;
+    scale_height_ = scale_height;
+    return env().windows().send_message(window_, WM_SIZE);
+}
+
+LRESULT FakeContainer::paint() { return env().windows().send_message(window_, WM_PAINT); }
+
+LRESULT FakeContainer::handle(UINT msg) {
+    if (msg == WM_SIZE && sink_) raise("Resize", [&] { return sink_->Resize(); });
+    return env().windows().default_result(window_);
+}
+
+}  // namespace orvane::fakes

@@ -1,0 +1,79 @@
+// A recording text box that behaves as control/widgets/text_box.h states.
+//
+// The input focus is shared with the other fakes of the environment: SetFocus raises
+// GotFocus only when the text box did not have the focus, and the text box raises
+// LostFocus when the focus moves to another widget (or to none, user_leave_focus).
+#pragma once
+
+#include <control/widgets/text_box.h>
+#include <tests/fakes/fake_environment.h>
+
+namespace orvane::fakes {
+
+class FakeTextBox final : public widgets::TextBox, public FakeBase, private Focusable {
+public:
+    explicit FakeTextBox(std::shared_ptr<FakeEnvironment> env, std::string name = "text1");
+    ~FakeTextBox();
+
+    // ---- widgets::TextBox ------------------------------------------------------------
+    void SetEventSink(widgets::TextBoxEvents* sink) noexcept override { sink_ = sink; }
+    std::u16string Text() override;
+    void SetText(std::u16string_view text) override;
+    void SetVisible(bool visible) override;
+    void Move(float left, double top, std::int32_t width, std::int32_t height) override;
+    void SetTabIndex(std::int16_t index) override;
+    void SetBorderStyle(std::int16_t style) override;
+    void SetSelStart(std::int32_t start) override;
+    void SetSelLength(std::int32_t length) override;
+    void SetFocus() override;
+    void ZOrder(std::int16_t position) override;
+    void SetBackColor(OLE_COLOR color) override;
+    void SetForeColor(OLE_COLOR color) override;
+    void SetFont(const widgets::FontRef& font) override;
+
+    // ---- the test's controls -----------------------------------------------------------
+    // The user types: the content becomes text, the caret goes to its end.
+    void user_type(std::u16string text);
+    // The focus leaves the control's widgets (e.g. another application's window).
+    void user_leave_focus();
+
+    // ---- the test's view ---------------------------------------------------------------
+    const std::u16string& text() const noexcept { return text_; }
+    bool visible() const noexcept { return visible_; }
+    float left() const noexcept { return left_; }
+    double top() const noexcept { return top_; }
+    std::int32_t width() const noexcept { return width_; }
+    std::int32_t height() const noexcept { return height_; }
+    std::int16_t tab_index() const noexcept { return tab_index_; }
+    std::int16_t border_style() const noexcept { return border_style_; }
+    std::int32_t sel_start() const noexcept { return sel_start_; }
+    std::int32_t sel_length() const noexcept { return sel_length_; }
+    bool has_focus() const noexcept;
+    // 0 in front of its siblings, 1 behind them.
+    std::int16_t z_position() const noexcept { return z_position_; }
+    OLE_COLOR back_color() const noexcept { return back_color_; }
+    OLE_COLOR fore_color() const noexcept { return fore_color_; }
+    const widgets::FontRef& font() const noexcept { return font_; }
+
+private:
+    void focus_lost() override;
+    std::int32_t length() const noexcept { return static_cast<std::int32_t>(text_.size()); }
+
+    widgets::TextBoxEvents* sink_ = nullptr;
+    std::u16string text_ = u"Text1";
+    bool visible_ = true;
+    float left_ = 840;
+    double top_ = 3000;
+    std::int32_t width_ = 1335;
+    std::int32_t height_ = 285;
+    std::int16_t tab_index_ = 0;
+    std::int16_t border_style_ = 1;
+    std::int32_t sel_start_ = 0;
+    std::int32_t sel_length_ = 0;
+    std::int16_t z_position_ = 1;
+    OLE_COLOR back_color_ = 0x80000005;
+    OLE_COLOR fore_color_ = 0x80000008;
+    widgets::FontRef font_;
+};
+
+}  // namespace orvane::fakes
