@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace comrt {
 namespace {
@@ -72,11 +73,23 @@ HRESULT query_object(const VARIANT* src, const type_ref& type, VARIANT* out) noe
     return S_OK;
 }
 
+// OLE_COLOR: a colour reference or, with the high bit set, a system colour.
+bool is_ole_color(const type_ref& type) noexcept {
+    return (type.vt & ~VT_BYREF) == VT_UI4 && type.name && std::u16string_view(type.name) == u"OLE_COLOR";
+}
+
 // Converts an argument into `out`, holding the declared type by value.
 HRESULT convert(const VARIANT* arg, const type_ref& type, VARIANT* out) noexcept {
     const VARIANT* src = unwrap(arg);
     const VARTYPE want = type.vt & ~VT_BYREF;
     if (needs_query(type)) return query_object(src, type, out);
+    // Hosts hold colours in signed 32-bit integers, system colours (0x80000005) as
+    // negative numbers: an OLE_COLOR takes those 32 bits unchanged.
+    if (is_ole_color(type) && (src->vt & ~VT_BYREF) == VT_I4) {
+        out->vt = VT_UI4;
+        out->ulVal = static_cast<ULONG>((src->vt & VT_BYREF) ? *src->plVal : src->lVal);
+        return S_OK;
+    }
     if ((src->vt & ~VT_BYREF) == want) return VariantCopyInd(out, src);
     if (src->vt & VT_BYREF) {
         Variant value;

@@ -8,7 +8,7 @@
 // and overwritten. A failed change therefore leaves the destination as it was, and a
 // destination that is the source itself is converted in place.
 //
-// Built here: VT_EMPTY, VT_NULL, VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_BSTR, VT_DISPATCH,
+// Built here: VT_EMPTY, VT_NULL, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_R4, VT_R8, VT_CY, VT_BSTR, VT_DISPATCH,
 // VT_ERROR, VT_BOOL, VT_UNKNOWN, references to any of them, and arrays (copied to their
 // own type only). Every other well-formed type answers E_NOTIMPL.
 //
@@ -54,8 +54,11 @@ bool is_built(VARTYPE vt) noexcept {
     switch (vt) {
     case VT_EMPTY:
     case VT_NULL:
+    case VT_UI1:
     case VT_I2:
+    case VT_UI2:
     case VT_I4:
+    case VT_UI4:
     case VT_R4:
     case VT_R8:
     case VT_CY:
@@ -89,11 +92,20 @@ VARIANT dereference(const VARIANT& src) {
         return value;
     }
     switch (vt) {
+    case VT_UI1:
+        value.bVal = *src.pbVal;
+        break;
     case VT_I2:
         value.iVal = *src.piVal;
         break;
+    case VT_UI2:
+        value.uiVal = *src.puiVal;
+        break;
     case VT_I4:
         value.lVal = *src.plVal;
+        break;
+    case VT_UI4:
+        value.ulVal = *src.pulVal;
         break;
     case VT_R4:
         value.fltVal = *src.pfltVal;
@@ -123,6 +135,22 @@ VARIANT dereference(const VARIANT& src) {
         fail(E_NOTIMPL);
     }
     return value;
+}
+
+// The value of an integer variant (VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4).
+std::int64_t whole_number(const VARIANT& v) noexcept {
+    switch (v.vt) {
+    case VT_UI1:
+        return v.bVal;
+    case VT_I2:
+        return v.iVal;
+    case VT_UI2:
+        return v.uiVal;
+    case VT_I4:
+        return v.lVal;
+    default:
+        return v.ulVal;
+    }
 }
 
 text::NumberText number_in(BSTR s) { return text::parse_number(comrt::Bstr::view_of(s)); }
@@ -159,11 +187,12 @@ std::int64_t to_integer(const VARIANT& v, std::int64_t min, std::int64_t max, in
     switch (v.vt) {
     case VT_EMPTY:
         break;
+    case VT_UI1:
     case VT_I2:
-        value = v.iVal;
-        break;
+    case VT_UI2:
     case VT_I4:
-        value = v.lVal;
+    case VT_UI4:
+        value = whole_number(v);
         break;
     case VT_R4:
         return integer_from_real(v.fltVal, min, max);
@@ -188,10 +217,12 @@ double to_double(const VARIANT& v) {
     switch (v.vt) {
     case VT_EMPTY:
         return 0;
+    case VT_UI1:
     case VT_I2:
-        return v.iVal;
+    case VT_UI2:
     case VT_I4:
-        return v.lVal;
+    case VT_UI4:
+        return static_cast<double>(whole_number(v));
     case VT_R4:
         return v.fltVal;
     case VT_R8:
@@ -226,10 +257,12 @@ std::int64_t to_currency(const VARIANT& v) {
     switch (v.vt) {
     case VT_EMPTY:
         return 0;
+    case VT_UI1:
     case VT_I2:
-        return std::int64_t{v.iVal} * kCurrencyScale;
+    case VT_UI2:
     case VT_I4:
-        return std::int64_t{v.lVal} * kCurrencyScale;
+    case VT_UI4:
+        return whole_number(v) * kCurrencyScale;
     case VT_R4:
         return integer_from_real(double{v.fltVal} * kCurrencyScale, min, max);
     case VT_R8:
@@ -250,11 +283,12 @@ VARIANT_BOOL to_bool(const VARIANT& v) {
     switch (v.vt) {
     case VT_EMPTY:
         break;
+    case VT_UI1:
     case VT_I2:
-        on = v.iVal != 0;
-        break;
+    case VT_UI2:
     case VT_I4:
-        on = v.lVal != 0;
+    case VT_UI4:
+        on = whole_number(v) != 0;
         break;
     case VT_R4:
         on = v.fltVal != 0;
@@ -281,10 +315,12 @@ comrt::Bstr to_string(const VARIANT& v, USHORT flags) {
     switch (v.vt) {
     case VT_EMPTY:
         return comrt::Bstr(u"");
+    case VT_UI1:
     case VT_I2:
-        return comrt::Bstr(text::text_from_integer(v.iVal));
+    case VT_UI2:
     case VT_I4:
-        return comrt::Bstr(text::text_from_integer(v.lVal));
+    case VT_UI4:
+        return comrt::Bstr(text::text_from_integer(whole_number(v)));
     case VT_R4:
         return comrt::Bstr(text::text_from_float(v.fltVal));
     case VT_R8:
@@ -376,11 +412,20 @@ void change_type(const VARIANT& value, VARTYPE vt, USHORT flags, LCID lcid, int 
     }
 
     switch (vt) {
+    case VT_UI1:
+        out.bVal = static_cast<BYTE>(to_integer(value, 0, UINT8_MAX, 8));
+        break;
     case VT_I2:
         out.iVal = static_cast<SHORT>(to_integer(value, INT16_MIN, INT16_MAX, 16));
         break;
+    case VT_UI2:
+        out.uiVal = static_cast<USHORT>(to_integer(value, 0, UINT16_MAX, 16));
+        break;
     case VT_I4:
         out.lVal = value.vt == VT_ERROR ? value.scode : static_cast<LONG>(to_integer(value, INT32_MIN, INT32_MAX, 32));
+        break;
+    case VT_UI4:
+        out.ulVal = static_cast<ULONG>(to_integer(value, 0, UINT32_MAX, 32));
         break;
     case VT_R4:
         out.fltVal = to_float(value);

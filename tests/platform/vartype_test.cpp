@@ -35,6 +35,9 @@ Variant empty() { return Variant(); }
 Variant null() { return of(VT_NULL); }
 Variant i2(SHORT x) { return of(VT_I2, x); }
 Variant i4(LONG x) { return of(VT_I4, x); }
+Variant ui1(BYTE x) { return of(VT_UI1, x); }
+Variant ui2(USHORT x) { return of(VT_UI2, x); }
+Variant ui4(ULONG x) { return of(VT_UI4, x); }
 Variant r4(float x) { return of(VT_R4, x); }
 Variant r8(double x) { return of(VT_R8, x); }
 Variant cy(LONGLONG scaled) { return of(VT_CY, scaled); }
@@ -59,6 +62,9 @@ std::string describe(const VARIANT& v) {
     case VT_NULL: return "NULL";
     case VT_I2: std::snprintf(buf, sizeof buf, "I2 %d", v.iVal); break;
     case VT_I4: std::snprintf(buf, sizeof buf, "I4 %d", v.lVal); break;
+    case VT_UI1: std::snprintf(buf, sizeof buf, "UI1 %u", v.bVal); break;
+    case VT_UI2: std::snprintf(buf, sizeof buf, "UI2 %u", v.uiVal); break;
+    case VT_UI4: std::snprintf(buf, sizeof buf, "UI4 %u", v.ulVal); break;
     case VT_R4: std::snprintf(buf, sizeof buf, "R4 %.9g", v.fltVal); break;
     case VT_R8: std::snprintf(buf, sizeof buf, "R8 %.17g", v.dblVal); break;
     case VT_CY: std::snprintf(buf, sizeof buf, "CY %lld", static_cast<long long>(v.cyVal.int64)); break;
@@ -139,6 +145,18 @@ TEST(VariantChangeType, ToI2RoundsHalfToEvenAndOverflowsAtTheEdges) {
                  fails(cy(327675000), VT_I2, kOverflow), i2_of(boolean(VARIANT_TRUE), i2(-1)),
                  i2_of(boolean(VARIANT_FALSE), i2(0)), i2_of(empty(), i2(0)), fails(null(), VT_I2, kMismatch),
                  fails(error(5), VT_I2, kMismatch)));
+}
+
+TEST(VariantChangeType, UnsignedIntegersKeepTheirRangeBothWays) {
+    const auto ui4_of = to(VT_UI4);
+    run(table_of(ui4_of(i4(INT32_MAX), ui4(2147483647u)), fails(i4(-1), VT_UI4, kOverflow),
+                 ui4_of(r8(4294967295.4), ui4(UINT32_MAX)), fails(r8(4294967295.5), VT_UI4, kOverflow),
+                 ui4_of(str(u"4294967295"), ui4(UINT32_MAX)), ui4_of(str(u"&HFFFFFFFF"), ui4(UINT32_MAX)),
+                 fails(str(u"4294967296"), VT_UI4, kOverflow), fails(ui4(0x80000005u), VT_I4, kOverflow),
+                 to(VT_I4)(ui4(7), i4(7)), to(VT_BSTR)(ui4(UINT32_MAX), str(u"4294967295")),
+                 to(VT_R8)(ui4(UINT32_MAX), r8(4294967295.0)), to(VT_I2)(ui1(255), i2(255)),
+                 fails(i2(256), VT_UI1, kOverflow), fails(i2(-1), VT_UI2, kOverflow), to(VT_UI2)(i4(65535), ui2(65535)),
+                 to(VT_BOOL)(ui2(2), boolean(VARIANT_TRUE))));
 }
 
 TEST(VariantChangeType, TextToIntegersInTheInvariantLocale) {
