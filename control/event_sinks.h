@@ -1,0 +1,83 @@
+// The sinks through which the widgets and the container surface raise their events into
+// one PropertiesCtl. Each sink method runs the control's handler of that event and hands
+// a failing status to the control's error channel before returning it to the widget.
+#pragma once
+
+#include <control/widgets/container.h>
+#include <control/widgets/drop_down.h>
+#include <control/widgets/grid.h>
+#include <control/widgets/text_box.h>
+
+namespace orvane {
+
+class PropertiesCtl;
+
+class EventSinks final {
+public:
+    explicit EventSinks(PropertiesCtl& control) noexcept
+        : surface(control), grid(control), text_editor(control), selector(control), drop_down_editor(control) {}
+    EventSinks(const EventSinks&) = delete;
+    EventSinks& operator=(const EventSinks&) = delete;
+
+    // UserControl_*
+    class Surface final : public widgets::ContainerEvents {
+    public:
+        explicit Surface(PropertiesCtl& control) noexcept : control_(control) {}
+        HRESULT Initialize() noexcept override;
+        HRESULT Resize() noexcept override;
+        HRESULT Terminate() noexcept override;
+        HRESULT ReadProperties(widgets::PropertyBag& bag) noexcept override;
+        HRESULT WriteProperties(widgets::PropertyBag& bag) noexcept override;
+
+    private:
+        PropertiesCtl& control_;
+    };
+    // MSFlexGrid1_*
+    class Grid final : public widgets::GridEvents {
+    public:
+        explicit Grid(PropertiesCtl& control) noexcept : control_(control) {}
+        HRESULT EnterCell() noexcept override;
+        HRESULT LeaveCell() noexcept override;
+        HRESULT MouseDown(std::int16_t button, std::int16_t shift, float x, float y) noexcept override;
+        HRESULT Scroll() noexcept override;
+
+    private:
+        PropertiesCtl& control_;
+    };
+    // Text1_*
+    class TextEditor final : public widgets::TextBoxEvents {
+    public:
+        explicit TextEditor(PropertiesCtl& control) noexcept : control_(control) {}
+        HRESULT GotFocus() noexcept override;
+        HRESULT LostFocus() noexcept override;
+
+    private:
+        PropertiesCtl& control_;
+    };
+    // Combo1_Click
+    class Selector final : public widgets::DropDownEvents {
+    public:
+        explicit Selector(PropertiesCtl& control) noexcept : control_(control) {}
+        HRESULT Click() noexcept override;
+
+    private:
+        PropertiesCtl& control_;
+    };
+    // Combo2_Click
+    class DropDownEditor final : public widgets::DropDownEvents {
+    public:
+        explicit DropDownEditor(PropertiesCtl& control) noexcept : control_(control) {}
+        HRESULT Click() noexcept override;
+
+    private:
+        PropertiesCtl& control_;
+    };
+
+    Surface surface;
+    Grid grid;
+    TextEditor text_editor;
+    Selector selector;
+    DropDownEditor drop_down_editor;
+};
+
+}  // namespace orvane

@@ -1,0 +1,126 @@
+// The group collection and its display: AddPropertyGroup, Clear, SelectPropertyGroup
+// and the selector's Combo1_Click.
+//
+// The selector's entries mirror the group collection: entry k (from 0) names the group
+// at position k + 1, as its name read when it was added.
+#include <control/PropertiesCtl.h>
+
+#include <control/arithmetic.h>
+#include <control/collections.h>
+
+namespace orvane {
+
+_Collection& PropertiesCtl::HeldGroupCollection() {
+    if (!group_collection_) group_collection_ = NewCollection();
+    return *group_collection_;
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData, VARIANT* result) noexcept try {
+    if (!mPropData || !result) return E_POINTER;
+    VariantInit(result);
+    // Without a group nothing changes: no empty position, no selector entry.
+    if (!*mPropData) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
+    const comrt::ComPtr<_clsTessel> group(*mPropData);
+
+    _Collection& groups = HeldGroupCollection();
+    // The name is read before the group is appended, so that a failing read leaves the
+    // collection and the selector in step.
+    comrt::Bstr name;
+    comrt::check(group->get_PropertyGroupName(name.put()));
+    CollectionAdd(groups, group.get());
+    try {
+        Combo1().AddItem(name.view());
+    } catch (...) {
+        // The selector refused the entry: take the group out again, or every later pick
+        // would show the wrong group. The selector's failure is the one reported.
+        try {
+            CollectionRemove(groups, CollectionCount(groups));
+        } catch (...) {
+        }
+        throw;
+    }
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::Clear() noexcept try {
+    _Collection& groups = HeldGroupCollection();
+    const std::int32_t count = CollectionCount(groups);
+    if (count == 0) return S_OK;
+    const std::int16_t n = ToInt16(count);
+    // Each pass removes the front element. The counter is wider than 16 bits, so that
+    // exactly 32767 groups are all removed without the counter overflowing afterwards.
+    for (std::int32_t i = 1; i <= n; ++i) CollectionRemove(groups, 1);
+    Combo1().Clear();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARIANT* result) noexcept try {
+    if (!nIndex || !result) return E_POINTER;
+    VariantInit(result);
+    const std::int16_t index = *nIndex;
+
+    const std::int32_t count = CollectionCount(HeldGroupCollection());
+    const bool show = index != CollectionCount(HeldGroupCollection()) && index <= count;
+
+    if (show) {
+        current_group_ = CollectionItemAs<_clsTessel>(HeldGroupCollection(), AddInt16(index, 1));
+
+        // Set before the row count changes: cell events that the grid raises while its
+        // rows shrink must not open or write an editor against the new group.
+        fill_marker_ = kFillMarkerData;
+        MSFlexGrid1().SetRows(CollectionCount(*ItemsCollectionOf(*current_group_)));
+        // May re-enter through Combo1_Click, which fills the grid completely and clears
+        // the fill marker; the fill below then runs a second time to the same end.
+        Combo1().SetListIndex(index);
+        fill_marker_ = kFillMarkerData;
+
+        const std::int16_t n =
+            ToInt16(static_cast<std::int64_t>(CollectionCount(*ItemsCollectionOf(*current_group_))) - 1);
+        for (std::int32_t i = 0; i <= n; ++i) {
+            const comrt::ComPtr<_clsTessel> group = current_group_;
+            const comrt::ComPtr<_clsPropertyItem> item = CollectionItemAs<_clsPropertyItem>(
+                *ItemsCollectionOf(*group), AddInt16(static_cast<std::int16_t>(i), 1));
+            MSFlexGrid1().SetRow(i);
+            MSFlexGrid1().SetCol(0);
+            comrt::Bstr ItemName;
+            comrt::check(item->get_ItemName(ItemName.put()));
+            MSFlexGrid1().SetText(ItemName.view());
+            MSFlexGrid1().SetCellAlignment(0);
+            MSFlexGrid1().SetCol(1);
+            comrt::Bstr ItemValue;
+            comrt::check(item->get_ItemValue(ItemValue.put()));
+            MSFlexGrid1().SetText(ItemValue.view());
+            MSFlexGrid1().SetCellAlignment(0);
+        }
+        MSFlexGrid1().SetCol(0);
+        MSFlexGrid1().SetRow(0);
+        Text1().SetVisible(false);
+        Combo2().SetVisible(false);
+    } else {
+        // The current group and the selector's index stay; the rows go.
+        fill_marker_ = kFillMarkerData;
+        MSFlexGrid1().SetRows(0);
+        Text1().SetVisible(false);
+        Combo2().SetVisible(false);
+    }
+
+    fill_marker_.clear();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT PropertiesCtl::Combo1_Click() noexcept try {
+    std::int16_t index = Combo1().ListIndex();
+    comrt::Variant ignored;
+    comrt::check(Self().SelectPropertyGroup(&index, ignored.put()));
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+}  // namespace orvane

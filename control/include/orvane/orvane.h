@@ -1,0 +1,94 @@
+// The Orvane control library's binary interface: the control class PropertiesCtl, its
+// dual default interface _PropertiesCtl, its event interface __PropertiesCtl (no
+// events), the type library id, and the small interface through which a container
+// sites the control on its widgets.
+//
+// Slot order after the seven slots of IUnknown and IDispatch is fixed; never reorder,
+// insert or remove a member.
+#pragma once
+
+#include <comrt/guid.h>
+#include <comrt/oaidl.h>
+#include <comrt/olectl.h>
+#include <control/widgets/widget_set.h>
+#include <tessel/tessel.h>
+
+// The property grid control: a group selector over a name | value grid.
+struct _PropertiesCtl : IDispatch {
+    // 0x60030008: appends the group *mPropData to the control's groups and its name to
+    // the selector; *mPropData is not changed, *result is empty. A null group fails with
+    // 0x800A005B (91) before anything changes.
+    virtual HRESULT STDMETHODCALLTYPE AddPropertyGroup(_clsTessel** mPropData, VARIANT* result) noexcept = 0;
+    // 0x60030009: forgets every group and empties the selector; the grid keeps showing
+    // the current group.
+    virtual HRESULT STDMETHODCALLTYPE Clear() noexcept = 0;
+    // 0x6003000A: shows the group at 0-based position *nIndex (not changed); an index at
+    // or above the number of groups empties the grid. *result is empty.
+    virtual HRESULT STDMETHODCALLTYPE SelectPropertyGroup(SHORT* nIndex, VARIANT* result) noexcept = 0;
+    // 0x60030010: lays the text editor over the current cell and gives it the focus.
+    virtual HRESULT STDMETHODCALLTYPE ChangeCellText() noexcept = 0;
+    // 0x60030011: fills the drop-down editor from the current row's choices and lays it
+    // over the current cell.
+    virtual HRESULT STDMETHODCALLTYPE ComboInit() noexcept = 0;
+    // 0x68030002: the control's background colour; a put reaches every child widget.
+    virtual HRESULT STDMETHODCALLTYPE get_BackColor(OLE_COLOR* result) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_BackColor(OLE_COLOR NewColor) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE putref_BackColor(OLE_COLOR NewColor) noexcept = 0;
+    // 0x68030001: the control's text colour.
+    virtual HRESULT STDMETHODCALLTYPE get_ForeColor(OLE_COLOR* result) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ForeColor(OLE_COLOR NewColor) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE putref_ForeColor(OLE_COLOR NewColor) noexcept = 0;
+    // 0x68030000: the control's font object (shared, never copied).
+    virtual HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** result) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Font(IFontDisp* NewFont) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* NewFont) noexcept = 0;
+};
+COMRT_INTERFACE_ID(_PropertiesCtl, "258F3731-4A09-4395-B717-B41418E9A1AB");
+
+// The control's event interface: a dispatch interface without events.
+struct __PropertiesCtl : IDispatch {};
+COMRT_INTERFACE_ID(__PropertiesCtl, "75441F9D-5F69-4754-B812-64355B3736E5");
+
+inline constexpr CLSID CLSID_PropertiesCtl = comrt::make_guid("333080DD-FE79-4B76-ABE4-3A69E3F1A543");
+inline constexpr GUID LIBID_Orvane = comrt::make_guid("3EF75750-E43E-11D5-8872-0000E23465BF");
+
+// The type library's version.
+inline constexpr WORD Orvane_MajorVersion = 5;
+inline constexpr WORD Orvane_MinorVersion = 0;
+
+// ---- siting ---------------------------------------------------------------------------
+
+// The error channel of one control, given by its container: every failure of one of the
+// control's event handlers (widget and container events, and the window hook's editor
+// placement) is reported here, besides being returned to whoever raised the event. So is
+// each restore step of UserControl_ReadProperties that fails, although that handler
+// itself goes on and succeeds.
+struct IControlErrorSink : IUnknown {
+    // handler: the handler's name (u"MSFlexGrid1_EnterCell", u"UserControl_Resize",
+    // u"EditorHookWindowProc", ...), valid for the call only; hr: its failing status.
+    // The control ignores the result.
+    virtual HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR handler, HRESULT hr) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IControlErrorSink, "164A2568-CC1A-45AF-B6DE-C826662E0F6C");
+
+// Answered by PropertiesCtl through QueryInterface. A container creates the control with
+// its class factory, creates the child widgets hidden or shown as it likes (the control
+// hides both editors when sited) and calls Site once; then it raises the container
+// events (Initialize, ReadProperties when loading, Resize, ..., Terminate) through the
+// surface, to which Site connected the control.
+struct IControlSite : IUnknown {
+    // Site: in widgets (every member set: surface, grid, text_editor, selector,
+    //   drop_down_editor, window_system), copied and held until the control is destroyed;
+    //   in errors (optional, null: failures are only returned to the event's raiser),
+    //   held by counted reference.
+    //   The control connects itself as the event sink of the surface and the four
+    //   widgets (until it is destroyed), registers window_system as this thread's window
+    //   system inside the control library (until UserControl_Terminate or its
+    //   destruction; the registration of another sited control on the thread then takes
+    //   over), and hides Text1 and Combo2.
+    // S_OK; E_POINTER for a null widgets or a missing member; E_UNEXPECTED when the
+    // control is sited already; a widget's failure while hiding the editors.
+    virtual HRESULT STDMETHODCALLTYPE Site(const orvane::widgets::WidgetSet* widgets,
+                                           IControlErrorSink* errors) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IControlSite, "E46A5CF1-759D-459E-8798-C96625D0521E");

@@ -1,0 +1,82 @@
+// A started control showing one group of text and drop-down items, and a one-line picture
+// of everything the user and the host see of an edit: both editors, both editor-active
+// flags, the value cells, the items' values and the failures the error channel received.
+//
+// Layout after Start (4800 x 3975, selector and drop-down 315 high): the grid at (0, 320),
+// two columns of 2400, rows 315 high, so value cell r lies at (2400, 320 + 315 r).
+#pragma once
+
+#include <sstream>
+
+#include <tests/control/control_fixture.h>
+
+namespace orvane::testing {
+
+class EditingFixture : public ControlFixture {
+protected:
+    void SetUp() override {
+        ControlFixture::SetUp();
+        Start();
+        group = MakeGroup(u"G", {
+                                    {u"Width", u"100", 0, {}},
+                                    {u"Mode", u"b", 1, {u"a", u"b", u"c", u"b"}},
+                                    {u"Shape", u"Round", 1, {u"round", u"square"}},
+                                    {u"Broken", u"kept", 1, {}},  // no choice list
+                                    {u"Note", u"n", 7, {}},
+                                });
+        ASSERT_EQ(Add(group), S_OK);
+        ASSERT_EQ(Select(0), S_OK);
+        log().clear();
+    }
+
+    // "T <text editor> | D <drop-down editor> | flags <text>,<drop-down>", then the value
+    // cells and item values that differ from the group's ("cell0=250 item1=250") and the
+    // failures the error channel received. A shown editor gives its content, selection or
+    // entries, focus and place; a hidden one its content only.
+    std::string State() {
+        std::ostringstream out;
+        const fakes::FakeTextBox& t = *fakes.text1;
+        out << "T " << (t.visible() ? "" : "hidden ") << "'" << Printable(t.text()) << "'";
+        if (t.visible())
+            out << " " << t.sel_start() << "+" << t.sel_length() << (t.has_focus() ? " focus" : "") << " @"
+                << t.left() << "," << t.top() << " " << t.width() << "x" << t.height();
+        const fakes::FakeDropDown& d = *fakes.combo2;
+        out << " | D " << (d.visible() ? "" : "hidden ") << "[";
+        for (std::size_t i = 0; i < d.entries().size(); ++i) out << (i ? "," : "") << Printable(d.entries()[i]);
+        out << "] #" << d.list_index();
+        if (d.visible())
+            out << (d.has_focus() ? " focus" : "") << " @" << d.left() << "," << d.top() << " " << d.width();
+        const EditorTrackingRecord& r = *impl().record();
+        out << " | flags " << r.text_editor_active << "," << r.drop_down_editor_active;
+        for (std::int32_t row = 0; row < 5; ++row) {
+            const std::u16string cell = fakes.grid->cell_text(row, 1);
+            if (cell != kValues[row]) out << " | cell" << row << "=" << Printable(cell);
+        }
+        for (LONG k = 1; k <= 5; ++k) {
+            const std::u16string value = ItemValue(*group, k);
+            if (value != kValues[k - 1]) out << " | item" << k << "=" << Printable(value);
+        }
+        if (!errors->failures.empty()) out << " | errors " << errors->text();
+        return out.str();
+    }
+
+    // Replaces item k's choice list with strings from index `lower` on.
+    void SetChoices(LONG k, LONG lower, std::initializer_list<std::u16string_view> texts) {
+        comrt::SafeArrayPtr list(SafeArrayCreateVector(VT_BSTR, lower, static_cast<ULONG>(texts.size())));
+        ASSERT_TRUE(list);
+        LONG index = lower;
+        for (std::u16string_view text : texts) {
+            comrt::Bstr s(text);
+            ASSERT_EQ(SafeArrayPutElement(list.get(), &index, s.get()), S_OK);
+            ++index;
+        }
+        SAFEARRAY* arg = list.get();
+        ASSERT_EQ(ItemOf(*group, k)->SetValueCmb(&arg), S_OK);
+    }
+
+    // The items' values as the group was shown: row r holds item r + 1.
+    static constexpr std::u16string_view kValues[] = {u"100", u"b", u"Round", u"kept", u"n"};
+    comrt::ComPtr<_clsTessel> group;
+};
+
+}  // namespace orvane::testing

@@ -1,0 +1,145 @@
+// Editing in place on the fakes, as the user and the host see it: every transition of the
+// editing state machine (cell entered, left, pressed, scrolled, focus regained, a pick),
+// the window hook keeping an open editor over its cell, handler failures on the error
+// channel, and both orders of a press and its cell events reaching the same end.
+#include <gtest/gtest.h>
+
+#include <tests/control/editing_fixture.h>
+
+namespace orvane::testing {
+namespace {
+
+using fakes::MouseDownOrder;
+constexpr MouseDownOrder kBefore = MouseDownOrder::before_cell_events;
+constexpr MouseDownOrder kAfter = MouseDownOrder::after_cell_events;
+
+class EditingScenario;
+
+struct Scenario {
+    const char* name;
+    void (*act)(EditingScenario&);
+    const char* expected;  // EditingFixture::State() afterwards
+};
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
+class EditingScenario : public EditingFixture, public ::testing::WithParamInterface<Scenario> {
+public:
+    void MoveTo(std::int32_t row, std::int32_t col) { fakes.grid->user_move_to(row, col); }
+    void Type(std::u16string text) { fakes.text1->user_type(std::move(text)); }
+    void Press(std::int32_t row, std::int32_t col, MouseDownOrder order = kAfter, SHORT button = 1, SHORT shift = 0) {
+        fakes.grid->user_click(row, col, order, button, shift);
+    }
+    void ScrollTo(std::int32_t top_row) { fakes.grid->user_scroll_to(top_row); }
+    void Pick(SHORT index) { fakes.combo2->user_pick(index); }
+    HRESULT Show(SHORT index) { return Select(index); }
+    using EditingFixture::SetChoices;
+    fakes::FakeWidgets& w() { return fakes; }
+    _PropertiesCtl& host() { return *ctl; }
+};
+
+// Nothing shown, nothing written.
+constexpr const char* kStart = "T hidden 'Text1' | D hidden [] #-1 | flags 0,0";
+// End states that both press orders, and every button, must reach.
+constexpr const char* kTextToText =
+    "T 'n' 0+0 focus @2400,1580 2400x315 | D hidden [] #-1 | flags -1,0 | cell0=250 | item1=250";
+constexpr const char* kTextToDropDown =
+    "T hidden '250' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,-1 | cell0=250 | item1=250";
+constexpr const char* kDropDownToText =
+    "T 'n' 0+1 focus @2400,1580 2400x315 | D hidden [a,b,c,b] #0 | flags -1,0 | cell1=a | item2=a";
+
+using S = EditingScenario;
+const Scenario kScenarios[] = {
+    // ---- cell entered ----
+    {"EnterTextCell", [](S& s) { s.MoveTo(0, 1); },
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags -1,0"},
+    {"EnterTextCellUnderScrollBar", [](S& s) { s.w().grid->set_vertical_scroll_bar(true); s.MoveTo(4, 1); },
+     "T 'n' 0+1 focus @2400,1580 2100x315 | D hidden [] #-1 | flags -1,0"},
+    {"EnterDropDownCellSelectsLastEqualChoice", [](S& s) { s.MoveTo(1, 1); },
+     "T hidden 'Text1' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,-1"},
+    {"EnterDropDownCellWithoutExactMatchShowsFirstChoiceAtOnce",
+     [](S& s) { s.w().grid->set_vertical_scroll_bar(true); s.MoveTo(2, 1); },
+     "T hidden 'Text1' | D [round,square] #0 focus @2400,950 2100 | flags 0,-1 | cell2=round"},
+    {"EnterNameColumn", [](S& s) { s.MoveTo(1, 0); }, kStart},
+    // ---- cell left ----
+    {"LeaveTextCellWritesTypedText", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.MoveTo(1, 0); },
+     "T hidden '250' | D hidden [] #-1 | flags 0,0 | cell0=250 | item1=250"},
+    {"AnyTypedWordIsWrittenBack", [](S& s) { s.MoveTo(0, 1); s.Type(u"asdfghjkl"); s.MoveTo(1, 1); },
+     "T hidden 'asdfghjkl' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,-1 | cell0=asdfghjkl | item1=asdfghjkl"},
+    {"PickShowsInCellButNotInItem", [](S& s) { s.MoveTo(1, 1); s.Pick(2); },
+     "T hidden 'Text1' | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,-1 | cell1=c"},
+    {"PickIsStoredOnLeave", [](S& s) { s.MoveTo(1, 1); s.Pick(2); s.MoveTo(0, 1); },
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [a,b,c,b] #2 | flags -1,0 | cell1=c | item2=c"},
+    {"UntouchedDropDownStoresTheSelectedChoice", [](S& s) { s.MoveTo(2, 1); s.MoveTo(2, 0); },
+     "T hidden 'Text1' | D hidden [round,square] #0 | flags 0,0 | cell2=round | item3=round"},
+    {"LeaveDuringInterruptedFillOnlyClearsFlags",
+     [](S& s) {
+         s.MoveTo(0, 1); s.Type(u"250");
+         s.w().grid->fail_at("Text=", 1);  // the fill stops with the marker on "data"
+         EXPECT_EQ(s.Show(0), E_FAIL);
+         s.MoveTo(1, 1); s.MoveTo(0, 1);
+     },
+     "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0"},
+    // ---- scroll, mouse press ----
+    {"ScrollHidesWithoutWriting", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.ScrollTo(1); },
+     "T hidden '250' | D hidden [] #-1 | flags 0,0"},
+    {"PressAfterScrollRestoresPendingText", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.ScrollTo(1); s.Press(0, 1); },
+     "T '250' 3+0 focus @2400,5 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250"},
+    {"PressAfterScrollReopensDropDown",
+     [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.ScrollTo(0); s.Press(1, 1, kAfter, 2); },
+     "T hidden 'Text1' | D [a,b,c,b] #0 focus @2400,635 2400 | flags 0,-1 | cell1=a"},
+    {"PressInNameColumn", [](S& s) { s.Press(0, 0, kAfter, 4, 7); }, kStart},
+    {"PressTextToTextBefore", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(4, 1, kBefore); }, kTextToText},
+    {"PressTextToTextAfter", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(4, 1, kAfter); }, kTextToText},
+    {"RightPressWithShiftTextToText", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(4, 1, kBefore, 2, 1); },
+     kTextToText},
+    {"PressTextToDropDownBefore", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(1, 1, kBefore); },
+     kTextToDropDown},
+    {"PressTextToDropDownAfter", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(1, 1, kAfter, 4); },
+     kTextToDropDown},
+    {"PressDropDownToTextBefore", [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.Press(4, 1, kBefore, 2); }, kDropDownToText},
+    {"PressDropDownToTextAfter", [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.Press(4, 1, kAfter); }, kDropDownToText},
+    // ---- focus, host calls, window hook ----
+    {"RegainedFocusReloadsTheCellText",
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->user_leave_focus(); s.host().ChangeCellText(); },
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags -1,0"},
+    {"ChangeCellTextWhileFocusedOnlyReplaces",
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().grid->set_vertical_scroll_bar(true); s.host().ChangeCellText(); },
+     "T '250' 3+0 focus @2400,320 2100x315 | D hidden [] #-1 | flags -1,0"},
+    {"HostChangeCellTextOverNameCell", [](S& s) { s.host().ChangeCellText(); },
+     "T 'Width' 0+5 focus @0,320 2400x315 | D hidden [] #-1 | flags 0,0"},
+    {"HostComboInitOverNameCell", [](S& s) { s.MoveTo(2, 0); s.host().ComboInit(); },
+     "T hidden 'Text1' | D [round,square] #0 focus @0,950 2400 | flags 0,0"},
+    {"HostComboInitOnTextItemEmptiesTheDropDown",
+     [](S& s) { s.MoveTo(1, 1); s.MoveTo(0, 1); EXPECT_EQ(s.host().ComboInit(), kSubscript); },
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags -1,0"},
+    {"HookMovesTextEditorAfterResize", [](S& s) { s.MoveTo(4, 1); s.w().surface->resize(6000, 3975); },
+     "T 'n' 0+1 focus @3000,1580 3000x315 | D hidden [] #-1 | flags -1,0"},
+    {"HookMovesDropDownAfterResize",
+     [](S& s) { s.MoveTo(1, 1); s.w().grid->set_vertical_scroll_bar(true); s.w().surface->resize(6000, 3975); },
+     "T hidden 'Text1' | D [a,b,c,b] #3 focus @3000,635 2700 | flags 0,-1"},
+    // ---- failures: the handler stops at the failing step and reports it ----
+    {"DropDownWithoutListWritesNothingBack", [](S& s) { s.MoveTo(1, 1); s.MoveTo(3, 1); s.MoveTo(3, 0); },
+     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors MSFlexGrid1_EnterCell 0x800A0009; "},
+    {"DropDownListBasedAtOneWritesNothingBack",
+     [](S& s) { s.SetChoices(4, 1, {u"kept"}); s.MoveTo(1, 1); s.MoveTo(3, 1); s.MoveTo(3, 0); },
+     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors MSFlexGrid1_EnterCell 0x800A0009; "},
+    {"EmptyDropDownListWritesNothingBack", [](S& s) { s.SetChoices(4, 0, {}); s.MoveTo(3, 1); s.MoveTo(3, 0); },
+     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors MSFlexGrid1_EnterCell 0x800A017C; "},
+    {"LeaveFailingAfterTheCellKeepsTheCell",
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->fail_at("Text", 2); s.MoveTo(1, 0); },
+     "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250"
+     " | errors MSFlexGrid1_LeaveCell 0x80004005; "},
+    {"EntryWhoseEditorFailsToMoveKeepsItsFlag", [](S& s) { s.w().text1->fail_at("Move", 1); s.MoveTo(0, 1); },
+     "T '100' 0+0 @840,3000 1335x285 | D hidden [] #-1 | flags -1,0 | errors MSFlexGrid1_EnterCell 0x80004005; "},
+};
+
+TEST_P(EditingScenario, EndsInTheExpectedState) {
+    GetParam().act(*this);
+    EXPECT_EQ(State(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transitions, EditingScenario, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace orvane::testing

@@ -1,0 +1,221 @@
+// The group collection and its display on the fakes: AddPropertyGroup, Clear,
+// SelectPropertyGroup and the selector's Combo1_Click.
+#include <gmock/gmock.h>
+
+#include "control_fixture.h"
+
+namespace orvane::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class GroupsTest : public ControlFixture {
+protected:
+    void SetUp() override {
+        ControlFixture::SetUp();
+        Start();
+        for (auto [name, count] : {std::pair{u"A", 2}, {u"B", 3}, {u"C", 1}}) groups.push_back(MakeGroup(name, count));
+    }
+    void AddAll() {
+        for (const auto& group : groups) ASSERT_EQ(S_OK, Add(group));
+        log().clear();
+    }
+    std::int32_t GroupCount() { return impl().group_collection() ? CollectionCount(*impl().group_collection()) : 0; }
+    void ExpectShowing(const char* why, std::vector<std::string> rows) {
+        EXPECT_EQ(rows, GridRows()) << why;
+        EXPECT_EQ(0, fakes.grid->row()) << why;
+        EXPECT_EQ(0, fakes.grid->col()) << why;
+        EXPECT_FALSE(fakes.text1->visible()) << why;
+        EXPECT_FALSE(fakes.combo2->visible()) << why;
+        EXPECT_EQ(u"", impl().fill_marker()) << why;
+    }
+    const std::vector<std::string> kRowsOfB = {"B.Name1=B.Value1", "B.Name2=B.Value2", "B.Name3=B.Value3"};
+
+    std::vector<comrt::ComPtr<_clsTessel>> groups;  // A (2 items), B (3), C (1)
+};
+
+TEST_F(GroupsTest, AddingListsTheNameAndSelectingShowsTheItems) {
+    for (const auto& group : groups) ASSERT_EQ(S_OK, Add(group));
+    EXPECT_THAT(fakes.combo1->entries(), ElementsAre(u"A", u"B", u"C"));
+    EXPECT_THAT(log().entries(), ElementsAre("combo1.AddItem(A)", "combo1.AddItem(B)", "combo1.AddItem(C)"))
+        << "nothing is shown or selected";
+
+    ASSERT_EQ(S_OK, Select(1));
+    ExpectShowing("host call", kRowsOfB);
+    EXPECT_EQ(0, fakes.grid->cell_alignment(2, 1));
+    EXPECT_EQ(1, fakes.combo1->list_index());
+    EXPECT_EQ(impl().current_group(), groups[1]);
+}
+
+TEST_F(GroupsTest, PickingReentersOnceAndEndsAsOneFill) {
+    AddAll();
+    ASSERT_EQ(S_OK, Select(1));  // a changed index: Click runs a nested, complete fill
+    EXPECT_EQ(1u, log().starting_with("combo1:Click").size());
+    EXPECT_EQ(2u, log().starting_with("grid.Rows=").size());
+    ExpectShowing("after re-entry", kRowsOfB);
+
+    log().clear();
+    ASSERT_EQ(S_OK, Select(1));  // the same index: no Click
+    EXPECT_EQ(1u, log().starting_with("grid.Rows=").size());
+
+    fakes.combo1->user_pick(2);
+    ExpectShowing("user pick", {"C.Name1=C.Value1"});
+    EXPECT_EQ(impl().current_group(), groups[2]);
+    EXPECT_THAT(fakes.env->event_failures(), IsEmpty());
+}
+
+TEST_F(GroupsTest, SelectingTheGroupOnShowRebuildsItAndWritesNoEdit) {
+    AddAll();
+    ASSERT_EQ(S_OK, Select(1));
+    fakes.grid->user_click(2, 1);
+    fakes.grid->set_cell_text(1, 1, u"stale");
+    fakes.text1->SetVisible(true);
+    fakes.text1->user_type(u"typed");
+
+    ASSERT_EQ(S_OK, Select(1));
+    ExpectShowing("re-selected", kRowsOfB);
+    EXPECT_EQ(u"B.Value3", ItemValue(*groups[1], 3));
+}
+
+TEST_F(GroupsTest, AnIndexNamingNoGroupEmptiesTheGridAndKeepsTheRest) {
+    ASSERT_EQ(S_OK, Select(0));  // no groups at all
+    EXPECT_EQ(0, fakes.grid->rows());
+    EXPECT_EQ(0, GroupCount());
+
+    AddAll();
+    for (SHORT index : {1, 3, 4, 32767}) {
+        ASSERT_EQ(S_OK, Select(1));
+        fakes.text1->SetVisible(true);
+        fakes.combo2->SetVisible(true);
+        EXPECT_EQ(S_OK, Select(index));
+        if (index == 1) continue;
+        EXPECT_EQ(0, fakes.grid->rows()) << index;
+        EXPECT_FALSE(fakes.text1->visible() || fakes.combo2->visible()) << index;
+        EXPECT_EQ(1, fakes.combo1->list_index()) << index;
+        EXPECT_EQ(impl().current_group(), groups[1]) << index;
+        EXPECT_EQ(u"", impl().fill_marker()) << index;
+    }
+
+    log().clear();
+    EXPECT_EQ(Hex(kSubscript), Hex(Select(-1)));
+    EXPECT_THAT(log().entries(), IsEmpty()) << "a negative index fails before anything changes";
+    EXPECT_EQ(u"", impl().fill_marker());
+}
+
+TEST_F(GroupsTest, AGroupWithoutItemsEndsWithAnEmptyGrid) {
+    ASSERT_EQ(S_OK, Add(MakeGroup(u"Empty", 0)));
+    fakes.text1->SetVisible(true);
+    EXPECT_EQ(S_OK, Select(0));
+    ExpectShowing("no items", {});
+}
+
+TEST_F(GroupsTest, AFailureFromTheRowCountOnLeavesTheFillMarkerSet) {
+    AddAll();
+    ASSERT_EQ(S_OK, Select(1));  // the selector holds 1 already: no nested fill below
+    const std::pair<fakes::FakeBase*, const char*> rows[] = {
+        {fakes.grid.get(), "Rows="},  // the marker goes up before the row count changes
+        {fakes.grid.get(), "Text="},
+        {fakes.text1.get(), "Visible="},
+    };
+    for (const auto& [widget, member] : rows) {
+        widget->fail_at(member, 1, E_FAIL);
+        EXPECT_EQ(Hex(E_FAIL), Hex(Select(1))) << member;
+        EXPECT_EQ(u"data", impl().fill_marker()) << member;
+    }
+    ASSERT_EQ(S_OK, Select(0));
+    EXPECT_EQ(u"", impl().fill_marker());
+}
+
+TEST_F(GroupsTest, ShrinkingRowsOpensNoEditorOnTheNewGroup) {
+    AddAll();
+    ASSERT_EQ(S_OK, Select(1));
+    fakes.grid->user_click(2, 1);  // an editor open on B's last value
+    fakes.text1->user_type(u"typed");
+
+    log().clear();
+    ASSERT_EQ(S_OK, Select(2));  // C has one row: the current row moves while the rows shrink
+    EXPECT_THAT(log().starting_with("text1.SetFocus"), IsEmpty());
+    EXPECT_THAT(errors->failures, IsEmpty()) << errors->text();
+    EXPECT_EQ(u"C.Value1", ItemValue(*groups[2], 1));
+}
+
+TEST_F(GroupsTest, ItemsThatAreNoItemsOrDoNotFitSixteenBitsFailTheFill) {
+    comrt::ComPtr<_clsTessel> odd = MakeGroup(u"Odd", 1);
+    CollectionAdd(*ItemsCollectionOf(*odd), MakeGroup(u"NotAnItem", 0).get());
+    ASSERT_EQ(S_OK, Add(odd));
+    EXPECT_EQ(Hex(kTypeMismatch), Hex(Select(0)));
+    EXPECT_THAT(GridRows(), ElementsAre("Odd.Name1=Odd.Value1", "="));
+
+    // Position 32768 does not fit: rows 0 to 32766 are written, then the fill fails.
+    ASSERT_EQ(S_OK, Add(MakeGroup(u"Big", 32768)));
+    log().set_enabled(false);
+    fakes.grid->set_raises_cell_events_on_put(false);
+    EXPECT_EQ(Hex(kOverflow), Hex(Select(1)));
+    EXPECT_EQ(u"data", impl().fill_marker());
+    EXPECT_EQ(u"Big.Value32767", fakes.grid->cell_text(32766, 1));
+    EXPECT_EQ(u"", fakes.grid->cell_text(32767, 0));
+}
+
+TEST_F(GroupsTest, ClearForgetsTheGroupsButKeepsTheDisplay) {
+    AddAll();
+    ASSERT_EQ(S_OK, Select(1));
+    log().clear();
+    ASSERT_EQ(S_OK, ctl->Clear());
+    EXPECT_EQ(0, GroupCount());
+    EXPECT_THAT(fakes.combo1->entries(), IsEmpty());
+    EXPECT_THAT(log().entries(), ElementsAre("combo1.Clear()"));
+    EXPECT_EQ(kRowsOfB, GridRows());
+    EXPECT_EQ(impl().current_group(), groups[1]);
+
+    log().clear();
+    ASSERT_EQ(S_OK, ctl->Clear());
+    EXPECT_THAT(log().entries(), IsEmpty()) << "no groups: the selector is not touched";
+    ASSERT_EQ(S_OK, Select(0));
+    EXPECT_EQ(0, fakes.grid->rows());
+}
+
+TEST_F(GroupsTest, ClearHandlesTheSixteenBitLimit) {
+    log().set_enabled(false);
+    for (int i = 0; i < 32767; ++i) ASSERT_EQ(S_OK, Add(groups[0]));
+    EXPECT_EQ(S_OK, ctl->Clear()) << "exactly 32767 groups all go";
+    EXPECT_EQ(0, GroupCount());
+    EXPECT_THAT(fakes.combo1->entries(), IsEmpty());
+
+    for (int i = 0; i < 32768; ++i) ASSERT_EQ(S_OK, Add(groups[0]));
+    EXPECT_EQ(Hex(kOverflow), Hex(ctl->Clear()));
+    EXPECT_EQ(32768, GroupCount()) << "nothing is removed";
+}
+
+TEST_F(GroupsTest, NamesAreTakenWhenAddedAndAGroupMayComeTwice) {
+    comrt::ComPtr<_clsTessel> unnamed = MakeGroup(u"", 1);
+    ASSERT_EQ(S_OK, Add(unnamed));
+    ASSERT_EQ(S_OK, Add(groups[0]));
+    ASSERT_EQ(S_OK, Add(groups[0]));
+    comrt::Bstr renamed(u"Renamed");
+    ASSERT_EQ(S_OK, groups[0]->put_PropertyGroupName(renamed.get()));
+    EXPECT_THAT(fakes.combo1->entries(), ElementsAre(u"", u"A", u"A"));
+    for (std::int16_t pick : {2, 1}) {
+        fakes.combo1->user_pick(pick);
+        EXPECT_EQ(impl().current_group(), groups[0]) << pick;
+        EXPECT_THAT(GridRows(), ElementsAre("A.Name1=A.Value1", "A.Name2=A.Value2"));
+    }
+}
+
+TEST_F(GroupsTest, NoGroupOrARefusedEntryLeavesCollectionAndSelectorInStep) {
+    _clsTessel* none = nullptr;
+    comrt::Variant result;
+    EXPECT_EQ(Hex(kObjectNotSet), Hex(ctl->AddPropertyGroup(&none, result.put())));
+    EXPECT_EQ(0, GroupCount());
+
+    ASSERT_EQ(S_OK, Add(groups[0]));
+    fakes.combo1->fail_at("AddItem", 1, E_FAIL);
+    EXPECT_EQ(Hex(E_FAIL), Hex(Add(groups[1])));
+    EXPECT_EQ(1, GroupCount());
+    ASSERT_EQ(S_OK, Add(groups[2]));
+    fakes.combo1->user_pick(1);
+    EXPECT_EQ(impl().current_group(), groups[2]);
+}
+
+}  // namespace
+}  // namespace orvane::testing

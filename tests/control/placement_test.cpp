@@ -1,0 +1,91 @@
+// The limits of editor opening: the 16-bit row limit, a choice list that fills every
+// 16-bit index, and edits before any group was shown.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <tests/control/editing_fixture.h>
+
+namespace orvane::testing {
+namespace {
+
+using ::testing::IsEmpty;
+
+std::u16string Number(int n) {
+    std::u16string text;
+    for (char c : std::to_string(n)) text += static_cast<char16_t>(c);
+    return text;
+}
+
+using PlacementTest = EditingFixture;
+
+TEST_F(PlacementTest, RowsFrom32767FailWithOverflowBeforeAnythingChanges) {
+    fakes::FakeGrid& grid = *fakes.grid;
+    grid.set_raises_cell_events_on_put(false);
+    grid.SetRows(32769);
+    grid.SetRow(32767);
+    grid.set_raises_cell_events_on_put(true);
+    log().clear();
+
+    grid.user_move_to(32767, 1);  // entered
+    grid.user_click(32767, 1);    // pressed
+    grid.user_move_to(32767, 0);  // left
+    EXPECT_EQ(ctl->ComboInit(), kOverflow);
+    grid.set_raises_cell_events_on_put(false);
+    grid.SetRow(32768);
+    EXPECT_EQ(ctl->ComboInit(), kOverflow);
+
+    EXPECT_EQ(errors->text(),
+              "MSFlexGrid1_EnterCell 0x800A0006; MSFlexGrid1_MouseDown 0x800A0006; MSFlexGrid1_LeaveCell 0x800A0006; ");
+    EXPECT_THAT(log().starting_with("text1."), IsEmpty());
+    EXPECT_THAT(log().starting_with("combo2."), IsEmpty());
+    EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
+    EXPECT_EQ(impl().record()->text_editor_active, 0);
+    EXPECT_EQ(impl().record()->drop_down_editor_active, 0);
+}
+
+TEST_F(PlacementTest, ChoiceListEndingAt32767ShowsAll32768Entries) {
+    std::vector<std::u16string> choices;
+    for (int i = 0; i <= 32767; ++i) choices.push_back(u"c" + Number(i));
+    ASSERT_EQ(Add(MakeGroup(u"Big", {{u"Many", u"c32767", 1, choices}})), S_OK);
+    ASSERT_EQ(Select(1), S_OK);
+    log().set_enabled(false);
+
+    fakes.grid->user_move_to(0, 1);
+
+    EXPECT_EQ(errors->text(), "");
+    const auto& entries = fakes.combo2->entries();
+    ASSERT_EQ(entries.size(), 32768u);
+    EXPECT_EQ(Printable(entries.front()), "c0");
+    EXPECT_EQ(Printable(entries.back()), "c32767");
+    EXPECT_EQ(fakes.combo2->list_index(), 32767);
+    EXPECT_TRUE(fakes.combo2->visible());
+    EXPECT_EQ(impl().record()->drop_down_editor_active, -1);
+}
+
+class NoGroupShownTest : public ControlFixture {};
+
+TEST_F(NoGroupShownTest, HandlersOpenAndWriteNothingAndComboInitFailsWith91) {
+    Start();
+    ASSERT_EQ(Add(MakeGroup(u"G", {{u"Mode", u"b", 1, {u"a", u"b"}}, {u"Width", u"1", 0, {}}})), S_OK);
+    log().clear();
+
+    fakes.grid->user_move_to(0, 1);
+    fakes.text1->user_type(u"typed");
+    fakes.grid->user_click(1, 1, fakes::MouseDownOrder::before_cell_events);
+    fakes.grid->user_click(1, 1, fakes::MouseDownOrder::after_cell_events, 2);
+    fakes.grid->user_scroll_to(1);
+    fakes.grid->user_move_to(1, 0);
+    const std::vector<std::string> handler_calls = log().starting_with("text1.");
+    EXPECT_EQ(ctl->ComboInit(), kObjectNotSet);
+
+    EXPECT_EQ(errors->text(), "");
+    // The scroll hides the editors; nothing else reaches them or the cells.
+    EXPECT_THAT(handler_calls, ::testing::ElementsAre("text1.Visible=false"));
+    EXPECT_THAT(log().starting_with("combo2."), ::testing::ElementsAre("combo2.Visible=false"));
+    EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
+    EXPECT_EQ(impl().record()->text_editor_active, 0);
+    EXPECT_EQ(impl().record()->drop_down_editor_active, 0);
+}
+
+}  // namespace
+}  // namespace orvane::testing
