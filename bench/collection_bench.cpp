@@ -59,15 +59,16 @@ void set_per_element(benchmark::State& state, LONG n) {
                                                        benchmark::Counter::kInvert);
 }
 
-// Adds n objects (not timed), then removes element 1 until the collection is empty.
-void RemoveFront(benchmark::State& state) {
+// Per iteration: adds n objects (not timed), runs drain(collection, n) (timed), then
+// releases the collection (not timed).
+template <typename Drain>
+void time_drain(benchmark::State& state, Drain drain) {
     const auto n = static_cast<LONG>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         auto col = filled(n);
-        VARIANT front = position(1);
         state.ResumeTiming();
-        for (LONG i = 0; i < n; ++i) col->Remove(&front);
+        drain(col.get(), n);
         state.PauseTiming();
         col = nullptr;
         state.ResumeTiming();
@@ -75,22 +76,22 @@ void RemoveFront(benchmark::State& state) {
     set_per_element(state, n);
 }
 
+// Removes element 1 until the collection is empty.
+void RemoveFront(benchmark::State& state) {
+    time_drain(state, [](_Collection* col, LONG n) {
+        VARIANT front = position(1);
+        for (LONG i = 0; i < n; ++i) col->Remove(&front);
+    });
+}
+
 // The baseline: the same drain from the back.
 void RemoveBack(benchmark::State& state) {
-    const auto n = static_cast<LONG>(state.range(0));
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto col = filled(n);
-        state.ResumeTiming();
+    time_drain(state, [](_Collection* col, LONG n) {
         for (LONG p = n; p >= 1; --p) {
             VARIANT last = position(p);
             col->Remove(&last);
         }
-        state.PauseTiming();
-        col = nullptr;
-        state.ResumeTiming();
-    }
-    set_per_element(state, n);
+    });
 }
 
 // Reads every element by position.

@@ -21,6 +21,8 @@
 #include <comrt/server.h>
 #include <comrt/typedesc.h>
 
+#include "ascii_text.h"
+
 namespace comrt {
 namespace {
 
@@ -51,16 +53,6 @@ const builtin_class* find_builtin(REFCLSID clsid) noexcept {
     for (const builtin_class& c : kBuiltinClasses)
         if (c.clsid == clsid) return &c;
     return nullptr;
-}
-
-char16_t ascii_lower(char16_t c) noexcept {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
-bool equal_ignoring_case(const char16_t* a, const char16_t* b) noexcept {
-    for (; *a && *b; ++a, ++b)
-        if (ascii_lower(*a) != ascii_lower(*b)) return false;
-    return *a == *b;
 }
 
 const builtin_class* find_builtin(LPCOLESTR progid) noexcept {
@@ -129,16 +121,6 @@ library_table& libraries() {
 }
 
 // ---- ProgIDs ------------------------------------------------------------------------------
-
-// ASCII text of a ProgID; false when it holds anything else (no such ProgID exists).
-bool ascii_progid(LPCOLESTR text, std::string& out) {
-    out.clear();
-    for (; *text; ++text) {
-        if (*text > 0x7F) return false;
-        out.push_back(static_cast<char>(*text));
-    }
-    return true;
-}
 
 HRESULT copy_to_task_memory(std::u16string_view text, LPOLESTR* out) {
     void* memory = CoTaskMemAlloc((text.size() + 1) * sizeof(OLECHAR));
@@ -212,7 +194,8 @@ WINOLEAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid) try {
         return S_OK;
     }
     std::string progid;
-    if (!comrt::ascii_progid(lpszProgID, progid) || progid.empty()) return CO_E_CLASSSTRING;
+    // A ProgID beyond ASCII cannot be registered, so no such class exists.
+    if (!comrt::ascii_text(lpszProgID, progid) || progid.empty()) return CO_E_CLASSSTRING;
     CLSID found{};
     if (const HRESULT hr = comrt::find_progid(progid, found); FAILED(hr)) return hr;
     *lpclsid = found;

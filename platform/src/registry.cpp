@@ -30,6 +30,8 @@
 
 #include <comrt/error.h>
 
+#include "ascii_text.h"
+
 namespace comrt {
 namespace {
 
@@ -62,13 +64,6 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool valid_progid(std::string_view p) {
     if (p.empty() || p.size() > kMaxProgIdLength || is_digit(p.front())) return false;
     return std::all_of(p.begin(), p.end(), [](char c) { return is_ascii_letter(c) || is_digit(c) || c == '.'; });
-}
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return ascii_lower(x) == ascii_lower(y); });
 }
 
 bool parse_number(std::string_view digits, WORD& out) {

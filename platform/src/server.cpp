@@ -17,19 +17,10 @@
 
 #include <comrt/registry.h>
 
+#include "ascii_text.h"
+
 namespace comrt {
 namespace {
-
-// The ASCII text of a description's name; false for a null or non-ASCII name.
-bool ascii_name(const char16_t* name, std::string& out) {
-    out.clear();
-    if (!name) return false;
-    for (; *name; ++name) {
-        if (*name > 0x7F) return false;
-        out.push_back(static_cast<char>(*name));
-    }
-    return true;
-}
 
 // The absolute path of the file that holds `anchor`; empty when it cannot be found.
 std::string library_path(const void* anchor) {
@@ -49,12 +40,12 @@ bool is_listed(std::span<const server_class> classes, REFCLSID clsid) {
 HRESULT registration_of(const type_library& lib, std::span<const server_class> classes, const std::string& path,
                         server_registration& out) {
     std::string library_name;
-    if (!ascii_name(lib.name, library_name)) return SELFREG_E_TYPELIB;
+    if (!ascii_text(lib.name, library_name)) return SELFREG_E_TYPELIB;
     for (const class_desc& c : lib.classes) {
         if (!(c.flags & TYPEFLAG_FCANCREATE) || !is_listed(classes, c.clsid)) continue;
         class_registration entry;
         std::string class_name;
-        if (!ascii_name(c.name, class_name) || !ascii_name(c.threading_model, entry.threading))
+        if (!ascii_text(c.name, class_name) || !ascii_text(c.threading_model, entry.threading))
             return SELFREG_E_CLASS;
         entry.clsid = c.clsid;
         entry.progid = library_name + "." + class_name;

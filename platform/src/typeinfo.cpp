@@ -112,8 +112,8 @@ void typeinfo::describe(const type_ref& type, TYPEDESC& out, funcdesc_block& blo
         return;
     }
     if (vt == VT_DISPATCH || vt == VT_UNKNOWN) {
-        const long href = type.iid ? lib_->find_interface(*type.iid) : -1;
-        if (href < 0 || *type.iid == IID_IDispatch || *type.iid == IID_IUnknown) {
+        const long href = is_plain_object(type.iid) ? -1 : lib_->find_interface(*type.iid);
+        if (href < 0) {
             out.vt = vt;
             return;
         }
@@ -274,11 +274,7 @@ HRESULT STDMETHODCALLTYPE typeinfo::GetDocumentation(MEMBERID memid, BSTR* pBstr
     } else {
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    Bstr text(name);
-    if (pBstrName) *pBstrName = text.detach();
-    if (pBstrDocString) *pBstrDocString = nullptr;
-    if (pdwHelpContext) *pdwHelpContext = 0;
-    if (pBstrHelpFile) *pBstrHelpFile = nullptr;
+    write_documentation(name, pBstrName, pBstrDocString, pdwHelpContext, pBstrHelpFile);
     return S_OK;
 } catch (...) {
     return to_hresult();

@@ -5,17 +5,11 @@
 #include "typelib_model.h"
 
 #include <comrt/error.h>
-#include <comrt/resource.h>
 
 #include <dlfcn.h>
 
 namespace comrt {
 namespace typelib_model {
-namespace {
-
-bool is_plain_object(const IID* iid) noexcept { return !iid || *iid == IID_IUnknown || *iid == IID_IDispatch; }
-
-}  // namespace
 
 typelib::typelib(const type_library& lib, std::atomic<long>* owner_count) : lib_(lib), owner_count_(owner_count) {
     for (const interface_desc* itf : lib.interfaces)
@@ -104,11 +98,8 @@ void STDMETHODCALLTYPE typelib::ReleaseTLibAttr(TLIBATTR* pTLibAttr) noexcept { 
 HRESULT STDMETHODCALLTYPE typelib::GetDocumentation(INT index, BSTR* pBstrName, BSTR* pBstrDocString,
                                                     DWORD* pdwHelpContext, BSTR* pBstrHelpFile) noexcept try {
     if (index < -1 || index >= static_cast<INT>(local_count_)) return TYPE_E_ELEMENTNOTFOUND;
-    Bstr name(index == -1 ? lib_.name : entries_[static_cast<std::size_t>(index)].name);
-    if (pBstrName) *pBstrName = name.detach();
-    if (pBstrDocString) *pBstrDocString = nullptr;
-    if (pdwHelpContext) *pdwHelpContext = 0;
-    if (pBstrHelpFile) *pBstrHelpFile = nullptr;
+    write_documentation(index == -1 ? lib_.name : entries_[static_cast<std::size_t>(index)].name, pBstrName,
+                        pBstrDocString, pdwHelpContext, pBstrHelpFile);
     return S_OK;
 } catch (...) {
     return to_hresult();

@@ -10,6 +10,7 @@
 
 #include <comrt/dispatch.h>
 #include <comrt/implements.h>
+#include <comrt/resource.h>
 #include <comrt/typedesc.h>
 
 #include <atomic>
@@ -63,5 +64,24 @@ private:
 
 // The ITypeInfo of entry `index` of lib.
 HRESULT make_typeinfo(const ComPtr<typelib>& lib, UINT index, ITypeInfo** ppTInfo);
+
+// Whether an object type with this interface id is a built-in type (IDispatch*,
+// IUnknown*, or no interface named) rather than a reference to an interface entry.
+inline bool is_plain_object(const IID* iid) noexcept {
+    return !iid || *iid == IID_IUnknown || *iid == IID_IDispatch;
+}
+
+// What GetDocumentation answers for an entry, a member or the library: its name, and
+// nothing else (no doc string, help context or help file). Every out-parameter may be
+// null. Throws com_error(E_OUTOFMEMORY) when the name cannot be copied; nothing is
+// written then.
+inline void write_documentation(const char16_t* name, BSTR* pBstrName, BSTR* pBstrDocString, DWORD* pdwHelpContext,
+                                BSTR* pBstrHelpFile) {
+    Bstr text(name);
+    if (pBstrName) *pBstrName = text.detach();
+    if (pBstrDocString) *pBstrDocString = nullptr;
+    if (pdwHelpContext) *pdwHelpContext = 0;
+    if (pBstrHelpFile) *pBstrHelpFile = nullptr;
+}
 
 }  // namespace comrt::typelib_model

@@ -5,6 +5,7 @@
 #include <comrt/com_ptr.h>
 #include <comrt/error.h>
 #include <comrt/resource.h>
+#include <comrt/text.h>
 
 #include <cstdio>
 #include <memory>
@@ -16,36 +17,12 @@ namespace {
 using comrt::Bstr;
 using comrt::check;
 using comrt::ComPtr;
-
-std::string utf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+using comrt::to_utf8;
 
 std::string guid_text(const GUID& g) {
     OLECHAR text[39];
     if (StringFromGUID2(g, text, 39) != 39) throw comrt::com_error(E_UNEXPECTED);
-    return utf8(std::u16string_view(text + 1, 36));  // without the braces
+    return to_utf8(std::u16string_view(text + 1, 36));  // without the braces
 }
 
 std::string hex_id(MEMBERID id) {
@@ -57,7 +34,7 @@ std::string hex_id(MEMBERID id) {
 std::string name_of(ITypeInfo* info, MEMBERID memid = MEMBERID_NIL) {
     Bstr name;
     check(info->GetDocumentation(memid, name.put(), nullptr, nullptr, nullptr));
-    return utf8(name.view());
+    return to_utf8(name.view());
 }
 
 // Attribute lists: "[\n  a,\n  b\n]" before a library or type.
@@ -166,13 +143,13 @@ std::string member_line(ITypeInfo* info, UINT index) {
     }
     line += "[";
     for (std::size_t i = 0; i < attributes.size(); ++i) line += (i ? ", " : "") + attributes[i];
-    line += "] " + type_text(info, f->elemdescFunc.tdesc) + " " + utf8(names.empty() ? u"" : names[0].view()) + "(";
+    line += "] " + type_text(info, f->elemdescFunc.tdesc) + " " + to_utf8(names.empty() ? u"" : names[0].view()) + "(";
     for (SHORT p = 0; p < f->cParams; ++p) {
         const ELEMDESC& e = f->lprgelemdescParam[p];
         line += (p ? ", " : "") + direction(e.paramdesc.wParamFlags) + " " + type_text(info, e.tdesc);
         const std::size_t name_index = static_cast<std::size_t>(p) + 1;
         if (name_index < names.size() && !(e.paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
-            line += " " + utf8(names[name_index].view());
+            line += " " + to_utf8(names[name_index].view());
     }
     return line + ");\n";
 }
@@ -248,7 +225,7 @@ std::string format(ITypeLib* lib) {
               {{LIBFLAG_FCONTROL, "control"}, {LIBFLAG_FHIDDEN, "hidden"}, {LIBFLAG_FRESTRICTED, "restricted"}});
     Bstr name;
     check(lib->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr));
-    std::string out = attribute_block(attributes, "") + "library " + utf8(name.view()) + "\n{\n";
+    std::string out = attribute_block(attributes, "") + "library " + to_utf8(name.view()) + "\n{\n";
     const UINT count = lib->GetTypeInfoCount();
     for (UINT i = 0; i < count; ++i) {
         ComPtr<ITypeInfo> info;
@@ -277,7 +254,7 @@ std::string meaning(HRESULT hr) {
     default: break;
     }
     if (HRESULT_FACILITY(hr) == FACILITY_CONTROL)
-        if (const char16_t* text = comrt::runtime_description(HRESULT_CODE(hr))) return utf8(text);
+        if (const char16_t* text = comrt::runtime_description(HRESULT_CODE(hr))) return to_utf8(text);
     return "";
 }
 

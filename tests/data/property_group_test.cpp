@@ -7,6 +7,8 @@
 #include "clsTessel.h"
 #include "tessel_test_util.h"
 
+#include <tests/support/dispatch_stub.h>
+
 namespace {
 
 using namespace tessel_test;
@@ -300,18 +302,9 @@ TEST(PropertyGroup, FullGroupsOfDistinctItemsLeaveNothingBehind) {
 
 // A collection that reports `count` elements it does not hold and fails every other call
 // with `failure`.
-class FakeCollection final : public comrt::implements<FakeCollection, _Collection> {
+class FakeCollection final : public test_support::no_dispatch<comrt::implements<FakeCollection, _Collection>> {
 public:
     FakeCollection(LONG count, HRESULT failure) : count_(count), failure_(failure) {}
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) noexcept override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE Item(VARIANT*, VARIANT*) noexcept override {
         ++touched;
         return failure_;

@@ -55,7 +55,7 @@ void FakePropertyBag::store(std::u16string_view key, const VARIANT& value) {
 // ---- container surface ---------------------------------------------------------------------
 
 FakeContainer::FakeContainer(std::shared_ptr<FakeEnvironment> env, std::string name)
-    : FakeBase(std::move(env), std::move(name)), window_(this->env().windows().create_window(this->name())) {
+    : FakeAppearance(std::move(env), std::move(name), 0x8000000F, 0x80000012), window_(this->env().windows().create_window(this->name())) {
     this->env().windows().set_handler(window_, [this](UINT msg, WPARAM, LPARAM) { return handle(msg); });
 }
 
@@ -84,30 +84,14 @@ OLE_COLOR FakeContainer::BackColor() {
     return back_color_;
 }
 
-void FakeContainer::SetBackColor(OLE_COLOR color) {
-    record_put("BackColor", format_color(color));
-    back_color_ = color;
-}
-
 OLE_COLOR FakeContainer::ForeColor() {
     record_get("ForeColor");
     return fore_color_;
 }
 
-void FakeContainer::SetForeColor(OLE_COLOR color) {
-    record_put("ForeColor", format_color(color));
-    fore_color_ = color;
-}
-
 widgets::FontRef FakeContainer::Font() {
     record_get("Font");
     return font_;
-}
-
-void FakeContainer::SetFont(const widgets::FontRef& font) {
-    record_put("Font", font ? "(font)" : "(null)");
-    if (!font) fail_runtime(comrt::runtime_error::object_not_set);
-    font_ = font;
 }
 
 void FakeContainer::PropertyChanged(std::u16string_view name) {

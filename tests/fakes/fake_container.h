@@ -12,7 +12,7 @@
 #include <vector>
 
 #include <control/widgets/container.h>
-#include <tests/fakes/fake_environment.h>
+#include <tests/fakes/fake_appearance.h>
 
 namespace orvane::fakes {
 
@@ -41,7 +41,7 @@ private:
     std::map<std::u16string, HRESULT, std::less<>> damaged_;
 };
 
-class FakeContainer final : public widgets::Container, public FakeBase {
+class FakeContainer final : public FakeAppearance<widgets::Container> {
 public:
     explicit FakeContainer(std::shared_ptr<FakeEnvironment> env, std::string name = "surface");
     ~FakeContainer();
@@ -52,11 +52,8 @@ public:
     float ScaleHeight() override;
     OLE_HANDLE hWnd() override;
     OLE_COLOR BackColor() override;
-    void SetBackColor(OLE_COLOR color) override;
     OLE_COLOR ForeColor() override;
-    void SetForeColor(OLE_COLOR color) override;
     widgets::FontRef Font() override;
-    void SetFont(const widgets::FontRef& font) override;
     void PropertyChanged(std::u16string_view name) override;
 
     // ---- the container's side ----------------------------------------------------------
@@ -76,9 +73,6 @@ public:
     HWND window() const noexcept { return window_; }
     float scale_width() const noexcept { return scale_width_; }
     float scale_height() const noexcept { return scale_height_; }
-    OLE_COLOR back_color() const noexcept { return back_color_; }
-    OLE_COLOR fore_color() const noexcept { return fore_color_; }
-    const widgets::FontRef& font() const noexcept { return font_; }
     // The names passed to PropertyChanged, in order.
     const std::vector<std::u16string>& changed_properties() const noexcept { return changed_; }
 
@@ -89,9 +83,6 @@ private:
     HWND window_;
     float scale_width_ = 4800;
     float scale_height_ = 3975;
-    OLE_COLOR back_color_ = 0x8000000F;
-    OLE_COLOR fore_color_ = 0x80000012;
-    widgets::FontRef font_;
     std::vector<std::u16string> changed_;
 };
 

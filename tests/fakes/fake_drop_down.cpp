@@ -10,7 +10,7 @@ constexpr std::size_t kMaxEntries = 32768;
 }  // namespace
 
 FakeDropDown::FakeDropDown(std::shared_ptr<FakeEnvironment> env, std::string name)
-    : FakeBase(std::move(env), std::move(name)) {}
+    : FakeAppearance(std::move(env), std::move(name), 0x80000005, 0x80000008) {}
 
 FakeDropDown::~FakeDropDown() {
     sink_ = nullptr;
@@ -85,22 +85,6 @@ void FakeDropDown::ZOrder(std::int16_t position) {
 }
 
 void FakeDropDown::Refresh() { record_call("Refresh", ""); }
-
-void FakeDropDown::SetBackColor(OLE_COLOR color) {
-    record_put("BackColor", format_color(color));
-    back_color_ = color;
-}
-
-void FakeDropDown::SetForeColor(OLE_COLOR color) {
-    record_put("ForeColor", format_color(color));
-    fore_color_ = color;
-}
-
-void FakeDropDown::SetFont(const widgets::FontRef& font) {
-    record_put("Font", font ? "(font)" : "(null)");
-    if (!font) fail_runtime(comrt::runtime_error::object_not_set);
-    font_ = font;
-}
 
 void FakeDropDown::user_pick(std::int16_t index) {
     if (index < 0 || index >= static_cast<long long>(entries_.size())) return;

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include <control/widgets/drop_down.h>
-#include <tests/fakes/fake_environment.h>
+#include <tests/fakes/fake_appearance.h>
 
 namespace orvane::fakes {
 
-class FakeDropDown final : public widgets::DropDown, public FakeBase, private Focusable {
+class FakeDropDown final : public FakeAppearance<widgets::DropDown>, private Focusable {
 public:
     explicit FakeDropDown(std::shared_ptr<FakeEnvironment> env, std::string name = "combo2");
     ~FakeDropDown();
@@ -30,9 +30,6 @@ public:
     void SetFocus() override;
     void ZOrder(std::int16_t position) override;
     void Refresh() override;
-    void SetBackColor(OLE_COLOR color) override;
-    void SetForeColor(OLE_COLOR color) override;
-    void SetFont(const widgets::FontRef& font) override;
 
     // ---- the test's controls -----------------------------------------------------------
     // The list's own height (default 315).
@@ -52,9 +49,6 @@ public:
     float height() const noexcept { return height_; }
     bool has_focus() const noexcept;
     std::int16_t z_position() const noexcept { return z_position_; }
-    OLE_COLOR back_color() const noexcept { return back_color_; }
-    OLE_COLOR fore_color() const noexcept { return fore_color_; }
-    const widgets::FontRef& font() const noexcept { return font_; }
 
 private:
     void focus_lost() override {}
@@ -69,9 +63,6 @@ private:
     float width_ = 1815;
     float height_ = 315;
     std::int16_t z_position_ = 1;
-    OLE_COLOR back_color_ = 0x80000005;
-    OLE_COLOR fore_color_ = 0x80000008;
-    widgets::FontRef font_;
 };
 
 }  // namespace orvane::fakes

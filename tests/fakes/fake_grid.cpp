@@ -11,7 +11,7 @@ constexpr std::int32_t kDefaultColWidth = 960;
 }  // namespace
 
 FakeGrid::FakeGrid(std::shared_ptr<FakeEnvironment> env, std::string name)
-    : FakeBase(std::move(env), std::move(name)),
+    : FakeAppearance(std::move(env), std::move(name), 0x80000005, 0x80000008),
       window_(this->env().windows().create_window(this->name())),
       col_widths_(static_cast<std::size_t>(cols_), kDefaultColWidth) {}
 
@@ -135,22 +135,6 @@ OLE_HANDLE FakeGrid::hWnd() {
 }
 
 // ---- appearance and placement -------------------------------------------------------------
-
-void FakeGrid::SetBackColor(OLE_COLOR color) {
-    record_put("BackColor", format_color(color));
-    back_color_ = color;
-}
-
-void FakeGrid::SetForeColor(OLE_COLOR color) {
-    record_put("ForeColor", format_color(color));
-    fore_color_ = color;
-}
-
-void FakeGrid::SetFont(const widgets::FontRef& font) {
-    record_put("Font", font ? "(font)" : "(null)");
-    if (!font) fail_runtime(comrt::runtime_error::object_not_set);
-    font_ = font;
-}
 
 float FakeGrid::Left() {
     record_get("Left");

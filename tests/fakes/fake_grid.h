@@ -16,14 +16,14 @@
 #include <vector>
 
 #include <control/widgets/grid.h>
-#include <tests/fakes/fake_environment.h>
+#include <tests/fakes/fake_appearance.h>
 
 namespace orvane::fakes {
 
 // Where a simulated mouse press raises MouseDown relative to the cell events it causes.
 enum class MouseDownOrder { before_cell_events, after_cell_events };
 
-class FakeGrid final : public widgets::Grid, public FakeBase {
+class FakeGrid final : public FakeAppearance<widgets::Grid> {
 public:
     explicit FakeGrid(std::shared_ptr<FakeEnvironment> env, std::string name = "grid");
 
@@ -46,9 +46,6 @@ public:
     std::int32_t ColWidth(std::int32_t col) override;
     void SetColWidth(std::int32_t col, std::int32_t width) override;
     OLE_HANDLE hWnd() override;
-    void SetBackColor(OLE_COLOR color) override;
-    void SetForeColor(OLE_COLOR color) override;
-    void SetFont(const widgets::FontRef& font) override;
     float Left() override;
     void SetLeft(float left) override;
     float Top() override;
@@ -94,9 +91,6 @@ public:
     float width() const noexcept { return width_; }
     float height() const noexcept { return height_; }
     bool tab_stop() const noexcept { return tab_stop_; }
-    OLE_COLOR back_color() const noexcept { return back_color_; }
-    OLE_COLOR fore_color() const noexcept { return fore_color_; }
-    const widgets::FontRef& font() const noexcept { return font_; }
     HWND window() const noexcept { return window_; }
 
 private:
@@ -124,9 +118,6 @@ private:
     float width_ = 4575;
     float height_ = 2175;
     bool tab_stop_ = true;
-    OLE_COLOR back_color_ = 0x80000005;
-    OLE_COLOR fore_color_ = 0x80000008;
-    widgets::FontRef font_;
 };
 
 }  // namespace orvane::fakes

@@ -55,6 +55,6 @@ std::string format_value(double value);
 std::string format_value(long long value);
 std::string format_value(bool value);
 std::string format_color(OLE_COLOR value);
-std::string format_value(std::u16string_view text);  // as UTF-8
+std::string format_value(std::u16string_view text);  // as UTF-8 (comrt::to_utf8)
 
 }  // namespace orvane::fakes

@@ -6,7 +6,7 @@
 namespace orvane::fakes {
 
 FakeTextBox::FakeTextBox(std::shared_ptr<FakeEnvironment> env, std::string name)
-    : FakeBase(std::move(env), std::move(name)) {}
+    : FakeAppearance(std::move(env), std::move(name), 0x80000005, 0x80000008) {}
 
 FakeTextBox::~FakeTextBox() {
     // A destroyed text box cannot keep the focus; nothing is raised any more.
@@ -76,22 +76,6 @@ void FakeTextBox::ZOrder(std::int16_t position) {
     record_call("ZOrder", format_value(static_cast<long long>(position)));
     if (position != 0 && position != 1) fail_invalid_value();
     z_position_ = position;
-}
-
-void FakeTextBox::SetBackColor(OLE_COLOR color) {
-    record_put("BackColor", format_color(color));
-    back_color_ = color;
-}
-
-void FakeTextBox::SetForeColor(OLE_COLOR color) {
-    record_put("ForeColor", format_color(color));
-    fore_color_ = color;
-}
-
-void FakeTextBox::SetFont(const widgets::FontRef& font) {
-    record_put("Font", font ? "(font)" : "(null)");
-    if (!font) fail_runtime(comrt::runtime_error::object_not_set);
-    font_ = font;
 }
 
 void FakeTextBox::user_type(std::u16string text) {

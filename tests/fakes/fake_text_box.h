@@ -6,11 +6,11 @@
 #pragma once
 
 #include <control/widgets/text_box.h>
-#include <tests/fakes/fake_environment.h>
+#include <tests/fakes/fake_appearance.h>
 
 namespace orvane::fakes {
 
-class FakeTextBox final : public widgets::TextBox, public FakeBase, private Focusable {
+class FakeTextBox final : public FakeAppearance<widgets::TextBox>, private Focusable {
 public:
     explicit FakeTextBox(std::shared_ptr<FakeEnvironment> env, std::string name = "text1");
     ~FakeTextBox();
@@ -27,9 +27,6 @@ public:
     void SetSelLength(std::int32_t length) override;
     void SetFocus() override;
     void ZOrder(std::int16_t position) override;
-    void SetBackColor(OLE_COLOR color) override;
-    void SetForeColor(OLE_COLOR color) override;
-    void SetFont(const widgets::FontRef& font) override;
 
     // ---- the test's controls -----------------------------------------------------------
     // The user types: the content becomes text, the caret goes to its end.
@@ -51,9 +48,6 @@ public:
     bool has_focus() const noexcept;
     // 0 in front of its siblings, 1 behind them.
     std::int16_t z_position() const noexcept { return z_position_; }
-    OLE_COLOR back_color() const noexcept { return back_color_; }
-    OLE_COLOR fore_color() const noexcept { return fore_color_; }
-    const widgets::FontRef& font() const noexcept { return font_; }
 
 private:
     void focus_lost() override;
@@ -71,9 +65,6 @@ private:
     std::int32_t sel_start_ = 0;
     std::int32_t sel_length_ = 0;
     std::int16_t z_position_ = 1;
-    OLE_COLOR back_color_ = 0x80000005;
-    OLE_COLOR fore_color_ = 0x80000008;
-    widgets::FontRef font_;
 };
 
 }  // namespace orvane::fakes

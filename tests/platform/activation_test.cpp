@@ -7,6 +7,7 @@
 #include <comrt/com_ptr.h>
 #include <comrt/olectl.h>
 #include <comrt/registry.h>
+#include <comrt/text.h>
 #include <comrt/typeinfo.h>
 
 #include "temp_registry.h"
@@ -143,7 +144,7 @@ TEST_F(Activation, BuiltInClassesNeedNoRegistration) {
         {u"Comrt.StdFont", CLSID_StdFont, IID_IFontDisp},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.progid, row.progid + std::char_traits<char16_t>::length(row.progid)));
+        SCOPED_TRACE(comrt::to_utf8(row.progid));
         CLSID clsid{};
         EXPECT_EQ(CLSIDFromProgID(row.progid, &clsid), S_OK);
         EXPECT_EQ(clsid, row.clsid);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <tests/support/dispatch_stub.h>
+
 namespace {
 
 using comrt::Bstr;
@@ -22,7 +24,7 @@ namespace ds = dispatch_support;
 
 // An object owned by the test that counts its references; on_release runs on every
 // Release, after the count has dropped.
-class Probe final : public IDispatch {
+class Probe final : public test_support::no_dispatch<IDispatch> {
 public:
     ULONG refs() const { return refs_; }
     std::function<void()> on_release;
@@ -36,15 +38,6 @@ public:
         --refs_;
         if (on_release) on_release();
         return refs_;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) noexcept override {
-        return E_NOTIMPL;
     }
 
 private:

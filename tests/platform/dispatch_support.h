@@ -4,6 +4,7 @@
 
 #include <comrt/oleauto.h>
 #include <comrt/resource.h>
+#include <comrt/text.h>
 
 #include <cstdio>
 #include <initializer_list>
@@ -18,12 +19,8 @@ inline std::string hex(HRESULT hr) {
     return text;
 }
 
-inline std::string utf8(std::u16string_view s) {
-    std::string out;
-    for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
-inline std::string utf8(BSTR s) { return utf8(comrt::Bstr::view_of(s)); }
+inline std::string utf8(std::u16string_view s) { return comrt::to_utf8(s); }
+inline std::string utf8(BSTR s) { return comrt::to_utf8(comrt::Bstr::view_of(s)); }
 
 inline VARIANT i2(SHORT v) { VARIANT x{}; x.vt = VT_I2; x.iVal = v; return x; }
 inline VARIANT i4(LONG v) { VARIANT x{}; x.vt = VT_I4; x.lVal = v; return x; }

@@ -3,6 +3,8 @@
 #include "dispatch_support.h"
 #include "probe_object.h"
 
+#include <tests/support/dispatch_stub.h>
+
 namespace {
 
 using namespace dispatch_support;
@@ -137,18 +139,7 @@ TEST_F(DispatchTest, PutNeedsTheNamedPropertyPutArgument) {
 }
 
 // An object that is not a probe.
-class Stranger final : public comrt::implements<Stranger, IDispatch> {
-public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) noexcept override {
-        return E_NOTIMPL;
-    }
-};
+using Stranger = test_support::PlainDispatch;
 
 TEST_F(DispatchTest, ObjectArgumentsAreQueriedForTheDeclaredInterface) {
     comrt::ComPtr<Probe> other = comrt::make<Probe>();

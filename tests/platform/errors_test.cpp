@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <comrt/com.h>
+#include <comrt/text.h>
 
 #include <new>
 #include <stdexcept>
@@ -10,8 +11,6 @@
 namespace {
 
 using comrt::runtime_error;
-
-std::string narrow(std::u16string_view s) { return {s.begin(), s.end()}; }
 
 // The pending description ("-" when none is pending); source and GUID checked on the way.
 std::u16string take_description(std::u16string_view expected_source = u"") {
@@ -22,7 +21,7 @@ std::u16string take_description(std::u16string_view expected_source = u"") {
     info->GetSource(source.put());
     info->GetDescription(description.put());
     info->GetGUID(&guid);
-    EXPECT_EQ(source.view(), expected_source) << narrow(source.view());
+    EXPECT_EQ(source.view(), expected_source) << comrt::to_utf8(source.view());
     EXPECT_EQ(guid, GUID_NULL);
     return std::u16string(description.view());
 }
@@ -46,7 +45,7 @@ TEST(RuntimeCatalogue, Descriptions) {
     for (const auto& row : rows) {
         const char16_t* text = comrt::runtime_description(row.number);
         ASSERT_NE(text, nullptr) << row.number;
-        EXPECT_EQ(text, row.text) << row.number << ": " << narrow(text);
+        EXPECT_EQ(text, row.text) << row.number << ": " << comrt::to_utf8(text);
     }
     for (int unknown : {0, -6, 10, 65536 + 6}) EXPECT_EQ(comrt::runtime_description(unknown), nullptr) << unknown;
 }

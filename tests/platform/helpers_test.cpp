@@ -4,6 +4,8 @@
 
 #include <comrt/com.h>
 
+#include <tests/support/dispatch_stub.h>
+
 // Interface ids bind at global scope.
 struct IProbeA : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE A() noexcept = 0;
@@ -20,26 +22,14 @@ using comrt::ComPtr;
 
 int g_destroyed = 0;
 
-class Probe final : public comrt::implements<Probe, IProbeA, IProbeDual> {
+class Probe final : public test_support::no_dispatch<comrt::implements<Probe, IProbeA, IProbeDual>> {
 public:
     ~Probe() override { ++g_destroyed; }
     HRESULT STDMETHODCALLTYPE A() noexcept override { return S_OK; }
     HRESULT STDMETHODCALLTYPE D() noexcept override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) noexcept override {
-        return E_NOTIMPL;
-    }
 };
 
-ULONG refs(IUnknown* p) {  // the count, unchanged
-    p->AddRef();
-    return p->Release();
-}
+using test_support::refs;
 
 template <typename F>
 HRESULT thrown_by(F f) {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "counting_object.h"
+#include <tests/support/dispatch_stub.h>
 
 namespace {
 
 using comrt::SafeArrayPtr;
-using comrt_test::Counted;
-using comrt_test::refs;
+using Counted = test_support::PlainDispatch;
+using test_support::refs;
 
 template <typename T>
 T poison() {

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "counting_object.h"
+#include <tests/support/dispatch_stub.h>
 
 namespace {
 
-using comrt_test::Counted;
-using comrt_test::refs;
+using Counted = test_support::PlainDispatch;
+using test_support::refs;
 
 VARIANT variant_of(VARTYPE vt, void* value = nullptr) {
     VARIANT v;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <comrt/com.h>
+#include <comrt/text.h>
 
 #include <cmath>
 #include <cstdio>
@@ -13,6 +14,8 @@
 #include <limits>
 #include <string>
 #include <vector>
+
+#include <tests/support/dispatch_stub.h>
 
 // An interface that is not IDispatch.
 struct IPlain : IUnknown {};
@@ -48,12 +51,6 @@ Variant ref(int vt, void* p) { return of(VT_BYREF | vt, p); }
 Variant dispatch(IDispatch* d) { return of(VT_DISPATCH, d ? (d->AddRef(), d) : d); }
 Variant unknown(IUnknown* p) { return of(VT_UNKNOWN, p ? (p->AddRef(), p) : p); }
 
-std::string narrow(std::u16string_view s) {
-    std::string out;
-    for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
-
 // The type and exact value, for comparing and for failure messages.
 std::string describe(const VARIANT& v) {
     char buf[64] = "";
@@ -70,7 +67,7 @@ std::string describe(const VARIANT& v) {
     case VT_CY: std::snprintf(buf, sizeof buf, "CY %lld", static_cast<long long>(v.cyVal.int64)); break;
     case VT_BOOL: std::snprintf(buf, sizeof buf, "BOOL %d", v.boolVal); break;
     case VT_ERROR: std::snprintf(buf, sizeof buf, "ERROR %#x", static_cast<unsigned>(v.scode)); break;
-    case VT_BSTR: return v.bstrVal ? "BSTR \"" + narrow(comrt::Bstr::view_of(v.bstrVal)) + "\"" : "BSTR null";
+    case VT_BSTR: return v.bstrVal ? "BSTR \"" + comrt::to_utf8(comrt::Bstr::view_of(v.bstrVal)) + "\"" : "BSTR null";
     case VT_DISPATCH: std::snprintf(buf, sizeof buf, "DISPATCH %p", static_cast<void*>(v.pdispVal)); break;
     case VT_UNKNOWN: std::snprintf(buf, sizeof buf, "UNKNOWN %p", static_cast<void*>(v.punkVal)); break;
     default: std::snprintf(buf, sizeof buf, "vt %#x", v.vt); break;
@@ -264,7 +261,7 @@ TEST(VariantChangeType, ReferencesAreReadThroughAndLeftAlone) {
                  fails(ref(VT_EMPTY, &big), VT_I2, DISP_E_BADVARTYPE)));
     EXPECT_EQ(big, 40000);
     EXPECT_EQ(raw, text.get());
-    EXPECT_EQ(narrow(text.view()), " 42 ");
+    EXPECT_EQ(comrt::to_utf8(text.view()), " 42 ");
     EXPECT_EQ(describe(*inner.get()), "R8 2.5");
 }
 
@@ -291,17 +288,12 @@ TEST(VariantChangeType, ArraysCopyToTheirOwnTypeOnly) {
 
 // An object whose default value (DISPID_VALUE, property get, no arguments) is a given
 // variant, or a given failure; it records the calls it receives.
-class ValueObject final : public comrt::implements<ValueObject, IDispatch> {
+class ValueObject final : public test_support::no_dispatch<comrt::implements<ValueObject, IDispatch>> {
 public:
     ValueObject(Variant value, HRESULT result = S_OK) : value_(std::move(value)), result_(result) {}
     int calls = 0;
     LCID lcid = 0;
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lc, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT*) noexcept override {
         ++calls;
