@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
+  qt6-base-dev fonts-dejavu-core
 )
 
 missing=()

@@ -1,0 +1,353 @@
+// The whole control in a Qt window, through real mouse and key events: editing text and
+// drop-down values, scrolling, resizing, the group selector, saved appearance, two
+// controls in one window, handler failures and termination.
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <QAbstractItemView>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <gmock/gmock.h>
+
+#include <comrt/objbase.h>
+#include <orvane/properties_widget.h>
+#include <tessel/tessel.h>
+#include <tests/qt/qt_test_support.h>
+#include <toolkit/qt/grid_view.h>
+#include <toolkit/qt/qt_drop_down.h>
+#include <toolkit/qt/qt_text_box.h>
+
+namespace orvane::qt {
+namespace {
+
+using testing::MakeFont;
+
+// A registry of the test program's own, holding the two libraries as built.
+class RegisteredLibraries final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        ::setenv("COMRT_REGISTRY", folder_.filePath("registry.json").toLocal8Bit().constData(), 1);
+        for (const char* library : {ORVANE_LIBRARY, TESSEL_LIBRARY}) {
+            void* handle = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
+            ASSERT_NE(handle, nullptr) << ::dlerror();
+            auto reg = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
+            ASSERT_NE(reg, nullptr) << library;
+            ASSERT_EQ(reg(), S_OK) << library;
+        }
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new RegisteredLibraries);
+
+// An item of a group: a name, a value and, for a drop-down item, its choices.
+struct ItemRow {
+    const char16_t* name;
+    const char16_t* value;
+    std::vector<const char16_t*> choices = {};
+};
+
+comrt::ComPtr<_clsTessel> MakeGroup(const char16_t* name, const std::vector<ItemRow>& items) {
+    comrt::ComPtr<_clsTessel> group;
+    comrt::check(CoCreateInstance(CLSID_clsTessel, nullptr, CLSCTX_INPROC_SERVER, comrt::iid_of<_clsTessel>(),
+                                  group.put_void()));
+    comrt::check(group->put_PropertyGroupName(comrt::Bstr(name).get()));
+    for (const ItemRow& item : items) {
+        comrt::Bstr item_name(item.name);
+        comrt::Bstr value(item.value);
+        BSTR name_arg = item_name.get();
+        BSTR value_arg = value.get();
+        SHORT type = item.choices.empty() ? 0 : 1;
+        comrt::SafeArrayPtr choices;
+        if (!item.choices.empty()) {
+            choices.reset(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(item.choices.size())));
+            for (LONG i = 0; i < static_cast<LONG>(item.choices.size()); ++i) {
+                comrt::Bstr choice(item.choices[static_cast<std::size_t>(i)]);
+                comrt::check(SafeArrayPutElement(choices.get(), &i, choice.get()));
+            }
+        }
+        SAFEARRAY* array = choices.get();
+        LONG result = 0;
+        comrt::check(group->AddItem(&name_arg, &value_arg, &type, &array, &result));
+    }
+    return group;
+}
+
+// The group's item at 1-based position.
+comrt::ComPtr<_clsPropertyItem> ItemOf(const comrt::ComPtr<_clsTessel>& group, LONG position) {
+    comrt::ComPtr<_Collection> items;
+    comrt::check(group->get_ItemsCollection(items.put()));
+    comrt::Variant index;
+    index->vt = VT_I4;
+    index->lVal = position;
+    comrt::Variant element;
+    comrt::check(items->Item(index.get(), element.put()));
+    return comrt::ComPtr<IDispatch>(V_DISPATCH(element.get())).as<_clsPropertyItem>();
+}
+
+std::u16string ValueOf(const comrt::ComPtr<_clsTessel>& group, LONG position) {
+    comrt::Bstr value;
+    comrt::check(ItemOf(group, position)->get_ItemValue(value.put()));
+    return std::u16string(value.view());
+}
+
+std::vector<ItemRow> ManyItems(int count) {
+    static std::vector<std::u16string> names;
+    names.clear();
+    names.reserve(static_cast<std::size_t>(count));
+    std::vector<ItemRow> items;
+    for (int i = 0; i < count; ++i) {
+        names.push_back(u"Item " + QString::number(i).toStdU16String());
+        items.push_back({names.back().c_str(), u"value"});
+    }
+    return items;
+}
+
+class IntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(widget->creationStatus(), S_OK);
+        window.resize(480, 360);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        control = widget->control();
+        settings = MakeGroup(u"Settings", {{u"Title", u"Report"},
+                                           {u"Author", u"Ann"},
+                                           {u"Format", u"PDF", {u"HTML", u"PDF", u"Text"}},
+                                           {u"Pages", u"12"}});
+        Show(settings);
+    }
+
+    void Show(const comrt::ComPtr<_clsTessel>& group) {
+        _clsTessel* added = group.get();
+        comrt::Variant result;
+        ASSERT_EQ(control->AddPropertyGroup(&added, result.put()), S_OK);
+        SHORT index = groups++;
+        ASSERT_EQ(control->SelectPropertyGroup(&index, result.put()), S_OK);
+        QCoreApplication::processEvents();
+    }
+
+    template <typename W>
+    W& child(const char* name, PropertiesWidget* owner = nullptr) {
+        W* found = (owner ? owner : widget)->findChild<W*>(name);
+        if (!found) throw std::runtime_error(name);
+        return *found;
+    }
+    GridView& grid(PropertiesWidget* owner = nullptr) { return child<GridView>("grid", owner); }
+    TextEditor& text(PropertiesWidget* owner = nullptr) { return child<TextEditor>("textEditor", owner); }
+    DropDownList& dropDown() { return child<DropDownList>("dropDownEditor"); }
+    DropDownList& selector() { return child<DropDownList>("selector"); }
+
+    // The cell in the surface's coordinates, inside its grid lines.
+    QRect CellOnSurface(int row, int col, PropertiesWidget* owner = nullptr) {
+        GridView& view = grid(owner);
+        const QRect cell = view.visualRect(view.model()->index(row, col));
+        return QRect(view.viewport()->mapTo(view.parentWidget(), cell.topLeft()), cell.size());
+    }
+    void Click(int row, int col, PropertiesWidget* owner = nullptr) {
+        GridView& view = grid(owner);
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                          view.visualRect(view.model()->index(row, col)).center());
+        QCoreApplication::processEvents();
+    }
+    QString CellText(int row, int col) { return grid().model()->index(row, col).data().toString(); }
+
+    QWidget window;
+    QVBoxLayout* layout = new QVBoxLayout(&window);
+    PropertiesWidget* widget = new PropertiesWidget(&window);
+    comrt::ComPtr<_PropertiesCtl> control;
+    comrt::ComPtr<_clsTessel> settings;
+    SHORT groups = 0;
+
+private:
+    [[maybe_unused]] bool laid_out_ = (layout->addWidget(widget), true);
+};
+
+TEST_F(IntegrationTest, TypedTextReachesTheItemWhenTheCellIsLeft) {
+    Click(1, 1);
+    ASSERT_TRUE(text().isVisible());
+    EXPECT_EQ(text().geometry(), CellOnSurface(1, 1)) << "the editor lies exactly over the cell";
+    EXPECT_TRUE(text().hasFocus());
+    EXPECT_EQ(text().selectedText(), "Ann") << "the whole text selected";
+
+    QTest::keyClicks(&text(), "Bob");
+    EXPECT_EQ(ValueOf(settings, 2), u"Ann") << "typing alone writes nothing";
+    Click(3, 1);
+    EXPECT_EQ(ValueOf(settings, 2), u"Bob");
+    EXPECT_EQ(CellText(1, 1), "Bob");
+    EXPECT_EQ(text().geometry(), CellOnSurface(3, 1)) << "the editor moved to the new cell";
+    EXPECT_EQ(text().text(), "12");
+}
+
+TEST_F(IntegrationTest, WithAScrollBarTheEditorIs300TwipsNarrowerThanTheCell) {
+    const auto big = MakeGroup(u"Big", ManyItems(3000));
+    Show(big);
+    ASSERT_TRUE(grid().verticalScrollBar()->isVisible());
+    Click(2, 1);
+    const QRect cell = CellOnSurface(2, 1);
+    EXPECT_EQ(text().geometry(), cell.adjusted(0, 0, -20, 0));
+    QTest::keyClicks(&text(), "changed");
+    Click(4, 1);
+    EXPECT_EQ(ValueOf(big, 3), u"changed");
+}
+
+TEST_F(IntegrationTest, ADropDownPickShowsInTheCellAtOnceAndReachesTheItemOnLeave) {
+    Click(2, 1);
+    ASSERT_TRUE(dropDown().isVisible());
+    EXPECT_FALSE(text().isVisible());
+    const QRect cell = CellOnSurface(2, 1);
+    EXPECT_EQ(dropDown().geometry().topLeft(), cell.topLeft());
+    EXPECT_EQ(dropDown().width(), cell.width());
+    EXPECT_EQ(dropDown().currentText(), "PDF") << "the entry equal to the cell is selected";
+
+    QTest::keyClick(&dropDown(), Qt::Key_Down);
+    EXPECT_EQ(CellText(2, 1), "Text") << "the pick shows in the cell at once";
+    EXPECT_EQ(ValueOf(settings, 3), u"PDF");
+    Click(0, 1);
+    EXPECT_EQ(ValueOf(settings, 3), u"Text");
+    EXPECT_FALSE(dropDown().isVisible());
+}
+
+TEST_F(IntegrationTest, ScrollingHidesTheEditorAndAPressBringsItBackWithThePendingText) {
+    const auto big = MakeGroup(u"Big", ManyItems(200));
+    Show(big);
+    Click(3, 1);
+    QTest::keyClicks(&text(), "pending");
+    grid().verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_FALSE(text().isVisible());
+    EXPECT_EQ(ValueOf(big, 4), u"value") << "a scroll writes nothing";
+
+    Click(3, 1);  // the same cell, now one row higher on screen
+    ASSERT_TRUE(text().isVisible());
+    EXPECT_EQ(text().text(), "pending");
+    EXPECT_EQ(text().geometry(), CellOnSurface(3, 1).adjusted(0, 0, -20, 0));
+    Click(5, 1);
+    EXPECT_EQ(ValueOf(big, 4), u"pending");
+}
+
+TEST_F(IntegrationTest, ResizingTheWindowKeepsAnOpenEditorOverItsCell) {
+    Click(0, 1);
+    const QRect before = text().geometry();
+    window.resize(640, 420);
+    QCoreApplication::processEvents();
+    EXPECT_NE(text().geometry(), before) << "the value column moved";
+    EXPECT_EQ(text().geometry(), CellOnSurface(0, 1));
+    EXPECT_EQ(grid().columnWidth(0) + grid().columnWidth(1), grid().width()) << "the columns span the grid";
+}
+
+TEST_F(IntegrationTest, PickingAGroupInTheSelectorShowsIt) {
+    const auto other = MakeGroup(u"Other", {{u"Colour", u"Blue"}});
+    _clsTessel* added = other.get();
+    comrt::Variant result;
+    ASSERT_EQ(control->AddPropertyGroup(&added, result.put()), S_OK);
+    ASSERT_EQ(selector().currentText(), "Settings");
+    selector().setFocus();
+    QTest::keyClick(&selector(), Qt::Key_Down);
+    EXPECT_EQ(selector().currentText(), "Other");
+    EXPECT_EQ(grid().model()->rowCount(), 1);
+    EXPECT_EQ(CellText(0, 0), "Colour");
+    EXPECT_EQ(CellText(0, 1), "Blue");
+}
+
+TEST_F(IntegrationTest, SavedAppearanceRestoredIntoANewWidgetReachesEveryChildWidget) {
+    ASSERT_EQ(control->put_BackColor(0x00E0FFFF), S_OK);  // light yellow
+    ASSERT_EQ(control->put_ForeColor(0x00800000), S_OK);  // navy
+    ASSERT_EQ(control->put_Font(MakeFont(u"DejaVu Serif", 10.5, FW_BOLD).get()), S_OK);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("appearance.json");
+    ASSERT_EQ(widget->saveAppearance(path), S_OK);
+
+    PropertiesWidget restored(&window);
+    QSignalSpy changed(&restored, &PropertiesWidget::appearanceChanged);
+    ASSERT_EQ(restored.loadAppearance(path), S_OK);
+    EXPECT_EQ(changed.count(), 3) << "BackColor, ForeColor and Font";
+    OLE_COLOR back = 0;
+    ASSERT_EQ(restored.control()->get_BackColor(&back), S_OK);
+    EXPECT_EQ(back, 0x00E0FFFFu);
+    struct Child {
+        const char* name;
+        QPalette::ColorRole back;
+        QPalette::ColorRole fore;
+    } children[] = {{"grid", QPalette::Base, QPalette::Text},
+                    {"textEditor", QPalette::Base, QPalette::Text},
+                    {"selector", QPalette::Button, QPalette::ButtonText},
+                    {"dropDownEditor", QPalette::Button, QPalette::ButtonText}};
+    for (const Child& c : children) {
+        QWidget& w = child<QWidget>(c.name, &restored);
+        EXPECT_EQ(w.palette().color(c.back), QColor(255, 255, 224)) << c.name;
+        EXPECT_EQ(w.palette().color(c.fore), QColor(0, 0, 128)) << c.name;
+        EXPECT_EQ(w.font().family(), "DejaVu Serif") << c.name;
+        EXPECT_DOUBLE_EQ(w.font().pointSizeF(), 10.5) << c.name;
+        EXPECT_EQ(w.font().weight(), QFont::Bold) << c.name;
+    }
+    EXPECT_EQ(restored.loadAppearance(folder.filePath("missing.json")), MAKE_HRESULT(1, FACILITY_CONTROL, 53));
+}
+
+TEST_F(IntegrationTest, TwoWidgetsInOneWindowEditIndependently) {
+    auto* second = new PropertiesWidget(&window);
+    layout->addWidget(second);
+    QCoreApplication::processEvents();
+    const auto theirs = MakeGroup(u"Theirs", {{u"Title", u"Draft"}, {u"Author", u"Cy"}});
+    {
+        _clsTessel* added = theirs.get();
+        comrt::Variant result;
+        SHORT index = 0;
+        ASSERT_EQ(second->control()->AddPropertyGroup(&added, result.put()), S_OK);
+        ASSERT_EQ(second->control()->SelectPropertyGroup(&index, result.put()), S_OK);
+    }
+    QCoreApplication::processEvents();
+
+    Click(0, 1);
+    QTest::keyClicks(&text(), "Mine");
+    Click(0, 1, second);
+    EXPECT_FALSE(text().isVisible() && text().hasFocus());
+    QTest::keyClicks(&text(second), "Yours");
+    Click(1, 1, second);
+    Click(1, 1);
+    EXPECT_EQ(ValueOf(settings, 1), u"Mine");
+    EXPECT_EQ(ValueOf(theirs, 1), u"Yours");
+    EXPECT_EQ(ValueOf(settings, 2), u"Ann");
+
+    window.resize(600, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text().geometry(), CellOnSurface(1, 1)) << "each control's hook follows its own editor";
+    EXPECT_EQ(text(second).geometry(), CellOnSurface(1, 1, second));
+}
+
+TEST_F(IntegrationTest, AFailingHandlerIsReportedAndTheControlRunsOn) {
+    QSignalSpy failures(widget, &PropertiesWidget::handlerFailed);
+    comrt::ComPtr<_Collection> items;
+    ASSERT_EQ(settings->get_ItemsCollection(items.put()), S_OK);
+    comrt::Variant last;
+    last->vt = VT_I4;
+    last->lVal = 4;
+    ASSERT_EQ(items->Remove(last.get()), S_OK);  // row 3 now has no item
+
+    Click(3, 1);
+    QCoreApplication::processEvents();
+    ASSERT_GE(failures.count(), 1);
+    EXPECT_EQ(failures.at(0).at(0).toString(), "MSFlexGrid1_EnterCell");
+    Click(0, 1);
+    QTest::keyClicks(&text(), "Still editing");
+    Click(1, 1);
+    EXPECT_EQ(ValueOf(settings, 1), u"Still editing");
+}
+
+TEST_F(IntegrationTest, DestroyingTheWidgetTerminatesTheControlAndReleasesItsGroups) {
+    control = nullptr;
+    settings->AddRef();
+    const ULONG held = settings->Release();
+    delete widget;
+    widget = nullptr;
+    settings->AddRef();
+    EXPECT_LT(settings->Release(), held) << "the control's references to the group are gone";
+}
+
+}  // namespace
+}  // namespace orvane::qt

@@ -1,0 +1,215 @@
+// The property bag file: values through the file and back, keys in the order written,
+// missing and damaged entries as failing reads of their key only, damaged files,
+// atomic saving.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+
+#include <comrt/implements.h>
+#include <tests/qt/qt_test_support.h>
+#include <toolkit/qt/property_bag_file.h>
+
+namespace orvane::qt {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::FailureOf;
+
+comrt::Variant I4(LONG value) {
+    comrt::Variant v;
+    v->vt = VT_I4;
+    v->lVal = value;
+    return v;
+}
+
+comrt::Variant Of(VARTYPE vt, auto assign) {
+    comrt::Variant v;
+    v->vt = vt;
+    assign(*v.get());
+    return v;
+}
+
+comrt::Variant Font(const char16_t* name, double points) {
+    comrt::Variant v;
+    v->vt = VT_DISPATCH;
+    V_DISPATCH(v.get()) = testing::MakeFont(name, points, FW_BOLD).detach();
+    return v;
+}
+
+// A value as text, type first, so that a failure shows what came back.
+std::string Describe(const comrt::Variant& value) {
+    const VARIANT& v = *value.get();
+    switch (v.vt) {
+    case VT_EMPTY: return "empty";
+    case VT_I4: return "I4 " + std::to_string(v.lVal);
+    case VT_BOOL: return "BOOL " + std::to_string(v.boolVal);
+    case VT_R8: return "R8 " + std::to_string(v.dblVal);
+    case VT_BSTR: return "BSTR " + QString::fromUtf16(comrt::Bstr::view_of(v.bstrVal).data(),
+                                                       comrt::Bstr::view_of(v.bstrVal).size()).toStdString();
+    default: return "type " + std::to_string(v.vt);
+    }
+}
+
+// Something that is no font.
+struct Plain final : comrt::implements<Plain, IDispatch> {
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) noexcept override {
+        return E_NOTIMPL;
+    }
+};
+
+class PropertyBagFileTest : public ::testing::Test {
+protected:
+    QString path(const char* name = "appearance.json") const { return folder.filePath(name); }
+    void WriteFile(const QString& file, const char* text) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text);
+    }
+    QByteArray ReadFile(const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    }
+
+    QTemporaryDir folder;
+    PropertyBagFile bag;
+};
+
+TEST_F(PropertyBagFileTest, ValuesComeBackThroughTheFile) {
+    struct Row {
+        const char* name;
+        comrt::Variant written;
+        comrt::Variant expected;
+    } rows[] = {
+        {"system colour", I4(static_cast<LONG>(0x80000005)), I4(static_cast<LONG>(0x80000005))},
+        {"16-bit integer", Of(VT_I2, [](VARIANT& v) { v.iVal = -7; }), I4(-7)},
+        {"unsigned 32 bits", Of(VT_UI4, [](VARIANT& v) { v.ulVal = 0xFFFFFFFF; }), I4(-1)},
+        {"boolean", Of(VT_BOOL, [](VARIANT& v) { v.boolVal = VARIANT_TRUE; }),
+         Of(VT_BOOL, [](VARIANT& v) { v.boolVal = VARIANT_TRUE; })},
+        {"double", Of(VT_R8, [](VARIANT& v) { v.dblVal = 2.5; }), Of(VT_R8, [](VARIANT& v) { v.dblVal = 2.5; })},
+        {"string", Of(VT_BSTR, [](VARIANT& v) { v.bstrVal = comrt::Bstr(u"\u00e4\u20ac\U0001D11E").detach(); }),
+         Of(VT_BSTR, [](VARIANT& v) { v.bstrVal = comrt::Bstr(u"\u00e4\u20ac\U0001D11E").detach(); })},
+        {"empty", comrt::Variant(), comrt::Variant()},
+    };
+    for (const Row& row : rows) bag.WriteProperty(QString(row.name).toStdU16String(), *row.written.get());
+    ASSERT_EQ(bag.save(path()), S_OK);
+
+    PropertyBagFile loaded;
+    ASSERT_EQ(loaded.load(path()), S_OK);
+    for (const Row& row : rows) {
+        const comrt::Variant read = loaded.ReadProperty(QString(row.name).toStdU16String());
+        EXPECT_EQ(Describe(read), Describe(row.expected)) << row.name;
+    }
+}
+
+TEST_F(PropertyBagFileTest, AFontIsStoredByItsAttributesAndComesBackAsANewFontObject) {
+    const comrt::Variant font = Font(u"DejaVu Serif", 9.75);
+    bag.WriteProperty(u"Font", *font.get());
+    ASSERT_EQ(bag.save(path()), S_OK);
+    PropertyBagFile loaded;
+    ASSERT_EQ(loaded.load(path()), S_OK);
+    const comrt::Variant read = loaded.ReadProperty(u"Font");
+    ASSERT_EQ(read.vt(), VT_DISPATCH);
+    EXPECT_NE(V_DISPATCH(read.get()), V_DISPATCH(font.get()));
+    const auto attributes = comrt::ComPtr<IDispatch>(V_DISPATCH(read.get())).as<IFont>();
+    comrt::Bstr name;
+    CY size{};
+    BOOL bold = FALSE;
+    attributes->get_Name(name.put());
+    attributes->get_Size(&size);
+    attributes->get_Bold(&bold);
+    EXPECT_EQ(name.view(), u"DejaVu Serif");
+    EXPECT_EQ(size.int64, 97500);
+    EXPECT_TRUE(bold);
+}
+
+TEST_F(PropertyBagFileTest, TheFileIsReadableWithKeysInTheOrderFirstWritten) {
+    bag.WriteProperty(u"BackColor", *I4(static_cast<LONG>(0x8000000F)).get());
+    bag.WriteProperty(u"ForeColor", *I4(255).get());
+    bag.WriteProperty(u"Font", *Font(u"Tahoma", 8.25).get());
+    bag.WriteProperty(u"BackColor", *I4(0).get());  // replaced in place
+    EXPECT_THAT(bag.keys(), ElementsAre(u"BackColor", u"ForeColor", u"Font"));
+    ASSERT_EQ(bag.save(path()), S_OK);
+    const QByteArray text = ReadFile(path());
+    EXPECT_LT(text.indexOf("\"BackColor\": 0"), text.indexOf("\"ForeColor\": 255")) << text.constData();
+    EXPECT_LT(text.indexOf("\"ForeColor\""), text.indexOf("\"Font\"")) << text.constData();
+    EXPECT_NE(text.indexOf("\"Name\": \"Tahoma\""), -1) << text.constData();
+    EXPECT_NE(text.indexOf("\"Size\": 8.25"), -1) << text.constData();
+}
+
+TEST_F(PropertyBagFileTest, MissingAndDamagedEntriesFailTheirOwnReadOnly) {
+    WriteFile(path(), R"({"BackColor": [1, 2], "ForeColor": 2147483653, "Font": {"Name": "Tahoma"},
+                         "Weightless": {"Name": "Tahoma", "Size": 8, "Weight": "bold"}, "Huge": 18446744073709551615,
+                         "Low": -2147483649})");
+    ASSERT_EQ(bag.load(path()), S_OK);
+    struct Row {
+        const char16_t* key;
+        HRESULT hr;
+    } rows[] = {{u"BackColor", kInvalidFileFormat}, {u"Font", kInvalidFileFormat}, {u"Weightless", kInvalidFileFormat},
+                {u"Missing", widgets::kDataValueNotFound}, {u"ForeColor", S_OK}, {u"Huge", S_OK}, {u"Low", S_OK}};
+    for (const Row& row : rows) {
+        EXPECT_EQ(FailureOf([&] { bag.ReadProperty(row.key); }), row.hr) << QString::fromUtf16(row.key).toStdString();
+    }
+    EXPECT_EQ(bag.ReadProperty(u"ForeColor")->lVal, static_cast<LONG>(0x80000005)) << "a colour written unsigned";
+    EXPECT_EQ(bag.ReadProperty(u"Huge").vt(), VT_R8) << "beyond 32 bits: no integer of the bag";
+    EXPECT_EQ(bag.ReadProperty(u"Low").vt(), VT_R8);
+}
+
+TEST_F(PropertyBagFileTest, AFileThatIsNoBagIsRefusedWhole) {
+    bag.WriteProperty(u"Kept", *I4(1).get());
+    struct Row {
+        const char* name;
+        const char* text;  // null: no file
+        HRESULT hr;
+    } rows[] = {{"missing", nullptr, kFileNotFound},
+                {"not JSON", "BackColor = 5", kInvalidFileFormat},
+                {"truncated", "{\"BackColor\": 5", kInvalidFileFormat},
+                {"an array", "[1, 2]", kInvalidFileFormat},
+                {"empty", "", kInvalidFileFormat}};
+    for (const Row& row : rows) {
+        const QString file = path(row.name);
+        if (row.text) WriteFile(file, row.text);
+        EXPECT_EQ(bag.load(file), row.hr) << row.name;
+        EXPECT_THAT(bag.keys(), ElementsAre(u"Kept")) << row.name;
+    }
+}
+
+TEST_F(PropertyBagFileTest, ValuesTheFileCannotHoldAreRefusedAndNothingIsStored) {
+    const auto plain = comrt::make<Plain>();
+    struct Row {
+        const char* name;
+        comrt::Variant value;
+    } rows[] = {
+        {"null", Of(VT_NULL, [](VARIANT&) {})},
+        {"date", Of(VT_DATE, [](VARIANT& v) { v.date = 1.0; })},
+        {"not a number", Of(VT_R8, [](VARIANT& v) { v.dblVal = std::nan(""); })},
+        {"an object that is no font",
+         Of(VT_DISPATCH, [&](VARIANT& v) { v.pdispVal = comrt::ComPtr<IDispatch>(plain.get()).detach(); })},
+        {"no object", Of(VT_DISPATCH, [](VARIANT& v) { v.pdispVal = nullptr; })},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(FailureOf([&] { bag.WriteProperty(u"Value", *row.value.get()); }), DISP_E_TYPEMISMATCH) << row.name;
+    EXPECT_TRUE(bag.keys().empty());
+}
+
+TEST_F(PropertyBagFileTest, SavingReplacesTheFileWholeAndLeavesNothingBehind) {
+    WriteFile(path(), "{\"Old\": 1}");
+    bag.WriteProperty(u"New", *I4(2).get());
+    ASSERT_EQ(bag.save(path()), S_OK);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"appearance.json"});
+    PropertyBagFile loaded;
+    ASSERT_EQ(loaded.load(path()), S_OK);
+    EXPECT_THAT(loaded.keys(), ElementsAre(u"New"));
+
+    EXPECT_EQ(bag.save(folder.filePath("no/such/folder/bag.json")), kPathFileAccessError);
+}
+
+}  // namespace
+}  // namespace orvane::qt

@@ -1,0 +1,162 @@
+// Colours and fonts (appearance.h).
+#include <toolkit/qt/appearance.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QWidget>
+
+#include <comrt/colour.h>
+#include <comrt/resource.h>
+
+namespace orvane::qt {
+namespace {
+
+constexpr OLE_COLOR kSystemColourBit = 0x80000000u;
+
+// Where each system colour (index 0 to 30) lies in a Qt palette; none for index 25,
+// which has no name and keeps the platform's value.
+struct SystemColourRole {
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+};
+using RoleEntry = std::optional<SystemColourRole>;
+
+constexpr SystemColourRole active(QPalette::ColorRole role) { return {QPalette::Active, role}; }
+
+const std::array<RoleEntry, comrt::system_colour_count> kSystemColourRoles = {
+    active(QPalette::Mid),                            // 0  scroll bar
+    active(QPalette::Dark),                           // 1  desktop background
+    active(QPalette::Highlight),                      // 2  active caption
+    active(QPalette::Mid),                            // 3  inactive caption
+    active(QPalette::Window),                         // 4  menu
+    active(QPalette::Base),                           // 5  window
+    active(QPalette::Shadow),                         // 6  window frame
+    active(QPalette::WindowText),                     // 7  menu text
+    active(QPalette::Text),                           // 8  window text
+    active(QPalette::HighlightedText),                // 9  caption text
+    active(QPalette::Window),                         // 10 active border
+    active(QPalette::Window),                         // 11 inactive border
+    active(QPalette::Dark),                           // 12 application workspace
+    active(QPalette::Highlight),                      // 13 highlight
+    active(QPalette::HighlightedText),                // 14 highlighted text
+    active(QPalette::Button),                         // 15 button face
+    active(QPalette::Dark),                           // 16 button shadow
+    SystemColourRole{QPalette::Disabled, QPalette::Text},  // 17 grey text
+    active(QPalette::ButtonText),                     // 18 button text
+    SystemColourRole{QPalette::Disabled, QPalette::WindowText},  // 19 inactive caption text
+    active(QPalette::Light),                          // 20 button highlight
+    active(QPalette::Shadow),                         // 21 dark 3-D shadow
+    active(QPalette::Midlight),                       // 22 3-D light
+    active(QPalette::ToolTipText),                    // 23 tooltip text
+    active(QPalette::ToolTipBase),                    // 24 tooltip background
+    std::nullopt,                                     // 25 (no name)
+    active(QPalette::Link),                           // 26 hot-tracked item
+    active(QPalette::Highlight),                      // 27 active caption gradient
+    active(QPalette::Mid),                            // 28 inactive caption gradient
+    active(QPalette::Highlight),                      // 29 highlighted menu item
+    active(QPalette::Window),                         // 30 menu bar
+};
+
+QColor FromColourRef(COLORREF ref) {
+    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
+                  static_cast<int>((ref >> 16) & 0xFF));
+}
+
+COLORREF ToColourRef(const QColor& colour) {
+    return comrt::rgb(static_cast<BYTE>(colour.red()), static_cast<BYTE>(colour.green()),
+                      static_cast<BYTE>(colour.blue()));
+}
+
+}  // namespace
+
+QColor ToQColor(OLE_COLOR colour, const QWidget& widget) {
+    if ((colour & kSystemColourBit) != 0) {
+        const OLE_COLOR index = colour & ~kSystemColourBit;
+        if (index < kSystemColourRoles.size() && kSystemColourRoles[index]) {
+            const SystemColourRole& at = *kSystemColourRoles[index];
+            return QApplication::palette(&widget).color(at.group, at.role);
+        }
+    }
+    COLORREF ref = 0;
+    if (FAILED(OleTranslateColor(colour, nullptr, &ref))) throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE);
+    return FromColourRef(ref);
+}
+
+void SetPaletteRoles(QWidget& widget, std::initializer_list<QPalette::ColorRole> roles, const QColor& colour) {
+    QPalette palette = widget.palette();
+    for (QPalette::ColorRole role : roles) palette.setColor(role, colour);  // every colour group
+    widget.setPalette(palette);
+}
+
+QFont ToQFont(IFontDisp* font) {
+    if (!font) throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::object_not_set));
+    const auto attributes = comrt::ComPtr<IFontDisp>(font).as<IFont>();
+    comrt::Bstr name;
+    CY size{};
+    SHORT weight = FW_NORMAL;
+    BOOL italic = FALSE;
+    BOOL underline = FALSE;
+    BOOL strikethrough = FALSE;
+    comrt::check(attributes->get_Name(name.put()));
+    comrt::check(attributes->get_Size(&size));
+    comrt::check(attributes->get_Weight(&weight));
+    comrt::check(attributes->get_Italic(&italic));
+    comrt::check(attributes->get_Underline(&underline));
+    comrt::check(attributes->get_Strikethrough(&strikethrough));
+    if (size.int64 <= 0) throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE);
+
+    const std::u16string_view family = name.view();
+    QFont result(QString::fromUtf16(family.data(), static_cast<qsizetype>(family.size())));
+    result.setPointSizeF(static_cast<double>(size.int64) / 10000.0);
+    result.setWeight(static_cast<QFont::Weight>(std::clamp<int>(weight, 1, 1000)));
+    result.setItalic(italic != FALSE);
+    result.setUnderline(underline != FALSE);
+    result.setStrikeOut(strikethrough != FALSE);
+    // Every attribute is the font's own: nothing is taken over from a parent widget.
+    result.setResolveMask(QFont::AllPropertiesResolved);
+    return result;
+}
+
+widgets::FontRef ToFontObject(const QFont& font) {
+    const QString family = font.family();
+    comrt::Bstr name(std::u16string_view(reinterpret_cast<const char16_t*>(family.utf16()),
+                                         static_cast<std::size_t>(family.size())));
+    FONTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.lpstrName = name.get();
+    // A font sized in pixels has no point size of its own; its resolved size serves.
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : QFontInfo(font).pointSizeF();
+    desc.cySize.int64 = std::llround(std::max(points, 0.0) * 10000.0);
+    desc.sWeight = static_cast<SHORT>(font.weight());
+    desc.sCharset = DEFAULT_CHARSET;
+    desc.fItalic = font.italic() ? TRUE : FALSE;
+    desc.fUnderline = font.underline() ? TRUE : FALSE;
+    desc.fStrikethrough = font.strikeOut() ? TRUE : FALSE;
+    widgets::FontRef object;
+    comrt::check(OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), object.put_void()));
+    return object;
+}
+
+QFont DesignTimeFont() {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(8.25);
+    font.setWeight(QFont::Normal);
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    return font;
+}
+
+void ShareSystemColours() noexcept {
+    const QPalette palette = QApplication::palette();
+    for (std::size_t index = 0; index < kSystemColourRoles.size(); ++index) {
+        if (!kSystemColourRoles[index]) continue;
+        const SystemColourRole& at = *kSystemColourRoles[index];
+        comrt::set_system_colour(static_cast<int>(index), ToColourRef(palette.color(at.group, at.role)));
+    }
+}
+
+}  // namespace orvane::qt

@@ -1,0 +1,198 @@
+// The grid's widget (grid_view.h).
+#include <toolkit/qt/grid_view.h>
+
+#include <algorithm>
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+
+#include <comrt/error.h>
+
+#include <toolkit/qt/appearance.h>
+#include <toolkit/qt/units.h>
+
+namespace orvane::qt {
+namespace {
+
+// Pixels above and below the text of a row, on top of the font's height.
+constexpr int kRowPadding = 4;
+
+std::int16_t ButtonMask(Qt::MouseButton button) noexcept {
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+std::int16_t ShiftMask(Qt::KeyboardModifiers modifiers) noexcept {
+    std::int16_t mask = 0;
+    if (modifiers & Qt::ShiftModifier) mask |= 1;
+    if (modifiers & Qt::ControlModifier) mask |= 2;
+    if (modifiers & Qt::AltModifier) mask |= 4;
+    return mask;
+}
+
+}  // namespace
+
+GridView::GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
+    : QTableView(parent), windows_(std::move(windows)) {
+    setModel(&model_);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    setFrameShape(QFrame::NoFrame);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // No highlight: the current value cell carries its editor, which may be narrower
+    // than the cell (the scroll-bar allowance); a highlight would show beside it.
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setFont(DesignTimeFont());
+    updateRowHeight();
+
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
+    handle_ = windows_->addWindow(*this);
+}
+
+GridView::~GridView() {
+    sink_ = nullptr;
+    windows_->removeWindow(handle_);
+}
+
+void GridView::moveTo(int row, int col) {
+    if (row == row_ && col == col_) return;
+    if (widgets::GridEvents* sink = sink_) sink->LeaveCell();
+    row_ = row;
+    col_ = col;
+    scheduleCatchUp();
+    if (widgets::GridEvents* sink = sink_) sink->EnterCell();
+}
+
+void GridView::setCounts(int rows, int cols) {
+    // Counts the model cannot take fail before any event.
+    if (!CellModel::fits(rows, cols)) throw comrt::com_error(E_OUTOFMEMORY);
+    const int row = row_ >= rows ? std::max(rows - 1, 0) : row_;
+    const int col = col_ >= cols ? std::max(cols - 1, 0) : col_;
+    const bool moves = row != row_ || col != col_;
+    if (moves) {
+        if (widgets::GridEvents* sink = sink_) sink->LeaveCell();
+    }
+    {
+        // Rows or columns taken out from under the view's current index move it; that is
+        // no move of the grid's own current cell.
+        const QScopedValueRollback<bool> quiet(catching_up_, true);
+        model_.setCounts(rows, cols);
+    }
+    row_ = row;
+    col_ = col;
+    scheduleCatchUp();
+    if (moves) {
+        if (widgets::GridEvents* sink = sink_) sink->EnterCell();
+    }
+}
+
+void GridView::scheduleCatchUp() {
+    if (catch_up_posted_) return;
+    catch_up_posted_ = true;
+    QMetaObject::invokeMethod(this, &GridView::catchUp, Qt::QueuedConnection);
+}
+
+void GridView::catchUp() {
+    catch_up_posted_ = false;
+    const QScopedValueRollback<bool> catching(catching_up_, true);
+    // Layout first, so that scrolling to the current cell finds the scroll bars' ranges.
+    executeDelayedItemsLayout();
+    updateGeometries();
+    const QModelIndex target = model_.holds(row_, col_) ? model_.index(row_, col_) : QModelIndex();
+    if (currentIndex() == target) return;
+    if (target.isValid()) {
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+    } else {
+        selectionModel()->clear();
+    }
+}
+
+QRect GridView::currentCellRect() {
+    catchUp();
+    if (!model_.holds(row_, col_)) return {};
+    return visualRect(model_.index(row_, col_));
+}
+
+bool GridView::showsVerticalScrollBar() {
+    catchUp();
+    return verticalScrollBar()->isVisibleTo(this);
+}
+
+void GridView::setMinimumRowHeight(int pixels) {
+    minimum_row_height_ = pixels;
+    updateRowHeight();
+}
+
+void GridView::updateRowHeight() {
+    const int height = std::max(fontMetrics().height() + kRowPadding, minimum_row_height_);
+    if (verticalHeader()->defaultSectionSize() != height) verticalHeader()->setDefaultSectionSize(height);
+}
+
+void GridView::raiseScroll() {
+    if (catching_up_) return;
+    if (widgets::GridEvents* sink = sink_) sink->Scroll();
+}
+
+void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (catching_up_ || !current.isValid()) return;
+    moveTo(current.row(), current.column());
+}
+
+void GridView::updateGeometries() {
+    QTableView::updateGeometries();
+    // Columns that end within the grid's width (the vertical scroll bar lying over the
+    // end of the last one) are not scrolled sideways; the editors leave the bar free.
+    if (horizontalScrollBar()->maximum() > 0 && horizontalHeader()->length() <= width())
+        horizontalScrollBar()->setRange(0, 0);
+}
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+    catchUp();
+    const QPointer<GridView> alive(this);
+    QTableView::mousePressEvent(event);
+    if (!alive) return;
+    if (widgets::GridEvents* sink = sink_) {
+        const QPoint at = event->position().toPoint();
+        sink->MouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
+                        static_cast<float>(TwipsX(*this, at.x())), static_cast<float>(TwipsY(*this, at.y())));
+    }
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click is a press like any other.
+    mousePressEvent(event);
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    catchUp();
+    QTableView::keyPressEvent(event);
+}
+
+void GridView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange) updateRowHeight();
+}
+
+LRESULT GridView::handleMessage(UINT, WPARAM, LPARAM) noexcept { return 0; }
+
+LONG GridView::liveStyle() noexcept { return showsVerticalScrollBar() ? WS_VSCROLL : 0; }
+
+}  // namespace orvane::qt

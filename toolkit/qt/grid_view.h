@@ -1,0 +1,90 @@
+// The grid's widget: a QTableView over a CellModel, two columns, no headers, no frame
+// (so that the grid's client area, in which cell rectangles are given, is the viewport).
+//
+// The current cell is the grid's own (row(), col()), not the view's: code moves it in
+// O(1) without scrolling or painting, and the view's current index is brought in line
+// once, when control returns to the event loop or when geometry is asked for
+// (catchUp). A move by the user (a click, an arrow key) starts in the view and becomes
+// the grid's current cell at once. Either way LeaveCell is raised while row() and col()
+// still name the old cell, EnterCell once they name the new one.
+//
+// Scroll is raised when a scroll bar's value changes, except while the view catches up
+// with a move made by code (it may scroll the current cell into view; the editors of the
+// old cell were closed by that move's LeaveCell). MouseDown is raised for every press
+// on the viewport, after the cell events that the press causes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QTableView>
+
+#include <control/widgets/grid.h>
+#include <toolkit/qt/cell_model.h>
+#include <toolkit/qt/window_system.h>
+
+namespace orvane::qt {
+
+class GridView final : public QTableView, private QtWindowSystem::Window {
+    Q_OBJECT
+
+public:
+    GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent);
+    ~GridView() override;
+
+    void setEventSink(widgets::GridEvents* sink) noexcept { sink_ = sink; }
+
+    CellModel& cells() noexcept { return model_; }
+    HWND windowHandle() const noexcept { return handle_; }
+
+    // The current cell. moveTo raises LeaveCell and EnterCell around the change when the
+    // cell changes; the view catches up later.
+    int row() const noexcept { return row_; }
+    int col() const noexcept { return col_; }
+    void moveTo(int row, int col);
+    // New counts; a current cell left outside moves to the last remaining row (column),
+    // with the cell events of a move. Fails as CellModel::setCounts; counts beyond its
+    // limits fail before any event.
+    void setCounts(int rows, int cols);
+
+    // Brings the view's current index and its layout (scroll bars included) in line
+    // with the grid now.
+    void catchUp();
+    // The current cell's rectangle in the viewport (inside its grid lines), after
+    // catchUp; an empty rectangle when the current cell names no cell.
+    QRect currentCellRect();
+    // Whether the vertical scroll bar shows (after catchUp).
+    bool showsVerticalScrollBar();
+
+    // Rows are max(the font's natural row height, minimum) pixels high.
+    void setMinimumRowHeight(int pixels);
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void updateGeometries() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // QtWindowSystem::Window: the grid's window answers no message of its own.
+    LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
+    LONG liveStyle() noexcept override;
+
+    void scheduleCatchUp();
+    void updateRowHeight();
+    void raiseScroll();
+
+    CellModel model_;
+    std::shared_ptr<QtWindowSystem> windows_;
+    HWND handle_ = nullptr;
+    widgets::GridEvents* sink_ = nullptr;
+    int row_ = 0;
+    int col_ = 0;
+    int minimum_row_height_ = 0;
+    bool catch_up_posted_ = false;
+    bool catching_up_ = false;
+};
+
+}  // namespace orvane::qt

@@ -1,0 +1,148 @@
+// A drop-down list of the widget contract (qt_drop_down.h).
+#include <toolkit/qt/qt_drop_down.h>
+
+#include <QEvent>
+#include <QSignalBlocker>
+
+#include <toolkit/qt/appearance.h>
+#include <toolkit/qt/qt_strings.h>
+#include <toolkit/qt/units.h>
+
+namespace orvane::qt {
+namespace {
+
+// Entries that 16-bit indices 0 to 32767 can name.
+constexpr int kMaxEntries = 32768;
+
+[[noreturn]] void FailInvalidValue() { throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE); }
+
+}  // namespace
+
+// ---- the list widget -------------------------------------------------------------------------
+
+DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
+    setInsertPolicy(QComboBox::InsertAtBottom);
+    connect(this, &QComboBox::activated, this, [this] { raiseClick(); });
+}
+
+DropDownList::~DropDownList() { sink_ = nullptr; }
+
+void DropDownList::raiseClick() {
+    if (widgets::DropDownEvents* sink = sink_) sink->Click();
+}
+
+void DropDownList::changeEvent(QEvent* event) {
+    QComboBox::changeEvent(event);
+    // The list's height follows its font.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        resize(width(), sizeHint().height());
+}
+
+// ---- the contract's adapter ------------------------------------------------------------------
+
+QtDropDown::QtDropDown(QWidget* parent, float left, float top, float width, bool visible)
+    : list_(new DropDownList(parent)) {
+    DropDownList& list = live();
+    list.setVisible(visible);
+    list.setFont(DesignTimeFont());
+    list.setGeometry(PixelsX(list, left), PixelsY(list, top), PixelsX(list, width), list.sizeHint().height());
+}
+
+QtDropDown::~QtDropDown() {
+    if (DropDownList* list = list_.get()) list->setEventSink(nullptr);
+}
+
+void QtDropDown::SetEventSink(widgets::DropDownEvents* sink) noexcept {
+    if (DropDownList* list = list_.get()) list->setEventSink(sink);
+}
+
+void QtDropDown::SetLeft(float left) {
+    DropDownList& list = live();
+    list.move(PixelsX(list, left), list.y());
+}
+
+void QtDropDown::SetTop(float top) {
+    DropDownList& list = live();
+    list.move(list.x(), PixelsY(list, top));
+}
+
+void QtDropDown::SetWidth(float width) {
+    DropDownList& list = live();
+    if (!(width >= 0)) FailInvalidValue();
+    list.resize(PixelsX(list, width), list.height());
+}
+
+float QtDropDown::Height() {
+    DropDownList& list = live();
+    return static_cast<float>(TwipsY(list, list.height()));
+}
+
+void QtDropDown::SetVisible(bool visible) {
+    DropDownList& list = live();
+    if (!visible) list.hidePopup();
+    list.setVisible(visible);
+}
+
+std::u16string QtDropDown::Text() {
+    DropDownList& list = live();
+    const int index = list.currentIndex();
+    return index < 0 ? std::u16string() : ToU16String(list.itemText(index));
+}
+
+std::int16_t QtDropDown::ListIndex() { return static_cast<std::int16_t>(live().currentIndex()); }
+
+void QtDropDown::SetListIndex(std::int16_t index) {
+    DropDownList& list = live();
+    if (index < -1 || index >= list.count()) FailInvalidValue();
+    if (index == list.currentIndex()) return;
+    list.setCurrentIndex(index);
+    list.raiseClick();
+}
+
+void QtDropDown::Clear() { live().clear(); }
+
+void QtDropDown::AddItem(std::u16string_view text) {
+    DropDownList& list = live();
+    if (list.count() >= kMaxEntries) throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::overflow));
+    const int selected = list.currentIndex();
+    list.addItem(ToQString(text));
+    // QComboBox selects the first entry of an empty list by itself; the contract keeps
+    // the selection.
+    if (list.currentIndex() != selected) {
+        const QSignalBlocker quiet(list);
+        list.setCurrentIndex(selected);
+    }
+}
+
+void QtDropDown::SetFocus() { live().setFocus(Qt::OtherFocusReason); }
+
+void QtDropDown::ZOrder(std::int16_t position) {
+    DropDownList& list = live();
+    if (position == 0) {
+        list.raise();
+    } else if (position == 1) {
+        list.lower();
+    } else {
+        FailInvalidValue();
+    }
+}
+
+void QtDropDown::Refresh() { live().repaint(); }
+
+void QtDropDown::SetBackColor(OLE_COLOR color) {
+    DropDownList& list = live();
+    SetPaletteRoles(list, {QPalette::Button, QPalette::Base, QPalette::Window}, ToQColor(color, list));
+}
+
+void QtDropDown::SetForeColor(OLE_COLOR color) {
+    DropDownList& list = live();
+    SetPaletteRoles(list, {QPalette::ButtonText, QPalette::Text, QPalette::WindowText}, ToQColor(color, list));
+}
+
+void QtDropDown::SetFont(const widgets::FontRef& font) {
+    DropDownList& list = live();
+    list.setFont(ToQFont(font.get()));
+    font_ = font;
+}
+
+}  // namespace orvane::qt

@@ -1,0 +1,73 @@
+// A drop-down list of the widget contract (control/widgets/drop_down.h): a QComboBox
+// whose entries are never sorted.
+//
+// Click is raised for a pick by the user (QComboBox::activated: the mouse in the popup
+// or the keys on the closed list) and for a SetListIndex that changes the index. The
+// list's height is its own (its size hint, following the font); Left, Top and Width
+// place it.
+#pragma once
+
+#include <QComboBox>
+
+#include <control/widgets/drop_down.h>
+#include <toolkit/qt/widget_handle.h>
+
+namespace orvane::qt {
+
+class DropDownList final : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit DropDownList(QWidget* parent);
+    ~DropDownList() override;
+
+    void setEventSink(widgets::DropDownEvents* sink) noexcept { sink_ = sink; }
+    // Raises Click.
+    void raiseClick();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    widgets::DropDownEvents* sink_ = nullptr;
+};
+
+class QtDropDown final : public widgets::DropDown {
+public:
+    // Makes the list as a child of parent, at the design-time place (twips; its height is
+    // its own), shown or hidden.
+    QtDropDown(QWidget* parent, float left, float top, float width, bool visible);
+    ~QtDropDown() override;
+    QtDropDown(const QtDropDown&) = delete;
+    QtDropDown& operator=(const QtDropDown&) = delete;
+
+    // The list, or null once it is gone.
+    DropDownList* list() const noexcept { return list_.get(); }
+
+    // ---- widgets::DropDown -----------------------------------------------------------
+    void SetEventSink(widgets::DropDownEvents* sink) noexcept override;
+    void SetLeft(float left) override;
+    void SetTop(float top) override;
+    void SetWidth(float width) override;
+    float Height() override;
+    void SetVisible(bool visible) override;
+    std::u16string Text() override;
+    std::int16_t ListIndex() override;
+    void SetListIndex(std::int16_t index) override;
+    void Clear() override;
+    void AddItem(std::u16string_view text) override;
+    void SetFocus() override;
+    void ZOrder(std::int16_t position) override;
+    void Refresh() override;
+    void SetBackColor(OLE_COLOR color) override;
+    void SetForeColor(OLE_COLOR color) override;
+    void SetFont(const widgets::FontRef& font) override;
+
+private:
+    DropDownList& live() const { return list_.live(); }
+
+    WidgetHandle<DropDownList> list_;
+    widgets::FontRef font_;
+};
+
+}  // namespace orvane::qt

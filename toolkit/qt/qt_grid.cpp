@@ -1,0 +1,184 @@
+// The grid of the widget contract (qt_grid.h).
+#include <toolkit/qt/qt_grid.h>
+
+#include <QHeaderView>
+
+#include <toolkit/qt/appearance.h>
+#include <toolkit/qt/units.h>
+
+namespace orvane::qt {
+namespace {
+
+[[noreturn]] void FailInvalidValue() { throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE); }
+
+// A row or column put accepts 0 to count - 1, and 0 when the count is 0.
+void CheckPosition(std::int32_t position, int count) {
+    if (position < 0 || (position >= count && position != 0)) FailInvalidValue();
+}
+
+}  // namespace
+
+QtGrid::QtGrid(std::shared_ptr<QtWindowSystem> windows, QWidget* parent, float left, float top, float width,
+               float height)
+    : view_(new GridView(std::move(windows), parent)), left_(left), top_(top) {
+    GridView& view = live();
+    view.setGeometry(PixelsX(view, left), PixelsY(view, top), PixelsX(view, width), PixelsY(view, height));
+    view.show();  // with its parent
+}
+
+QtGrid::~QtGrid() {
+    if (GridView* view = view_.get()) view->setEventSink(nullptr);
+}
+
+void QtGrid::SetEventSink(widgets::GridEvents* sink) noexcept {
+    if (GridView* view = view_.get()) view->setEventSink(sink);
+}
+
+// ---- cells -------------------------------------------------------------------------------
+
+std::u16string QtGrid::Text() {
+    GridView& view = live();
+    if (!view.cells().holds(view.row(), view.col())) return {};
+    return view.cells().text(view.row(), view.col());
+}
+
+void QtGrid::SetText(std::u16string_view text) {
+    GridView& view = live();
+    if (!view.cells().holds(view.row(), view.col())) FailInvalidValue();
+    view.cells().setText(view.row(), view.col(), text);
+}
+
+void QtGrid::SetRows(std::int32_t rows) {
+    GridView& view = live();
+    if (rows < 0) FailInvalidValue();
+    view.setCounts(rows, view.cells().cols());
+}
+
+void QtGrid::SetCols(std::int32_t cols) {
+    GridView& view = live();
+    if (cols < 0) FailInvalidValue();
+    view.setCounts(view.cells().rows(), cols);
+}
+
+std::int32_t QtGrid::Row() { return live().row(); }
+
+void QtGrid::SetRow(std::int32_t row) {
+    GridView& view = live();
+    CheckPosition(row, view.cells().rows());
+    view.moveTo(row, view.col());
+}
+
+std::int32_t QtGrid::Col() { return live().col(); }
+
+void QtGrid::SetCol(std::int32_t col) {
+    GridView& view = live();
+    CheckPosition(col, view.cells().cols());
+    view.moveTo(view.row(), col);
+}
+
+std::int32_t QtGrid::CellLeft() {
+    GridView& view = live();
+    return WholeTwipsX(view, view.currentCellRect().left());
+}
+
+std::int32_t QtGrid::CellTop() {
+    GridView& view = live();
+    return WholeTwipsY(view, view.currentCellRect().top());
+}
+
+std::int32_t QtGrid::CellWidth() {
+    GridView& view = live();
+    return WholeTwipsX(view, view.currentCellRect().width());
+}
+
+std::int32_t QtGrid::CellHeight() {
+    GridView& view = live();
+    return WholeTwipsY(view, view.currentCellRect().height());
+}
+
+void QtGrid::SetRowHeightMin(std::int32_t height) {
+    GridView& view = live();
+    if (height < 0) FailInvalidValue();
+    view.setMinimumRowHeight(PixelsY(view, height));
+}
+
+void QtGrid::SetCellAlignment(std::int16_t alignment) {
+    GridView& view = live();
+    if (!view.cells().holds(view.row(), view.col())) FailInvalidValue();
+    view.cells().setAlignment(view.row(), view.col(), alignment);
+}
+
+std::int32_t QtGrid::ColWidth(std::int32_t col) {
+    GridView& view = live();
+    if (col < 0 || col >= view.cells().cols())
+        throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::subscript_out_of_range));
+    return WholeTwipsX(view, view.columnWidth(col));
+}
+
+void QtGrid::SetColWidth(std::int32_t col, std::int32_t width) {
+    GridView& view = live();
+    if (col < 0 || col >= view.cells().cols())
+        throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::subscript_out_of_range));
+    if (width < 0) FailInvalidValue();
+    view.setColumnWidth(col, PixelsX(view, width));
+}
+
+OLE_HANDLE QtGrid::hWnd() { return widgets::ToHandle(live().windowHandle()); }
+
+// ---- appearance and placement -------------------------------------------------------------
+
+void QtGrid::SetBackColor(OLE_COLOR color) {
+    GridView& view = live();
+    SetPaletteRoles(view, {QPalette::Base, QPalette::Window}, ToQColor(color, view));
+}
+
+void QtGrid::SetForeColor(OLE_COLOR color) {
+    GridView& view = live();
+    SetPaletteRoles(view, {QPalette::Text, QPalette::WindowText}, ToQColor(color, view));
+}
+
+void QtGrid::SetFont(const widgets::FontRef& font) {
+    GridView& view = live();
+    view.setFont(ToQFont(font.get()));
+    font_ = font;
+}
+
+float QtGrid::Left() {
+    live();
+    return left_;
+}
+
+void QtGrid::SetLeft(float left) {
+    GridView& view = live();
+    view.move(PixelsX(view, left), view.y());
+    left_ = left;
+}
+
+float QtGrid::Top() {
+    live();
+    return top_;
+}
+
+void QtGrid::SetTop(float top) {
+    GridView& view = live();
+    view.move(view.x(), PixelsY(view, top));
+    top_ = top;
+}
+
+void QtGrid::SetWidth(float width) {
+    GridView& view = live();
+    if (!(width >= 0)) FailInvalidValue();
+    view.resize(PixelsX(view, width), view.height());
+}
+
+void QtGrid::SetHeight(float height) {
+    GridView& view = live();
+    if (!(height >= 0)) FailInvalidValue();
+    view.resize(view.width(), PixelsY(view, height));
+}
+
+void QtGrid::SetTabStop(bool tab_stop) {
+    live().setFocusPolicy(tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+}  // namespace orvane::qt

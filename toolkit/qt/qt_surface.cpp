@@ -1,0 +1,255 @@
+// The container surface of the widget contract (qt_surface.h).
+#include <toolkit/qt/qt_surface.h>
+
+#include <utility>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QWheelEvent>
+
+#include <toolkit/qt/appearance.h>
+#include <toolkit/qt/qt_strings.h>
+#include <toolkit/qt/units.h>
+
+namespace orvane::qt {
+namespace {
+
+// Platform messages that surface events become (beside WM_PAINT and WM_SIZE).
+constexpr UINT kWmMove = 0x0003;
+constexpr UINT kWmSetFocus = 0x0007;
+constexpr UINT kWmKillFocus = 0x0008;
+constexpr UINT kWmEnable = 0x000A;
+constexpr UINT kWmClose = 0x0010;
+constexpr UINT kWmShowWindow = 0x0018;
+constexpr UINT kWmKeyDown = 0x0100;
+constexpr UINT kWmKeyUp = 0x0101;
+constexpr UINT kWmMouseMove = 0x0200;
+constexpr UINT kWmLButtonDown = 0x0201;  // + 1 up, + 2 double click
+constexpr UINT kWmRButtonDown = 0x0204;
+constexpr UINT kWmMButtonDown = 0x0207;
+constexpr UINT kWmMouseWheel = 0x020A;
+
+struct Message {
+    UINT msg;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+// Two 16-bit halves in one parameter, low first, as the platform packs them.
+LPARAM Pack(int low, int high) noexcept {
+    return static_cast<LPARAM>((static_cast<std::uint32_t>(high & 0xFFFF) << 16) |
+                               static_cast<std::uint32_t>(low & 0xFFFF));
+}
+
+UINT ButtonMessage(const QMouseEvent& event) noexcept {
+    UINT base = kWmLButtonDown;
+    if (event.button() == Qt::RightButton) base = kWmRButtonDown;
+    if (event.button() == Qt::MiddleButton) base = kWmMButtonDown;
+    switch (event.type()) {
+    case QEvent::MouseButtonRelease: return base + 1;
+    case QEvent::MouseButtonDblClick: return base + 2;
+    default: return base;
+    }
+}
+
+Message ToMessage(const QEvent& event) noexcept {
+    switch (event.type()) {
+    case QEvent::Paint:
+        return {WM_PAINT};
+    case QEvent::Resize: {
+        const QSize size = static_cast<const QResizeEvent&>(event).size();
+        return {WM_SIZE, 0, Pack(size.width(), size.height())};
+    }
+    case QEvent::Move:
+        return {kWmMove};
+    case QEvent::Show:
+        return {kWmShowWindow, 1};
+    case QEvent::Hide:
+        return {kWmShowWindow, 0};
+    case QEvent::FocusIn:
+        return {kWmSetFocus};
+    case QEvent::FocusOut:
+        return {kWmKillFocus};
+    case QEvent::EnabledChange:
+        return {kWmEnable};
+    case QEvent::Close:
+        return {kWmClose};
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const auto& key = static_cast<const QKeyEvent&>(event);
+        return {event.type() == QEvent::KeyPress ? kWmKeyDown : kWmKeyUp, static_cast<WPARAM>(key.key())};
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        const auto& mouse = static_cast<const QMouseEvent&>(event);
+        const QPoint at = mouse.position().toPoint();
+        const UINT msg = event.type() == QEvent::MouseMove ? kWmMouseMove : ButtonMessage(mouse);
+        return {msg, 0, Pack(at.x(), at.y())};
+    }
+    case QEvent::Wheel: {
+        const QPoint at = static_cast<const QWheelEvent&>(event).position().toPoint();
+        return {kWmMouseWheel, 0, Pack(at.x(), at.y())};
+    }
+    default:
+        return {kToolkitEventMessage, static_cast<WPARAM>(event.type())};
+    }
+}
+
+}  // namespace
+
+// ---- the surface widget --------------------------------------------------------------------
+
+SurfaceWidget::SurfaceWidget(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
+    : QWidget(parent), windows_(std::move(windows)) {
+    handle_ = windows_->addWindow(*this);
+}
+
+SurfaceWidget::~SurfaceWidget() {
+    sink_ = nullptr;
+    windows_->removeWindow(std::exchange(handle_, nullptr));
+}
+
+bool SurfaceWidget::event(QEvent* event) {
+    // Deleting the widget is no message of the window.
+    if (!handle_ || event->type() == QEvent::DeferredDelete) return QWidget::event(event);
+    const Message message = ToMessage(*event);
+    InFlight flight{event, message.msg};
+    InFlight* const outer = std::exchange(in_flight_, &flight);
+    const QPointer<SurfaceWidget> alive(this);
+    windows_->sendMessage(handle_, message.msg, message.wParam, message.lParam);
+    if (alive) in_flight_ = outer;
+    // A procedure that did not chain on to the original one consumed the event.
+    return flight.handled ? flight.result : true;
+}
+
+void SurfaceWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (widgets::ContainerEvents* sink = sink_) sink->Resize();
+}
+
+LRESULT SurfaceWidget::handleMessage(UINT msg, WPARAM, LPARAM) noexcept {
+    if (in_flight_ && in_flight_->msg == msg && !in_flight_->handled) {
+        in_flight_->handled = true;
+        in_flight_->result = QWidget::event(in_flight_->event);
+        return in_flight_->result ? 1 : 0;
+    }
+    // A message without an event behind it.
+    switch (msg) {
+    case WM_SIZE:
+        if (widgets::ContainerEvents* sink = sink_) sink->Resize();
+        return 0;
+    case WM_PAINT:
+        update();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+// ---- the contract's adapter ------------------------------------------------------------------
+
+QtSurface::QtSurface(std::shared_ptr<QtWindowSystem> windows, QWidget* parent, float width, float height)
+    : surface_(new SurfaceWidget(std::move(windows), parent)) {
+    SurfaceWidget& surface = live();
+    surface.setAutoFillBackground(true);
+    SetPaletteRoles(surface, {QPalette::Window}, ToQColor(back_color_, surface));
+    SetPaletteRoles(surface, {QPalette::WindowText}, ToQColor(fore_color_, surface));
+    const QSize size(PixelsX(surface, width), PixelsY(surface, height));
+    surface.setDesignSize(size);
+    surface.resize(size);
+    font_ = ToFontObject(DesignTimeFont());
+}
+
+QtSurface::~QtSurface() {
+    if (SurfaceWidget* surface = surface_.get()) surface->setEventSink(nullptr);
+}
+
+HRESULT QtSurface::raiseInitialize() noexcept try {
+    widgets::ContainerEvents* sink = live().eventSink();
+    return sink ? sink->Initialize() : S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT QtSurface::raiseReadProperties(widgets::PropertyBag& bag) noexcept try {
+    widgets::ContainerEvents* sink = live().eventSink();
+    return sink ? sink->ReadProperties(bag) : S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT QtSurface::raiseWriteProperties(widgets::PropertyBag& bag) noexcept try {
+    widgets::ContainerEvents* sink = live().eventSink();
+    return sink ? sink->WriteProperties(bag) : S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT QtSurface::raiseTerminate() noexcept try {
+    widgets::ContainerEvents* sink = live().eventSink();
+    return sink ? sink->Terminate() : S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+void QtSurface::deliverResize() noexcept {
+    if (SurfaceWidget* surface = surface_.get())
+        surface->windowSystem().sendMessage(surface->windowHandle(), WM_SIZE);
+}
+
+void QtSurface::SetEventSink(widgets::ContainerEvents* sink) noexcept {
+    if (SurfaceWidget* surface = surface_.get()) surface->setEventSink(sink);
+}
+
+float QtSurface::ScaleWidth() {
+    SurfaceWidget& surface = live();
+    return static_cast<float>(TwipsX(surface, surface.width()));
+}
+
+float QtSurface::ScaleHeight() {
+    SurfaceWidget& surface = live();
+    return static_cast<float>(TwipsY(surface, surface.height()));
+}
+
+OLE_HANDLE QtSurface::hWnd() { return widgets::ToHandle(live().windowHandle()); }
+
+OLE_COLOR QtSurface::BackColor() {
+    live();
+    return back_color_;
+}
+
+void QtSurface::SetBackColor(OLE_COLOR color) {
+    SurfaceWidget& surface = live();
+    SetPaletteRoles(surface, {QPalette::Window}, ToQColor(color, surface));
+    back_color_ = color;
+}
+
+OLE_COLOR QtSurface::ForeColor() {
+    live();
+    return fore_color_;
+}
+
+void QtSurface::SetForeColor(OLE_COLOR color) {
+    SurfaceWidget& surface = live();
+    SetPaletteRoles(surface, {QPalette::WindowText}, ToQColor(color, surface));
+    fore_color_ = color;
+}
+
+widgets::FontRef QtSurface::Font() {
+    live();
+    return font_;
+}
+
+void QtSurface::SetFont(const widgets::FontRef& font) {
+    SurfaceWidget& surface = live();
+    surface.setFont(ToQFont(font.get()));
+    font_ = font;
+}
+
+void QtSurface::PropertyChanged(std::u16string_view name) { emit live().propertyChanged(ToQString(name)); }
+
+}  // namespace orvane::qt
