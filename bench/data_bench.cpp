@@ -1,0 +1,350 @@
+// The data library at its limits, through the registered libtessel.so as a host uses it:
+//
+//   Build/N, Clear/N            AddItem x N into a group, then its Clear, per item; both
+//                               linear: the per-item cost at 32,767 items against 1,000.
+//   ItemValue/vtable|Invoke     reading ItemValue through the vtable and late bound
+//   AddItem/vtable|Invoke       (IDispatch::Invoke by dispatch id, arguments by value as a
+//                               script passes them), per call; target Invoke <= 10x vtable.
+//   Memory/Item/N               bytes per clsPropertyItem (12-character name and value) in
+//                               a group, over the empty group: resident set and heap;
+//                               target <= 160 bytes. Memory/Parts/N splits the heap figure
+//                               into the bare object, one 12-character string and the
+//                               collection's slot.
+//
+// Run: <build>/bin/data_bench [--short] [benchmark flags], or scripts/bench.sh for the
+// whole suite. --short: small sizes and a few iterations (CI).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <comrt/com.h>
+#include <comrt/objbase.h>
+
+#include "bench_data.h"
+#include "bench_registry.h"
+#include "process_memory.h"
+#include "ratio_reporter.h"
+#include "stopwatch.h"
+
+namespace {
+
+using bench::Stopwatch;
+
+constexpr int kCallsPerIteration = 1000;
+
+struct Sizes {
+    int small;
+    int large;
+};
+
+void SetPerItem(benchmark::State& state, double seconds, long long items_per_iteration) {
+    state.counters["per_item"] = benchmark::Counter(seconds / static_cast<double>(items_per_iteration),
+                                                    benchmark::Counter::kAvgIterations);
+}
+
+// ---- build and clear ----------------------------------------------------------------------
+
+void Build(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const int n = static_cast<int>(state.range(0));
+        const bench::ItemTexts texts = bench::MakeItemTexts(n);
+        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        double total = 0;
+        for (auto _ : state) {
+            Stopwatch watch;
+            bench::AddItems(*group, texts);
+            const double seconds = watch.seconds();
+            state.SetIterationTime(seconds);
+            total += seconds;
+            comrt::check(group->Clear());
+        }
+        SetPerItem(state, total, n);
+    });
+}
+
+void Clear(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const int n = static_cast<int>(state.range(0));
+        const bench::ItemTexts texts = bench::MakeItemTexts(n);
+        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        double total = 0;
+        for (auto _ : state) {
+            bench::AddItems(*group, texts);
+            Stopwatch watch;
+            const HRESULT cleared = group->Clear();
+            const double seconds = watch.seconds();
+            state.SetIterationTime(seconds);
+            total += seconds;
+            comrt::check(cleared);
+            if (bench::ItemCount(*group) != 0) throw comrt::com_error(E_UNEXPECTED);
+        }
+        SetPerItem(state, total, n);
+    });
+}
+
+// ---- late binding against the vtable ---------------------------------------------------------
+
+// The one item of a group, and the group that keeps it.
+struct OneItem {
+    comrt::ComPtr<_clsTessel> group;
+    comrt::ComPtr<_clsPropertyItem> item;
+};
+
+OneItem MakeOneItem() {
+    OneItem one{bench::NewGroup(), nullptr};
+    bench::AddItems(*one.group, bench::MakeItemTexts(1));
+    comrt::ComPtr<_Collection> items;
+    comrt::check(one.group->get_ItemsCollection(items.put()));
+    comrt::Variant position;
+    position->vt = VT_I4;
+    position->lVal = 1;
+    comrt::Variant element;
+    comrt::check(items->Item(position.get(), element.put()));
+    if (element.vt() != VT_DISPATCH) throw comrt::com_error(DISP_E_TYPEMISMATCH);
+    one.item = comrt::ComPtr<IDispatch>(element->pdispVal).as<_clsPropertyItem>();
+    return one;
+}
+
+DISPID DispatchIdOf(IDispatch& object, const char16_t* name) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    comrt::check(object.GetIDsOfNames(IID_NULL, names, 1, 0, &id));
+    return id;
+}
+
+void ItemValueVtable(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const OneItem one = MakeOneItem();
+        double total = 0;
+        for (auto _ : state) {
+            Stopwatch watch;
+            for (int i = 0; i < kCallsPerIteration; ++i) {
+                BSTR value = nullptr;
+                comrt::check(one.item->get_ItemValue(&value));
+                SysFreeString(value);
+            }
+            const double seconds = watch.seconds();
+            state.SetIterationTime(seconds);
+            total += seconds;
+        }
+        SetPerItem(state, total, kCallsPerIteration);
+    });
+}
+
+void ItemValueInvoke(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const OneItem one = MakeOneItem();
+        const comrt::ComPtr<IDispatch> late = one.item.as<IDispatch>();
+        const DISPID item_value = DispatchIdOf(*late, u"ItemValue");
+        double total = 0;
+        for (auto _ : state) {
+            Stopwatch watch;
+            for (int i = 0; i < kCallsPerIteration; ++i) {
+                DISPPARAMS none{nullptr, nullptr, 0, 0};
+                VARIANT result;
+                VariantInit(&result);
+                comrt::check(late->Invoke(item_value, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                          nullptr));
+                VariantClear(&result);
+            }
+            const double seconds = watch.seconds();
+            state.SetIterationTime(seconds);
+            total += seconds;
+        }
+        SetPerItem(state, total, kCallsPerIteration);
+    });
+}
+
+void AddItemVtable(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        const bench::ItemTexts texts = bench::MakeItemTexts(kCallsPerIteration);
+        double total = 0;
+        for (auto _ : state) {
+            Stopwatch watch;
+            bench::AddItems(*group, texts);
+            const double seconds = watch.seconds();
+            state.SetIterationTime(seconds);
+            total += seconds;
+            comrt::check(group->Clear());
+        }
+        SetPerItem(state, total, kCallsPerIteration);
+    });
+}
+
+// AddItem as a script calls it: strings and the type by value (VT_I4, converted to the
+// 16-bit parameter), an empty string array for the choices.
+void AddItemInvoke(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        const comrt::ComPtr<IDispatch> late = group.as<IDispatch>();
+        const DISPID add_item = DispatchIdOf(*late, u"AddItem");
+        const bench::ItemTexts texts = bench::MakeItemTexts(kCallsPerIteration);
+        comrt::SafeArrayPtr no_choices(SafeArrayCreateVector(VT_BSTR, 0, 0));
+        if (!no_choices) throw comrt::com_error(E_OUTOFMEMORY);
+        double total = 0;
+        for (auto _ : state) {
+            Stopwatch watch;
+            for (int i = 0; i < kCallsPerIteration; ++i) {
+                // In reverse order: oValues, nType, sValue, sName.
+                VARIANT args[4];
+                V_VT(&args[0]) = VT_ARRAY | VT_BSTR;
+                V_ARRAY(&args[0]) = no_choices.get();
+                V_VT(&args[1]) = VT_I4;
+                V_I4(&args[1]) = 0;
+                V_VT(&args[2]) = VT_BSTR;
+                V_BSTR(&args[2]) = texts.value_bstrs[static_cast<std::size_t>(i)].get();
+                V_VT(&args[3]) = VT_BSTR;
+                V_BSTR(&args[3]) = texts.name_bstrs[static_cast<std::size_t>(i)].get();
+                DISPPARAMS params{args, nullptr, 4, 0};
+                VARIANT result;
+                VariantInit(&result);
+                comrt::check(late->Invoke(add_item, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr));
+                VariantClear(&result);
+            }
+            const double seconds = watch.seconds();
+            state.SetIterationTime(seconds);
+            total += seconds;
+            comrt::check(group->Clear());
+        }
+        SetPerItem(state, total, kCallsPerIteration);
+    });
+}
+
+// ---- memory ------------------------------------------------------------------------------------
+
+void MemoryPerItem(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const int n = static_cast<int>(state.range(0));
+        const bench::ItemTexts texts = bench::MakeItemTexts(n);
+        double resident = 0;
+        double heap = 0;
+        for (auto _ : state) {
+            comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+            (void)bench::ItemCount(*group);  // the empty collection exists before the baseline
+            const bench::MemorySample before = bench::Sample();
+            Stopwatch watch;
+            bench::AddItems(*group, texts);
+            state.SetIterationTime(watch.seconds());
+            const bench::MemorySample after = bench::Sample();
+            resident += bench::ResidentPerObject(before, after, static_cast<std::size_t>(n));
+            heap += bench::HeapPerObject(before, after, static_cast<std::size_t>(n));
+            group = nullptr;
+        }
+        state.counters["bytes_per_item"] = benchmark::Counter(resident, benchmark::Counter::kAvgIterations);
+        state.counters["heap_per_item"] = benchmark::Counter(heap, benchmark::Counter::kAvgIterations);
+    });
+}
+
+// Where the heap bytes of one item go: the bare object (made by CoCreateInstance, held in
+// a reserved vector), one string of 12 code units, and the rest (the collection's slot and
+// whatever AddItem adds) as the difference to a whole item.
+void MemoryParts(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const int n = static_cast<int>(state.range(0));
+        const auto count = static_cast<std::size_t>(n);
+        const bench::ItemTexts texts = bench::MakeItemTexts(n);
+        double object = 0;
+        double text = 0;
+        double whole = 0;
+        for (auto _ : state) {
+            Stopwatch watch;
+            {
+                std::vector<comrt::ComPtr<_clsPropertyItem>> items(count);
+                const bench::MemorySample before = bench::Sample();
+                for (auto& item : items)
+                    comrt::check(CoCreateInstance(CLSID_clsPropertyItem, nullptr, CLSCTX_INPROC_SERVER,
+                                                  comrt::iid_of<_clsPropertyItem>(), item.put_void()));
+                object += bench::HeapPerObject(before, bench::Sample(), count);
+            }
+            {
+                std::vector<comrt::Bstr> strings(count);
+                const bench::MemorySample before = bench::Sample();
+                for (std::size_t i = 0; i < count; ++i) strings[i] = comrt::Bstr(texts.names[i]);
+                text += bench::HeapPerObject(before, bench::Sample(), count);
+            }
+            {
+                comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+                (void)bench::ItemCount(*group);
+                const bench::MemorySample before = bench::Sample();
+                bench::AddItems(*group, texts);
+                whole += bench::HeapPerObject(before, bench::Sample(), count);
+            }
+            state.SetIterationTime(watch.seconds());
+        }
+        using benchmark::Counter;
+        state.counters["object"] = Counter(object, Counter::kAvgIterations);
+        state.counters["text"] = Counter(text, Counter::kAvgIterations);
+        state.counters["rest"] = Counter(whole - object - 2 * text, Counter::kAvgIterations);
+    });
+}
+
+void Register(const Sizes& sizes, bool short_run) {
+    // Timed benchmarks run for a minimum time (short in short mode); the memory ones once
+    // per repetition.
+    auto add = [&](const char* name, void (*fn)(benchmark::State&), bool once = false) {
+        benchmark::internal::Benchmark* b = bench::Configure(benchmark::RegisterBenchmark(name, fn));
+        b->UseManualTime()->Unit(benchmark::kMicrosecond);
+        if (once)
+            b->Iterations(1);
+        else if (short_run)
+            b->MinTime(0.01);
+        return b;
+    };
+    add("Build", Build)->Arg(sizes.small)->Arg(sizes.large);
+    add("Clear", Clear)->Arg(sizes.small)->Arg(sizes.large);
+    add("ItemValue/vtable", ItemValueVtable);
+    add("ItemValue/Invoke", ItemValueInvoke);
+    add("AddItem/vtable", AddItemVtable);
+    add("AddItem/Invoke", AddItemInvoke);
+    add("Memory/Item", MemoryPerItem, true)->Arg(sizes.large);
+    add("Memory/Parts", MemoryParts, true)->Arg(sizes.large);
+}
+
+std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
+    using bench::Check;
+    using bench::Comparison;
+    using bench::Unit;
+    const std::string small = std::to_string(sizes.small);
+    const std::string large = std::to_string(sizes.large);
+    return {
+        Comparison{"AddItem per item, " + large + " vs " + small + " items (linear: ~1, quadratic: ~" +
+                       std::to_string(sizes.large / sizes.small) + ")",
+                   {"Build/" + large, "per_item"}, {"Build/" + small, "per_item"}, Unit::seconds,
+                   Check::ratio_at_most, 2},
+        Comparison{"Clear per item, " + large + " vs " + small + " items",
+                   {"Clear/" + large, "per_item"}, {"Clear/" + small, "per_item"}, Unit::seconds,
+                   Check::ratio_at_most, 2},
+        Comparison{"ItemValue get per call, Invoke vs vtable",
+                   {"ItemValue/Invoke", "per_item"}, {"ItemValue/vtable", "per_item"}, Unit::seconds,
+                   Check::ratio_at_most, 10},
+        Comparison{"AddItem per call, Invoke vs vtable",
+                   {"AddItem/Invoke", "per_item"}, {"AddItem/vtable", "per_item"}, Unit::seconds,
+                   Check::ratio_at_most, 10},
+        Comparison{"resident bytes per item (" + large + " items, 12-character name and value)",
+                   {"Memory/Item/" + large, "bytes_per_item"}, {}, Unit::bytes, Check::figure_at_most, 160},
+        Comparison{"heap bytes per item", {"Memory/Item/" + large, "heap_per_item"}, {}, Unit::bytes,
+                   Check::figure_at_most, 160},
+        Comparison{"  of which the bare object", {"Memory/Parts/" + large, "object"}, {}, Unit::bytes},
+        Comparison{"  one 12-character string (an item holds two)", {"Memory/Parts/" + large, "text"}, {},
+                   Unit::bytes},
+        Comparison{"  the rest (collection slot, ...)", {"Memory/Parts/" + large, "rest"}, {}, Unit::bytes},
+    };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool short_run = bench::TakeShortFlag(argc, argv);
+    const bench::ScopedRegistry registry({TESSEL_LIBRARY});
+    if (FAILED(registry.status())) {
+        std::fprintf(stderr, "data_bench: cannot register %s (0x%08X): %s\n", TESSEL_LIBRARY,
+                     static_cast<unsigned>(registry.status()), registry.failure().c_str());
+        return 1;
+    }
+    const Sizes sizes = short_run ? Sizes{100, 1000} : Sizes{1000, 32767};
+    Register(sizes, short_run);
+    return bench::RunAndCompare(argc, argv, Comparisons(sizes));
+}

@@ -1,0 +1,88 @@
+// The Qt benchmarks' host window (qt_host.h).
+#include "qt_host.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <comrt/resource.h>
+
+namespace bench {
+
+PaintCounter::PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+
+bool PaintCounter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint) ++count_;
+    return QObject::eventFilter(watched, event);
+}
+
+bool WaitForPaint(const PaintCounter& counter, int seen, int timeout_ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (counter.count() <= seen) {
+        if (timer.elapsed() > timeout_ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    return true;
+}
+
+void DrainEvents() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool ShowActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    const bool active = QTest::qWaitForWindowActive(&window);
+    DrainEvents();
+    return active;
+}
+
+ControlHost::ControlHost(int width, int height) : window_(std::make_unique<QWidget>()) {
+    auto* layout = new QVBoxLayout(window_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    widget_ = new orvane::PropertiesWidget(window_.get());
+    layout->addWidget(widget_);
+    status_ = widget_->creationStatus();
+    if (FAILED(status_)) return;
+    control_ = widget_->control();
+    grid_ = widget_->findChild<QTableView*>(QStringLiteral("grid"));
+    text_editor_ = widget_->findChild<QWidget*>(QStringLiteral("textEditor"));
+    surface_ = widget_->findChild<orvane::qt::SurfaceWidget*>(QStringLiteral("surface"));
+    if (!control_ || !grid_ || !text_editor_ || !surface_) {
+        status_ = E_NOINTERFACE;
+        return;
+    }
+    grid_paints_ = std::make_unique<PaintCounter>(*grid_->viewport());
+    window_->resize(width, height);
+    if (!ShowActive(*window_)) status_ = E_FAIL;
+}
+
+ControlHost::~ControlHost() {
+    grid_paints_.reset();
+    control_ = nullptr;
+    window_.reset();
+}
+
+HRESULT ControlHost::addGroup(_clsTessel& group) {
+    _clsTessel* argument = &group;
+    comrt::Variant result;
+    return control_->AddPropertyGroup(&argument, result.put());
+}
+
+HRESULT ControlHost::select(SHORT index) {
+    comrt::Variant result;
+    return control_->SelectPropertyGroup(&index, result.put());
+}
+
+void ControlHost::clickCell(int row, int col) { ClickCell(*grid_, row, col); }
+
+void ClickCell(QTableView& view, int row, int col) {
+    const QPoint centre = view.visualRect(view.model()->index(row, col)).center();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+}  // namespace bench

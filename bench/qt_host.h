@@ -1,0 +1,82 @@
+// What the Qt benchmarks share: a shown top-level window holding one PropertiesWidget (the
+// control, created from the registered liborvane.so and sited on the real Qt widgets), a
+// counter of paint events, and running the event loop until a widget has painted.
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QTableView>
+#include <QWidget>
+
+#include <comrt/com_ptr.h>
+#include <orvane/orvane.h>
+#include <orvane/properties_widget.h>
+#include <toolkit/qt/qt_surface.h>
+
+namespace bench {
+
+// Counts the paint events a widget receives.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget& widget);
+    int count() const noexcept { return count_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int count_ = 0;
+};
+
+// Runs the event loop until counter counts more than `seen` paints; false when that has
+// not happened within timeout_ms.
+bool WaitForPaint(const PaintCounter& counter, int seen, int timeout_ms = 10000);
+
+// Runs the event loop until nothing is left to do.
+void DrainEvents();
+
+// Shows a top-level window and waits until it is active; false when it does not become
+// active.
+bool ShowActive(QWidget& window);
+
+class ControlHost {
+public:
+    // A window of width x height pixels, the control filling it.
+    ControlHost(int width, int height);
+    ~ControlHost();
+    ControlHost(const ControlHost&) = delete;
+    ControlHost& operator=(const ControlHost&) = delete;
+
+    // S_OK when the control was created, sited and its window shown; otherwise why not.
+    HRESULT status() const noexcept { return status_; }
+
+    QWidget& window() noexcept { return *window_; }
+    _PropertiesCtl& control() noexcept { return *control_; }
+    QTableView& grid() noexcept { return *grid_; }
+    QWidget& textEditor() noexcept { return *text_editor_; }
+    orvane::qt::SurfaceWidget& surface() noexcept { return *surface_; }
+    // Paints of the grid's viewport.
+    const PaintCounter& gridPaints() const noexcept { return *grid_paints_; }
+
+    // AddPropertyGroup and SelectPropertyGroup, as a host calls them.
+    HRESULT addGroup(_clsTessel& group);
+    HRESULT select(SHORT index);
+    // A left click on the centre of a cell of the grid (it must be in view).
+    void clickCell(int row, int col);
+
+private:
+    std::unique_ptr<QWidget> window_;
+    orvane::PropertiesWidget* widget_ = nullptr;
+    comrt::ComPtr<_PropertiesCtl> control_;
+    QTableView* grid_ = nullptr;
+    QWidget* text_editor_ = nullptr;
+    orvane::qt::SurfaceWidget* surface_ = nullptr;
+    std::unique_ptr<PaintCounter> grid_paints_;
+    HRESULT status_ = E_UNEXPECTED;
+};
+
+// A click at the centre of a cell of a table view.
+void ClickCell(QTableView& view, int row, int col);
+
+}  // namespace bench

@@ -1,0 +1,188 @@
+// The ratio reporter (ratio_reporter.h).
+#include "ratio_reporter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+
+namespace bench {
+namespace {
+
+std::string FigureKey(const std::string& benchmark, const std::string& counter) { return benchmark + "|" + counter; }
+
+double RealSeconds(const benchmark::BenchmarkReporter::Run& run) {
+    return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+}
+
+std::string Printf(const char* format, double value, const char* unit) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value, unit);
+    return text;
+}
+
+// Three significant digits, at most.
+std::string Scaled(double value, const char* unit) {
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 100 || magnitude == 0) return Printf("%.0f %s", value, unit);
+    if (magnitude >= 10) return Printf("%.1f %s", value, unit);
+    return Printf("%.2f %s", value, unit);
+}
+
+std::string WithSpread(const Spread& s, Unit unit) {
+    std::string text = FormatQuantity(s.median, unit);
+    if (s.median != 0 && s.max > s.min) {
+        char spread[32];
+        std::snprintf(spread, sizeof spread, " (spread %.0f%%)", 100.0 * (s.max - s.min) / std::fabs(s.median));
+        text += spread;
+    }
+    return text;
+}
+
+const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
+
+}  // namespace
+
+std::optional<Spread> Summarize(std::vector<double> values) {
+    if (values.empty()) return std::nullopt;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    Spread s;
+    s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    s.min = values.front();
+    s.max = values.back();
+    s.count = n;
+    return s;
+}
+
+std::string FormatQuantity(double value, Unit unit) {
+    const double magnitude = std::fabs(value);
+    if (unit == Unit::bytes) {
+        if (magnitude >= 10.0 * 1024 * 1024) return Scaled(value / (1024.0 * 1024), "MB");
+        if (magnitude >= 10.0 * 1024) return Scaled(value / 1024, "KB");
+        return Printf("%.0f %s", value, "B");
+    }
+    if (magnitude >= 1) return Scaled(value, "s");
+    if (magnitude >= 1e-3) return Scaled(value * 1e3, "ms");
+    if (magnitude >= 1e-6) return Scaled(value * 1e6, "us");
+    return Scaled(value * 1e9, "ns");
+}
+
+std::string FormatComparison(const Comparison& c, const std::optional<Spread>& measured,
+                             const std::optional<Spread>& baseline) {
+    std::string line = c.label + ": ";
+    const bool has_baseline = !c.baseline.benchmark.empty();
+    if (!measured || (has_baseline && !baseline)) return line + "not measured";
+
+    line += WithSpread(*measured, c.unit);
+    const double ratio = has_baseline && baseline->median != 0 ? measured->median / baseline->median : 0;
+    const double difference = has_baseline ? measured->median - baseline->median : 0;
+    if (has_baseline) {
+        line += " / baseline " + WithSpread(*baseline, c.unit);
+        char text[32];
+        std::snprintf(text, sizeof text, " = %.2fx", ratio);
+        line += baseline->median != 0 ? text : " = (baseline 0)";
+        if (c.check == Check::difference_at_most) line += ", difference " + FormatQuantity(difference, c.unit);
+    }
+
+    char limit[32];
+    switch (c.check) {
+    case Check::none:
+        break;
+    case Check::ratio_at_most:
+        std::snprintf(limit, sizeof limit, "%.3gx", c.limit);
+        line += std::string("; target ratio <= ") + limit + ": " +
+                Verdict(has_baseline && baseline->median != 0 && ratio <= c.limit);
+        break;
+    case Check::figure_at_most:
+        line += "; target <= " + FormatQuantity(c.limit, c.unit) + ": " + Verdict(measured->median <= c.limit);
+        break;
+    case Check::difference_at_most:
+        line += "; target difference <= " + FormatQuantity(c.limit, c.unit) + ": " +
+                Verdict(has_baseline && difference <= c.limit);
+        break;
+    }
+    return line;
+}
+
+benchmark::internal::Benchmark* Configure(benchmark::internal::Benchmark* b) {
+    b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+    b->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+    return b;
+}
+
+RatioReporter::RatioReporter(std::vector<Comparison> comparisons) : comparisons_(std::move(comparisons)) {}
+
+std::string RatioReporter::KeyOf(const Run& run) {
+    const benchmark::BenchmarkName& name = run.run_name;
+    return name.args.empty() ? name.function_name : name.function_name + "/" + name.args;
+}
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+        if (run.error_occurred) continue;
+        const std::string key = KeyOf(run);
+        const bool aggregate = run.run_type == Run::RT_Aggregate;
+        // Aggregates of a percentage (cv) are not in the figure's unit.
+        if (aggregate && run.aggregate_unit != benchmark::kTime) continue;
+        auto note = [&](const std::string& counter, double value) {
+            Collected& c = figures_[FigureKey(key, counter)];
+            if (aggregate)
+                c.stats[run.aggregate_name] = value;
+            else
+                c.values.push_back(value);
+        };
+        note("", RealSeconds(run));
+        for (const auto& [name, counter] : run.counters) note(name, counter.value);
+    }
+}
+
+std::optional<Spread> RatioReporter::SpreadOf(const Figure& figure) const {
+    const auto found = figures_.find(FigureKey(figure.benchmark, figure.counter));
+    if (found == figures_.end()) return std::nullopt;
+    const Collected& c = found->second;
+    const auto stat = [&](const char* name) { return c.stats.find(name); };
+    if (stat("median") != c.stats.end() && stat("min") != c.stats.end() && stat("max") != c.stats.end())
+        return Spread{stat("median")->second, stat("min")->second, stat("max")->second, 0};
+    return Summarize(c.values);
+}
+
+void RatioReporter::Finalize() {
+    ConsoleReporter::Finalize();
+    std::ostream& out = GetOutputStream();
+    out << "\nFigures against baselines of this run (medians; spread = (max - min) / median):\n";
+    for (const Comparison& c : comparisons_) {
+        std::optional<Spread> baseline;
+        if (!c.baseline.benchmark.empty()) baseline = SpreadOf(c.baseline);
+        out << "  " << FormatComparison(c, SpreadOf(c.measured), baseline) << "\n";
+    }
+    out.flush();
+}
+
+int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter(std::move(comparisons));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+bool TakeShortFlag(int& argc, char** argv) {
+    bool found = false;
+    int kept = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && std::strcmp(argv[i], "--short") == 0) {
+            found = true;
+            continue;
+        }
+        argv[kept++] = argv[i];
+    }
+    argc = kept;
+    argv[kept] = nullptr;  // argv holds argc + 1 pointers, the last one null
+    return found;
+}
+
+}  // namespace bench

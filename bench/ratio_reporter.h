@@ -1,0 +1,123 @@
+// The console table of Google Benchmark, followed by one line per comparison: a figure
+// next to its baseline measured in the same run, their ratio, and whether the target
+// holds.
+//
+// A figure is a user counter of one benchmark, or its real time per iteration. With
+// repetitions (--benchmark_repetitions=N) a figure is the median over the repetitions and
+// its spread is (max - min) / median; benchmarks registered through Configure() also
+// report min and max aggregates, so the figures survive
+// --benchmark_display_aggregates_only as well. Values are kept in base units: seconds or
+// bytes.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <exception>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <comrt/error.h>
+
+namespace bench {
+
+enum class Unit { seconds, bytes };
+
+// Where one figure comes from: benchmark "function/args" (e.g. "Show/control/32766"), and
+// a counter name, or an empty counter for the real time per iteration.
+struct Figure {
+    std::string benchmark;
+    std::string counter;
+};
+
+// What a comparison's target bounds.
+enum class Check {
+    none,
+    ratio_at_most,       // measured / baseline <= limit
+    figure_at_most,      // measured <= limit (in the figure's unit)
+    difference_at_most,  // measured - baseline <= limit
+};
+
+struct Comparison {
+    std::string label;  // what is compared, e.g. "show 32,766 rows: control vs bare view"
+    Figure measured;
+    Figure baseline;  // an empty benchmark name: the figure stands alone
+    Unit unit = Unit::seconds;
+    Check check = Check::none;
+    double limit = 0;
+};
+
+// Median, smallest and largest of one figure's values.
+struct Spread {
+    double median = 0;
+    double min = 0;
+    double max = 0;
+    std::size_t count = 0;  // values summarised; 0 when taken from aggregates
+};
+
+// The spread of values; nothing for an empty list. The median of an even count is the
+// mean of the two middle values.
+std::optional<Spread> Summarize(std::vector<double> values);
+
+// "12.3 ms", "850 ns", "1.25 us", "184 B", "3.1 MB".
+std::string FormatQuantity(double value, Unit unit);
+
+// The comparison's line: measured figure and spread, baseline and spread, the ratio, the
+// difference where it is checked, and the verdict ("met" / "MISSED"). A figure that was
+// not measured gives "not measured".
+std::string FormatComparison(const Comparison& comparison, const std::optional<Spread>& measured,
+                             const std::optional<Spread>& baseline);
+
+// Registers min and max aggregates on a benchmark (see above) and returns it.
+benchmark::internal::Benchmark* Configure(benchmark::internal::Benchmark* b);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    explicit RatioReporter(std::vector<Comparison> comparisons);
+
+    void ReportRuns(const std::vector<Run>& runs) override;
+    void Finalize() override;
+
+    // "function/args" of a run, without aggregate, repetition or time-type suffixes.
+    static std::string KeyOf(const Run& run);
+    // The figure's spread over what was reported so far; nothing when it was not measured.
+    std::optional<Spread> SpreadOf(const Figure& figure) const;
+
+private:
+    struct Collected {
+        std::vector<double> values;           // one per repetition
+        std::map<std::string, double> stats;  // aggregate name -> value
+    };
+
+    std::vector<Comparison> comparisons_;
+    std::map<std::string, Collected> figures_;  // "key|counter" -> values
+};
+
+// Runs the benchmarks registered so far with a RatioReporter over comparisons: the
+// console table, then the comparison lines. argv as benchmark::Initialize takes it.
+// 0 on success, 1 for an unrecognised argument.
+int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons);
+
+// Runs body(); a comrt::com_error or other exception it throws ends the benchmark with
+// an error message instead of ending the program.
+template <typename Body>
+void Guarded(benchmark::State& state, Body&& body) {
+    try {
+        body();
+    } catch (const comrt::com_error& e) {
+        char text[48];
+        std::snprintf(text, sizeof text, "failed with 0x%08X", static_cast<unsigned>(e.code()));
+        state.SkipWithError(text);
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// Removes "--short" from argv; true when it was there. Short mode: a few iterations at
+// small sizes, to keep the suite building and running (CI).
+bool TakeShortFlag(int& argc, char** argv);
+
+}  // namespace bench
