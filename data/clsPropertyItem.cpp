@@ -1,10 +1,14 @@
-// clsPropertyItem: accessors, the choice list (SetValueCmb, GetItem, Count).
+// clsPropertyItem: accessors, the text block behind ItemName and ItemValue, the choice
+// list (SetValueCmb, GetItem, Count).
 //
 // The choice list is held as the item's own SAFEARRAY of BSTR, in the caller's number
 // of dimensions and bounds. Holding no array (null) is distinct from holding an array
 // without elements.
 #include "clsPropertyItem.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace tessel {
@@ -15,20 +19,71 @@ constexpr const char16_t* kSource = u"Tessel";
 
 [[noreturn]] void Raise(comrt::runtime_error e) { comrt::raise(e, kSource); }
 
+// The head of a text block: the two lengths in code units.
+struct TextLengths {
+    ULONG name;
+    ULONG value;
+};
+
+TextLengths LengthsOf(const unsigned char* block) noexcept {
+    TextLengths lengths;
+    std::memcpy(&lengths, block, sizeof lengths);
+    return lengths;
+}
+
+// The name's first code unit; the value follows the name.
+const char16_t* TextOf(const unsigned char* block) noexcept {
+    return reinterpret_cast<const char16_t*>(block + sizeof(TextLengths));
+}
+
 }  // namespace
+
+// ---- the text block --------------------------------------------------------------------
+
+std::u16string_view clsPropertyItem::ItemTexts::name() const noexcept {
+    if (!block_) return {};
+    return {TextOf(block_.get()), LengthsOf(block_.get()).name};
+}
+
+std::u16string_view clsPropertyItem::ItemTexts::value() const noexcept {
+    if (!block_) return {};
+    const TextLengths lengths = LengthsOf(block_.get());
+    return {TextOf(block_.get()) + lengths.name, lengths.value};
+}
+
+void clsPropertyItem::ItemTexts::assign(std::u16string_view name, std::u16string_view value) {
+    if (name.empty() && value.empty()) {
+        block_.reset();
+        return;
+    }
+    // Texts from BSTRs always fit; anything longer cannot be held or returned as a BSTR.
+    constexpr std::size_t kMaxUnits = UINT32_MAX / sizeof(char16_t);
+    if (name.size() > kMaxUnits || value.size() > kMaxUnits) throw comrt::com_error(E_OUTOFMEMORY);
+    const std::size_t units = name.size() + value.size();
+    if (units > (SIZE_MAX - sizeof(TextLengths)) / sizeof(char16_t)) throw comrt::com_error(E_OUTOFMEMORY);
+    auto* fresh = static_cast<unsigned char*>(std::malloc(sizeof(TextLengths) + units * sizeof(char16_t)));
+    if (!fresh) throw comrt::com_error(E_OUTOFMEMORY);
+    const TextLengths lengths{static_cast<ULONG>(name.size()), static_cast<ULONG>(value.size())};
+    std::memcpy(fresh, &lengths, sizeof lengths);
+    // Both views may point into the block held now: copy them before it goes.
+    char16_t* text = reinterpret_cast<char16_t*>(fresh + sizeof(TextLengths));
+    std::copy_n(name.data(), name.size(), text);
+    std::copy_n(value.data(), value.size(), text + name.size());
+    block_.reset(fresh);
+}
 
 // ---- ItemName, ItemValue, ItemType ---------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::get_ItemName(BSTR* result) noexcept try {
     if (!result) return E_POINTER;
-    *result = ItemName.copy();
+    *result = comrt::Bstr(Texts.name()).detach();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemName(BSTR value) noexcept try {
-    ItemName = comrt::Bstr::copy_of(value);
+    Texts.assign(comrt::Bstr::view_of(value), Texts.value());
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -36,14 +91,14 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemName(BSTR value) noexcept try
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::get_ItemValue(BSTR* result) noexcept try {
     if (!result) return E_POINTER;
-    *result = ItemValue.copy();
+    *result = comrt::Bstr(Texts.value()).detach();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemValue(BSTR value) noexcept try {
-    ItemValue = comrt::Bstr::copy_of(value);
+    Texts.assign(Texts.name(), comrt::Bstr::view_of(value));
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

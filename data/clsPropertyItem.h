@@ -2,6 +2,10 @@
 // an editor type code and the item's own copy of a choice list.
 #pragma once
 
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
 #include <comrt/com.h>
 #include <comrt/dispatch.h>
 #include <tessel/tessel.h>
@@ -30,9 +34,31 @@ public:
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
 
 private:
-    comrt::Bstr ItemName;
-    comrt::Bstr ItemValue;
+    // ItemName and ItemValue together in one heap block, neither NUL-terminated (a get
+    // hands out a new BSTR anyway):
+    //
+    //   [ULONG name length][ULONG value length][name: char16_t x n][value: char16_t x v]
+    //
+    // Lengths count code units; the text may hold embedded NULs. No block while both
+    // texts are empty: an unset string reads as empty.
+    class ItemTexts {
+    public:
+        std::u16string_view name() const noexcept;
+        std::u16string_view value() const noexcept;
+        // Replaces both texts (either may view the current ones). Throws
+        // comrt::com_error(E_OUTOFMEMORY) and keeps the texts held before on failure.
+        void assign(std::u16string_view name, std::u16string_view value);
+
+    private:
+        struct Free {
+            void operator()(void* block) const noexcept { std::free(block); }
+        };
+        std::unique_ptr<unsigned char, Free> block_;
+    };
+
+    // Smallest field first: it fills the padding after the reference count.
     SHORT ItemType = 0;
+    ItemTexts Texts;
     // The choice list: none, or an array of strings in the caller's dimensions and bounds.
     comrt::SafeArrayPtr ItemChoices;
 };

@@ -6,9 +6,9 @@
 // The length counts bytes, not characters, and the text may hold embedded NULs, so
 // readers take the length from the prefix, never from a terminator. An odd n (from
 // SysAllocStringByteLen) is kept as it is: SysStringLen is then n / 2, two zero bytes
-// follow the data, and the padding still ends on a whole char16_t NUL. The block is
-// zero-filled when allocated, so text given as null reads as NULs. A null BSTR is the
-// empty string to every reader.
+// follow the data, and the padding still ends on a whole char16_t NUL. Text given as
+// null reads as NULs; text given is copied into a block that is not zero-filled first
+// (only the padding after it is zeroed). A null BSTR is the empty string to every reader.
 #include <comrt/oleauto.h>
 
 #include <algorithm>
@@ -29,17 +29,28 @@ ULONG byte_length(BSTR s) noexcept {
     return n;
 }
 
-// A zero-filled string of `bytes` bytes; null when the length does not fit the 32-bit
-// prefix or memory is short. Rounding the data up to whole char16_t units and adding
-// one more unit gives two zero bytes after the data and a whole NUL at the end.
+// A string of `bytes` bytes whose data the caller fills; everything after the data is
+// zeroed already. Null when the length does not fit the 32-bit prefix or memory is short.
+// Rounding the data up to whole char16_t units and adding one more unit gives two zero
+// bytes after the data and a whole NUL at the end.
 BSTR allocate(std::uint64_t bytes) noexcept {
-    if (bytes > UINT32_MAX) return nullptr;
-    const std::size_t padded = static_cast<std::size_t>((bytes + 1) & ~std::uint64_t{1});
-    auto* block = static_cast<unsigned char*>(std::calloc(1, kPrefixSize + padded + sizeof(OLECHAR)));
+    if (bytes > UINT32_MAX || bytes > SIZE_MAX - kPrefixSize - 2 * sizeof(OLECHAR)) return nullptr;
+    const auto data = static_cast<std::size_t>(bytes);
+    const std::size_t padded = (data + 1) & ~std::size_t{1};
+    auto* block = static_cast<unsigned char*>(std::malloc(kPrefixSize + padded + sizeof(OLECHAR)));
     if (!block) return nullptr;
     const ULONG length = static_cast<ULONG>(bytes);
     std::memcpy(block, &length, sizeof length);
+    std::memset(block + kPrefixSize + data, 0, padded - data + sizeof(OLECHAR));
     return reinterpret_cast<BSTR>(block + kPrefixSize);
+}
+
+// Fills the data of a new string: a copy of `bytes` bytes of source, or zeros for null.
+void fill(BSTR s, const void* source, std::size_t bytes) noexcept {
+    if (source)
+        std::memcpy(s, source, bytes);
+    else
+        std::memset(s, 0, bytes);
 }
 
 }  // namespace
@@ -61,7 +72,7 @@ WINOLEAUTAPI_(BSTR) SysAllocString(const OLECHAR* psz) {
 WINOLEAUTAPI_(BSTR) SysAllocStringLen(const OLECHAR* strIn, UINT ui) {
     const std::uint64_t bytes = std::uint64_t{ui} * sizeof(OLECHAR);
     BSTR s = allocate(bytes);
-    if (s && strIn) std::memcpy(s, strIn, static_cast<std::size_t>(bytes));
+    if (s) fill(s, strIn, static_cast<std::size_t>(bytes));
     return s;
 }
 
@@ -70,7 +81,7 @@ WINOLEAUTAPI_(BSTR) SysAllocStringLen(const OLECHAR* strIn, UINT ui) {
 //   Returns the string (two zero bytes follow the data); null when memory is short.
 WINOLEAUTAPI_(BSTR) SysAllocStringByteLen(LPCSTR psz, UINT len) {
     BSTR s = allocate(len);
-    if (s && psz) std::memcpy(s, psz, len);
+    if (s) fill(s, psz, len);
     return s;
 }
 
@@ -88,9 +99,10 @@ WINOLEAUTAPI_(INT) SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len
     // The old string is still alive here, so psz may point into it.
     if (psz) {
         std::memcpy(fresh, psz, static_cast<std::size_t>(bytes));
-    } else if (BSTR old = *pbstr) {
-        const std::uint64_t kept = std::min<std::uint64_t>(byte_length(old), bytes);
-        std::memcpy(fresh, old, static_cast<std::size_t>(kept));
+    } else {
+        const std::uint64_t kept = *pbstr ? std::min<std::uint64_t>(byte_length(*pbstr), bytes) : 0;
+        if (kept) std::memcpy(fresh, *pbstr, static_cast<std::size_t>(kept));
+        std::memset(reinterpret_cast<unsigned char*>(fresh) + kept, 0, static_cast<std::size_t>(bytes - kept));
     }
     SysFreeString(*pbstr);
     *pbstr = fresh;
