@@ -1,7 +1,10 @@
 // The Qt grid against the widget contract: cell events for puts, clicks and keys, the
 // view catching up with moves made by code, cell rectangles in twips, scroll bars,
 // column widths, row heights, colours, fonts.
+#include <functional>
+
 #include <QHeaderView>
+#include <QPaintEvent>
 #include <QScrollBar>
 
 #include <gmock/gmock.h>
@@ -253,6 +256,81 @@ TEST_F(QtGridTest, AlignmentAndColoursReachTheCells) {
     for (OLE_COLOR invalid : {0x05000000u, 0x80000040u})
         EXPECT_EQ(FailureOf([&] { grid.SetBackColor(invalid); }), CTL_E_INVALIDPROPERTYVALUE) << std::hex << invalid;
     EXPECT_EQ(FailureOf([&] { grid.SetFont(nullptr); }), comrt::runtime_hresult(comrt::runtime_error::object_not_set));
+}
+
+// Collects the regions that a widget paints.
+struct PaintedRegions final : QObject {
+    explicit PaintedRegions(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+TEST_F(QtGridTest, APutAfterAFillRepaintsItsCellWhenTheEventLoopRuns) {
+    Fill(100);
+    grid.SetRow(2);
+    grid.SetCol(1);
+    QCoreApplication::processEvents();
+    const PaintedRegions regions(*view().viewport());
+    grid.SetText(u"changed");
+    const QRect cell = view().visualRect(view().model()->index(2, 1));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(regions.painted.contains(cell)) << "painted " << regions.painted.boundingRect().width() << "x"
+                                                << regions.painted.boundingRect().height();
+    EXPECT_EQ(view().model()->index(2, 1).data().toString(), QStringLiteral("changed"));
+}
+
+TEST_F(QtGridTest, AFocusChangeRepaintsTheCurrentCellOnly) {
+    Fill(100);
+    grid.SetRow(3);
+    grid.SetCol(1);
+    QCoreApplication::processEvents();
+    const QRect cell = view().visualRect(view().model()->index(3, 1));
+    QWidget elsewhere(window.get());
+    elsewhere.setGeometry(320, 200, 50, 50);  // beside the grid
+    elsewhere.setFocusPolicy(Qt::StrongFocus);
+    elsewhere.show();
+    for (QWidget* target : {static_cast<QWidget*>(&view()), &elsewhere}) {
+        QCoreApplication::processEvents();
+        const PaintedRegions regions(*view().viewport());
+        target->setFocus();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(target->hasFocus());
+        EXPECT_FALSE(regions.painted.isEmpty()) << "the focus is drawn or taken off";
+        EXPECT_EQ(regions.painted.boundingRect() | cell, cell)
+            << "painted " << regions.painted.boundingRect().width() << "x" << regions.painted.boundingRect().height();
+    }
+}
+
+TEST_F(QtGridTest, CellGeometryReadsFollowEveryChangeBeforeTheEventLoopRuns) {
+    Fill(100);
+    grid.SetRow(10);
+    grid.SetCol(1);
+    (void)grid.CellTop();  // the view is in line now
+    struct Row {
+        const char* name;
+        std::function<void()> change;
+    } rows[] = {
+        {"scrolled by the bar", [&] { view().verticalScrollBar()->setValue(5); }},
+        {"a wider first column", [&] { grid.SetColWidth(0, 2000); }},
+        {"taller rows", [&] { grid.SetRowHeightMin(450); }},
+        {"a larger font", [&] { grid.SetFont(testing::MakeFont(u"DejaVu Sans", 16)); }},
+        {"moved by code", [&] { grid.SetRow(60); }},
+        {"a narrower grid", [&] { grid.SetWidth(3000); }},
+        {"fewer rows", [&] { grid.SetRows(61); }},
+        {"a grid taller than its rows", [&] { grid.SetHeight(60000); }},
+    };
+    for (const Row& row : rows) {
+        row.change();
+        const QRect read(grid.CellLeft() / 15, grid.CellTop() / 15, grid.CellWidth() / 15, grid.CellHeight() / 15);
+        const bool bar = view().showsVerticalScrollBar();
+        QCoreApplication::processEvents();
+        const QRect laid_out = view().visualRect(view().model()->index(grid.Row(), grid.Col()));
+        EXPECT_EQ(read, laid_out) << row.name << ": read at " << read.y() << ", laid out at " << laid_out.y();
+        EXPECT_EQ(bar, view().verticalScrollBar()->isVisibleTo(&view())) << row.name;
+    }
 }
 
 TEST_F(QtGridTest, MembersFailOnceTheViewIsGone) {

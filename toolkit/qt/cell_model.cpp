@@ -2,17 +2,26 @@
 #include <toolkit/qt/cell_model.h>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 #include <comrt/error.h>
 
 namespace orvane::qt {
+namespace {
+
+// Slack below this many units is never worth a compaction.
+constexpr std::size_t kMinSlackToCompact = 4096;
+
+}  // namespace
 
 CellModel::CellModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void CellModel::setCounts(int rows, int cols) {
     if (!fits(rows, cols)) throw comrt::com_error(E_OUTOFMEMORY);
     if (rows == rows_ && cols == cols_) return;
+    // Changes noted so far name cells of the old counts.
+    flushChanges();
 
     const std::size_t count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
     try {
@@ -25,46 +34,119 @@ void CellModel::setCounts(int rows, int cols) {
                 endInsertRows();
             } else {
                 beginRemoveRows(QModelIndex(), rows, rows_ - 1);
+                dropCells(count, cells_.size());
                 cells_.resize(count);
                 rows_ = rows;
                 endRemoveRows();
             }
-            return;
+        } else {
+            // A change of columns reorders every cell: built aside (the texts stay where
+            // they are in the buffer), then the views start afresh.
+            std::vector<Cell> cells(count);
+            std::size_t live = 0;
+            for (int r = 0; r < std::min(rows, rows_); ++r) {
+                for (int c = 0; c < std::min(cols, cols_); ++c) {
+                    Cell& cell = cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) +
+                                       static_cast<std::size_t>(c)];
+                    cell = cells_[at(r, c)];
+                    live += cell.length;
+                }
+            }
+            beginResetModel();
+            cells_ = std::move(cells);
+            live_units_ = live;
+            rows_ = rows;
+            cols_ = cols;
+            endResetModel();
         }
-        // A change of columns reorders every cell: built aside, then the views start afresh.
-        std::vector<Cell> cells(count);
-        for (int r = 0; r < std::min(rows, rows_); ++r)
-            for (int c = 0; c < std::min(cols, cols_); ++c)
-                cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c)] =
-                    std::move(cells_[at(r, c)]);
-        beginResetModel();
-        cells_ = std::move(cells);
-        rows_ = rows;
-        cols_ = cols;
-        endResetModel();
     } catch (const std::bad_alloc&) {
         throw comrt::com_error(E_OUTOFMEMORY);
     }
+    if (cells_.empty()) std::vector<Cell>().swap(cells_);  // an emptied grid hands its memory back
+    compactIfSlack();
 }
 
 void CellModel::setText(int row, int col, std::u16string_view text) {
     Cell& cell = cells_[at(row, col)];
-    if (cell.text == text) return;
-    try {
-        cell.text.assign(text);
-    } catch (const std::bad_alloc&) {
-        throw comrt::com_error(E_OUTOFMEMORY);
+    if (this->text(row, col) == text) return;
+    if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw comrt::com_error(E_OUTOFMEMORY);
+    const auto length = static_cast<std::uint32_t>(text.size());
+    if (length <= cell.length) {
+        // Fits where the old text was (move: the new text may be part of the buffer).
+        std::char_traits<char16_t>::move(text_.data() + cell.offset, text.data(), text.size());
+    } else {
+        if (text.size() > text_.max_size() - text_.size()) throw comrt::com_error(E_OUTOFMEMORY);
+        const std::size_t offset = text_.size();
+        try {
+            text_.append(text);  // on failure the buffer is unchanged
+        } catch (const std::bad_alloc&) {
+            throw comrt::com_error(E_OUTOFMEMORY);
+        }
+        cell.offset = offset;
     }
-    const QModelIndex changed = index(row, col);
-    emit dataChanged(changed, changed, {Qt::DisplayRole});
+    live_units_ = live_units_ - cell.length + length;
+    cell.length = length;
+    compactIfSlack();
+    noteChange(row, col, true);
 }
 
 void CellModel::setAlignment(int row, int col, std::int16_t alignment) {
     Cell& cell = cells_[at(row, col)];
     if (cell.alignment == alignment) return;
     cell.alignment = alignment;
-    const QModelIndex changed = index(row, col);
-    emit dataChanged(changed, changed, {Qt::TextAlignmentRole});
+    noteChange(row, col, false);
+}
+
+void CellModel::noteChange(int row, int col, bool text) {
+    if (pending_.empty()) {
+        pending_.top = pending_.bottom = row;
+        pending_.left = pending_.right = col;
+    } else {
+        pending_.top = std::min(pending_.top, row);
+        pending_.bottom = std::max(pending_.bottom, row);
+        pending_.left = std::min(pending_.left, col);
+        pending_.right = std::max(pending_.right, col);
+    }
+    (text ? pending_.text : pending_.alignment) = true;
+    if (flush_posted_) return;
+    flush_posted_ = true;
+    QMetaObject::invokeMethod(this, &CellModel::flushChanges, Qt::QueuedConnection);
+}
+
+void CellModel::flushChanges() {
+    flush_posted_ = false;
+    if (pending_.empty()) return;
+    const Pending changed = pending_;
+    pending_ = Pending{};
+    QList<int> roles;
+    if (changed.text) roles.append(Qt::DisplayRole);
+    if (changed.alignment) roles.append(Qt::TextAlignmentRole);
+    emit dataChanged(index(changed.top, changed.left), index(changed.bottom, changed.right), roles);
+}
+
+void CellModel::dropCells(std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) live_units_ -= cells_[i].length;
+}
+
+void CellModel::compactIfSlack() {
+    if (live_units_ == 0) {
+        std::u16string().swap(text_);
+        return;
+    }
+    const std::size_t slack = text_.size() - live_units_;
+    if (slack < kMinSlackToCompact || slack < live_units_) return;
+    std::u16string compact;
+    try {
+        compact.reserve(live_units_);
+    } catch (const std::bad_alloc&) {
+        return;  // the slack stays; every text is still in place
+    }
+    for (Cell& cell : cells_) {
+        const std::size_t offset = compact.size();
+        compact.append(text_, cell.offset, cell.length);
+        cell.offset = offset;
+    }
+    text_.swap(compact);
 }
 
 int CellModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -73,12 +155,13 @@ int CellModel::columnCount(const QModelIndex& parent) const { return parent.isVa
 
 QVariant CellModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !holds(index.row(), index.column())) return {};
-    const Cell& cell = cells_[at(index.row(), index.column())];
     switch (role) {
-    case Qt::DisplayRole:
-        return QString::fromUtf16(cell.text.data(), static_cast<qsizetype>(cell.text.size()));
+    case Qt::DisplayRole: {
+        const std::u16string_view cell = text(index.row(), index.column());
+        return QString::fromUtf16(cell.data(), static_cast<qsizetype>(cell.size()));
+    }
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(CellAlignment(cell.alignment));
+        return QVariant::fromValue(CellAlignment(alignment(index.row(), index.column())));
     default:
         return {};
     }

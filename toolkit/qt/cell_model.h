@@ -1,9 +1,15 @@
 // The grid's cells: a table of text cells with a per-cell alignment, as a Qt item model.
 //
-// Layout: rows x cols cells in one vector, row by row; each cell is a UTF-16 string (short
-// texts stay inside the string object, so a fill creates no heap object per cell) and an
-// alignment code. Nothing else is kept per cell: no item objects, no roles besides the
-// display text and the alignment.
+// Layout: rows x cols cells in one vector, row by row; each cell is an offset and a length
+// into one UTF-16 buffer that the model shares among all its cells, and an alignment code.
+// A fill appends to the buffer, so it creates no heap object per cell. A text that grows
+// is appended anew and its old units become slack; the buffer is compacted once the slack
+// outweighs the live text. Nothing else is kept per cell: no item objects, no roles
+// besides the display text and the alignment.
+//
+// Change notices: puts do not notify one by one. The model notes the span of the cells
+// changed and sends one dataChanged for it when control returns to the event loop (or on
+// flushChanges, or before its counts change).
 #pragma once
 
 #include <cstdint>
@@ -39,11 +45,20 @@ public:
     // cannot be had; the model is unchanged then.
     void setCounts(int rows, int cols);
 
-    // The text and alignment of a cell the model holds (the caller checks holds()).
-    const std::u16string& text(int row, int col) const noexcept { return cells_[at(row, col)].text; }
+    // The text and alignment of a cell the model holds (the caller checks holds()). The
+    // text stays valid until the next change of the model.
+    std::u16string_view text(int row, int col) const noexcept {
+        const Cell& cell = cells_[at(row, col)];
+        if (cell.length == 0) return {};
+        return {text_.data() + cell.offset, cell.length};
+    }
+    // Fails with E_OUTOFMEMORY when the memory cannot be had; the cell is unchanged then.
     void setText(int row, int col, std::u16string_view text);
     std::int16_t alignment(int row, int col) const noexcept { return cells_[at(row, col)].alignment; }
     void setAlignment(int row, int col, std::int16_t alignment);
+
+    // Sends the one change notice for the cells changed since the last one, if any.
+    void flushChanges();
 
     // ---- QAbstractTableModel -----------------------------------------------------------
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -53,16 +68,35 @@ public:
 
 private:
     struct Cell {
-        std::u16string text;
+        std::size_t offset = 0;  // into text_
+        std::uint32_t length = 0;
         std::int16_t alignment = 0;
     };
+    // The changed cells not yet notified: a span of rows and columns, and the roles.
+    struct Pending {
+        int top = 0;
+        int left = 0;
+        int bottom = -1;  // bottom < top: nothing pending
+        int right = -1;
+        bool text = false;
+        bool alignment = false;
+        bool empty() const noexcept { return bottom < top; }
+    };
+
     std::size_t at(int row, int col) const noexcept {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) + static_cast<std::size_t>(col);
     }
+    void noteChange(int row, int col, bool text);
+    void dropCells(std::size_t first, std::size_t last);
+    void compactIfSlack();
 
     std::vector<Cell> cells_;
+    std::u16string text_;       // every cell's text, in no particular order
+    std::size_t live_units_ = 0;  // the units of text_ that cells name
     int rows_ = 0;
     int cols_ = 0;
+    Pending pending_;
+    bool flush_posted_ = false;
 };
 
 // The Qt alignment that an alignment code stands for: 0 (the grid's default) and 9

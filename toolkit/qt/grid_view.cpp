@@ -61,6 +61,17 @@ GridView::GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
     setFont(DesignTimeFont());
     updateRowHeight();
 
+    // Whatever moves cells makes the next catch-up lay the view out again.
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, [this] { markLayoutStale(); });
+    connect(&model_, &QAbstractItemModel::rowsRemoved, this, [this] { markLayoutStale(); });
+    connect(&model_, &QAbstractItemModel::columnsInserted, this, [this] { markLayoutStale(); });
+    connect(&model_, &QAbstractItemModel::columnsRemoved, this, [this] { markLayoutStale(); });
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { markLayoutStale(); });
+    connect(&model_, &QAbstractItemModel::layoutChanged, this, [this] { markLayoutStale(); });
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+        connect(header, &QHeaderView::sectionResized, this, [this] { markLayoutStale(); });
+        connect(header, &QHeaderView::sectionCountChanged, this, [this] { markLayoutStale(); });
+    }
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
     handle_ = windows_->addWindow(*this);
@@ -111,11 +122,14 @@ void GridView::scheduleCatchUp() {
 
 void GridView::catchUp() {
     catch_up_posted_ = false;
+    const QModelIndex target = model_.holds(row_, col_) ? model_.index(row_, col_) : QModelIndex();
+    if (!layout_stale_ && currentIndex() == target) return;  // in line already
     const QScopedValueRollback<bool> catching(catching_up_, true);
     // Layout first, so that scrolling to the current cell finds the scroll bars' ranges.
-    executeDelayedItemsLayout();
-    updateGeometries();
-    const QModelIndex target = model_.holds(row_, col_) ? model_.index(row_, col_) : QModelIndex();
+    if (layout_stale_) {
+        executeDelayedItemsLayout();
+        updateGeometries();
+    }
     if (currentIndex() == target) return;
     if (target.isValid()) {
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
@@ -141,6 +155,7 @@ void GridView::setMinimumRowHeight(int pixels) {
 }
 
 void GridView::updateRowHeight() {
+    markLayoutStale();
     const int height = std::max(fontMetrics().height() + kRowPadding, minimum_row_height_);
     if (verticalHeader()->defaultSectionSize() != height) verticalHeader()->setDefaultSectionSize(height);
 }
@@ -157,6 +172,9 @@ void GridView::currentChanged(const QModelIndex& current, const QModelIndex& pre
 }
 
 void GridView::updateGeometries() {
+    // Cleared first: a change that this layout itself causes (a scroll bar showing
+    // narrows the viewport) leaves it set for one more pass.
+    layout_stale_ = false;
     QTableView::updateGeometries();
     // Columns that end within the grid's width (the vertical scroll bar lying over the
     // end of the last one) are not scrolled sideways; the editors leave the bar free.
@@ -186,9 +204,39 @@ void GridView::keyPressEvent(QKeyEvent* event) {
     QTableView::keyPressEvent(event);
 }
 
+// Changes of size, font, style and the like are marked after the view's own handling, so
+// that the next catch-up lays out again whatever that handling left for later (a scroll
+// bar shown or hidden).
 void GridView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange) updateRowHeight();
+    markLayoutStale();
+}
+
+// The item view's own focus handlers repaint the whole viewport (and the frame) on every
+// focus change, which a click that hands the focus on to an editor pays twice. With no
+// selection shown and no cell edited in place, only the current cell draws the focus.
+void GridView::focusInEvent(QFocusEvent*) {
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    update(currentIndex());
+}
+
+void GridView::focusOutEvent(QFocusEvent*) { update(currentIndex()); }
+
+void GridView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    markLayoutStale();
+}
+
+void GridView::showEvent(QShowEvent* event) {
+    QTableView::showEvent(event);
+    markLayoutStale();
+}
+
+bool GridView::viewportEvent(QEvent* event) {
+    const bool handled = QTableView::viewportEvent(event);
+    if (event->type() == QEvent::Resize) markLayoutStale();
+    return handled;
 }
 
 LRESULT GridView::handleMessage(UINT, WPARAM, LPARAM) noexcept { return 0; }

@@ -12,6 +12,12 @@
 // with a move made by code (it may scroll the current cell into view; the editors of the
 // old cell were closed by that move's LeaveCell). MouseDown is raised for every press
 // on the viewport, after the cell events that the press causes.
+//
+// Catching up is cheap when nothing changed: the view's layout is redone only after
+// something that moves cells happened (a change of counts, of a row height or column
+// width, of the view's size, font or style); scrolling needs no layout, as cell
+// rectangles are read from the view's headers each time. A change of focus repaints the
+// current cell alone (only it draws the focus), not the whole viewport.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +72,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     // QtWindowSystem::Window: the grid's window answers no message of its own.
@@ -73,6 +84,7 @@ private:
     LONG liveStyle() noexcept override;
 
     void scheduleCatchUp();
+    void markLayoutStale() noexcept { layout_stale_ = true; }
     void updateRowHeight();
     void raiseScroll();
 
@@ -85,6 +97,7 @@ private:
     int minimum_row_height_ = 0;
     bool catch_up_posted_ = false;
     bool catching_up_ = false;
+    bool layout_stale_ = true;  // the view's layout may lag behind its cells or its size
 };
 
 }  // namespace orvane::qt

@@ -39,7 +39,7 @@ void QtGrid::SetEventSink(widgets::GridEvents* sink) noexcept {
 std::u16string QtGrid::Text() {
     GridView& view = live();
     if (!view.cells().holds(view.row(), view.col())) return {};
-    return view.cells().text(view.row(), view.col());
+    return std::u16string(view.cells().text(view.row(), view.col()));
 }
 
 void QtGrid::SetText(std::u16string_view text) {
