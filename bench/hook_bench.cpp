@@ -206,17 +206,9 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool short_run = bench::TakeShortFlag(argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int qt_argc = 1;
-    QApplication app(qt_argc, argv);
-    const bench::ScopedRegistry registry({TESSEL_LIBRARY, ORVANE_LIBRARY});
-    if (FAILED(registry.status())) {
-        std::fprintf(stderr, "hook_bench: cannot register the libraries (0x%08X): %s\n",
-                     static_cast<unsigned>(registry.status()), registry.failure().c_str());
-        return 1;
-    }
-    const Sizes sizes = short_run ? Sizes{100, 1000} : Sizes{1000, 32766};
-    Register(sizes, short_run);
-    return bench::RunAndCompare(argc, argv, Comparisons(sizes));
+    return bench::RunQtBenchmarks(argc, argv, "hook_bench", TESSEL_LIBRARY, ORVANE_LIBRARY, [](bool short_run) {
+        const Sizes sizes = short_run ? Sizes{100, 1000} : Sizes{1000, 32766};
+        Register(sizes, short_run);
+        return Comparisons(sizes);
+    });
 }

@@ -1,6 +1,12 @@
 // The Qt benchmarks' host window (qt_host.h).
 #include "qt_host.h"
 
+#include <cstdio>
+
+#include <QApplication>
+
+#include "bench_registry.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -83,6 +89,21 @@ void ControlHost::clickCell(int row, int col) { ClickCell(*grid_, row, col); }
 void ClickCell(QTableView& view, int row, int col) {
     const QPoint centre = view.visualRect(view.model()->index(row, col)).center();
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+int RunQtBenchmarks(int argc, char** argv, const char* program, const char* tessel_library,
+                    const char* orvane_library, const std::function<std::vector<Comparison>(bool)>& prepare) {
+    const bool short_run = TakeShortFlag(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qt_argc = 1;
+    QApplication app(qt_argc, argv);
+    const ScopedRegistry registry({tessel_library, orvane_library});
+    if (FAILED(registry.status())) {
+        std::fprintf(stderr, "%s: cannot register the libraries (0x%08X): %s\n", program,
+                     static_cast<unsigned>(registry.status()), registry.failure().c_str());
+        return 1;
+    }
+    return RunAndCompare(argc, argv, prepare(short_run));
 }
 
 }  // namespace bench

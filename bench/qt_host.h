@@ -3,7 +3,9 @@
 // counter of paint events, and running the event loop until a widget has painted.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include <QObject>
 #include <QTableView>
@@ -13,6 +15,8 @@
 #include <orvane/orvane.h>
 #include <orvane/properties_widget.h>
 #include <toolkit/qt/qt_surface.h>
+
+#include "ratio_reporter.h"
 
 namespace bench {
 
@@ -78,5 +82,13 @@ private:
 
 // A click at the centre of a cell of a table view.
 void ClickCell(QTableView& view, int row, int col);
+
+// The main of a Qt benchmark program: takes --short off the arguments, puts Qt on the
+// offscreen platform unless QT_QPA_PLATFORM names another, makes the QApplication,
+// registers Tessel and Orvane (by their paths) in a registry of the run's own, then lets
+// `prepare(short_run)` register the benchmarks and return the comparisons to print.
+// Returns the program's exit code.
+int RunQtBenchmarks(int argc, char** argv, const char* program, const char* tessel_library,
+                    const char* orvane_library, const std::function<std::vector<Comparison>(bool)>& prepare);
 
 }  // namespace bench

@@ -36,7 +36,7 @@ inline std::string Printable(std::u16string_view text) { return fakes::format_va
 
 // ---- groups ----------------------------------------------------------------------------
 
-struct ItemSpec {
+struct ItemFields {
     std::u16string name;
     std::u16string value;
     SHORT type = 0;                       // 1: edited with the drop-down list of choices
@@ -44,21 +44,21 @@ struct ItemSpec {
 };
 
 // A group through the real clsTessel, items added with AddItem in the order given.
-inline comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, const std::vector<ItemSpec>& items) {
+inline comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, const std::vector<ItemFields>& items) {
     comrt::ComPtr<_clsTessel> group = comrt::make<tessel::clsTessel>().as<_clsTessel>();
     comrt::Bstr group_name(name);
     comrt::check(group->put_PropertyGroupName(group_name.get()));
-    for (const ItemSpec& spec : items) {
+    for (const ItemFields& fields : items) {
         comrt::SafeArrayPtr choices;
-        if (!spec.choices.empty())
-            choices.reset(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(spec.choices.size())));
-        for (LONG i = 0; i < static_cast<LONG>(spec.choices.size()); ++i) {
-            comrt::Bstr choice(spec.choices[static_cast<std::size_t>(i)]);
+        if (!fields.choices.empty())
+            choices.reset(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(fields.choices.size())));
+        for (LONG i = 0; i < static_cast<LONG>(fields.choices.size()); ++i) {
+            comrt::Bstr choice(fields.choices[static_cast<std::size_t>(i)]);
             comrt::check(SafeArrayPutElement(choices.get(), &i, choice.get()));
         }
-        comrt::Bstr item_name(spec.name), item_value(spec.value);
+        comrt::Bstr item_name(fields.name), item_value(fields.value);
         BSTR name_arg = item_name.get(), value_arg = item_value.get();
-        SHORT type = spec.type;
+        SHORT type = fields.type;
         SAFEARRAY* choices_arg = choices.get();
         LONG result = 0;
         comrt::check(group->AddItem(&name_arg, &value_arg, &type, &choices_arg, &result));
@@ -68,7 +68,7 @@ inline comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, const std::
 
 // A group of `count` free-text items u"<name>.Name<k>" = u"<name>.Value<k>" (k from 1).
 inline comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, int count) {
-    std::vector<ItemSpec> items;
+    std::vector<ItemFields> items;
     for (int k = 1; k <= count; ++k) {
         std::u16string number;
         for (char c : std::to_string(k)) number += static_cast<char16_t>(c);

@@ -9,6 +9,7 @@
 
 #include <comrt/implements.h>
 #include <tests/qt/qt_test_support.h>
+#include <tests/support/dispatch_stub.h>
 #include <toolkit/qt/property_bag_file.h>
 
 namespace orvane::qt {
@@ -52,18 +53,6 @@ std::string Describe(const comrt::Variant& value) {
     }
 }
 
-// Something that is no font.
-struct Plain final : comrt::implements<Plain, IDispatch> {
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) noexcept override {
-        return E_NOTIMPL;
-    }
-};
 
 class PropertyBagFileTest : public ::testing::Test {
 protected:
@@ -182,7 +171,7 @@ TEST_F(PropertyBagFileTest, AFileThatIsNoBagIsRefusedWhole) {
 }
 
 TEST_F(PropertyBagFileTest, ValuesTheFileCannotHoldAreRefusedAndNothingIsStored) {
-    const auto plain = comrt::make<Plain>();
+    const auto plain = comrt::make<test_support::PlainDispatch>();  // something that is no font
     struct Row {
         const char* name;
         comrt::Variant value;
