@@ -46,9 +46,9 @@ void SetPerItem(benchmark::State& state, double seconds, long long items_per_ite
 
 // ---- build and clear ----------------------------------------------------------------------
 
-void Build(benchmark::State& state) {
+// AddItem n times into one group, timed, then Clear, not timed; reported per item.
+void TimeAddItems(benchmark::State& state, int n) {
     bench::Guarded(state, [&] {
-        const int n = static_cast<int>(state.range(0));
         const bench::ItemTexts texts = bench::MakeItemTexts(n);
         const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
         double total = 0;
@@ -63,6 +63,8 @@ void Build(benchmark::State& state) {
         SetPerItem(state, total, n);
     });
 }
+
+void Build(benchmark::State& state) { TimeAddItems(state, static_cast<int>(state.range(0))); }
 
 void Clear(benchmark::State& state) {
     bench::Guarded(state, [&] {
@@ -157,22 +159,7 @@ void ItemValueInvoke(benchmark::State& state) {
     });
 }
 
-void AddItemVtable(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
-        const bench::ItemTexts texts = bench::MakeItemTexts(kCallsPerIteration);
-        double total = 0;
-        for (auto _ : state) {
-            Stopwatch watch;
-            bench::AddItems(*group, texts);
-            const double seconds = watch.seconds();
-            state.SetIterationTime(seconds);
-            total += seconds;
-            comrt::check(group->Clear());
-        }
-        SetPerItem(state, total, kCallsPerIteration);
-    });
-}
+void AddItemVtable(benchmark::State& state) { TimeAddItems(state, kCallsPerIteration); }
 
 // AddItem as a script calls it: strings and the type by value (VT_I4, converted to the
 // 16-bit parameter), an empty string array for the choices.

@@ -137,6 +137,10 @@ VARIANT dereference(const VARIANT& src) {
     return value;
 }
 
+bool is_whole_number(VARTYPE vt) noexcept {
+    return vt == VT_UI1 || vt == VT_I2 || vt == VT_UI2 || vt == VT_I4 || vt == VT_UI4;
+}
+
 // The value of an integer variant (VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4).
 std::int64_t whole_number(const VARIANT& v) noexcept {
     switch (v.vt) {
@@ -214,15 +218,10 @@ std::int64_t to_integer(const VARIANT& v, std::int64_t min, std::int64_t max, in
 }
 
 double to_double(const VARIANT& v) {
+    if (is_whole_number(v.vt)) return static_cast<double>(whole_number(v));
     switch (v.vt) {
     case VT_EMPTY:
         return 0;
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_I4:
-    case VT_UI4:
-        return static_cast<double>(whole_number(v));
     case VT_R4:
         return v.fltVal;
     case VT_R8:
@@ -254,15 +253,10 @@ float to_float(const VARIANT& v) {
 std::int64_t to_currency(const VARIANT& v) {
     constexpr std::int64_t min = INT64_MIN;
     constexpr std::int64_t max = INT64_MAX;
+    if (is_whole_number(v.vt)) return whole_number(v) * kCurrencyScale;
     switch (v.vt) {
     case VT_EMPTY:
         return 0;
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_I4:
-    case VT_UI4:
-        return whole_number(v) * kCurrencyScale;
     case VT_R4:
         return integer_from_real(double{v.fltVal} * kCurrencyScale, min, max);
     case VT_R8:
@@ -280,15 +274,9 @@ std::int64_t to_currency(const VARIANT& v) {
 
 VARIANT_BOOL to_bool(const VARIANT& v) {
     bool on = false;
+    if (is_whole_number(v.vt)) return whole_number(v) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
     switch (v.vt) {
     case VT_EMPTY:
-        break;
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_I4:
-    case VT_UI4:
-        on = whole_number(v) != 0;
         break;
     case VT_R4:
         on = v.fltVal != 0;
@@ -312,15 +300,10 @@ VARIANT_BOOL to_bool(const VARIANT& v) {
 // Booleans read "True" / "False" with VARIANT_ALPHABOOL or VARIANT_LOCALBOOL (the
 // invariant locale's names are the English ones), otherwise as the integers -1 / 0.
 comrt::Bstr to_string(const VARIANT& v, USHORT flags) {
+    if (is_whole_number(v.vt)) return comrt::Bstr(text::text_from_integer(whole_number(v)));
     switch (v.vt) {
     case VT_EMPTY:
         return comrt::Bstr(u"");
-    case VT_UI1:
-    case VT_I2:
-    case VT_UI2:
-    case VT_I4:
-    case VT_UI4:
-        return comrt::Bstr(text::text_from_integer(whole_number(v)));
     case VT_R4:
         return comrt::Bstr(text::text_from_float(v.fltVal));
     case VT_R8:
