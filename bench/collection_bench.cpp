@@ -45,7 +45,7 @@ VARIANT position(LONG p) {
 comrt::ComPtr<_Collection> filled(LONG n) {
     static Token token;
     comrt::ComPtr<_Collection> col;
-    CreateCollection(col.put());
+    comrt::create_collection(col.put());
     VARIANT item;
     V_VT(&item) = VT_UNKNOWN;
     V_UNKNOWN(&item) = &token;

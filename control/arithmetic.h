@@ -8,11 +8,9 @@
 #include <cstdint>
 
 #include <comrt/error.h>
+#include <control/widgets/contract.h>
 
 namespace orvane {
-
-// The source named in the error information the control's own failures carry.
-inline constexpr const char16_t* kErrorSource = u"Orvane";
 
 [[noreturn]] inline void RaiseOverflow() { comrt::raise(comrt::runtime_error::overflow, kErrorSource); }
 

@@ -60,7 +60,7 @@ clsTessel::~clsTessel() {
 }
 
 comrt::ComPtr<_Collection> clsTessel::HeldCollection() {
-    if (!ItemsCollection) comrt::check(CreateCollection(ItemsCollection.put()));
+    if (!ItemsCollection) comrt::check(comrt::create_collection(ItemsCollection.put()));
     return ItemsCollection;
 }
 

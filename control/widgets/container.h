@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include <comrt/error.h>
 #include <comrt/resource.h>
 #include <control/widgets/contract.h>
 
@@ -13,7 +14,7 @@ namespace orvane::widgets {
 
 // A read of a key that the bag does not hold: run-time error 327, "Data value named not
 // found".
-inline constexpr HRESULT kDataValueNotFound = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 327);
+inline constexpr HRESULT kDataValueNotFound = comrt::runtime_hresult(comrt::runtime_error::data_value_not_found);
 
 // The host form's property bag, handed to the control for the length of a
 // ReadProperties or WriteProperties event; the control must not keep it.

@@ -43,6 +43,14 @@
 #include <comrt/com_ptr.h>
 #include <comrt/olectl.h>
 
+namespace orvane {
+
+// The source named in the error information of the run-time errors that the control and
+// its widgets raise.
+inline constexpr const char16_t* kErrorSource = u"Orvane";
+
+}  // namespace orvane
+
 namespace orvane::widgets {
 
 // A shared font object, handed from widget to widget by reference.

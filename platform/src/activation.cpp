@@ -16,21 +16,23 @@
 
 #include <comrt/collection.h>
 #include <comrt/error.h>
-#include <comrt/font.h>
+#include <comrt/library_registration.h>
 #include <comrt/registry.h>
 #include <comrt/server.h>
+#include <comrt/text.h>
 #include <comrt/typedesc.h>
 
 #include "ascii_text.h"
+#include "font_object.h"
 
 namespace comrt {
 namespace {
 
 // ---- built-in classes -------------------------------------------------------------------
 
-HRESULT create_collection(REFIID riid, void** ppv) noexcept try {
+HRESULT create_builtin_collection(REFIID riid, void** ppv) noexcept try {
     ComPtr<_Collection> collection;
-    check(CreateCollection(collection.put()));
+    check(::comrt::create_collection(collection.put()));
     return collection->QueryInterface(riid, ppv);
 } catch (...) {
     return to_hresult();
@@ -45,7 +47,7 @@ struct builtin_class {
 };
 
 const builtin_class kBuiltinClasses[] = {
-    {CLSID_Collection, u"Comrt.Collection", &create_collection},
+    {CLSID_Collection, u"Comrt.Collection", &create_builtin_collection},
     {CLSID_StdFont, std_font_progid, &create_font},
 };
 
@@ -236,6 +238,23 @@ WINOLEAUTAPI LoadRegTypeLib(REFGUID rguid, WORD wVerMajor, WORD wVerMinor, LCID,
     // library once the type library (which counts as one of its objects) is released.
     const HRESULT hr = comrt::libraries().get_class_object(entry.path, comrt::CLSID_TypeLib, IID_ITypeLib,
                                                            reinterpret_cast<void**>(pptlib));
+    if (FAILED(hr)) *pptlib = nullptr;
+    return hr == CO_E_DLLNOTFOUND || hr == CO_E_ERRORINDLL ? TYPE_E_CANTLOADLIBRARY : hr;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+// Loads the type library that the server library file szFile carries (its
+// DllGetClassObject hands it out for CLSID_TypeLib). The library is loaded as for
+// CoGetClassObject and stays loaded while the type library is held.
+WINOLEAUTAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib) try {
+    if (!pptlib) return E_INVALIDARG;
+    *pptlib = nullptr;
+    if (!szFile) return E_INVALIDARG;
+    std::string path;
+    if (FAILED(comrt::library_file_path(comrt::to_utf8(szFile).c_str(), path))) return TYPE_E_CANTLOADLIBRARY;
+    const HRESULT hr =
+        comrt::libraries().get_class_object(path, comrt::CLSID_TypeLib, IID_ITypeLib, reinterpret_cast<void**>(pptlib));
     if (FAILED(hr)) *pptlib = nullptr;
     return hr == CO_E_DLLNOTFOUND || hr == CO_E_ERRORINDLL ? TYPE_E_CANTLOADLIBRARY : hr;
 } catch (...) {

@@ -85,30 +85,6 @@ WINOLEAUTAPI_(BSTR) SysAllocStringByteLen(LPCSTR psz, UINT len) {
     return s;
 }
 
-// SysReAllocStringLen: replaces *pbstr with a new string of len code units.
-//   pbstr: in/out, the string to replace (may hold null).
-//   psz: len code units to copy, and may point into *pbstr; null keeps the old text
-//        (cut to len, zero-extended).
-//   Returns TRUE with *pbstr replaced and the old string freed; FALSE with *pbstr
-//   unchanged when pbstr is null, 2 * len does not fit 32 bits, or memory is short.
-WINOLEAUTAPI_(INT) SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len) {
-    if (!pbstr) return FALSE;
-    const std::uint64_t bytes = std::uint64_t{len} * sizeof(OLECHAR);
-    BSTR fresh = allocate(bytes);
-    if (!fresh) return FALSE;
-    // The old string is still alive here, so psz may point into it.
-    if (psz) {
-        std::memcpy(fresh, psz, static_cast<std::size_t>(bytes));
-    } else {
-        const std::uint64_t kept = *pbstr ? std::min<std::uint64_t>(byte_length(*pbstr), bytes) : 0;
-        if (kept) std::memcpy(fresh, *pbstr, static_cast<std::size_t>(kept));
-        std::memset(reinterpret_cast<unsigned char*>(fresh) + kept, 0, static_cast<std::size_t>(bytes - kept));
-    }
-    SysFreeString(*pbstr);
-    *pbstr = fresh;
-    return TRUE;
-}
-
 // SysFreeString: frees a string from the Sys*Alloc* functions; null does nothing.
 WINOLEAUTAPI_(void) SysFreeString(BSTR bstrString) {
     if (bstrString) std::free(block_of(bstrString));

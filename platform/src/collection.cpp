@@ -159,11 +159,15 @@ private:
 
 // Out: *ppCollection, a new empty collection with one reference owned by the caller.
 // S_OK; E_POINTER for a null ppCollection; E_OUTOFMEMORY when it cannot be created.
-STDAPI CreateCollection(_Collection** ppCollection) try {
+namespace comrt {
+
+HRESULT create_collection(_Collection** ppCollection) noexcept try {
     if (!ppCollection) return E_POINTER;
     *ppCollection = nullptr;
-    *ppCollection = comrt::make<comrt::Collection>().detach();
+    *ppCollection = make<Collection>().detach();
     return S_OK;
 } catch (...) {
-    return comrt::to_hresult();
+    return to_hresult();
 }
+
+}  // namespace comrt

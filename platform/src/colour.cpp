@@ -73,15 +73,26 @@ constexpr DWORD kPaletteIndex = 0x01000000;
 
 }  // namespace
 
-namespace comrt {
-
-HRESULT set_system_colour(int index, COLORREF colour) noexcept {
-    if (index < 0 || index >= system_colour_count || (colour & kHighByte) != 0) return E_INVALIDARG;
-    palette()[static_cast<std::size_t>(index)].store(colour, std::memory_order_relaxed);
-    return S_OK;
+// Replaces system colours: lpaElements[i] takes lpaRgbValues[i], for i below cElements.
+//   TRUE when every entry was valid and all were replaced; FALSE (nothing replaced) for
+//   null arrays with cElements above 0, a negative cElements, an index outside 0 to 30
+//   or a colour that is not a plain colour reference (high byte not 0).
+WINUSERAPI BOOL WINAPI SetSysColors(int cElements, const INT* lpaElements, const COLORREF* lpaRgbValues) {
+    if (cElements < 0 || (cElements > 0 && (!lpaElements || !lpaRgbValues))) return FALSE;
+    for (int i = 0; i < cElements; ++i) {
+        if (lpaElements[i] < 0 || lpaElements[i] >= comrt::system_colour_count) return FALSE;
+        if ((lpaRgbValues[i] & kHighByte) != 0) return FALSE;
+    }
+    for (int i = 0; i < cElements; ++i)
+        palette()[static_cast<std::size_t>(lpaElements[i])].store(lpaRgbValues[i], std::memory_order_relaxed);
+    return TRUE;
 }
 
-}  // namespace comrt
+// The colour reference of system colour nIndex; 0 for an index outside 0 to 30.
+WINUSERAPI DWORD WINAPI GetSysColor(int nIndex) {
+    if (nIndex < 0 || nIndex >= comrt::system_colour_count) return 0;
+    return palette()[static_cast<std::size_t>(nIndex)].load(std::memory_order_relaxed);
+}
 
 // Translates an OLE colour to a colour reference.
 //   in:  clr, the colour; hpal, a palette handle (must be null: there are no palettes).

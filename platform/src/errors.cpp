@@ -1,4 +1,4 @@
-// The run-time error catalogue, raising a run-time error, and the conversion of the
+// Raising a run-time error of the catalogue (comrt/error.h), and the conversion of the
 // exception in flight to an HRESULT at a public entry point.
 //
 // A run-time error n travels as MAKE_HRESULT(1, FACILITY_CONTROL, n) = 0x800A0000 | n,
@@ -11,46 +11,7 @@
 #include <exception>
 #include <new>
 
-namespace {
-
-struct CatalogueEntry {
-    int number;
-    const char16_t* description;
-};
-
-// Every number the libraries raise, with the standard English description.
-constexpr CatalogueEntry kCatalogue[] = {
-    // An argument outside what a member accepts (a collection key, Before or After).
-    {5, u"Invalid procedure call or argument"},
-    // A value that leaves the range of its 16-bit or 32-bit integer.
-    {6, u"Overflow"},
-    // An allocation failed.
-    {7, u"Out of memory"},
-    // A position or index outside the bounds of a list or array.
-    {9, u"Subscript out of range"},
-    // An integer or currency division by zero.
-    {11, u"Division by zero"},
-    // An element or argument of the wrong kind.
-    {13, u"Type mismatch"},
-    // A required object reference is missing.
-    {91, u"Object variable or With block variable not set"},
-    // A property put with a value the property does not accept.
-    {380, u"Invalid property value"},
-    // A member called on something that is not an object.
-    {424, u"Object required"},
-    // The object has no such property or method.
-    {438, u"Object doesn't support this property or method"},
-};
-
-}  // namespace
-
 namespace comrt {
-
-const char16_t* runtime_description(int number) noexcept {
-    for (const CatalogueEntry& entry : kCatalogue)
-        if (entry.number == number) return entry.description;
-    return nullptr;
-}
 
 void set_error_info(const char16_t* source, const char16_t* description) noexcept {
     // Whatever was pending describes an older failure: it goes even when the new

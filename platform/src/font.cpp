@@ -11,7 +11,7 @@
 //
 // IFontDisp is a pure dispatch interface over the same members, described as a table
 // below; late-bound callers see the four flags as VARIANT_BOOL.
-#include <comrt/font.h>
+#include "font_object.h"
 
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>

@@ -31,8 +31,6 @@ void write_hex(LPOLESTR out, int& pos, unsigned long long value, int digits) noe
 
 }  // namespace
 
-STDAPI_(BOOL) IsEqualGUID(REFGUID a, REFGUID b) { return a == b ? TRUE : FALSE; }
-
 STDAPI_(int) StringFromGUID2(REFGUID g, LPOLESTR out, int cchMax) {
     if (!out || cchMax < kGuidTextLength + 1) return 0;
     int pos = 0;

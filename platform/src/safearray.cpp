@@ -299,9 +299,6 @@ WINOLEAUTAPI SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
 // SafeArrayGetDim: the number of dimensions; 0 for null.
 WINOLEAUTAPI_(UINT) SafeArrayGetDim(SAFEARRAY* psa) { return psa ? psa->cDims : 0; }
 
-// SafeArrayGetElemsize: the size of one element in bytes; 0 for null.
-WINOLEAUTAPI_(UINT) SafeArrayGetElemsize(SAFEARRAY* psa) { return psa ? psa->cbElements : 0; }
-
 // SafeArrayGetLBound / SafeArrayGetUBound: the lower / upper bound of dimension nDim,
 // counted from 1 = the leftmost. The upper bound of a dimension without elements is
 // its lower bound - 1.

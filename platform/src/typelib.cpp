@@ -6,7 +6,6 @@
 
 #include <comrt/error.h>
 
-#include <dlfcn.h>
 
 namespace comrt {
 namespace typelib_model {
@@ -123,30 +122,6 @@ HRESULT create_typelib_for(const type_library& lib, std::atomic<long>* owner_cou
     *ppTLib = nullptr;
     *ppTLib = make<typelib_model::typelib>(lib, owner_count).detach();
     return S_OK;
-} catch (...) {
-    return to_hresult();
-}
-
-HRESULT LoadTypeLibFromLibrary(const char* path, ITypeLib** ppTLib) noexcept try {
-    if (!ppTLib) return E_POINTER;
-    *ppTLib = nullptr;
-    if (!path) return E_POINTER;
-    // The library stays loaded: its description lives in its image, and the ITypeLib
-    // handed out reads it for as long as anyone holds it.
-    void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (!module) return TYPE_E_CANTLOADLIBRARY;
-    using get_class_object = HRESULT (*)(REFCLSID, REFIID, void**);
-    auto entry = reinterpret_cast<get_class_object>(dlsym(module, "DllGetClassObject"));
-    if (!entry) {
-        dlclose(module);
-        return TYPE_E_CANTLOADLIBRARY;
-    }
-    const HRESULT hr = entry(CLSID_TypeLib, IID_ITypeLib, reinterpret_cast<void**>(ppTLib));
-    if (FAILED(hr)) {
-        *ppTLib = nullptr;
-        dlclose(module);
-    }
-    return hr;
 } catch (...) {
     return to_hresult();
 }

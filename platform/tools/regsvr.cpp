@@ -3,22 +3,15 @@
 // Loads a server library, calls its DllRegisterServer (or, with -u, DllUnregisterServer)
 // and prints what changed in the registry: each class id with its ProgID, and the type
 // library. On failure it prints "0x%08X <meaning>" and exits with 1 (2 for bad usage).
-#include <dlfcn.h>
-#include <stdlib.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include <comrt/library_registration.h>
 #include <comrt/registry.h>
 #include <comrt/server.h>
 
 namespace {
-
-using export_fn = HRESULT (*)();
 
 struct known_status {
     HRESULT code;
@@ -100,20 +93,18 @@ int main(int argc, char** argv) {
     }
     if (!library) return usage();
 
-    // An absolute path: dlopen would search the library path for a bare file name, and the
-    // registry keeps absolute paths.
-    const std::unique_ptr<char, decltype(&::free)> resolved(::realpath(library, nullptr), &::free);
-    if (!resolved) return fail(library, CO_E_DLLNOTFOUND, std::strerror(errno));
-    const std::string path = resolved.get();
-
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return fail(path, CO_E_ERRORINDLL, ::dlerror());
-    const char* name = unregister ? "DllUnregisterServer" : "DllRegisterServer";
-    const auto entry = reinterpret_cast<export_fn>(::dlsym(handle, name));
-    if (!entry) return fail(path + ": no " + name + " export", CO_E_ERRORINDLL);
+    // The registry keeps absolute paths.
+    std::string path, detail;
+    if (const HRESULT hr = comrt::library_file_path(library, path, &detail); FAILED(hr))
+        return fail(library, hr, detail.c_str());
 
     const comrt::registry_contents before = entries_of(path);
-    if (const HRESULT hr = entry(); FAILED(hr)) return fail(path + ": " + name + " failed", hr);
+    const HRESULT hr = unregister ? comrt::unregister_server_library(path.c_str(), &detail)
+                                  : comrt::register_server_library(path.c_str(), &detail);
+    if (FAILED(hr)) {
+        const char* name = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+        return fail(path + ": " + name + " failed", hr, detail.c_str());
+    }
 
     std::string registry;
     if (SUCCEEDED(comrt::registry_path(registry))) std::printf("registry %s\n", registry.c_str());

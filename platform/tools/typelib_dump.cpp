@@ -8,6 +8,8 @@
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>
 #include <comrt/error.h>
+#include <comrt/objbase.h>
+#include <comrt/text.h>
 
 #include <dlfcn.h>
 
@@ -20,7 +22,7 @@ int main(int argc, char** argv) {
     }
     const char* path = argv[1];
     comrt::ComPtr<ITypeLib> lib;
-    HRESULT hr = comrt::LoadTypeLibFromLibrary(path, lib.put());
+    HRESULT hr = LoadTypeLib(comrt::from_utf8(path).c_str(), lib.put());
     std::string text;
     if (SUCCEEDED(hr)) {
         try {

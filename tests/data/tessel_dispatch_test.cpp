@@ -219,7 +219,7 @@ TEST(TesselDispatch, AddItemTakesArgumentsByValueOrByReference) {
 TEST(TesselDispatch, ItemsCollectionGetPutrefAndClear) {
     ComPtr<IDispatch> group = NewGroup();
     ComPtr<_Collection> hosts;
-    ASSERT_EQ(S_OK, CreateCollection(hosts.put()));
+    ASSERT_EQ(S_OK, comrt::create_collection(hosts.put()));
     ComPtr<IDispatch> item = NewItem();
     ASSERT_EQ(S_OK, Append(hosts.get(), ObjectVariant(item)));
 

@@ -110,6 +110,8 @@ TEST(TesselServer, CanUnloadOnlyWhenNothingLives) {
     EXPECT_EQ(Hex(S_FALSE), can_unload()) << "an item lives";
     EXPECT_EQ("Kept", Name(kept.get()));
     kept = nullptr;
+    EXPECT_EQ(Hex(S_FALSE), can_unload()) << "the collection lives: its code is the library's";
+    items = nullptr;
     EXPECT_EQ(Hex(S_OK), can_unload()) << "the last release";
 
     // A server lock holds the library without any object.

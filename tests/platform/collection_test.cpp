@@ -84,7 +84,7 @@ std::vector<LONG> drain(IEnumVARIANT* e) {
 
 class CollectionTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(CreateCollection(col.put()), S_OK); }
+    void SetUp() override { ASSERT_EQ(comrt::create_collection(col.put()), S_OK); }
 
     void add(VARIANT* item) { ASSERT_EQ(col->Add(item, nullptr, nullptr, nullptr), S_OK); }
     void add_numbers(std::initializer_list<LONG> values) {
@@ -190,7 +190,7 @@ TEST_F(CollectionTest, IndexesOfEachKindForItemAndRemove) {
         SCOPED_TRACE(row.name);
         const HRESULT expected_hr = row.error ? comrt::runtime_hresult(row.error) : S_OK;
         col = nullptr;
-        ASSERT_EQ(CreateCollection(col.put()), S_OK);
+        ASSERT_EQ(comrt::create_collection(col.put()), S_OK);
         add_numbers({10, 20, 30});
         VARIANT index = row.index;
 
@@ -218,7 +218,7 @@ TEST_F(CollectionTest, NullPointersFail) {
     EXPECT_EQ(col->Remove(nullptr), E_POINTER);
     EXPECT_EQ(col->Add(nullptr, nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(col->_NewEnum(nullptr), E_POINTER);
-    EXPECT_EQ(CreateCollection(nullptr), E_POINTER);
+    EXPECT_EQ(comrt::create_collection(nullptr), E_POINTER);
 }
 
 // ---- keys and positions in Add -------------------------------------------------------------

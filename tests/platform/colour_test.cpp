@@ -47,22 +47,36 @@ TEST(SystemColours, ReplacedEntryTranslatesEverywhere) {
     COLORREF original = 0;
     ASSERT_EQ(OleTranslateColor(0x80000000 | COLOR_WINDOW, nullptr, &original), S_OK);
 
-    ASSERT_EQ(comrt::set_system_colour(COLOR_WINDOW, 0x00202020), S_OK);
+    const INT window[] = {COLOR_WINDOW};
+    const COLORREF dark[] = {0x00202020};
+    ASSERT_EQ(SetSysColors(1, window, dark), TRUE);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), 0x00202020u);
     COLORREF seen_elsewhere = 0;
     std::thread([&] { OleTranslateColor(0x80000000 | COLOR_WINDOW, nullptr, &seen_elsewhere); }).join();
     EXPECT_EQ(seen_elsewhere, 0x00202020u);
 
     // Bad requests change nothing.
-    EXPECT_EQ(comrt::set_system_colour(-1, 0), E_INVALIDARG);
-    EXPECT_EQ(comrt::set_system_colour(comrt::system_colour_count, 0), E_INVALIDARG);
-    EXPECT_EQ(comrt::set_system_colour(COLOR_WINDOW, 0x80000008), E_INVALIDARG);
+    // Bad requests change nothing, not even their valid entries.
+    const INT bad_index[] = {COLOR_WINDOWTEXT, -1};
+    const INT too_high[] = {COLOR_WINDOWTEXT, comrt::system_colour_count};
+    const INT two[] = {COLOR_WINDOWTEXT, COLOR_WINDOW};
+    const COLORREF plain[] = {0x00FFFFFF, 0};
+    const COLORREF system[] = {0x00FFFFFF, 0x80000008};
+    EXPECT_EQ(SetSysColors(2, bad_index, plain), FALSE);
+    EXPECT_EQ(SetSysColors(2, too_high, plain), FALSE);
+    EXPECT_EQ(SetSysColors(2, two, system), FALSE);
+    EXPECT_EQ(SetSysColors(1, nullptr, plain), FALSE);
+    EXPECT_EQ(SetSysColors(-1, two, plain), FALSE);
+    EXPECT_EQ(GetSysColor(-1), 0u);
+    EXPECT_EQ(GetSysColor(comrt::system_colour_count), 0u);
     COLORREF out = 0;
     OleTranslateColor(0x80000000 | COLOR_WINDOW, nullptr, &out);
     EXPECT_EQ(out, 0x00202020u);
     OleTranslateColor(0x80000000 | COLOR_WINDOWTEXT, nullptr, &out);
     EXPECT_EQ(out, 0x00000000u) << "another entry changed";
 
-    EXPECT_EQ(comrt::set_system_colour(COLOR_WINDOW, original), S_OK);
+    const COLORREF restore[] = {original};
+    EXPECT_EQ(SetSysColors(1, window, restore), TRUE);
 }
 
 }  // namespace

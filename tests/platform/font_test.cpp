@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <comrt/com.h>
-#include <comrt/font.h>
+#include <comrt/olectl.h>
 #include <comrt/typeinfo.h>
 
 #include <functional>
@@ -67,7 +67,7 @@ TEST(FontCreation, Failures) {
         EXPECT_EQ(out, nullptr);
     }
     void* out = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(comrt::create_std_font(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
+    EXPECT_EQ(OleCreateFontIndirect(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(OleCreateFontIndirect(nullptr, IID_IFont, nullptr), E_POINTER);
 }

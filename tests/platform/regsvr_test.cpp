@@ -67,7 +67,7 @@ TEST_F(RegistrationTool, Failures) {
         {"unknown option", std::string("-x ") + TESTSERVER_A_PATH, 2, "usage"},
         {"missing file", folder_ + "/missing.so", 1, "0x800401F8 "},
         {"not a library", path_, 1, "0x800401F9 "},
-        {"no exports", COMRT_LIBRARY_PATH, 1, "no DllRegisterServer export: 0x800401F9 "},
+        {"no exports", COMRT_LIBRARY_PATH, 1, "DllRegisterServer failed: 0x800401F9 "},
         {"damaged registry", TESTSERVER_A_PATH, 1, "DllRegisterServer failed: 0x80040153 The registry file is damaged"},
         {"damaged registry, -u", std::string("-u ") + TESTSERVER_A_PATH, 1, "DllUnregisterServer failed: 0x80040153"},
     };

@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <comrt/objbase.h>
+#include <comrt/text.h>
 #include "dispatch_support.h"
 #include "probe_object.h"
 
@@ -233,7 +235,7 @@ TEST(TypeLibLifetime, TheOwnersCounterStaysRaisedWhileAnythingLives) {
     EXPECT_EQ(owner.load(), 0);
 }
 
-TEST(LoadTypeLibFromLibrary, ReadsTheTypeLibraryALibraryHandsOut) {
+TEST(LoadTypeLib, ReadsTheTypeLibraryALibraryHandsOut) {
     const struct {
         const char* path;
         HRESULT expected;
@@ -241,13 +243,14 @@ TEST(LoadTypeLibFromLibrary, ReadsTheTypeLibraryALibraryHandsOut) {
                     {"libm.so.6", TYPE_E_CANTLOADLIBRARY}};  // no DllGetClassObject
     for (const auto& row : failures) {
         ITypeLib* poisoned = reinterpret_cast<ITypeLib*>(0x1);
-        EXPECT_EQ(hex(comrt::LoadTypeLibFromLibrary(row.path, &poisoned)), hex(row.expected)) << row.path;
+        EXPECT_EQ(hex(LoadTypeLib(comrt::from_utf8(row.path).c_str(), &poisoned)), hex(row.expected)) << row.path;
         EXPECT_EQ(poisoned, nullptr) << row.path;
     }
-    EXPECT_EQ(hex(comrt::LoadTypeLibFromLibrary(PROBE_MODULE_PATH, nullptr)), hex(E_POINTER));
+    EXPECT_EQ(hex(LoadTypeLib(comrt::from_utf8(PROBE_MODULE_PATH).c_str(), nullptr)), hex(E_INVALIDARG));
+    EXPECT_EQ(hex(LoadTypeLib(nullptr, nullptr)), hex(E_INVALIDARG));
 
     ComPtr<ITypeLib> lib;
-    ASSERT_EQ(hex(comrt::LoadTypeLibFromLibrary(PROBE_MODULE_PATH, lib.put())), hex(S_OK));
+    ASSERT_EQ(hex(LoadTypeLib(comrt::from_utf8(PROBE_MODULE_PATH).c_str(), lib.put())), hex(S_OK));
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
     EXPECT_EQ(attr->guid, probe::kLibrary.libid);

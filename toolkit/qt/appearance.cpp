@@ -83,7 +83,7 @@ QColor ToQColor(OLE_COLOR colour, const QWidget& widget) {
         }
     }
     COLORREF ref = 0;
-    if (FAILED(OleTranslateColor(colour, nullptr, &ref))) throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE);
+    if (FAILED(OleTranslateColor(colour, nullptr, &ref))) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
     return FromColourRef(ref);
 }
 
@@ -94,7 +94,7 @@ void SetPaletteRoles(QWidget& widget, std::initializer_list<QPalette::ColorRole>
 }
 
 QFont ToQFont(IFontDisp* font) {
-    if (!font) throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::object_not_set));
+    if (!font) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
     const auto attributes = comrt::ComPtr<IFontDisp>(font).as<IFont>();
     comrt::Bstr name;
     CY size{};
@@ -108,7 +108,7 @@ QFont ToQFont(IFontDisp* font) {
     comrt::check(attributes->get_Italic(&italic));
     comrt::check(attributes->get_Underline(&underline));
     comrt::check(attributes->get_Strikethrough(&strikethrough));
-    if (size.int64 <= 0) throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE);
+    if (size.int64 <= 0) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
 
     const std::u16string_view family = name.view();
     QFont result(QString::fromUtf16(family.data(), static_cast<qsizetype>(family.size())));
@@ -155,7 +155,9 @@ void ShareSystemColours() noexcept {
     for (std::size_t index = 0; index < kSystemColourRoles.size(); ++index) {
         if (!kSystemColourRoles[index]) continue;
         const SystemColourRole& at = *kSystemColourRoles[index];
-        comrt::set_system_colour(static_cast<int>(index), ToColourRef(palette.color(at.group, at.role)));
+        const INT element = static_cast<INT>(index);
+        const COLORREF colour = ToColourRef(palette.color(at.group, at.role));
+        SetSysColors(1, &element, &colour);
     }
 }
 

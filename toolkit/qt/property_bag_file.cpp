@@ -27,7 +27,7 @@ namespace {
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
 [[noreturn]] void FailTypeMismatch() { throw comrt::com_error(DISP_E_TYPEMISMATCH); }
-[[noreturn]] void FailDamaged() { throw comrt::com_error(kInvalidFileFormat); }
+[[noreturn]] void FailDamaged() { comrt::raise(comrt::runtime_error::invalid_file_format, kErrorSource); }
 
 
 // ---- a font object and its attributes -------------------------------------------------------
@@ -218,7 +218,7 @@ std::vector<std::u16string> PropertyBagFile::keys() const {
 comrt::Variant PropertyBagFile::ReadProperty(std::u16string_view key) {
     try {
         const auto it = entries_->object.find(comrt::to_utf8(key));
-        if (it == entries_->object.end()) throw comrt::com_error(widgets::kDataValueNotFound);
+        if (it == entries_->object.end()) comrt::raise(comrt::runtime_error::data_value_not_found, kErrorSource);
         return FromJson(*it);
     } catch (const nlohmann::json::exception&) {
         FailDamaged();

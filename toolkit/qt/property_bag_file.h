@@ -32,9 +32,9 @@
 namespace orvane::qt {
 
 // Run-time errors of the bag's file.
-inline constexpr HRESULT kFileNotFound = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 53);
-inline constexpr HRESULT kPathFileAccessError = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 75);
-inline constexpr HRESULT kInvalidFileFormat = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 321);
+inline constexpr HRESULT kFileNotFound = comrt::runtime_hresult(comrt::runtime_error::file_not_found);
+inline constexpr HRESULT kPathFileAccessError = comrt::runtime_hresult(comrt::runtime_error::path_file_access_error);
+inline constexpr HRESULT kInvalidFileFormat = comrt::runtime_hresult(comrt::runtime_error::invalid_file_format);
 
 class PropertyBagFile final : public widgets::PropertyBag {
 public:

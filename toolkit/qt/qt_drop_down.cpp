@@ -14,7 +14,7 @@ namespace {
 // Entries that 16-bit indices 0 to 32767 can name.
 constexpr int kMaxEntries = 32768;
 
-[[noreturn]] void FailInvalidValue() { throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE); }
+[[noreturn]] void FailInvalidValue() { comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource); }
 
 }  // namespace
 
@@ -103,7 +103,7 @@ void QtDropDown::Clear() { live().clear(); }
 
 void QtDropDown::AddItem(std::u16string_view text) {
     DropDownList& list = live();
-    if (list.count() >= kMaxEntries) throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::overflow));
+    if (list.count() >= kMaxEntries) comrt::raise(comrt::runtime_error::overflow, kErrorSource);
     const int selected = list.currentIndex();
     list.addItem(ToQString(text));
     // QComboBox selects the first entry of an empty list by itself; the contract keeps

@@ -14,7 +14,7 @@
 namespace orvane::qt {
 namespace {
 
-[[noreturn]] void FailInvalidValue() { throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE); }
+[[noreturn]] void FailInvalidValue() { comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource); }
 
 // Focus that comes and goes with the window's activation or with a popup is no focus
 // move inside the window.

@@ -7,14 +7,15 @@
 #include <QWidget>
 
 #include <comrt/error.h>
+#include <control/widgets/contract.h>
 
 namespace orvane::qt {
 namespace {
 
 int ToPixels(double twips, int dpi) {
-    if (!std::isfinite(twips)) throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE);
+    if (!std::isfinite(twips)) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
     const double pixels = std::round(twips * dpi / kTwipsPerInch);
-    if (std::fabs(pixels) > QWIDGETSIZE_MAX) throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE);
+    if (std::fabs(pixels) > QWIDGETSIZE_MAX) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
     return static_cast<int>(pixels);
 }
 

@@ -20,5 +20,12 @@ COMRT_INTERFACE_ID(_Collection, "A4C46780-499F-101B-BB78-00AA00383CBB");
 
 inline constexpr CLSID CLSID_Collection = comrt::make_guid("A4C4671C-499F-101B-BB78-00AA00383CBB");
 
-// Creates an empty collection (what `New Collection` gives), for code that links comrt.
-STDAPI CreateCollection(_Collection** ppCollection);
+namespace comrt {
+
+// Creates an empty collection (what `New Collection` gives). The collection's code lives
+// in the calling library, and its objects keep that library loaded.
+//   out: *ppCollection, a new reference; null on failure.
+//   S_OK; E_POINTER for a null ppCollection; E_OUTOFMEMORY.
+HRESULT create_collection(_Collection** ppCollection) noexcept;
+
+}  // namespace comrt

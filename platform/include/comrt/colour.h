@@ -1,6 +1,6 @@
 // System colours: the palette through which OleTranslateColor resolves an OLE_COLOR
 // 0x800000xx (system colour xx). The palette starts with light-theme defaults; a toolkit
-// replaces entries with its own theme's colours through set_system_colour.
+// replaces entries with its own theme's colours through SetSysColors.
 #pragma once
 
 #include <comrt/olectl.h>
@@ -44,9 +44,11 @@ constexpr COLORREF rgb(BYTE r, BYTE g, BYTE b) noexcept {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
 }
 
-// Makes system colour `index` translate to `colour` from now on, in every thread.
-//   S_OK; E_INVALIDARG for an index outside 0 to 30 or a colour that is not a plain
-//   colour reference (high byte not 0); nothing changes on failure.
-COMRT_EXPORT HRESULT set_system_colour(int index, COLORREF colour) noexcept;
-
 }  // namespace comrt
+
+// Makes each system colour lpaElements[i] translate to lpaRgbValues[i] from now on, in
+// every thread. TRUE on success; FALSE, with nothing changed, for an index outside 0 to
+// 30, a colour that is not a plain colour reference (high byte not 0) or null arrays.
+WINUSERAPI BOOL WINAPI SetSysColors(int cElements, const INT* lpaElements, const COLORREF* lpaRgbValues);
+// The colour reference of system colour nIndex; 0 for an index outside 0 to 30.
+WINUSERAPI DWORD WINAPI GetSysColor(int nIndex);

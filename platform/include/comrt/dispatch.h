@@ -12,7 +12,7 @@
 // GetTypeInfoCount gives 1; GetTypeInfo(0) the interface's ITypeInfo; GetIDsOfNames
 // matches names without regard to case; Invoke coerces the arguments to the declared
 // types and calls the member through the interface. A library's DllGetClassObject answers
-// CLSID_TypeLib with create_typelib(kLib, ...); LoadTypeLibFromLibrary reads it back.
+// CLSID_TypeLib with create_typelib(kLib, ...); LoadTypeLib reads it back.
 //
 // Invoke, in detail:
 //   - wFlags DISPATCH_METHOD, DISPATCH_PROPERTYGET (both together reach a method or a get),
@@ -51,13 +51,13 @@ namespace comrt {
 // positions). Names compare without regard to ASCII case.
 // S_OK; DISP_E_UNKNOWNNAME when any name is unknown (its id DISPID_UNKNOWN, the others
 // set); DISP_E_UNKNOWNINTERFACE for riid other than IID_NULL; E_INVALIDARG for null arrays.
-COMRT_EXPORT HRESULT dispatch_get_ids_of_names(const interface_desc& itf, REFIID riid, LPOLESTR* rgszNames,
+HRESULT dispatch_get_ids_of_names(const interface_desc& itf, REFIID riid, LPOLESTR* rgszNames,
                                                UINT cNames, DISPID* rgDispId) noexcept;
 
 // IDispatch::Invoke over one interface's description (see above); `self` points at the
 // object's implementation of that interface. E_INVALIDARG for a null or inconsistent
 // pDispParams, E_POINTER for a null self.
-COMRT_EXPORT HRESULT dispatch_invoke(const interface_desc& itf, void* self, DISPID dispIdMember, REFIID riid,
+HRESULT dispatch_invoke(const interface_desc& itf, void* self, DISPID dispIdMember, REFIID riid,
                                      WORD wFlags, DISPPARAMS* pDispParams, VARIANT* pVarResult,
                                      EXCEPINFO* pExcepInfo, UINT* puArgErr) noexcept;
 
@@ -65,18 +65,12 @@ COMRT_EXPORT HRESULT dispatch_invoke(const interface_desc& itf, void* self, DISP
 // ITypeInfo from it) lives, *owner_count stays raised, so the library that holds the
 // description does not unload (create_typelib passes the calling library's counter).
 // S_OK and *ppTLib set; E_POINTER for a null ppTLib; E_OUTOFMEMORY. *ppTLib is null on failure.
-COMRT_EXPORT HRESULT create_typelib_for(const type_library& lib, std::atomic<long>* owner_count,
+HRESULT create_typelib_for(const type_library& lib, std::atomic<long>* owner_count,
                                         ITypeLib** ppTLib) noexcept;
 
 inline HRESULT create_typelib(const type_library& lib, ITypeLib** ppTLib) noexcept {
     return create_typelib_for(lib, &module::count(), ppTLib);
 }
-
-// Loads a library by path (dlopen) and asks its DllGetClassObject for CLSID_TypeLib /
-// IID_ITypeLib. The library stays loaded. S_OK and *ppTLib set; E_POINTER for null
-// arguments; TYPE_E_CANTLOADLIBRARY when the file cannot be loaded or has no
-// DllGetClassObject; otherwise the failure DllGetClassObject returns. *ppTLib is null on failure.
-COMRT_EXPORT HRESULT LoadTypeLibFromLibrary(const char* path, ITypeLib** ppTLib) noexcept;
 
 // IDispatch for interface I, driven by the description of I in Lib.
 template <typename I, const type_library& Lib>

@@ -31,8 +31,8 @@ using LPCLSID = CLSID*;
 inline constexpr GUID GUID_NULL{};
 inline constexpr IID IID_NULL{};
 
-// IsEqualGUID and its aliases, exported for C callers; C++ code may use ==.
-STDAPI_(BOOL) IsEqualGUID(REFGUID a, REFGUID b);
+// IsEqualGUID and its aliases; C++ code may use == as well.
+inline BOOL IsEqualGUID(REFGUID a, REFGUID b) noexcept { return a == b ? TRUE : FALSE; }
 #define IsEqualIID(a, b) IsEqualGUID(a, b)
 #define IsEqualCLSID(a, b) IsEqualGUID(a, b)
 

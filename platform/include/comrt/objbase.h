@@ -93,3 +93,12 @@ WINOLEAPI_(void) CoFreeUnusedLibraries();
 //   or lacks DllGetClassObject; the registry errors as above; what the library's
 //   DllGetClassObject returns. The library is loaded as for CoGetClassObject.
 WINOLEAUTAPI LoadRegTypeLib(REFGUID rguid, WORD wVerMajor, WORD wVerMinor, LCID lcid, ITypeLib** pptlib);
+
+// Loads the type library that a server library file carries, registered or not.
+//   in:  szFile, the library's path.
+//   out: *pptlib, a new reference; null on failure.
+//   S_OK; E_INVALIDARG for a null argument; TYPE_E_CANTLOADLIBRARY when the file is
+//   missing, cannot be loaded or lacks DllGetClassObject; what the library's
+//   DllGetClassObject returns. The library is loaded as for CoGetClassObject, and
+//   CoFreeUnusedLibraries unloads it once the type library is released.
+WINOLEAUTAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib);

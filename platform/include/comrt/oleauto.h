@@ -10,7 +10,6 @@
 WINOLEAUTAPI_(BSTR) SysAllocString(const OLECHAR* psz);
 WINOLEAUTAPI_(BSTR) SysAllocStringLen(const OLECHAR* strIn, UINT ui);
 WINOLEAUTAPI_(BSTR) SysAllocStringByteLen(LPCSTR psz, UINT len);
-WINOLEAUTAPI_(INT) SysReAllocStringLen(BSTR* pbstr, const OLECHAR* psz, UINT len);
 WINOLEAUTAPI_(void) SysFreeString(BSTR bstrString);
 WINOLEAUTAPI_(UINT) SysStringLen(BSTR pbstr);
 WINOLEAUTAPI_(UINT) SysStringByteLen(BSTR bstr);
@@ -21,7 +20,6 @@ WINOLEAUTAPI_(SAFEARRAY*) SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG 
 WINOLEAUTAPI SafeArrayDestroy(SAFEARRAY* psa);
 WINOLEAUTAPI SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut);
 WINOLEAUTAPI_(UINT) SafeArrayGetDim(SAFEARRAY* psa);
-WINOLEAUTAPI_(UINT) SafeArrayGetElemsize(SAFEARRAY* psa);
 WINOLEAUTAPI SafeArrayGetLBound(SAFEARRAY* psa, UINT nDim, LONG* plLbound);
 WINOLEAUTAPI SafeArrayGetUBound(SAFEARRAY* psa, UINT nDim, LONG* plUbound);
 WINOLEAUTAPI SafeArrayGetElement(SAFEARRAY* psa, LONG* rgIndices, void* pv);

@@ -63,13 +63,13 @@ struct registry_contents {
 // The registry file's path (see above).
 //   out: the path. S_OK; REGDB_E_READREGDB when no home folder can be found;
 //   E_OUTOFMEMORY.
-COMRT_EXPORT HRESULT registry_path(std::string& out) noexcept;
+HRESULT registry_path(std::string& out) noexcept;
 
 // Reads the whole registry. A missing file is an empty registry.
 //   out: replaced by the contents (left empty on failure). S_OK;
 //   REGDB_E_INVALIDVALUE for a damaged file; REGDB_E_READREGDB when it cannot be read;
 //   E_OUTOFMEMORY.
-COMRT_EXPORT HRESULT read_registry(registry_contents& out) noexcept;
+HRESULT read_registry(registry_contents& out) noexcept;
 
 // Adds or replaces, in one transaction, each class (by CLSID), its ProgID (which then
 // names that class only; a ProgID the class held before is dropped) and each type library
@@ -77,30 +77,30 @@ COMRT_EXPORT HRESULT read_registry(registry_contents& out) noexcept;
 //   S_OK; E_INVALIDARG for an entry without a server path or with a ProgID that is not
 //   ASCII letters, digits and periods; REGDB_E_INVALIDVALUE when the file is damaged (it
 //   is left untouched); REGDB_E_WRITEREGDB when it cannot be written; E_OUTOFMEMORY.
-COMRT_EXPORT HRESULT register_server(const server_registration& entries) noexcept;
+HRESULT register_server(const server_registration& entries) noexcept;
 
 // Removes, in one transaction, each class given (by CLSID; the other fields are not
 // compared), every ProgID that names one of them, and each type library version given
 // (by library id, major and minor). Entries that are not registered are skipped.
 //   S_OK; REGDB_E_INVALIDVALUE for a damaged file (left untouched); REGDB_E_WRITEREGDB;
 //   E_OUTOFMEMORY.
-COMRT_EXPORT HRESULT unregister_server(const server_registration& entries) noexcept;
+HRESULT unregister_server(const server_registration& entries) noexcept;
 
 // Looks one class up.
 //   out: the entry. S_OK; REGDB_E_CLASSNOTREG when the class is not registered; the
 //   errors of read_registry.
-COMRT_EXPORT HRESULT find_class(REFCLSID clsid, class_registration& out) noexcept;
+HRESULT find_class(REFCLSID clsid, class_registration& out) noexcept;
 
 // Looks a ProgID up (ASCII case-insensitive).
 //   out: its class. S_OK; CO_E_CLASSSTRING when the ProgID is not registered; the
 //   errors of read_registry.
-COMRT_EXPORT HRESULT find_progid(const std::string& progid, CLSID& out) noexcept;
+HRESULT find_progid(const std::string& progid, CLSID& out) noexcept;
 
 // Looks a type library up: the registered version with the given major version and the
 // highest minor version not below the one asked for.
 //   out: the entry. S_OK; TYPE_E_LIBNOTREGISTERED when there is none; the errors of
 //   read_registry.
-COMRT_EXPORT HRESULT find_typelib(REFGUID libid, WORD major, WORD minor, typelib_registration& out) noexcept;
+HRESULT find_typelib(REFGUID libid, WORD major, WORD minor, typelib_registration& out) noexcept;
 
 // The braced upper-case text form of a GUID, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 inline std::string guid_string(REFGUID g) {

@@ -109,12 +109,12 @@ private:
 // Writes the classes of `classes` that `lib` marks creatable, and `lib` itself, into the
 // registry; `anchor` is any address inside the library (its path comes from dladdr).
 // Results as DllRegisterServer above.
-COMRT_EXPORT HRESULT register_library(const type_library& lib, std::span<const server_class> classes,
+HRESULT register_library(const type_library& lib, std::span<const server_class> classes,
                                       const void* anchor) noexcept;
 
 // Removes every class of `lib` and of `classes`, and this version of `lib`, from the
 // registry. S_OK (also when nothing was registered); the registry's errors; E_OUTOFMEMORY.
-COMRT_EXPORT HRESULT unregister_library(const type_library& lib, std::span<const server_class> classes) noexcept;
+HRESULT unregister_library(const type_library& lib, std::span<const server_class> classes) noexcept;
 
 namespace detail {
 

@@ -18,13 +18,13 @@ namespace comrt {
 //   in:  text, any sequence of UTF-16 code units.
 //   out: out, the UTF-8 form of text (what out held before is replaced; empty on failure).
 //   S_OK; E_OUTOFMEMORY when the result does not fit in memory.
-COMRT_EXPORT HRESULT utf16_to_utf8(std::u16string_view text, std::string& out) noexcept;
+HRESULT utf16_to_utf8(std::u16string_view text, std::string& out) noexcept;
 
 // UTF-8 to UTF-16.
 //   in:  text, any sequence of bytes.
 //   out: out, the UTF-16 form of text (what out held before is replaced; empty on failure).
 //   S_OK; E_OUTOFMEMORY when the result does not fit in memory.
-COMRT_EXPORT HRESULT utf8_to_utf16(std::string_view text, std::u16string& out) noexcept;
+HRESULT utf8_to_utf16(std::string_view text, std::u16string& out) noexcept;
 
 // The same as values, for code that reports failures by throwing com_error.
 inline std::string to_utf8(std::u16string_view text) {

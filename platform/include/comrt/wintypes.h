@@ -10,7 +10,9 @@
 #include <cstdint>
 
 // ---- calling convention and linkage --------------------------------------
-// x64 has one calling convention; the Windows keywords expand to nothing.
+// Data layouts follow Windows x64; calls use this platform's own calling convention, so
+// the Windows keywords expand to nothing here. Binaries for Windows come from the Windows
+// build against the system's own headers, never from these.
 #define STDMETHODCALLTYPE
 #define WINAPI
 #define CALLBACK

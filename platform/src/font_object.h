@@ -1,5 +1,5 @@
 // The standard font object as a creatable class (CLSID_StdFont, ProgID "Comrt.StdFont"):
-// the creation function that the built-in class table calls.
+// the creation function behind OleCreateFontIndirect and the built-in class table.
 #pragma once
 
 #include <comrt/olectl.h>
@@ -16,6 +16,6 @@ inline constexpr char16_t std_font_progid[] = u"Comrt.StdFont";
 //   S_OK; E_POINTER for a null ppv; E_INVALIDARG for a description with a null or empty
 //   name or a size at or below zero; E_NOINTERFACE for an interface the font does not
 //   have; E_OUTOFMEMORY.
-COMRT_EXPORT HRESULT create_std_font(const FONTDESC* desc, REFIID riid, void** ppv) noexcept;
+HRESULT create_std_font(const FONTDESC* desc, REFIID riid, void** ppv) noexcept;
 
 }  // namespace comrt
