@@ -1,5 +1,5 @@
-// The editor-tracking window hook: the extra cost of one WM_PAINT that reaches the
-// control's window while an editor is open, over the window's previous procedure alone.
+// The editor hook: the extra cost of one WM_PAINT that reaches the control's window while
+// an editor is open, over the window's previous procedure alone.
 // Target: under 2 us.
 //
 //   Hook/fake/previous|hooked   over the fake window system and recording doubles
@@ -26,7 +26,7 @@
 
 #include <QApplication>
 
-#include <control/Module1.h>
+#include <control/editor_hook.h>
 #include <control/widgets/window_procs.h>
 #include <tests/fakes/fake_widgets.h>
 #include <toolkit/qt/grid_view.h>
@@ -75,27 +75,27 @@ struct FakeHookedControl {
         widgets.grid->SetRows(2);
         widgets.grid->SetRow(1);
         widgets.grid->SetCol(1);
-        record->control_window = widgets.surface->hWnd();
-        record->grid = widgets.grid;
-        record->text_editor = widgets.text1;
-        record->drop_down_editor = widgets.combo2;
-        orvane::InstallEditorHook(record);
-        record->text_editor_active = VARIANT_TRUE;
+        tracking->control_window = widgets.surface->hWnd();
+        tracking->grid = widgets.grid;
+        tracking->text_editor = widgets.text1;
+        tracking->drop_down_editor = widgets.combo2;
+        orvane::InstallEditorHook(tracking);
+        tracking->text_editor_active = true;
     }
     ~FakeHookedControl() {
-        if (record->hook_installed) orvane::RemoveEditorHook(*record);
+        if (tracking->hook_installed) orvane::RemoveEditorHook(*tracking);
     }
-    HWND window() const { return orvane::widgets::ToHwnd(record->control_window); }
+    HWND window() const { return orvane::widgets::ToHwnd(tracking->control_window); }
 
     orvane::fakes::FakeWidgets widgets;
-    std::shared_ptr<orvane::EditorTrackingRecord> record = std::make_shared<orvane::EditorTrackingRecord>();
+    std::shared_ptr<orvane::EditorTracking> tracking = std::make_shared<orvane::EditorTracking>();
 };
 
 void FakePrevious(benchmark::State& state) {
     bench::Guarded(state, [&] {
         FakeHookedControl fake;
-        if (!fake.record->hook_installed) throw comrt::com_error(E_FAIL);
-        const WNDPROC previous = fake.record->previous_window_proc;
+        if (!fake.tracking->hook_installed) throw comrt::com_error(E_FAIL);
+        const WNDPROC previous = fake.tracking->previous_window_proc;
         const HWND window = fake.window();
         TimeCalls(state, [&] { return CallWindowProcA(previous, window, WM_PAINT, 0, 0); });
     });
@@ -104,7 +104,7 @@ void FakePrevious(benchmark::State& state) {
 void FakeHooked(benchmark::State& state) {
     bench::Guarded(state, [&] {
         FakeHookedControl fake;
-        if (!fake.record->hook_installed) throw comrt::com_error(E_FAIL);
+        if (!fake.tracking->hook_installed) throw comrt::com_error(E_FAIL);
         const HWND window = fake.window();
         orvane::fakes::FakeWindowSystem& windows = fake.widgets.env->windows();
         TimeCalls(state, [&] { return windows.send_message(window, WM_PAINT); });

@@ -1,22 +1,21 @@
-// PropertiesCtl: the property grid control. A group selector (Combo1) over a name |
-// value grid (MSFlexGrid1), with two in-place editors (Text1, Combo2) floating over the
+// PropertiesCtl: the property grid control. A group selector over a name | value grid,
+// with two in-place editors (a text editor and a drop-down editor) floating over the
 // grid, all of them widgets of the container, reached through the widget contract.
 //
 // The control's instance state:
 //   group collection  the groups handed over by AddPropertyGroup, in the order added
-//                     (created empty whenever a method finds none; released at
-//                     UserControl_Terminate);
+//                     (created empty whenever a method finds none; released when the
+//                     container terminates the control);
 //   current group     the group whose items the grid shows (set by SelectPropertyGroup);
-//   fill marker       u"data" while SelectPropertyGroup rewrites the grid, else empty;
-//   the EditorTrackingRecord of this control (Module1.h), shared with the window hook.
+//   grid fill         whether SelectPropertyGroup is rewriting the grid at the moment;
+//   editor tracking   which editor is open, shared with the window hook (editor_hook.h).
 //
 // Where each member is implemented:
-//   shell.cpp          siting, UserControl_Initialize / _Resize / _Terminate
-//   groups.cpp         AddPropertyGroup, Clear, SelectPropertyGroup, Combo1_Click
-//   appearance.cpp     BackColor, ForeColor, Font, UserControl_ReadProperties /
-//                      _WriteProperties
+//   shell.cpp          siting, OnInitialize, OnResize, OnTerminate
+//   groups.cpp         AddPropertyGroup, Clear, SelectPropertyGroup, OnSelectorClick
+//   appearance.cpp     BackColor, ForeColor, Font, OnReadProperties, OnWriteProperties
 //   editing.cpp        the grid's and the text editor's handlers, CurrentRowItem
-//   placement.cpp      ChangeCellText, ComboInit, Combo2_Click
+//   placement.cpp      ChangeCellText, ComboInit, OnDropDownEditorClick
 //   event_sinks.cpp    the sinks that connect widget events to the handlers
 //
 // Every handler and every interface method is an entry point: it returns an HRESULT
@@ -25,21 +24,21 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <string_view>
 
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>
 #include <comrt/implements.h>
-#include <control/Module1.h>
+#include <control/editor_hook.h>
 #include <control/event_sinks.h>
 #include <control/orvane_typelib.h>
 #include <orvane/orvane.h>
 
 namespace orvane {
 
-// The fill marker's value while the grid is being filled.
-inline constexpr std::u16string_view kFillMarkerData = u"data";
+// Whether SelectPropertyGroup is rewriting the grid. While it is, the cell events that
+// the grid raises for the rows and cells it moves through neither open an editor nor
+// write anything back: the items behind the rows are changing under them.
+enum class GridFill { idle, filling };
 
 class PropertiesCtl final
     : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>, IControlSite,
@@ -76,33 +75,34 @@ public:
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
 
     // ---- event handlers (the sinks call them; tests may call them directly) ----------
-    // Container events: shell.cpp, appearance.cpp.
-    HRESULT UserControl_Initialize() noexcept;
-    HRESULT UserControl_Resize() noexcept;
-    HRESULT UserControl_Terminate() noexcept;
-    HRESULT UserControl_ReadProperties(widgets::PropertyBag& PropBag) noexcept;
-    HRESULT UserControl_WriteProperties(widgets::PropertyBag& PropBag) noexcept;
+    // Container events on the control's surface: shell.cpp, appearance.cpp.
+    HRESULT OnInitialize() noexcept;
+    HRESULT OnResize() noexcept;
+    HRESULT OnTerminate() noexcept;
+    HRESULT OnReadProperties(widgets::PropertyBag& bag) noexcept;
+    HRESULT OnWriteProperties(widgets::PropertyBag& bag) noexcept;
     // The selector: groups.cpp.
-    HRESULT Combo1_Click() noexcept;
+    HRESULT OnSelectorClick() noexcept;
     // The grid and the text editor: editing.cpp.
-    HRESULT MSFlexGrid1_EnterCell() noexcept;
-    HRESULT MSFlexGrid1_LeaveCell() noexcept;
-    HRESULT MSFlexGrid1_MouseDown(SHORT Button, SHORT Shift, float x, float y) noexcept;
-    HRESULT MSFlexGrid1_Scroll() noexcept;
-    HRESULT Text1_GotFocus() noexcept;
-    HRESULT Text1_LostFocus() noexcept;
+    HRESULT OnGridEnterCell() noexcept;
+    HRESULT OnGridLeaveCell() noexcept;
+    HRESULT OnGridMouseDown(SHORT button, SHORT shift, float x, float y) noexcept;
+    HRESULT OnGridScroll() noexcept;
+    HRESULT OnTextEditorGotFocus() noexcept;
+    HRESULT OnTextEditorLostFocus() noexcept;
     // The drop-down editor: placement.cpp.
-    HRESULT Combo2_Click() noexcept;
+    HRESULT OnDropDownEditorClick() noexcept;
 
-    // Hands a failing status of the handler `handler` to the error channel given at
-    // siting (if any) and returns hr unchanged. Success passes through silently.
+    // Hands a failing status of the handler `handler` (one of handler_names.h) to the
+    // error channel given at siting (if any) and returns hr unchanged. Success passes
+    // through silently.
     HRESULT ReportHandlerStatus(const char16_t* handler, HRESULT hr) noexcept;
 
     // ---- read-only views of the state, for tests -------------------------------------
     const comrt::ComPtr<_Collection>& group_collection() const noexcept { return group_collection_; }
     const comrt::ComPtr<_clsTessel>& current_group() const noexcept { return current_group_; }
-    const std::u16string& fill_marker() const noexcept { return fill_marker_; }
-    const std::shared_ptr<EditorTrackingRecord>& record() const noexcept { return record_; }
+    GridFill grid_fill() const noexcept { return grid_fill_; }
+    const std::shared_ptr<EditorTracking>& editor_tracking() const noexcept { return editor_tracking_; }
     const widgets::WidgetSet& widgets() const noexcept { return widgets_; }
 
 private:
@@ -113,14 +113,14 @@ private:
     // clsPropertyItem.
     comrt::ComPtr<_clsPropertyItem> CurrentRowItem();
     // The widgets, checked: E_UNEXPECTED (through com_error) before Site.
-    widgets::Container& UserControl();
-    widgets::Grid& MSFlexGrid1();
-    widgets::TextBox& Text1();
-    widgets::DropDown& Combo1();
-    widgets::DropDown& Combo2();
+    widgets::Container& surface();
+    widgets::Grid& grid();
+    widgets::TextBox& text_editor();
+    widgets::DropDown& selector();
+    widgets::DropDown& drop_down_editor();
     // This control as its own _PropertiesCtl, for the calls the control makes through its
-    // own interface (Clear from UserControl_Terminate, SelectPropertyGroup from
-    // Combo1_Click, the puts from UserControl_ReadProperties).
+    // own interface (Clear from OnTerminate, SelectPropertyGroup from OnSelectorClick, the
+    // puts from OnReadProperties).
     _PropertiesCtl& Self() noexcept { return *this; }
     // Colour put shared by BackColor and ForeColor (appearance.cpp).
     enum class ColourProperty { back, fore };
@@ -132,8 +132,8 @@ private:
     // Control instance state.
     comrt::ComPtr<_Collection> group_collection_;
     comrt::ComPtr<_clsTessel> current_group_;
-    std::u16string fill_marker_;
-    std::shared_ptr<EditorTrackingRecord> record_;
+    GridFill grid_fill_ = GridFill::idle;
+    std::shared_ptr<EditorTracking> editor_tracking_;
     // Set while the drop-down editor has been emptied by a ComboInit that stopped before
     // its list was filled and an entry selected (placement.cpp); a leave of a drop-down
     // cell then writes nothing back (editing.cpp).

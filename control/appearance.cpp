@@ -4,6 +4,7 @@
 #include <control/PropertiesCtl.h>
 
 #include <control/arithmetic.h>
+#include <control/handler_names.h>
 
 namespace orvane {
 namespace {
@@ -43,37 +44,37 @@ comrt::ComPtr<IFontDisp> FontFromBag(const comrt::Variant& stored) {
 
 void PropertiesCtl::PutColour(ColourProperty property, OLE_COLOR NewColor) {
     if (property == ColourProperty::back) {
-        UserControl().SetBackColor(NewColor);
-        Text1().SetBackColor(NewColor);
-        Combo1().SetBackColor(NewColor);
-        Combo2().SetBackColor(NewColor);
-        MSFlexGrid1().SetBackColor(NewColor);
-        UserControl().PropertyChanged(kBackColor);
+        surface().SetBackColor(NewColor);
+        text_editor().SetBackColor(NewColor);
+        selector().SetBackColor(NewColor);
+        drop_down_editor().SetBackColor(NewColor);
+        grid().SetBackColor(NewColor);
+        surface().PropertyChanged(kBackColor);
     } else {
-        UserControl().SetForeColor(NewColor);
-        Text1().SetForeColor(NewColor);
-        Combo1().SetForeColor(NewColor);
-        Combo2().SetForeColor(NewColor);
-        MSFlexGrid1().SetForeColor(NewColor);
-        UserControl().PropertyChanged(kForeColor);
+        surface().SetForeColor(NewColor);
+        text_editor().SetForeColor(NewColor);
+        selector().SetForeColor(NewColor);
+        drop_down_editor().SetForeColor(NewColor);
+        grid().SetForeColor(NewColor);
+        surface().PropertyChanged(kForeColor);
     }
 }
 
 void PropertiesCtl::PutFont(IFontDisp* NewFont) {
     // Held for the whole put: all five receivers are handed this same object.
     const widgets::FontRef font(NewFont);
-    UserControl().SetFont(font);
-    Text1().SetFont(font);
-    Combo1().SetFont(font);
-    Combo2().SetFont(font);
-    MSFlexGrid1().SetFont(font);
-    UserControl().PropertyChanged(kFont);
+    surface().SetFont(font);
+    text_editor().SetFont(font);
+    selector().SetFont(font);
+    drop_down_editor().SetFont(font);
+    grid().SetFont(font);
+    surface().PropertyChanged(kFont);
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_BackColor(OLE_COLOR* result) noexcept try {
     if (!result) return E_POINTER;
     *result = 0;
-    *result = UserControl().BackColor();
+    *result = surface().BackColor();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -96,7 +97,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_BackColor(OLE_COLOR NewColor) no
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_ForeColor(OLE_COLOR* result) noexcept try {
     if (!result) return E_POINTER;
     *result = 0;
-    *result = UserControl().ForeColor();
+    *result = surface().ForeColor();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -119,7 +120,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_ForeColor(OLE_COLOR NewColor) no
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_Font(IFontDisp** result) noexcept try {
     if (!result) return E_POINTER;
     *result = nullptr;
-    UserControl().Font().copy_to(result);
+    surface().Font().copy_to(result);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -139,25 +140,25 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_Font(IFontDisp* NewFont) noexcep
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::UserControl_WriteProperties(widgets::PropertyBag& PropBag) noexcept try {
+HRESULT PropertiesCtl::OnWriteProperties(widgets::PropertyBag& bag) noexcept try {
     comrt::Variant value;
 
     OLE_COLOR colour = 0;
     comrt::check(Self().get_BackColor(&colour));
     value->vt = VT_I4;
     value->lVal = static_cast<LONG>(colour);
-    PropBag.WriteProperty(kBackColor, *value.get());
+    bag.WriteProperty(kBackColor, *value.get());
 
     comrt::check(Self().get_ForeColor(&colour));
     value->lVal = static_cast<LONG>(colour);
-    PropBag.WriteProperty(kForeColor, *value.get());
+    bag.WriteProperty(kForeColor, *value.get());
 
     comrt::ComPtr<IFontDisp> font;
     comrt::check(Self().get_Font(font.put()));
     value.clear();
     value->vt = VT_DISPATCH;
     value->pdispVal = font.detach();  // the Variant releases it
-    PropBag.WriteProperty(kFont, *value.get());
+    bag.WriteProperty(kFont, *value.get());
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -166,18 +167,18 @@ HRESULT PropertiesCtl::UserControl_WriteProperties(widgets::PropertyBag& PropBag
 // Each of the three steps goes on with the next after a failure (reading the entry,
 // converting it or applying it); the handler itself never fails. A step's failure is
 // still handed to the error channel, so a damaged entry does not go unnoticed.
-HRESULT PropertiesCtl::UserControl_ReadProperties(widgets::PropertyBag& PropBag) noexcept {
+HRESULT PropertiesCtl::OnReadProperties(widgets::PropertyBag& bag) noexcept {
     const auto step = [this](auto&& restore) noexcept {
         try {
             restore();
         } catch (...) {
-            ReportHandlerStatus(u"UserControl_ReadProperties", comrt::to_hresult());
+            ReportHandlerStatus(handler_names::kControlReadProperties, comrt::to_hresult());
         }
     };
-    step([&] { comrt::check(Self().putref_BackColor(ColourFromBag(PropBag.ReadProperty(kBackColor)))); });
-    step([&] { comrt::check(Self().putref_ForeColor(ColourFromBag(PropBag.ReadProperty(kForeColor)))); });
+    step([&] { comrt::check(Self().putref_BackColor(ColourFromBag(bag.ReadProperty(kBackColor)))); });
+    step([&] { comrt::check(Self().putref_ForeColor(ColourFromBag(bag.ReadProperty(kForeColor)))); });
     step([&] {
-        const comrt::ComPtr<IFontDisp> font = FontFromBag(PropBag.ReadProperty(kFont));
+        const comrt::ComPtr<IFontDisp> font = FontFromBag(bag.ReadProperty(kFont));
         comrt::check(Self().putref_Font(font.get()));
     });
     return S_OK;

@@ -19,7 +19,7 @@ void RaiseTypeMismatch() { comrt::raise(comrt::runtime_error::type_mismatch, kEr
 
 comrt::ComPtr<_Collection> NewCollection() {
     comrt::ComPtr<_Collection> collection;
-    comrt::check(CreateCollection(collection.put()));
+    comrt::check(comrt::create_collection(collection.put()));
     return collection;
 }
 

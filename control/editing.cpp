@@ -3,16 +3,17 @@
 //
 // An item's ItemValue changes only when the grid's current cell is left: the leave writes
 // the open editor's text into the cell and into the item of the row being left, and hides
-// both editors. The two editor-active flags of the EditorTrackingRecord tell the window
-// hook which editor a cell entry opened (writers store -1 and 0).
+// both editors. The two editor-active flags of the editor tracking tell the window hook
+// which editor a cell entry opened.
 //
 // Every handler that needs an item passes a guard first: a value cell (column not 0), no
-// fill in progress (fill marker not "data", for the cell events), and a current group.
-// Before any group was shown there is no item behind any row, so the handlers then open no
-// editor and write nothing.
+// fill in progress (for the cell events only), and a current group. Before any group was
+// shown there is no item behind any row, so the handlers then open no editor and write
+// nothing.
 #include <control/PropertiesCtl.h>
 
 #include <climits>
+#include <string>
 
 #include <control/arithmetic.h>
 #include <control/collections.h>
@@ -40,34 +41,34 @@ void PutItemValue(_clsPropertyItem& item, std::u16string_view text) {
 }  // namespace
 
 comrt::ComPtr<_clsPropertyItem> PropertiesCtl::CurrentRowItem() {
-    // 1. The grid's Row, narrowed to 16 bits.
-    const std::int16_t row = ToInt16(MSFlexGrid1().Row());
-    // 2. The current group's ItemsCollection.
+    // Rows are 16-bit positions to the collection, so a row the grid could hold beyond
+    // them fails with the overflow error instead of naming the wrong item.
+    const std::int16_t row = ToInt16(grid().Row());
     if (!current_group_) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
     const comrt::ComPtr<_Collection> items = ItemsCollectionOf(*current_group_);
-    // 3. Row + 1 in 16 bits: row 32767 overflows.
+    // Row r shows item r + 1; row 32767 has no 16-bit position and overflows.
     const std::int16_t position = AddInt16(row, 1);
-    // 4. The element at that position, as a clsPropertyItem.
     return CollectionItemAs<_clsPropertyItem>(*items, position);
 }
 
-HRESULT PropertiesCtl::MSFlexGrid1_EnterCell() noexcept try {
-    // 1. Guard: both tests are made.
-    const bool name_column = MSFlexGrid1().Col() == kNameColumn;
-    const bool filling = fill_marker_ == kFillMarkerData;
+HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
+    // The column is read before the fill is tested, so a grid that fails the read is
+    // reported even during a fill.
+    const bool name_column = grid().Col() == kNameColumn;
+    const bool filling = grid_fill_ == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
 
-    // 2. Item lookup.
     const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
     if (ItemTypeOf(*item) == kDropDownItemType) {
-        // 3. The drop-down editor; its flag only once it is open.
+        // The hook keeps the drop-down over the cell only once it is open: a ComboInit that
+        // fails leaves nothing for it to move.
         comrt::check(Self().ComboInit());
-        record_->drop_down_editor_active = VARIANT_TRUE;
+        editor_tracking_->drop_down_editor_active = true;
     } else {
-        // 4. The text editor with the entered cell's text. The flag goes up before the
-        // editor takes the focus, so Text1_GotFocus already finds it set.
-        Text1().SetText(MSFlexGrid1().Text());
-        record_->text_editor_active = VARIANT_TRUE;
+        // The flag goes up before the editor takes the focus, so OnTextEditorGotFocus
+        // already finds it set.
+        text_editor().SetText(grid().Text());
+        editor_tracking_->text_editor_active = true;
         comrt::check(Self().ChangeCellText());
     }
     return S_OK;
@@ -75,57 +76,55 @@ HRESULT PropertiesCtl::MSFlexGrid1_EnterCell() noexcept try {
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::MSFlexGrid1_LeaveCell() noexcept try {
-    // 1. Every leave clears both flags, before any test.
-    record_->text_editor_active = VARIANT_FALSE;
-    record_->drop_down_editor_active = VARIANT_FALSE;
+HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
+    // Whatever happens below, the editor of the cell being left no longer follows it:
+    // both flags drop before any test, even during a fill.
+    editor_tracking_->text_editor_active = false;
+    editor_tracking_->drop_down_editor_active = false;
 
-    // 2. Guard. Whatever text the editor holds, a guarded leave of a value cell writes it
-    // back.
-    const bool name_column = MSFlexGrid1().Col() == kNameColumn;
-    const bool filling = fill_marker_ == kFillMarkerData;
+    // Whatever text the editor holds, a guarded leave of a value cell writes it back.
+    const bool name_column = grid().Col() == kNameColumn;
+    const bool filling = grid_fill_ == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
 
-    // 3. Item lookup, for the row being left.
+    // The grid still names the cell being left, so this is its row's item.
     const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
     if (ItemTypeOf(*item) == kDropDownItemType) {
-        // 4. The drop-down's choice into the cell, then into the item. A drop-down that
-        // ComboInit emptied and could not fill holds no choice of this item: nothing is
-        // written back.
+        // A drop-down that ComboInit emptied and could not fill holds no choice of this
+        // item: nothing is written back.
         if (!drop_down_unfilled_) {
-            MSFlexGrid1().SetText(Combo2().Text());
-            PutItemValue(*item, Combo2().Text());
+            grid().SetText(drop_down_editor().Text());
+            PutItemValue(*item, drop_down_editor().Text());
         }
     } else {
-        // 5. The text editor's text into the cell, then into the item.
-        MSFlexGrid1().SetText(Text1().Text());
-        PutItemValue(*item, Text1().Text());
+        grid().SetText(text_editor().Text());
+        PutItemValue(*item, text_editor().Text());
     }
 
-    // 6. Both editors hidden, the drop-down first.
-    Combo2().SetVisible(false);
-    Text1().SetVisible(false);
+    drop_down_editor().SetVisible(false);
+    text_editor().SetVisible(false);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 // Button, shift state and position are not read: every press acts alike.
-HRESULT PropertiesCtl::MSFlexGrid1_MouseDown(SHORT, SHORT, float, float) noexcept try {
-    // 1. Guard: the column only; a press is not filtered by the fill marker.
-    if (MSFlexGrid1().Col() == kNameColumn || !current_group_) return S_OK;
+HRESULT PropertiesCtl::OnGridMouseDown(SHORT, SHORT, float, float) noexcept try {
+    // A press is no cell move of a fill, so the fill does not filter it; the column does.
+    if (grid().Col() == kNameColumn || !current_group_) return S_OK;
 
-    // 2. Item lookup, for the current row at the time of the press.
+    // The current row at the time of the press: the cell events it caused came first.
     const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
     if (ItemTypeOf(*item) == kDropDownItemType) {
-        // 3. The drop-down editor, reopened.
+        // A press on the cell of an open drop-down reopens it, list and all.
         comrt::check(Self().ComboInit());
-        record_->drop_down_editor_active = VARIANT_TRUE;
+        editor_tracking_->drop_down_editor_active = true;
     } else {
-        // 4. The editor's text goes into the cell first: showing the editor gives it the
-        // focus, and Text1_GotFocus then reloads it from the cell. The text editor's flag
-        // is left as it is.
-        MSFlexGrid1().SetText(Text1().Text());
+        // The editor's text goes into the cell first: showing the editor gives it the
+        // focus, and OnTextEditorGotFocus then reloads it from the cell, so text typed
+        // before a scroll hid the editor survives. The text editor's flag is left as it
+        // is.
+        grid().SetText(text_editor().Text());
         comrt::check(Self().ChangeCellText());
     }
     return S_OK;
@@ -133,35 +132,35 @@ HRESULT PropertiesCtl::MSFlexGrid1_MouseDown(SHORT, SHORT, float, float) noexcep
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::MSFlexGrid1_Scroll() noexcept try {
-    // 1. Both editors hidden, the text editor first; nothing is written back, the text
-    // editor keeps its text for the next leave.
-    Text1().SetVisible(false);
-    Combo2().SetVisible(false);
-    // 2. Neither is kept over its cell any more.
-    record_->text_editor_active = VARIANT_FALSE;
-    record_->drop_down_editor_active = VARIANT_FALSE;
+HRESULT PropertiesCtl::OnGridScroll() noexcept try {
+    // The cell scrolls away from under its editor: both hide, the text editor first.
+    // Nothing is written back; the text editor keeps its text for the next leave.
+    text_editor().SetVisible(false);
+    drop_down_editor().SetVisible(false);
+    editor_tracking_->text_editor_active = false;
+    editor_tracking_->drop_down_editor_active = false;
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::Text1_GotFocus() noexcept try {
-    // 1. The current cell's text replaces whatever the editor held.
-    Text1().SetText(MSFlexGrid1().Text());
-    // 2. Over the current cell again (the editor has the focus now: no further event).
+HRESULT PropertiesCtl::OnTextEditorGotFocus() noexcept try {
+    // The cell is what the editor edits: its text replaces whatever the editor held.
+    text_editor().SetText(grid().Text());
+    // Over the current cell again; the editor has the focus now, so this raises no
+    // further GotFocus.
     comrt::check(Self().ChangeCellText());
-    // 3-4. The whole text selected, its length in UTF-16 code units.
-    Text1().SetSelStart(0);
-    const std::u16string text = Text1().Text();
+    // The whole text selected, so typing replaces it; lengths count UTF-16 code units.
+    text_editor().SetSelStart(0);
+    const std::u16string text = text_editor().Text();
     if (text.size() > static_cast<std::size_t>(INT32_MAX)) RaiseOverflow();
-    Text1().SetSelLength(static_cast<std::int32_t>(text.size()));
+    text_editor().SetSelLength(static_cast<std::int32_t>(text.size()));
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 // Losing the focus neither hides the editor nor writes its text anywhere.
-HRESULT PropertiesCtl::Text1_LostFocus() noexcept { return S_OK; }
+HRESULT PropertiesCtl::OnTextEditorLostFocus() noexcept { return S_OK; }
 
 }  // namespace orvane

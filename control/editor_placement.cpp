@@ -18,8 +18,10 @@ double CellEdge(float grid_position, std::int32_t cell_offset) noexcept {
 
 std::int32_t EditorWidth(std::int32_t cell_width, std::int32_t allowance) {
     std::int32_t width = 0;
-    if (__builtin_sub_overflow(cell_width, allowance, &width)) comrt::raise(comrt::runtime_error::overflow);
-    return width;
+    if (__builtin_sub_overflow(cell_width, allowance, &width)) comrt::raise(comrt::runtime_error::overflow, kErrorSource);
+    // A value column narrower than the scroll bar's allowance gives an editor of no width
+    // rather than a negative one, which no widget takes: a narrow control keeps working.
+    return width < 0 ? 0 : width;
 }
 
 void MoveTextEditorOverCell(widgets::Grid& grid, widgets::TextBox& editor, std::int32_t allowance) {

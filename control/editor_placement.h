@@ -7,7 +7,7 @@
 //
 //   left   = grid Left + cell left   (sum in double precision)
 //   top    = grid Top  + cell top    (sum in double precision)
-//   width  = cell width - allowance  (32-bit; leaving the 32-bit range: overflow, 6)
+//   width  = cell width - allowance, at least 0  (32-bit; leaving the 32-bit range: overflow, 6)
 //   height = cell height             (text editor only; a drop-down keeps its own)
 //
 // The allowance is 300 twips while the grid's window shows a vertical scroll bar
@@ -35,7 +35,8 @@ std::int32_t ScrollBarAllowance(widgets::Grid& grid);
 
 // The edges of the current cell on the container, from values already read.
 double CellEdge(float grid_position, std::int32_t cell_offset) noexcept;
-// cell width - allowance; a result outside the 32-bit range raises the overflow error.
+// cell width - allowance, clamped at 0; a difference outside the 32-bit range raises the
+// overflow error.
 std::int32_t EditorWidth(std::int32_t cell_width, std::int32_t allowance);
 
 // Moves the text editor over the current cell with one Move call. Reads, in this order:

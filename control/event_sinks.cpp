@@ -2,50 +2,51 @@
 #include <control/event_sinks.h>
 
 #include <control/PropertiesCtl.h>
+#include <control/handler_names.h>
 
 namespace orvane {
 
 HRESULT EventSinks::Surface::Initialize() noexcept {
-    return control_.ReportHandlerStatus(u"UserControl_Initialize", control_.UserControl_Initialize());
+    return control_.ReportHandlerStatus(handler_names::kControlInitialize, control_.OnInitialize());
 }
 HRESULT EventSinks::Surface::Resize() noexcept {
-    return control_.ReportHandlerStatus(u"UserControl_Resize", control_.UserControl_Resize());
+    return control_.ReportHandlerStatus(handler_names::kControlResize, control_.OnResize());
 }
 HRESULT EventSinks::Surface::Terminate() noexcept {
-    return control_.ReportHandlerStatus(u"UserControl_Terminate", control_.UserControl_Terminate());
+    return control_.ReportHandlerStatus(handler_names::kControlTerminate, control_.OnTerminate());
 }
 HRESULT EventSinks::Surface::ReadProperties(widgets::PropertyBag& bag) noexcept {
-    return control_.ReportHandlerStatus(u"UserControl_ReadProperties", control_.UserControl_ReadProperties(bag));
+    return control_.ReportHandlerStatus(handler_names::kControlReadProperties, control_.OnReadProperties(bag));
 }
 HRESULT EventSinks::Surface::WriteProperties(widgets::PropertyBag& bag) noexcept {
-    return control_.ReportHandlerStatus(u"UserControl_WriteProperties", control_.UserControl_WriteProperties(bag));
+    return control_.ReportHandlerStatus(handler_names::kControlWriteProperties, control_.OnWriteProperties(bag));
 }
 
 HRESULT EventSinks::Grid::EnterCell() noexcept {
-    return control_.ReportHandlerStatus(u"MSFlexGrid1_EnterCell", control_.MSFlexGrid1_EnterCell());
+    return control_.ReportHandlerStatus(handler_names::kGridEnterCell, control_.OnGridEnterCell());
 }
 HRESULT EventSinks::Grid::LeaveCell() noexcept {
-    return control_.ReportHandlerStatus(u"MSFlexGrid1_LeaveCell", control_.MSFlexGrid1_LeaveCell());
+    return control_.ReportHandlerStatus(handler_names::kGridLeaveCell, control_.OnGridLeaveCell());
 }
 HRESULT EventSinks::Grid::MouseDown(std::int16_t button, std::int16_t shift, float x, float y) noexcept {
-    return control_.ReportHandlerStatus(u"MSFlexGrid1_MouseDown", control_.MSFlexGrid1_MouseDown(button, shift, x, y));
+    return control_.ReportHandlerStatus(handler_names::kGridMouseDown, control_.OnGridMouseDown(button, shift, x, y));
 }
 HRESULT EventSinks::Grid::Scroll() noexcept {
-    return control_.ReportHandlerStatus(u"MSFlexGrid1_Scroll", control_.MSFlexGrid1_Scroll());
+    return control_.ReportHandlerStatus(handler_names::kGridScroll, control_.OnGridScroll());
 }
 
 HRESULT EventSinks::TextEditor::GotFocus() noexcept {
-    return control_.ReportHandlerStatus(u"Text1_GotFocus", control_.Text1_GotFocus());
+    return control_.ReportHandlerStatus(handler_names::kTextEditorGotFocus, control_.OnTextEditorGotFocus());
 }
 HRESULT EventSinks::TextEditor::LostFocus() noexcept {
-    return control_.ReportHandlerStatus(u"Text1_LostFocus", control_.Text1_LostFocus());
+    return control_.ReportHandlerStatus(handler_names::kTextEditorLostFocus, control_.OnTextEditorLostFocus());
 }
 
 HRESULT EventSinks::Selector::Click() noexcept {
-    return control_.ReportHandlerStatus(u"Combo1_Click", control_.Combo1_Click());
+    return control_.ReportHandlerStatus(handler_names::kSelectorClick, control_.OnSelectorClick());
 }
 HRESULT EventSinks::DropDownEditor::Click() noexcept {
-    return control_.ReportHandlerStatus(u"Combo2_Click", control_.Combo2_Click());
+    return control_.ReportHandlerStatus(handler_names::kDropDownEditorClick, control_.OnDropDownEditorClick());
 }
 
 }  // namespace orvane

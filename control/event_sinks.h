@@ -1,6 +1,7 @@
 // The sinks through which the widgets and the container surface raise their events into
 // one PropertiesCtl. Each sink method runs the control's handler of that event and hands
-// a failing status to the control's error channel before returning it to the widget.
+// a failing status to the control's error channel, under the handler's name
+// (handler_names.h), before returning it to the widget.
 #pragma once
 
 #include <control/widgets/container.h>
@@ -19,7 +20,7 @@ public:
     EventSinks(const EventSinks&) = delete;
     EventSinks& operator=(const EventSinks&) = delete;
 
-    // UserControl_*
+    // The container's events on the control's surface.
     class Surface final : public widgets::ContainerEvents {
     public:
         explicit Surface(PropertiesCtl& control) noexcept : control_(control) {}
@@ -32,7 +33,7 @@ public:
     private:
         PropertiesCtl& control_;
     };
-    // MSFlexGrid1_*
+    // The grid.
     class Grid final : public widgets::GridEvents {
     public:
         explicit Grid(PropertiesCtl& control) noexcept : control_(control) {}
@@ -44,7 +45,7 @@ public:
     private:
         PropertiesCtl& control_;
     };
-    // Text1_*
+    // The in-place text editor.
     class TextEditor final : public widgets::TextBoxEvents {
     public:
         explicit TextEditor(PropertiesCtl& control) noexcept : control_(control) {}
@@ -54,7 +55,7 @@ public:
     private:
         PropertiesCtl& control_;
     };
-    // Combo1_Click
+    // The group selector.
     class Selector final : public widgets::DropDownEvents {
     public:
         explicit Selector(PropertiesCtl& control) noexcept : control_(control) {}
@@ -63,7 +64,7 @@ public:
     private:
         PropertiesCtl& control_;
     };
-    // Combo2_Click
+    // The in-place drop-down editor.
     class DropDownEditor final : public widgets::DropDownEvents {
     public:
         explicit DropDownEditor(PropertiesCtl& control) noexcept : control_(control) {}

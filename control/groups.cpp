@@ -1,5 +1,5 @@
 // The group collection and its display: AddPropertyGroup, Clear, SelectPropertyGroup
-// and the selector's Combo1_Click.
+// and the selector's OnSelectorClick.
 //
 // The selector's entries mirror the group collection: entry k (from 0) names the group
 // at position k + 1, as its name read when it was added.
@@ -29,7 +29,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData
     comrt::check(group->get_PropertyGroupName(name.put()));
     CollectionAdd(groups, group.get());
     try {
-        Combo1().AddItem(name.view());
+        selector().AddItem(name.view());
     } catch (...) {
         // The selector refused the entry: take the group out again, or every later pick
         // would show the wrong group. The selector's failure is the one reported.
@@ -52,7 +52,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::Clear() noexcept try {
     // Each pass removes the front element. The counter is wider than 16 bits, so that
     // exactly 32767 groups are all removed without the counter overflowing afterwards.
     for (std::int32_t i = 1; i <= n; ++i) CollectionRemove(groups, 1);
-    Combo1().Clear();
+    selector().Clear();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -71,12 +71,12 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
 
         // Set before the row count changes: cell events that the grid raises while its
         // rows shrink must not open or write an editor against the new group.
-        fill_marker_ = kFillMarkerData;
-        MSFlexGrid1().SetRows(CollectionCount(*ItemsCollectionOf(*current_group_)));
-        // May re-enter through Combo1_Click, which fills the grid completely and clears
-        // the fill marker; the fill below then runs a second time to the same end.
-        Combo1().SetListIndex(index);
-        fill_marker_ = kFillMarkerData;
+        grid_fill_ = GridFill::filling;
+        grid().SetRows(CollectionCount(*ItemsCollectionOf(*current_group_)));
+        // May re-enter through OnSelectorClick, which fills the grid completely and ends
+        // the fill; the fill below then runs a second time to the same end.
+        selector().SetListIndex(index);
+        grid_fill_ = GridFill::filling;
 
         const std::int16_t n =
             ToInt16(static_cast<std::int64_t>(CollectionCount(*ItemsCollectionOf(*current_group_))) - 1);
@@ -84,38 +84,38 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
             const comrt::ComPtr<_clsTessel> group = current_group_;
             const comrt::ComPtr<_clsPropertyItem> item = CollectionItemAs<_clsPropertyItem>(
                 *ItemsCollectionOf(*group), AddInt16(static_cast<std::int16_t>(i), 1));
-            MSFlexGrid1().SetRow(i);
-            MSFlexGrid1().SetCol(0);
+            grid().SetRow(i);
+            grid().SetCol(0);
             comrt::Bstr ItemName;
             comrt::check(item->get_ItemName(ItemName.put()));
-            MSFlexGrid1().SetText(ItemName.view());
-            MSFlexGrid1().SetCellAlignment(0);
-            MSFlexGrid1().SetCol(1);
+            grid().SetText(ItemName.view());
+            grid().SetCellAlignment(0);
+            grid().SetCol(1);
             comrt::Bstr ItemValue;
             comrt::check(item->get_ItemValue(ItemValue.put()));
-            MSFlexGrid1().SetText(ItemValue.view());
-            MSFlexGrid1().SetCellAlignment(0);
+            grid().SetText(ItemValue.view());
+            grid().SetCellAlignment(0);
         }
-        MSFlexGrid1().SetCol(0);
-        MSFlexGrid1().SetRow(0);
-        Text1().SetVisible(false);
-        Combo2().SetVisible(false);
+        grid().SetCol(0);
+        grid().SetRow(0);
+        text_editor().SetVisible(false);
+        drop_down_editor().SetVisible(false);
     } else {
         // The current group and the selector's index stay; the rows go.
-        fill_marker_ = kFillMarkerData;
-        MSFlexGrid1().SetRows(0);
-        Text1().SetVisible(false);
-        Combo2().SetVisible(false);
+        grid_fill_ = GridFill::filling;
+        grid().SetRows(0);
+        text_editor().SetVisible(false);
+        drop_down_editor().SetVisible(false);
     }
 
-    fill_marker_.clear();
+    grid_fill_ = GridFill::idle;
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::Combo1_Click() noexcept try {
-    std::int16_t index = Combo1().ListIndex();
+HRESULT PropertiesCtl::OnSelectorClick() noexcept try {
+    std::int16_t index = selector().ListIndex();
     comrt::Variant ignored;
     comrt::check(Self().SelectPropertyGroup(&index, ignored.put()));
     return S_OK;

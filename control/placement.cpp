@@ -1,6 +1,7 @@
 // Editor placement and value entry: ChangeCellText and ComboInit open the two in-place
 // editors over the grid's current cell (with the placement rule of editor_placement.h,
-// the one the window hook applies), and Combo2_Click shows a pick in the cell at once.
+// the one the window hook applies), and OnDropDownEditorClick shows a pick in the cell at
+// once.
 //
 // None of the three writes an item's ItemValue or touches the editor-active flags: the
 // editing handlers (editing.cpp) decide when an editor counts as open and write the value
@@ -37,18 +38,17 @@ comrt::Bstr Choice(_clsPropertyItem& item, std::int16_t index) {
 //   handler when the editor did not have the focus.
 //   Failure: a widget's status; overflow (6) when cell width - allowance leaves 32 bits.
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ChangeCellText() noexcept try {
-    widgets::Grid& grid = MSFlexGrid1();
-    widgets::TextBox& editor = Text1();
-    // 1. The scroll-bar allowance, worked out afresh.
-    const std::int32_t allowance = ScrollBarAllowance(grid);
-    // 2. Shown, at its old place for the moment.
+    widgets::TextBox& editor = text_editor();
+    // Worked out afresh: the scroll bar comes and goes with the rows.
+    const std::int32_t allowance = ScrollBarAllowance(grid());
+    // Shown at its old place for the moment, then put over the cell with one Move that
+    // sets all four edges together.
     editor.SetVisible(true);
-    // 3-5. Over the current cell with one Move.
-    MoveTextEditorOverCell(grid, editor, allowance);
-    // 6. The focus; when the editor did not have it, Text1_GotFocus reloads its text from
+    MoveTextEditorOverCell(grid(), editor, allowance);
+    // When the editor did not have the focus, OnTextEditorGotFocus reloads its text from
     // the cell, calls ChangeCellText again and selects the whole text.
     editor.SetFocus();
-    // 7. In front of the grid.
+    // In front of the grid, which it lies over.
     editor.ZOrder(0);
     return S_OK;
 } catch (...) {
@@ -71,49 +71,48 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ChangeCellText() noexcept try {
 //   Until the list is filled and its entry selected, a leave of a drop-down cell writes
 //   nothing back (drop_down_unfilled_).
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
-    // 1-2. Item lookup: Row narrowed to 16 bits, the current group's item at Row + 1.
+    // Looked up before anything changes, so that a row without an item leaves the
+    // drop-down as it was.
     const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
-    widgets::Grid& grid = MSFlexGrid1();
-    widgets::DropDown& editor = Combo2();
+    widgets::DropDown& editor = drop_down_editor();
 
-    // 3. All entries removed.
+    // From here until an entry is selected the list holds no choice of this item.
     drop_down_unfilled_ = true;
     editor.Clear();
-    // 4. Entry 0 unless a later one matches.
+    // Entry 0 unless a later one matches the cell.
     std::int16_t selected = 0;
-    // 5. The upper bound of the choice list.
     const std::int16_t upper = ChoiceUpperBound(*item);
-    // 6. Entries 0 to upper, both included. The counter is wider than 16 bits so that a
+    // Entries 0 to upper, both included. The counter is wider than 16 bits so that a
     // list ending at 32767 stops after its last entry instead of overflowing; every index
     // it names fits 16 bits.
     for (std::int32_t i = 0; i <= upper; ++i) {
         const auto index = static_cast<std::int16_t>(i);
-        // 6.1 Appended at the end.
         editor.AddItem(Choice(*item, index).view());
-        // 6.2 Compared with the cell's text, exactly: the last equal entry wins.
-        if (Choice(*item, index) == grid.Text()) selected = index;
+        // Compared with the cell's text exactly: the last equal entry wins.
+        if (Choice(*item, index) == grid().Text()) selected = index;
     }
-    // 7. Selected; a changed index raises Combo2_Click, which shows the choice in the cell.
+    // A changed index raises the drop-down's Click, which shows the choice in the cell.
     editor.SetListIndex(selected);
     drop_down_unfilled_ = false;
 
-    // 8. Shown, focused and in front, still at its old place.
+    // Shown, focused and in front while still at its old place; its own height is kept
+    // when it moves over the cell.
     editor.SetVisible(true);
     editor.SetFocus();
     editor.ZOrder(0);
-    // 9-10. Over the current cell; its own height is kept.
-    const std::int32_t allowance = ScrollBarAllowance(grid);
-    PlaceDropDownOverCell(grid, editor, allowance);
-    // 11. Redrawn at once.
+    const std::int32_t allowance = ScrollBarAllowance(grid());
+    PlaceDropDownOverCell(grid(), editor, allowance);
+    // Redrawn at once, so the moved list does not wait for the next paint.
     editor.Refresh();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::Combo2_Click() noexcept try {
-    // 1. The pick into the current cell; the item is written when the cell is left.
-    MSFlexGrid1().SetText(Combo2().Text());
+HRESULT PropertiesCtl::OnDropDownEditorClick() noexcept try {
+    // The pick shows in the current cell at once; the item is written when the cell is
+    // left.
+    grid().SetText(drop_down_editor().Text());
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

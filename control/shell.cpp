@@ -1,11 +1,13 @@
 // The control shell: creation and siting, the widgets, the error channel, and the three
-// life-cycle handlers UserControl_Initialize, UserControl_Resize, UserControl_Terminate.
+// life-cycle handlers OnInitialize, OnResize and OnTerminate.
 #include <control/PropertiesCtl.h>
 
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
 #include <control/arithmetic.h>
+#include <control/handler_names.h>
 #include <control/widgets/window_procs.h>
 
 namespace orvane {
@@ -54,7 +56,7 @@ float GridHeight(float scale_height, float selector_height) {
 
 }  // namespace
 
-PropertiesCtl::PropertiesCtl() : record_(std::make_shared<EditorTrackingRecord>()) {}
+PropertiesCtl::PropertiesCtl() : editor_tracking_(std::make_shared<EditorTracking>()) {}
 
 PropertiesCtl::~PropertiesCtl() {
     if (widgets_.surface) {
@@ -65,8 +67,8 @@ PropertiesCtl::~PropertiesCtl() {
         widgets_.drop_down_editor->SetEventSink(nullptr);
     }
     // A container that never raised Terminate must not leave the hook behind.
-    if (record_->hook_installed != 0) RemoveEditorHook(*record_);
-    record_->report_error = nullptr;
+    if (editor_tracking_->hook_installed) RemoveEditorHook(*editor_tracking_);
+    editor_tracking_->report_error = nullptr;
     ReleaseWindowSystem();
 }
 
@@ -80,8 +82,8 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::Site(const widgets::WidgetSet* widgets,
     widgets_ = *widgets;
     window_system_registered_ = true;
     error_sink_ = comrt::ComPtr<IControlErrorSink>(errors);
-    record_->report_error = [sink = error_sink_](HRESULT hr) {
-        if (sink) sink->HandlerFailed(u"EditorHookWindowProc", hr);
+    editor_tracking_->report_error = [sink = error_sink_](HRESULT hr) {
+        if (sink) sink->HandlerFailed(handler_names::kEditorHook, hr);
     };
 
     widgets_.surface->SetEventSink(&sinks_.surface);
@@ -91,8 +93,8 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::Site(const widgets::WidgetSet* widgets,
     widgets_.drop_down_editor->SetEventSink(&sinks_.drop_down_editor);
 
     // Both editors start hidden; the editing handlers show them over a cell.
-    Text1().SetVisible(false);
-    Combo2().SetVisible(false);
+    text_editor().SetVisible(false);
+    drop_down_editor().SetVisible(false);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -113,51 +115,56 @@ void PropertiesCtl::ReleaseWindowSystem() noexcept {
     window_system_registered_ = false;
 }
 
-widgets::Container& PropertiesCtl::UserControl() { return Sited(widgets_.surface); }
-widgets::Grid& PropertiesCtl::MSFlexGrid1() { return Sited(widgets_.grid); }
-widgets::TextBox& PropertiesCtl::Text1() { return Sited(widgets_.text_editor); }
-widgets::DropDown& PropertiesCtl::Combo1() { return Sited(widgets_.selector); }
-widgets::DropDown& PropertiesCtl::Combo2() { return Sited(widgets_.drop_down_editor); }
+widgets::Container& PropertiesCtl::surface() { return Sited(widgets_.surface); }
+widgets::Grid& PropertiesCtl::grid() { return Sited(widgets_.grid); }
+widgets::TextBox& PropertiesCtl::text_editor() { return Sited(widgets_.text_editor); }
+widgets::DropDown& PropertiesCtl::selector() { return Sited(widgets_.selector); }
+widgets::DropDown& PropertiesCtl::drop_down_editor() { return Sited(widgets_.drop_down_editor); }
 
-HRESULT PropertiesCtl::UserControl_Initialize() noexcept try {
-    MSFlexGrid1().SetLeft(0);
-    Combo1().SetTop(0);
-    MSFlexGrid1().SetTop(static_cast<float>(static_cast<double>(Combo1().Height()) + 5.0));
-    Combo1().SetLeft(0);
-    Text1().SetTabIndex(2);
-    Text1().SetBorderStyle(0);
-    MSFlexGrid1().SetRowHeightMin(RoundToInt32(Combo2().Height()));
-    MSFlexGrid1().SetCols(2);
-    MSFlexGrid1().SetTabStop(false);
+HRESULT PropertiesCtl::OnInitialize() noexcept try {
+    grid().SetLeft(0);
+    selector().SetTop(0);
+    grid().SetTop(static_cast<float>(static_cast<double>(selector().Height()) + 5.0));
+    selector().SetLeft(0);
+    text_editor().SetTabIndex(2);
+    text_editor().SetBorderStyle(0);
+    grid().SetRowHeightMin(RoundToInt32(drop_down_editor().Height()));
+    grid().SetCols(2);
+    grid().SetTabStop(false);
 
-    EditorTrackingRecord& record = *record_;
-    record.text_editor_active = VARIANT_FALSE;
-    record.drop_down_editor_active = VARIANT_FALSE;
-    record.control_window = UserControl().hWnd();
-    record.text_editor = widgets_.text_editor;
-    record.grid = widgets_.grid;
-    record.drop_down_editor = widgets_.drop_down_editor;
+    EditorTracking& tracking = *editor_tracking_;
+    tracking.text_editor_active = false;
+    tracking.drop_down_editor_active = false;
+    tracking.control_window = surface().hWnd();
+    tracking.text_editor = widgets_.text_editor;
+    tracking.grid = widgets_.grid;
+    tracking.drop_down_editor = widgets_.drop_down_editor;
 
-    InstallEditorHook(record_);
+    InstallEditorHook(editor_tracking_);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::UserControl_Resize() noexcept try {
-    MSFlexGrid1().SetWidth(UserControl().ScaleWidth());
-    Combo1().SetWidth(UserControl().ScaleWidth());
-    MSFlexGrid1().SetHeight(GridHeight(UserControl().ScaleHeight(), Combo1().Height()));
-    MSFlexGrid1().SetColWidth(0, RoundToInt32(static_cast<double>(UserControl().ScaleWidth()) / 2.0));
-    const std::int32_t w0 = MSFlexGrid1().ColWidth(0);
-    MSFlexGrid1().SetColWidth(1, RoundToInt32(static_cast<double>(UserControl().ScaleWidth()) - w0));
+// The grid and the selector take the whole inner width; the value column gets what the
+// name column leaves. A grid that keeps column widths in steps of its own may round the
+// name column above the inner width of a very narrow control: the value column is then
+// empty rather than negative, which no grid accepts.
+HRESULT PropertiesCtl::OnResize() noexcept try {
+    grid().SetWidth(surface().ScaleWidth());
+    selector().SetWidth(surface().ScaleWidth());
+    grid().SetHeight(GridHeight(surface().ScaleHeight(), selector().Height()));
+    grid().SetColWidth(0, RoundToInt32(static_cast<double>(surface().ScaleWidth()) / 2.0));
+    const std::int32_t name_width = grid().ColWidth(0);
+    const std::int32_t value_width = RoundToInt32(static_cast<double>(surface().ScaleWidth()) - name_width);
+    grid().SetColWidth(1, std::max(value_width, 0));
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::UserControl_Terminate() noexcept try {
-    if (record_->hook_installed != 0) RemoveEditorHook(*record_);
+HRESULT PropertiesCtl::OnTerminate() noexcept try {
+    if (editor_tracking_->hook_installed) RemoveEditorHook(*editor_tracking_);
     comrt::check(Self().Clear());
     group_collection_ = nullptr;
     ReleaseWindowSystem();

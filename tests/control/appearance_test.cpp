@@ -144,7 +144,7 @@ TEST_F(AppearanceTest, ABadEntryIsSkippedAndTheOthersStillRestore) {
         EXPECT_EQ(font.get(), fakes.grid->font().get());
         EXPECT_EQ(notices + 2, fakes.surface->changed_properties().size());
         ASSERT_EQ(1u, errors->failures.size()) << errors->text();
-        EXPECT_EQ(u"UserControl_ReadProperties", errors->failures[0].handler);
+        EXPECT_EQ(u"control.ReadProperties", errors->failures[0].handler);
         EXPECT_EQ(Hex(damaged ? E_FAIL : kTypeMismatch), Hex(errors->failures[0].hr));
     }
     errors->failures.clear();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,13 @@
 #include <tests/fakes/fake_widgets.h>
 
 #include "clsTessel.h"
+
+namespace orvane {
+
+// Failure messages name the state of a fill.
+inline void PrintTo(GridFill fill, std::ostream* out) { *out << (fill == GridFill::filling ? "filling" : "idle"); }
+
+}  // namespace orvane
 
 namespace orvane::testing {
 
@@ -103,7 +111,7 @@ public:
     } catch (...) {
         return comrt::to_hresult();
     }
-    // "UserControl_Resize 0x80004005; ..." for messages.
+    // "control.Resize 0x80004005; ..." for messages.
     std::string text() const {
         std::string out;
         for (const HandlerFailure& f : failures) out += Printable(f.handler) + " " + Hex(f.hr) + "; ";

@@ -1,7 +1,10 @@
 // Editing in place on the fakes, as the user and the host see it: every transition of the
 // editing state machine (cell entered, left, pressed, scrolled, focus regained, a pick),
 // the window hook keeping an open editor over its cell, handler failures on the error
-// channel, and both orders of a press and its cell events reaching the same end.
+// channel and the names they are reported under, and both orders of a press and its cell
+// events reaching the same end.
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include <tests/control/editing_fixture.h>
@@ -41,40 +44,40 @@ public:
 constexpr const char* kStart = "T hidden 'Text1' | D hidden [] #-1 | flags 0,0";
 // End states that both press orders, and every button, must reach.
 constexpr const char* kTextToText =
-    "T 'n' 0+0 focus @2400,1580 2400x315 | D hidden [] #-1 | flags -1,0 | cell0=250 | item1=250";
+    "T 'n' 0+0 focus @2400,1580 2400x315 | D hidden [] #-1 | flags 1,0 | cell0=250 | item1=250";
 constexpr const char* kTextToDropDown =
-    "T hidden '250' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,-1 | cell0=250 | item1=250";
+    "T hidden '250' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,1 | cell0=250 | item1=250";
 constexpr const char* kDropDownToText =
-    "T 'n' 0+1 focus @2400,1580 2400x315 | D hidden [a,b,c,b] #0 | flags -1,0 | cell1=a | item2=a";
+    "T 'n' 0+1 focus @2400,1580 2400x315 | D hidden [a,b,c,b] #0 | flags 1,0 | cell1=a | item2=a";
 
 using S = EditingScenario;
 const Scenario kScenarios[] = {
     // ---- cell entered ----
     {"EnterTextCell", [](S& s) { s.MoveTo(0, 1); },
-     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags -1,0"},
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"EnterTextCellUnderScrollBar", [](S& s) { s.w().grid->set_vertical_scroll_bar(true); s.MoveTo(4, 1); },
-     "T 'n' 0+1 focus @2400,1580 2100x315 | D hidden [] #-1 | flags -1,0"},
+     "T 'n' 0+1 focus @2400,1580 2100x315 | D hidden [] #-1 | flags 1,0"},
     {"EnterDropDownCellSelectsLastEqualChoice", [](S& s) { s.MoveTo(1, 1); },
-     "T hidden 'Text1' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,-1"},
+     "T hidden 'Text1' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,1"},
     {"EnterDropDownCellWithoutExactMatchShowsFirstChoiceAtOnce",
      [](S& s) { s.w().grid->set_vertical_scroll_bar(true); s.MoveTo(2, 1); },
-     "T hidden 'Text1' | D [round,square] #0 focus @2400,950 2100 | flags 0,-1 | cell2=round"},
+     "T hidden 'Text1' | D [round,square] #0 focus @2400,950 2100 | flags 0,1 | cell2=round"},
     {"EnterNameColumn", [](S& s) { s.MoveTo(1, 0); }, kStart},
     // ---- cell left ----
     {"LeaveTextCellWritesTypedText", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.MoveTo(1, 0); },
      "T hidden '250' | D hidden [] #-1 | flags 0,0 | cell0=250 | item1=250"},
     {"AnyTypedWordIsWrittenBack", [](S& s) { s.MoveTo(0, 1); s.Type(u"asdfghjkl"); s.MoveTo(1, 1); },
-     "T hidden 'asdfghjkl' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,-1 | cell0=asdfghjkl | item1=asdfghjkl"},
+     "T hidden 'asdfghjkl' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,1 | cell0=asdfghjkl | item1=asdfghjkl"},
     {"PickShowsInCellButNotInItem", [](S& s) { s.MoveTo(1, 1); s.Pick(2); },
-     "T hidden 'Text1' | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,-1 | cell1=c"},
+     "T hidden 'Text1' | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,1 | cell1=c"},
     {"PickIsStoredOnLeave", [](S& s) { s.MoveTo(1, 1); s.Pick(2); s.MoveTo(0, 1); },
-     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [a,b,c,b] #2 | flags -1,0 | cell1=c | item2=c"},
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [a,b,c,b] #2 | flags 1,0 | cell1=c | item2=c"},
     {"UntouchedDropDownStoresTheSelectedChoice", [](S& s) { s.MoveTo(2, 1); s.MoveTo(2, 0); },
      "T hidden 'Text1' | D hidden [round,square] #0 | flags 0,0 | cell2=round | item3=round"},
     {"LeaveDuringInterruptedFillOnlyClearsFlags",
      [](S& s) {
          s.MoveTo(0, 1); s.Type(u"250");
-         s.w().grid->fail_at("Text=", 1);  // the fill stops with the marker on "data"
+         s.w().grid->fail_at("Text=", 1);  // the fill stops unfinished
          EXPECT_EQ(s.Show(0), E_FAIL);
          s.MoveTo(1, 1); s.MoveTo(0, 1);
      },
@@ -86,7 +89,7 @@ const Scenario kScenarios[] = {
      "T '250' 3+0 focus @2400,5 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250"},
     {"PressAfterScrollReopensDropDown",
      [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.ScrollTo(0); s.Press(1, 1, kAfter, 2); },
-     "T hidden 'Text1' | D [a,b,c,b] #0 focus @2400,635 2400 | flags 0,-1 | cell1=a"},
+     "T hidden 'Text1' | D [a,b,c,b] #0 focus @2400,635 2400 | flags 0,1 | cell1=a"},
     {"PressInNameColumn", [](S& s) { s.Press(0, 0, kAfter, 4, 7); }, kStart},
     {"PressTextToTextBefore", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(4, 1, kBefore); }, kTextToText},
     {"PressTextToTextAfter", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(4, 1, kAfter); }, kTextToText},
@@ -101,36 +104,36 @@ const Scenario kScenarios[] = {
     // ---- focus, host calls, window hook ----
     {"RegainedFocusReloadsTheCellText",
      [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->user_leave_focus(); s.host().ChangeCellText(); },
-     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags -1,0"},
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"ChangeCellTextWhileFocusedOnlyReplaces",
      [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().grid->set_vertical_scroll_bar(true); s.host().ChangeCellText(); },
-     "T '250' 3+0 focus @2400,320 2100x315 | D hidden [] #-1 | flags -1,0"},
+     "T '250' 3+0 focus @2400,320 2100x315 | D hidden [] #-1 | flags 1,0"},
     {"HostChangeCellTextOverNameCell", [](S& s) { s.host().ChangeCellText(); },
      "T 'Width' 0+5 focus @0,320 2400x315 | D hidden [] #-1 | flags 0,0"},
     {"HostComboInitOverNameCell", [](S& s) { s.MoveTo(2, 0); s.host().ComboInit(); },
      "T hidden 'Text1' | D [round,square] #0 focus @0,950 2400 | flags 0,0"},
     {"HostComboInitOnTextItemEmptiesTheDropDown",
      [](S& s) { s.MoveTo(1, 1); s.MoveTo(0, 1); EXPECT_EQ(s.host().ComboInit(), kSubscript); },
-     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags -1,0"},
+     "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"HookMovesTextEditorAfterResize", [](S& s) { s.MoveTo(4, 1); s.w().surface->resize(6000, 3975); },
-     "T 'n' 0+1 focus @3000,1580 3000x315 | D hidden [] #-1 | flags -1,0"},
+     "T 'n' 0+1 focus @3000,1580 3000x315 | D hidden [] #-1 | flags 1,0"},
     {"HookMovesDropDownAfterResize",
      [](S& s) { s.MoveTo(1, 1); s.w().grid->set_vertical_scroll_bar(true); s.w().surface->resize(6000, 3975); },
-     "T hidden 'Text1' | D [a,b,c,b] #3 focus @3000,635 2700 | flags 0,-1"},
+     "T hidden 'Text1' | D [a,b,c,b] #3 focus @3000,635 2700 | flags 0,1"},
     // ---- failures: the handler stops at the failing step and reports it ----
     {"DropDownWithoutListWritesNothingBack", [](S& s) { s.MoveTo(1, 1); s.MoveTo(3, 1); s.MoveTo(3, 0); },
-     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors MSFlexGrid1_EnterCell 0x800A0009; "},
+     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A0009; "},
     {"DropDownListBasedAtOneWritesNothingBack",
      [](S& s) { s.SetChoices(4, 1, {u"kept"}); s.MoveTo(1, 1); s.MoveTo(3, 1); s.MoveTo(3, 0); },
-     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors MSFlexGrid1_EnterCell 0x800A0009; "},
+     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A0009; "},
     {"EmptyDropDownListWritesNothingBack", [](S& s) { s.SetChoices(4, 0, {}); s.MoveTo(3, 1); s.MoveTo(3, 0); },
-     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors MSFlexGrid1_EnterCell 0x800A017C; "},
+     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A017C; "},
     {"LeaveFailingAfterTheCellKeepsTheCell",
      [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->fail_at("Text", 2); s.MoveTo(1, 0); },
      "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250"
-     " | errors MSFlexGrid1_LeaveCell 0x80004005; "},
+     " | errors grid.LeaveCell 0x80004005; "},
     {"EntryWhoseEditorFailsToMoveKeepsItsFlag", [](S& s) { s.w().text1->fail_at("Move", 1); s.MoveTo(0, 1); },
-     "T '100' 0+0 @840,3000 1335x285 | D hidden [] #-1 | flags -1,0 | errors MSFlexGrid1_EnterCell 0x80004005; "},
+     "T '100' 0+0 @840,3000 1335x285 | D hidden [] #-1 | flags 1,0 | errors grid.EnterCell 0x80004005; "},
 };
 
 TEST_P(EditingScenario, EndsInTheExpectedState) {
@@ -140,6 +143,72 @@ TEST_P(EditingScenario, EndsInTheExpectedState) {
 
 INSTANTIATE_TEST_SUITE_P(Transitions, EditingScenario, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// ---- the names of failing handlers ---------------------------------------------------------
+
+// A handler made to fail once, and the name the error channel must hear it under. Hosts
+// match these names, so a sink that reports under another handler's name is a fault.
+struct FailingHandler {
+    const char* name;
+    void (*act)(fakes::FakeWidgets&);
+};
+void PrintTo(const FailingHandler& handler, std::ostream* out) { *out << handler.name; }
+
+class HandlerNameTest : public EditingFixture, public ::testing::WithParamInterface<FailingHandler> {};
+
+const FailingHandler kFailingHandlers[] = {
+    {"grid.EnterCell", [](fakes::FakeWidgets& w) { w.text1->fail_at("Text=", 1); w.grid->user_move_to(0, 1); }},
+    {"grid.LeaveCell", [](fakes::FakeWidgets& w) { w.grid->fail_at("Col", 1); w.grid->user_move_to(0, 1); }},
+    {"grid.MouseDown", [](fakes::FakeWidgets& w) { w.grid->fail_at("Col", 1); w.grid->user_click(0, 0); }},
+    {"grid.Scroll", [](fakes::FakeWidgets& w) { w.text1->fail_at("Visible=", 1); w.grid->user_scroll_to(1); }},
+    {"textEditor.GotFocus", [](fakes::FakeWidgets& w) { w.text1->fail_at("Text=", 1); w.text1->SetFocus(); }},
+    {"selector.Click", [](fakes::FakeWidgets& w) { w.combo1->fail_at("ListIndex", 1); w.combo1->user_pick(0); }},
+    {"dropDownEditor.Click",
+     [](fakes::FakeWidgets& w) {
+         w.grid->user_move_to(1, 1);
+         w.grid->fail_at("Text=", 1);
+         w.combo2->user_pick(2);
+     }},
+    {"control.Initialize", [](fakes::FakeWidgets& w) { w.grid->fail_at("Left=", 1); w.surface->raise_initialize(); }},
+    {"control.Resize", [](fakes::FakeWidgets& w) { w.grid->fail_at("Width=", 1); w.surface->resize(6000, 3975); }},
+    {"control.Terminate", [](fakes::FakeWidgets& w) { w.combo1->fail_at("Clear", 1); w.surface->raise_terminate(); }},
+    {"control.WriteProperties",
+     [](fakes::FakeWidgets& w) {
+         fakes::FakePropertyBag bag(w.env);
+         bag.fail_at("WriteProperty", 1);
+         w.surface->raise_write_properties(bag);
+     }},
+    {"control.ReadProperties",
+     [](fakes::FakeWidgets& w) {
+         fakes::FakePropertyBag bag(w.env);
+         comrt::Variant colour;
+         colour->vt = VT_I4;
+         colour->lVal = 0;
+         bag.set_entry(u"BackColor", *colour.get());
+         bag.set_entry(u"ForeColor", *colour.get());
+         w.surface->raise_read_properties(bag);  // no font stored
+     }},
+    {"editorHook",
+     [](fakes::FakeWidgets& w) {
+         w.grid->user_move_to(0, 1);
+         w.text1->fail_at("Move", 1);
+         w.surface->paint();
+     }},
+};
+
+TEST_P(HandlerNameTest, AFailingHandlerIsReportedOnceUnderItsRoleName) {
+    errors->failures.clear();
+    GetParam().act(fakes);
+    ASSERT_EQ(errors->failures.size(), 1u) << errors->text();
+    EXPECT_EQ(Printable(errors->failures[0].handler), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryHandler, HandlerNameTest, ::testing::ValuesIn(kFailingHandlers),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             std::erase(name, '.');
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace orvane::testing

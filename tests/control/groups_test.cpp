@@ -1,5 +1,5 @@
 // The group collection and its display on the fakes: AddPropertyGroup, Clear,
-// SelectPropertyGroup and the selector's Combo1_Click.
+// SelectPropertyGroup and the selector's Click.
 #include <gmock/gmock.h>
 
 #include "control_fixture.h"
@@ -28,7 +28,7 @@ protected:
         EXPECT_EQ(0, fakes.grid->col()) << why;
         EXPECT_FALSE(fakes.text1->visible()) << why;
         EXPECT_FALSE(fakes.combo2->visible()) << why;
-        EXPECT_EQ(u"", impl().fill_marker()) << why;
+        EXPECT_EQ(GridFill::idle, impl().grid_fill()) << why;
     }
     const std::vector<std::string> kRowsOfB = {"B.Name1=B.Value1", "B.Name2=B.Value2", "B.Name3=B.Value3"};
 
@@ -94,13 +94,13 @@ TEST_F(GroupsTest, AnIndexNamingNoGroupEmptiesTheGridAndKeepsTheRest) {
         EXPECT_FALSE(fakes.text1->visible() || fakes.combo2->visible()) << index;
         EXPECT_EQ(1, fakes.combo1->list_index()) << index;
         EXPECT_EQ(impl().current_group(), groups[1]) << index;
-        EXPECT_EQ(u"", impl().fill_marker()) << index;
+        EXPECT_EQ(GridFill::idle, impl().grid_fill()) << index;
     }
 
     log().clear();
     EXPECT_EQ(Hex(kSubscript), Hex(Select(-1)));
     EXPECT_THAT(log().entries(), IsEmpty()) << "a negative index fails before anything changes";
-    EXPECT_EQ(u"", impl().fill_marker());
+    EXPECT_EQ(GridFill::idle, impl().grid_fill());
 }
 
 TEST_F(GroupsTest, AGroupWithoutItemsEndsWithAnEmptyGrid) {
@@ -110,21 +110,21 @@ TEST_F(GroupsTest, AGroupWithoutItemsEndsWithAnEmptyGrid) {
     ExpectShowing("no items", {});
 }
 
-TEST_F(GroupsTest, AFailureFromTheRowCountOnLeavesTheFillMarkerSet) {
+TEST_F(GroupsTest, AFailureFromTheRowCountOnLeavesTheFillUnfinished) {
     AddAll();
     ASSERT_EQ(S_OK, Select(1));  // the selector holds 1 already: no nested fill below
     const std::pair<fakes::FakeBase*, const char*> rows[] = {
-        {fakes.grid.get(), "Rows="},  // the marker goes up before the row count changes
+        {fakes.grid.get(), "Rows="},  // the fill starts before the row count changes
         {fakes.grid.get(), "Text="},
         {fakes.text1.get(), "Visible="},
     };
     for (const auto& [widget, member] : rows) {
         widget->fail_at(member, 1, E_FAIL);
         EXPECT_EQ(Hex(E_FAIL), Hex(Select(1))) << member;
-        EXPECT_EQ(u"data", impl().fill_marker()) << member;
+        EXPECT_EQ(GridFill::filling, impl().grid_fill()) << member;
     }
     ASSERT_EQ(S_OK, Select(0));
-    EXPECT_EQ(u"", impl().fill_marker());
+    EXPECT_EQ(GridFill::idle, impl().grid_fill());
 }
 
 TEST_F(GroupsTest, ShrinkingRowsOpensNoEditorOnTheNewGroup) {
@@ -152,7 +152,7 @@ TEST_F(GroupsTest, ItemsThatAreNoItemsOrDoNotFitSixteenBitsFailTheFill) {
     log().set_enabled(false);
     fakes.grid->set_raises_cell_events_on_put(false);
     EXPECT_EQ(Hex(kOverflow), Hex(Select(1)));
-    EXPECT_EQ(u"data", impl().fill_marker());
+    EXPECT_EQ(GridFill::filling, impl().grid_fill());
     EXPECT_EQ(u"Big.Value32767", fakes.grid->cell_text(32766, 1));
     EXPECT_EQ(u"", fakes.grid->cell_text(32767, 0));
 }

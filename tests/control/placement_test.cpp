@@ -35,12 +35,12 @@ TEST_F(PlacementTest, RowsFrom32767FailWithOverflowBeforeAnythingChanges) {
     EXPECT_EQ(ctl->ComboInit(), kOverflow);
 
     EXPECT_EQ(errors->text(),
-              "MSFlexGrid1_EnterCell 0x800A0006; MSFlexGrid1_MouseDown 0x800A0006; MSFlexGrid1_LeaveCell 0x800A0006; ");
+              "grid.EnterCell 0x800A0006; grid.MouseDown 0x800A0006; grid.LeaveCell 0x800A0006; ");
     EXPECT_THAT(log().starting_with("text1."), IsEmpty());
     EXPECT_THAT(log().starting_with("combo2."), IsEmpty());
     EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
-    EXPECT_EQ(impl().record()->text_editor_active, 0);
-    EXPECT_EQ(impl().record()->drop_down_editor_active, 0);
+    EXPECT_FALSE(impl().editor_tracking()->text_editor_active);
+    EXPECT_FALSE(impl().editor_tracking()->drop_down_editor_active);
 }
 
 TEST_F(PlacementTest, ChoiceListEndingAt32767ShowsAll32768Entries) {
@@ -59,7 +59,7 @@ TEST_F(PlacementTest, ChoiceListEndingAt32767ShowsAll32768Entries) {
     EXPECT_EQ(Printable(entries.back()), "c32767");
     EXPECT_EQ(fakes.combo2->list_index(), 32767);
     EXPECT_TRUE(fakes.combo2->visible());
-    EXPECT_EQ(impl().record()->drop_down_editor_active, -1);
+    EXPECT_TRUE(impl().editor_tracking()->drop_down_editor_active);
 }
 
 class NoGroupShownTest : public ControlFixture {};
@@ -83,8 +83,8 @@ TEST_F(NoGroupShownTest, HandlersOpenAndWriteNothingAndComboInitFailsWith91) {
     EXPECT_THAT(handler_calls, ::testing::ElementsAre("text1.Visible=false"));
     EXPECT_THAT(log().starting_with("combo2."), ::testing::ElementsAre("combo2.Visible=false"));
     EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
-    EXPECT_EQ(impl().record()->text_editor_active, 0);
-    EXPECT_EQ(impl().record()->drop_down_editor_active, 0);
+    EXPECT_FALSE(impl().editor_tracking()->text_editor_active);
+    EXPECT_FALSE(impl().editor_tracking()->drop_down_editor_active);
 }
 
 }  // namespace

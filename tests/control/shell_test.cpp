@@ -1,5 +1,5 @@
-// The control shell on the fakes: siting, UserControl_Initialize, UserControl_Resize
-// and UserControl_Terminate.
+// The control shell on the fakes: siting and the container's Initialize, Resize and
+// Terminate.
 #include <gmock/gmock.h>
 
 #include "control_fixture.h"
@@ -38,12 +38,12 @@ TEST_F(ShellTest, InitializeRunsItsStepsInOrderAndInstallsTheHook) {
                 ElementsAre("surface:Initialize", "grid.Left=0", "combo1.Top=0", "combo1.Height", "grid.Top=305",
                             "combo1.Left=0", "text1.TabIndex=2", "text1.BorderStyle=0", "combo2.Height",
                             "grid.RowHeightMin=314", "grid.Cols=2", "grid.TabStop=false", "surface.hWnd"));
-    const EditorTrackingRecord& record = *impl().record();
-    EXPECT_NE(0, record.hook_installed);
-    EXPECT_EQ(widgets::ToHandle(fakes.surface->window()), record.control_window);
-    EXPECT_EQ(fakes.grid, record.grid);
-    EXPECT_EQ(fakes.text1, record.text_editor);
-    EXPECT_EQ(fakes.combo2, record.drop_down_editor);
+    const EditorTracking& tracking = *impl().editor_tracking();
+    EXPECT_TRUE(tracking.hook_installed);
+    EXPECT_EQ(widgets::ToHandle(fakes.surface->window()), tracking.control_window);
+    EXPECT_EQ(fakes.grid, tracking.grid);
+    EXPECT_EQ(fakes.text1, tracking.text_editor);
+    EXPECT_EQ(fakes.combo2, tracking.drop_down_editor);
     EXPECT_NE(original, SurfaceProc());
 }
 
@@ -54,13 +54,16 @@ TEST_F(ShellTest, ResizeSharesTheWidthBetweenTheColumns) {
         float grid_height;
         std::int32_t col0, col1;
     } rows[] = {
-        {4800, 3975, 1, 3655, 2400, 2400},   // the worked example
+        {4800, 3975, 1, 3655, 2400, 2400},   // the design-time size
         {4801, 3975, 1, 3655, 2400, 2401},   // 2400.5 rounds to even
         {4803, 3975, 1, 3655, 2402, 2401},   // 2401.5 rounds to even
         {4800, 3975, 7, 3655, 2401, 2399},   // column 0 kept coarser: column 1 gets the rest
         {4850, 3975, 100, 3655, 2400, 2450},
         {4800, 200, 1, 0, 2400, 2400},       // lower than the selector: no negative height
         {4800, 321, 1, 1, 2400, 2400},
+        {15, 3975, 1, 3655, 8, 7},           // one pixel wide
+        {0, 3975, 1, 3655, 0, 0},            // nothing wide
+        {99, 3975, 100, 3655, 100, 0},       // column 0 kept wider than the control: none left
     };
     fakes.surface->raise_initialize();
     for (const Row& row : rows) {
@@ -90,10 +93,10 @@ TEST_F(ShellTest, GridTopStaysWhileItsHeightFollowsTheSelector) {
 TEST_F(ShellTest, AFailingStepEndsTheHandlerAndReachesTheErrorChannel) {
     fakes.grid->fail_at("Cols=", 1, E_FAIL);
     fakes.surface->raise_initialize();
-    EXPECT_EQ(0, impl().record()->hook_installed);
+    EXPECT_FALSE(impl().editor_tracking()->hook_installed);
     EXPECT_EQ(original, SurfaceProc());
     ASSERT_EQ(1u, errors->failures.size()) << errors->text();
-    EXPECT_EQ(u"UserControl_Initialize", errors->failures[0].handler);
+    EXPECT_EQ(u"control.Initialize", errors->failures[0].handler);
     EXPECT_EQ(Hex(E_FAIL), Hex(errors->failures[0].hr));
     ASSERT_EQ(1u, fakes.env->event_failures().size()) << "and the container sees it";
 }
@@ -107,7 +110,7 @@ TEST_F(ShellTest, TerminateRemovesTheHookAndReleasesTheGroupsButNotTheCurrentOne
     const ULONG before = (group->AddRef(), group->Release());
 
     Terminate();
-    EXPECT_EQ(0, impl().record()->hook_installed);
+    EXPECT_FALSE(impl().editor_tracking()->hook_installed);
     EXPECT_EQ(original, SurfaceProc());
     EXPECT_FALSE(impl().group_collection());
     EXPECT_THAT(fakes.combo1->entries(), IsEmpty());
@@ -118,7 +121,7 @@ TEST_F(ShellTest, TerminateRemovesTheHookAndReleasesTheGroupsButNotTheCurrentOne
 TEST_F(ShellTest, TerminateWithoutHookOrGroupsTouchesNothing) {
     fakes.env->windows().fail_at("SetWindowLongPtr", 1);
     Start();
-    ASSERT_EQ(0, impl().record()->hook_installed);
+    ASSERT_FALSE(impl().editor_tracking()->hook_installed);
     Terminate();
     EXPECT_THAT(log().entries(), ElementsAre("surface:Terminate"));
     EXPECT_FALSE(impl().group_collection());

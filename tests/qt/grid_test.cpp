@@ -180,6 +180,18 @@ TEST_F(QtGridTest, TheCellRectangleIsTheViewsCellInTwipsWithinTheGrid) {
     EXPECT_FLOAT_EQ(grid.Top(), 150.0f);
 }
 
+TEST_F(QtGridTest, ACellInAColumnOfNoWidthHasNoWidthWhereTheColumnLies) {
+    grid.SetColWidth(0, 1500);  // 100 px
+    grid.SetColWidth(1, 0);
+    grid.SetRow(1);
+    grid.SetCol(1);
+    EXPECT_EQ(grid.CellLeft(), 1500);
+    EXPECT_EQ(grid.CellWidth(), 0) << "empty, not less than nothing";
+    EXPECT_GT(grid.CellHeight(), 0);
+    grid.SetColWidth(1, 15);  // 1 px: all of it grid line
+    EXPECT_EQ(grid.CellWidth(), 0);
+}
+
 TEST_F(QtGridTest, StyleReportsTheVerticalScrollBarWhileItShows) {
     const widgets::ScopedWindowSystem registered(*windows);
     const HWND window = widgets::ToHwnd(grid.hWnd());
@@ -215,7 +227,9 @@ TEST_F(QtGridTest, ColumnWidthsComeBackInWholePixelsAndCheckTheirArguments) {
     struct Row {
         std::int32_t set;
         std::int32_t read;
-    } rows[] = {{1500, 1500}, {1000, 1005}, {1007, 1005}, {0, 0}};
+    } rows[] = {{1500, 1500}, {1000, 1005}, {1007, 1005}, {0, 0},
+                // Narrower than a header's usual minimum section: kept as set.
+                {15, 15}, {180, 180}, {360, 360}, {375, 375}};
     for (const Row& row : rows) {
         grid.SetColWidth(1, row.set);
         EXPECT_EQ(grid.ColWidth(1), row.read) << "set " << row.set;

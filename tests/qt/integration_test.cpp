@@ -1,12 +1,16 @@
 // The whole control in a Qt window, through real mouse and key events: editing text and
-// drop-down values, scrolling, resizing, the group selector, saved appearance, two
-// controls in one window, handler failures and termination.
+// drop-down values, scrolling, resizing (down to nothing, with a splitter), the group
+// selector, saved appearance, two controls in one window, handler failures and termination.
 #include <dlfcn.h>
 #include <stdlib.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include <QAbstractItemView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
@@ -18,7 +22,9 @@
 #include <tests/qt/qt_test_support.h>
 #include <toolkit/qt/grid_view.h>
 #include <toolkit/qt/qt_drop_down.h>
+#include <toolkit/qt/qt_surface.h>
 #include <toolkit/qt/qt_text_box.h>
+#include <toolkit/qt/units.h>
 
 namespace orvane::qt {
 namespace {
@@ -144,11 +150,12 @@ protected:
     DropDownList& dropDown() { return child<DropDownList>("dropDownEditor"); }
     DropDownList& selector() { return child<DropDownList>("selector"); }
 
-    // The cell in the surface's coordinates, inside its grid lines.
+    // The cell in the surface's coordinates, inside its grid lines (of no size in a
+    // column or row too small to have an inside).
     QRect CellOnSurface(int row, int col, PropertiesWidget* owner = nullptr) {
         GridView& view = grid(owner);
         const QRect cell = view.visualRect(view.model()->index(row, col));
-        return QRect(view.viewport()->mapTo(view.parentWidget(), cell.topLeft()), cell.size());
+        return QRect(view.viewport()->mapTo(view.parentWidget(), cell.topLeft()), cell.size().expandedTo(QSize(0, 0)));
     }
     void Click(int row, int col, PropertiesWidget* owner = nullptr) {
         GridView& view = grid(owner);
@@ -239,6 +246,53 @@ TEST_F(IntegrationTest, ResizingTheWindowKeepsAnOpenEditorOverItsCell) {
     EXPECT_NE(text().geometry(), before) << "the value column moved";
     EXPECT_EQ(text().geometry(), CellOnSurface(0, 1));
     EXPECT_EQ(grid().columnWidth(0) + grid().columnWidth(1), grid().width()) << "the columns span the grid";
+}
+
+// A splitter narrows the control as far as the user drags it, down to nothing. At every
+// width the grid spans the control, the name column takes half of it (rounded as the
+// control rounds, in twips), the value column the rest, and the two together fill the grid
+// to the pixel; no resize fails, and the open editor follows its cell.
+TEST_F(IntegrationTest, NarrowedByASplitterTheColumnsStillFillTheGridExactly) {
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    layout->addWidget(splitter);
+    splitter->addWidget(widget);  // out of the window's layout, into the splitter
+    splitter->addWidget(new QWidget);
+    splitter->setChildrenCollapsible(false);
+    window.resize(720, 360);
+    QCoreApplication::processEvents();
+    ASSERT_GT(splitter->width(), 480 + splitter->handleWidth());
+    Click(1, 1);
+    ASSERT_TRUE(text().isVisible());
+    QSignalSpy failures(widget, &PropertiesWidget::handlerFailed);
+
+    const SurfaceWidget& surface = *widget->findChild<SurfaceWidget*>("surface");
+    struct Row {
+        const char* name;
+        int width;
+    } rows[] = {{"normal", 480},        {"just over 50", 51}, {"50", 50}, {"just under 50", 49},
+                {"just over 25", 26},   {"25", 25},           {"just under 25", 24},
+                {"10", 10},             {"one pixel", 1},     {"nothing", 0},
+                {"wide again", 400}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.name << ": " << row.width << " px");
+        splitter->setSizes({row.width, splitter->width() - splitter->handleWidth() - row.width});
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();  // the queued failure reports
+
+        ASSERT_EQ(surface.width(), row.width) << "nothing keeps the control wider";
+        GridView& view = grid();
+        EXPECT_EQ(view.width(), row.width);
+        const double scale_width = TwipsX(surface, surface.width());
+        const int name = PixelsX(view, std::nearbyint(scale_width / 2));
+        EXPECT_EQ(view.columnWidth(0), name);
+        EXPECT_EQ(view.columnWidth(1), std::max(row.width - name, 0));
+        EXPECT_EQ(view.columnWidth(0) + view.columnWidth(1), view.width()) << "the columns fill the grid";
+        EXPECT_EQ(text().geometry(), CellOnSurface(1, 1)) << "the editor stays over its cell";
+        for (const QList<QVariant>& failure : failures)
+            ADD_FAILURE() << failure.at(0).toString().toStdString() << " failed with 0x" << std::hex
+                          << static_cast<std::uint32_t>(failure.at(1).toInt());
+        failures.clear();
+    }
 }
 
 TEST_F(IntegrationTest, PickingAGroupInTheSelectorShowsIt) {
@@ -332,7 +386,7 @@ TEST_F(IntegrationTest, AFailingHandlerIsReportedAndTheControlRunsOn) {
     Click(3, 1);
     QCoreApplication::processEvents();
     ASSERT_GE(failures.count(), 1);
-    EXPECT_EQ(failures.at(0).at(0).toString(), "MSFlexGrid1_EnterCell");
+    EXPECT_EQ(failures.at(0).at(0).toString(), "grid.EnterCell");
     Click(0, 1);
     QTest::keyClicks(&text(), "Still editing");
     Click(1, 1);

@@ -47,6 +47,11 @@ GridView::GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Column widths are the control's to choose, down to nothing. The header's default
+    // minimum section (25 pixels here) would widen narrower columns: a control
+    // under 50 pixels wide got columns wider than its grid, and under 25 pixels the name
+    // column, read back wider than the control, left the value column a negative width.
+    horizontalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setMinimumSectionSize(1);
     setFrameShape(QFrame::NoFrame);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -141,7 +146,11 @@ void GridView::catchUp() {
 QRect GridView::currentCellRect() {
     catchUp();
     if (!model_.holds(row_, col_)) return {};
-    return visualRect(model_.index(row_, col_));
+    // The view takes the grid line off each cell, which leaves a column (or row) of no
+    // width a rectangle one pixel less than nothing. Its inside is empty, not negative:
+    // an editor laid over it gets no width rather than one that no widget accepts.
+    const QRect cell = visualRect(model_.index(row_, col_));
+    return QRect(cell.topLeft(), cell.size().expandedTo(QSize(0, 0)));
 }
 
 bool GridView::showsVerticalScrollBar() {

@@ -57,7 +57,8 @@ public:
     // with the grid now.
     void catchUp();
     // The current cell's rectangle in the viewport (inside its grid lines), after
-    // catchUp; an empty rectangle when the current cell names no cell.
+    // catchUp; an empty rectangle when the current cell names no cell, and one of no
+    // width (height) at the cell's place when its column (row) has no width (height).
     QRect currentCellRect();
     // Whether the vertical scroll bar shows (after catchUp).
     bool showsVerticalScrollBar();

@@ -9,7 +9,7 @@
 namespace orvane::qt {
 namespace {
 
-[[noreturn]] void FailInvalidValue() { throw comrt::com_error(CTL_E_INVALIDPROPERTYVALUE); }
+[[noreturn]] void FailInvalidValue() { comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource); }
 
 // A row or column put accepts 0 to count - 1, and 0 when the count is 0.
 void CheckPosition(std::int32_t position, int count) {
@@ -111,14 +111,14 @@ void QtGrid::SetCellAlignment(std::int16_t alignment) {
 std::int32_t QtGrid::ColWidth(std::int32_t col) {
     GridView& view = live();
     if (col < 0 || col >= view.cells().cols())
-        throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::subscript_out_of_range));
+        comrt::raise(comrt::runtime_error::subscript_out_of_range, kErrorSource);
     return WholeTwipsX(view, view.columnWidth(col));
 }
 
 void QtGrid::SetColWidth(std::int32_t col, std::int32_t width) {
     GridView& view = live();
     if (col < 0 || col >= view.cells().cols())
-        throw comrt::com_error(comrt::runtime_hresult(comrt::runtime_error::subscript_out_of_range));
+        comrt::raise(comrt::runtime_error::subscript_out_of_range, kErrorSource);
     if (width < 0) FailInvalidValue();
     view.setColumnWidth(col, PixelsX(view, width));
 }

@@ -61,12 +61,26 @@ inline constexpr WORD Orvane_MinorVersion = 0;
 // The error channel of one control, given by its container: every failure of one of the
 // control's event handlers (widget and container events, and the window hook's editor
 // placement) is reported here, besides being returned to whoever raised the event. So is
-// each restore step of UserControl_ReadProperties that fails, although that handler
+// each restore step of the ReadProperties handler that fails, although that handler
 // itself goes on and succeeds.
 struct IControlErrorSink : IUnknown {
-    // handler: the handler's name (u"MSFlexGrid1_EnterCell", u"UserControl_Resize",
-    // u"EditorHookWindowProc", ...), valid for the call only; hr: its failing status.
-    // The control ignores the result.
+    // handler: which handler failed, valid for the call only; hr: its failing status.
+    // The control ignores the result. The names, the widget's role and then its event:
+    //   u"grid.EnterCell"            the grid's current cell was entered
+    //   u"grid.LeaveCell"            the grid's current cell is about to be left
+    //   u"grid.MouseDown"            a press on the grid
+    //   u"grid.Scroll"               the grid scrolled
+    //   u"textEditor.GotFocus"       the in-place text editor took the focus
+    //   u"textEditor.LostFocus"      the in-place text editor lost the focus
+    //   u"selector.Click"            the group selector's selected entry changed
+    //   u"dropDownEditor.Click"      the in-place drop-down's selected entry changed
+    //   u"control.Initialize"        the container's events on the control's surface
+    //   u"control.Resize"
+    //   u"control.Terminate"
+    //   u"control.ReadProperties"    (once for each restore step that fails)
+    //   u"control.WriteProperties"
+    //   u"editorHook"                the window hook could not move an open editor back
+    //                                over its cell after a paint or a resize
     virtual HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR handler, HRESULT hr) noexcept = 0;
 };
 COMRT_INTERFACE_ID(IControlErrorSink, "164A2568-CC1A-45AF-B6DE-C826662E0F6C");
@@ -83,9 +97,9 @@ struct IControlSite : IUnknown {
     //   held by counted reference.
     //   The control connects itself as the event sink of the surface and the four
     //   widgets (until it is destroyed), registers window_system as this thread's window
-    //   system inside the control library (until UserControl_Terminate or its
-    //   destruction; the registration of another sited control on the thread then takes
-    //   over), and hides Text1 and Combo2.
+    //   system inside the control library (until the control is terminated or
+    //   destroyed; the registration of another sited control on the thread then takes
+    //   over), and hides text_editor and drop_down_editor.
     // S_OK; E_POINTER for a null widgets or a missing member; E_UNEXPECTED when the
     // control is sited already; a widget's failure while hiding the editors.
     virtual HRESULT STDMETHODCALLTYPE Site(const orvane::widgets::WidgetSet* widgets,

@@ -60,8 +60,13 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    // An event handler of the control failed: its name (e.g. "UserControl_Resize")
-    // and its HRESULT.
+    // An event handler of the control failed: its name and its HRESULT. The name is the
+    // role of the widget that raised the event and the event ("grid.EnterCell",
+    // "textEditor.GotFocus", "selector.Click", "dropDownEditor.Click", ...), "control."
+    // and the container's event for the control's own ("control.Resize",
+    // "control.ReadProperties", ...), or "editorHook" when the window hook could not move
+    // an open editor back over its cell; the full list is at IControlErrorSink in
+    // orvane/orvane.h.
     void handlerFailed(const QString& handler, qint32 hr);
     // A persisted property of the control changed ("BackColor", "ForeColor", "Font").
     void appearanceChanged(const QString& property);

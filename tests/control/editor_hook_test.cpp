@@ -1,6 +1,6 @@
-// The editor-tracking window hook over the fakes: chaining, re-placement, install and
-// removal, failure containment, and several controls on one thread.
-#include <control/Module1.h>
+// The editor hook over the fakes: chaining, re-placement, install and removal, failure
+// containment, and several controls on one thread.
+#include <control/editor_hook.h>
 
 #include <climits>
 #include <stdexcept>
@@ -23,33 +23,33 @@ using ::testing::IsEmpty;
 constexpr UINT WM_KEYDOWN_ = 0x0100;
 constexpr HRESULT kWidgetFailure = static_cast<HRESULT>(0x800A0179);
 
-// A control's record over its fakes: a grid at (120, 480) whose current cell is row 2,
-// column 1 (cell left 1500, top 2 * 255, width 2001, height 255).
-std::shared_ptr<EditorTrackingRecord> MakeRecord(const FakeWidgets& w) {
+// A control's editor tracking over its fakes: a grid at (120, 480) whose current cell is
+// row 2, column 1 (cell left 1500, top 2 * 255, width 2001, height 255).
+std::shared_ptr<EditorTracking> MakeTracking(const FakeWidgets& w) {
     w.grid->SetColWidth(0, 1500);
     w.grid->SetColWidth(1, 2001);
     w.grid->SetRows(10);
     w.grid->set_default_row_height(255);
     w.grid->user_move_to(2, 1);
 
-    auto record = std::make_shared<EditorTrackingRecord>();
-    record->control_window = widgets::ToHandle(w.surface->window());
-    record->grid = w.grid;
-    record->text_editor = w.text1;
-    record->drop_down_editor = w.combo2;
-    return record;
+    auto tracking = std::make_shared<EditorTracking>();
+    tracking->control_window = widgets::ToHandle(w.surface->window());
+    tracking->grid = w.grid;
+    tracking->text_editor = w.text1;
+    tracking->drop_down_editor = w.combo2;
+    return tracking;
 }
 
 class EditorHookTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        record_ = MakeRecord(w_);
-        InstallEditorHook(record_);
-        ASSERT_NE(record_->hook_installed, 0);
+        tracking_ = MakeTracking(w_);
+        InstallEditorHook(tracking_);
+        ASSERT_TRUE(tracking_->hook_installed);
         w_.env->log().clear();
     }
     void TearDown() override {
-        if (record_ && record_->hook_installed) RemoveEditorHook(*record_);
+        if (tracking_ && tracking_->hook_installed) RemoveEditorHook(*tracking_);
     }
 
     HWND window() const { return w_.surface->window(); }
@@ -57,7 +57,7 @@ protected:
     std::vector<std::string> log() const { return w_.env->log().entries(); }
 
     FakeWidgets w_;
-    std::shared_ptr<EditorTrackingRecord> record_;
+    std::shared_ptr<EditorTracking> tracking_;
 };
 
 TEST_F(EditorHookTest, EveryMessageReachesThePreviousProcedureFirstAndItsResultIsReturned) {
@@ -66,7 +66,7 @@ TEST_F(EditorHookTest, EveryMessageReachesThePreviousProcedureFirstAndItsResultI
         bool replaces;
     };
     const Row rows[] = {{WM_PAINT, true}, {WM_SIZE, true}, {WM_NULL, false}, {WM_KEYDOWN_, false}, {0x0014, false}};
-    record_->text_editor_active = VARIANT_TRUE;
+    tracking_->text_editor_active = true;
     windows().set_handler(window(), [](UINT msg, WPARAM wParam, LPARAM lParam) {
         return static_cast<LRESULT>(msg * 1000 + wParam + lParam);
     });
@@ -100,7 +100,7 @@ TEST_F(EditorHookTest, TextEditorLiesOverTheCellNarrowerByTheScrollBarAllowance)
         bool scroll_bar;
         std::int32_t width;
     };
-    record_->text_editor_active = -1;
+    tracking_->text_editor_active = true;
     for (const Row row : {Row{false, 2001}, Row{true, 1701}}) {
         w_.grid->set_vertical_scroll_bar(row.scroll_bar);
         w_.surface->paint();
@@ -112,7 +112,7 @@ TEST_F(EditorHookTest, TextEditorLiesOverTheCellNarrowerByTheScrollBarAllowance)
 }
 
 TEST_F(EditorHookTest, DropDownGetsLeftTopAndWidthAndKeepsItsHeight) {
-    record_->drop_down_editor_active = 1;  // any non-zero value counts as set
+    tracking_->drop_down_editor_active = true;
     w_.grid->set_vertical_scroll_bar(true);
     w_.surface->paint();
 
@@ -123,8 +123,8 @@ TEST_F(EditorHookTest, DropDownGetsLeftTopAndWidthAndKeepsItsHeight) {
 }
 
 TEST_F(EditorHookTest, BothEditorsMoveOnOneMessageTextEditorFirstReadingTheGridInOrder) {
-    record_->text_editor_active = VARIANT_TRUE;
-    record_->drop_down_editor_active = VARIANT_TRUE;
+    tracking_->text_editor_active = true;
+    tracking_->drop_down_editor_active = true;
     w_.surface->paint();
 
     EXPECT_THAT(log(), ElementsAre("surface.proc(0x000F)",
@@ -142,8 +142,8 @@ TEST_F(EditorHookTest, TextEditorTopKeepsDoublePrecisionWhileTheDropDownGetsSing
     w_.grid->SetRows(200);
     w_.grid->set_default_row_height(1000);
     w_.grid->user_move_to(100, 1);
-    record_->text_editor_active = VARIANT_TRUE;
-    record_->drop_down_editor_active = VARIANT_TRUE;
+    tracking_->text_editor_active = true;
+    tracking_->drop_down_editor_active = true;
     w_.surface->paint();
 
     const double exact = static_cast<double>(0.1f) + 100000;
@@ -161,7 +161,7 @@ TEST_F(EditorHookTest, ResizeIsHandledByTheControlBeforeTheEditorIsMoved) {
         HRESULT WriteProperties(widgets::PropertyBag&) noexcept override { return S_OK; }
     } sink;
     w_.surface->SetEventSink(&sink);
-    record_->text_editor_active = VARIANT_TRUE;
+    tracking_->text_editor_active = true;
     w_.surface->resize(6000, 4000);
     w_.surface->SetEventSink(nullptr);
 
@@ -173,37 +173,37 @@ TEST_F(EditorHookTest, ResizeIsHandledByTheControlBeforeTheEditorIsMoved) {
 }
 
 TEST_F(EditorHookTest, InstallingTwiceKeepsTheFirstPreviousProcedureAndRemovalRestoresIt) {
-    const WNDPROC first = record_->previous_window_proc;
+    const WNDPROC first = tracking_->previous_window_proc;
     EXPECT_EQ(first, fakes::FakeWindowSystem::original_proc());
     EXPECT_EQ(windows().window_proc(window()), &EditorHookWindowProc);
 
-    InstallEditorHook(record_);
-    EXPECT_EQ(record_->previous_window_proc, first);
+    InstallEditorHook(tracking_);
+    EXPECT_EQ(tracking_->previous_window_proc, first);
     EXPECT_EQ(windows().window_proc(window()), &EditorHookWindowProc);
 
-    RemoveEditorHook(*record_);
-    EXPECT_EQ(record_->hook_installed, 0);
+    RemoveEditorHook(*tracking_);
+    EXPECT_FALSE(tracking_->hook_installed);
     EXPECT_EQ(windows().window_proc(window()), first);
-    // Removal leaves the rest of the record as it was.
-    EXPECT_EQ(record_->previous_window_proc, first);
-    EXPECT_EQ(record_->control_window, widgets::ToHandle(window()));
-    EXPECT_EQ(record_->grid, w_.grid);
+    // Removal leaves the rest of the tracking state as it was.
+    EXPECT_EQ(tracking_->previous_window_proc, first);
+    EXPECT_EQ(tracking_->control_window, widgets::ToHandle(window()));
+    EXPECT_EQ(tracking_->grid, w_.grid);
 }
 
 TEST_F(EditorHookTest, AfterRemovalTheWindowNoLongerPassesThroughTheHook) {
-    RemoveEditorHook(*record_);
-    record_->text_editor_active = VARIANT_TRUE;
-    record_->drop_down_editor_active = VARIANT_TRUE;
+    RemoveEditorHook(*tracking_);
+    tracking_->text_editor_active = true;
+    tracking_->drop_down_editor_active = true;
     w_.env->log().clear();
 
     windows().set_default_result(window(), 9);
     EXPECT_EQ(w_.surface->paint(), 9);
     EXPECT_THAT(log(), ElementsAre("surface.proc(0x000F)"));
-    EXPECT_EQ(HookedEditorTrackingRecord(record_->control_window), nullptr);
+    EXPECT_EQ(HookedEditorTracking(tracking_->control_window), nullptr);
 
     // The hook can be installed again afterwards.
-    InstallEditorHook(record_);
-    EXPECT_NE(record_->hook_installed, 0);
+    InstallEditorHook(tracking_);
+    EXPECT_TRUE(tracking_->hook_installed);
     w_.surface->paint();
     EXPECT_EQ(w_.env->log().starting_with("text1.Move").size(), 1u);
 }
@@ -221,9 +221,9 @@ TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
         {"combo2", "Left=", 1, 0}, {"combo2", "Width=", 1, 2},
     };
     std::vector<HRESULT> reported;
-    record_->report_error = [&](HRESULT hr) { reported.push_back(hr); };
-    record_->text_editor_active = VARIANT_TRUE;
-    record_->drop_down_editor_active = VARIANT_TRUE;
+    tracking_->report_error = [&](HRESULT hr) { reported.push_back(hr); };
+    tracking_->text_editor_active = true;
+    tracking_->drop_down_editor_active = true;
     windows().set_default_result(window(), 77);
     const auto succeeded = [this](const std::string& prefix) {
         std::size_t count = 0;
@@ -249,32 +249,32 @@ TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
 }
 
 TEST_F(EditorHookTest, FailureWithoutOrInsideTheErrorChannelStillReturnsTheResult) {
-    record_->text_editor_active = VARIANT_TRUE;
+    tracking_->text_editor_active = true;
     windows().set_default_result(window(), 5);
 
     w_.text1->fail_at("Move", 1);
     EXPECT_EQ(w_.surface->paint(), 5);
 
-    record_->report_error = [](HRESULT) { throw std::runtime_error("channel down"); };
+    tracking_->report_error = [](HRESULT) { throw std::runtime_error("channel down"); };
     w_.text1->fail_at("Move", 1);
     EXPECT_EQ(w_.surface->paint(), 5);
 }
 
 TEST_F(EditorHookTest, ActiveFlagWithoutItsWidgetIsReportedNotDereferenced) {
     HRESULT reported = S_OK;
-    record_->report_error = [&](HRESULT hr) { reported = hr; };
-    record_->drop_down_editor_active = VARIANT_TRUE;
-    record_->drop_down_editor.reset();
+    tracking_->report_error = [&](HRESULT hr) { reported = hr; };
+    tracking_->drop_down_editor_active = true;
+    tracking_->drop_down_editor.reset();
     w_.surface->paint();
     EXPECT_EQ(reported, comrt::runtime_hresult(comrt::runtime_error::object_not_set));
 }
 
 TEST_F(EditorHookTest, HookRemovedWhileTheControlHandlesTheMessageMovesNothing) {
-    record_->text_editor_active = VARIANT_TRUE;
+    tracking_->text_editor_active = true;
     windows().set_handler(window(), [this](UINT, WPARAM, LPARAM) {
-        // The control terminates inside its own handling and lets its record go.
-        RemoveEditorHook(*record_);
-        record_.reset();
+        // The control terminates inside its own handling and lets its tracking state go.
+        RemoveEditorHook(*tracking_);
+        tracking_.reset();
         return static_cast<LRESULT>(3);
     });
     EXPECT_EQ(w_.surface->paint(), 3);
@@ -284,39 +284,39 @@ TEST_F(EditorHookTest, HookRemovedWhileTheControlHandlesTheMessageMovesNothing) 
 
 TEST(EditorHookInstall, FailedReplacementLeavesTheHookUninstalled) {
     FakeWidgets w;
-    auto record = MakeRecord(w);
+    auto tracking = MakeTracking(w);
     w.env->windows().fail_at("SetWindowLongPtr", 1);
 
-    InstallEditorHook(record);
-    EXPECT_EQ(record->hook_installed, 0);
-    EXPECT_EQ(record->previous_window_proc, nullptr);
-    EXPECT_EQ(HookedEditorTrackingRecord(record->control_window), nullptr);
+    InstallEditorHook(tracking);
+    EXPECT_FALSE(tracking->hook_installed);
+    EXPECT_EQ(tracking->previous_window_proc, nullptr);
+    EXPECT_EQ(HookedEditorTracking(tracking->control_window), nullptr);
     EXPECT_EQ(w.env->windows().window_proc(w.surface->window()), fakes::FakeWindowSystem::original_proc());
 
     // A removal then has nothing to restore and leaves the window's procedure alone.
-    RemoveEditorHook(*record);
+    RemoveEditorHook(*tracking);
     EXPECT_EQ(w.env->windows().window_proc(w.surface->window()), fakes::FakeWindowSystem::original_proc());
 
     // The next install succeeds.
-    InstallEditorHook(record);
-    EXPECT_NE(record->hook_installed, 0);
-    RemoveEditorHook(*record);
+    InstallEditorHook(tracking);
+    EXPECT_TRUE(tracking->hook_installed);
+    RemoveEditorHook(*tracking);
 }
 
-TEST(EditorHookInstall, UnknownWindowOrSecondRecordOnAHookedWindowIsNotInstalled) {
+TEST(EditorHookInstall, UnknownWindowOrASecondControlOnAHookedWindowIsNotInstalled) {
     FakeWidgets w;
-    auto record = MakeRecord(w);
-    auto stray = MakeRecord(w);
+    auto tracking = MakeTracking(w);
+    auto stray = MakeTracking(w);
     stray->control_window = 0x7777;
     InstallEditorHook(stray);
-    EXPECT_EQ(stray->hook_installed, 0);
+    EXPECT_FALSE(stray->hook_installed);
 
-    InstallEditorHook(record);
-    auto second = MakeRecord(w);
+    InstallEditorHook(tracking);
+    auto second = MakeTracking(w);
     InstallEditorHook(second);
-    EXPECT_EQ(second->hook_installed, 0);
-    EXPECT_EQ(HookedEditorTrackingRecord(record->control_window), record);
-    RemoveEditorHook(*record);
+    EXPECT_FALSE(second->hook_installed);
+    EXPECT_EQ(HookedEditorTracking(tracking->control_window), tracking);
+    RemoveEditorHook(*tracking);
     InstallEditorHook(nullptr);  // does nothing
 }
 
@@ -324,15 +324,15 @@ TEST(EditorHookInstall, TwoControlsOnOneThreadEachTrackTheirOwnEditors) {
     auto env = std::make_shared<fakes::FakeEnvironment>();
     FakeWidgets a(env, "a.");
     FakeWidgets b(env, "b.");
-    auto record_a = MakeRecord(a);
-    auto record_b = MakeRecord(b);
+    auto tracking_a = MakeTracking(a);
+    auto tracking_b = MakeTracking(b);
     b.grid->SetLeft(1000);
-    InstallEditorHook(record_a);
-    InstallEditorHook(record_b);
-    ASSERT_NE(record_a->hook_installed, 0);
-    ASSERT_NE(record_b->hook_installed, 0);
-    record_a->text_editor_active = VARIANT_TRUE;
-    record_b->drop_down_editor_active = VARIANT_TRUE;
+    InstallEditorHook(tracking_a);
+    InstallEditorHook(tracking_b);
+    ASSERT_TRUE(tracking_a->hook_installed);
+    ASSERT_TRUE(tracking_b->hook_installed);
+    tracking_a->text_editor_active = true;
+    tracking_b->drop_down_editor_active = true;
 
     env->log().clear();
     a.surface->paint();
@@ -346,7 +346,7 @@ TEST(EditorHookInstall, TwoControlsOnOneThreadEachTrackTheirOwnEditors) {
     EXPECT_THAT(env->log().starting_with("a."), IsEmpty());
 
     // Removing the first leaves the second hooked and working.
-    RemoveEditorHook(*record_a);
+    RemoveEditorHook(*tracking_a);
     EXPECT_EQ(env->windows().window_proc(a.surface->window()), fakes::FakeWindowSystem::original_proc());
     EXPECT_EQ(env->windows().window_proc(b.surface->window()), &EditorHookWindowProc);
     env->log().clear();
@@ -354,11 +354,15 @@ TEST(EditorHookInstall, TwoControlsOnOneThreadEachTrackTheirOwnEditors) {
     b.surface->resize(5000, 3000);
     EXPECT_THAT(env->log().starting_with("a.text1."), IsEmpty());
     EXPECT_EQ(env->log().starting_with("b.combo2.Width=").size(), 1u);
-    RemoveEditorHook(*record_b);
+    RemoveEditorHook(*tracking_b);
 }
 
-TEST(EditorPlacement, WidthOutsideThe32BitRangeOverflows) {
-    EXPECT_EQ(EditorWidth(INT_MIN + 300, kScrollBarAllowance), INT_MIN);
+TEST(EditorPlacement, WidthIsClampedAtZeroAndOverflowsOutsideThe32BitRange) {
+    EXPECT_EQ(EditorWidth(1000, kScrollBarAllowance), 700);
+    EXPECT_EQ(EditorWidth(300, kScrollBarAllowance), 0);
+    EXPECT_EQ(EditorWidth(299, kScrollBarAllowance), 0) << "a column narrower than the scroll bar";
+    EXPECT_EQ(EditorWidth(0, kScrollBarAllowance), 0);
+    EXPECT_EQ(EditorWidth(INT_MIN + 300, kScrollBarAllowance), 0);
     try {
         EditorWidth(INT_MIN + 299, kScrollBarAllowance);
         FAIL() << "no overflow";
