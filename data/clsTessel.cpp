@@ -54,7 +54,7 @@ clsTessel::~clsTessel() {
     // left as it was before, and the collection is released all the same.
     comrt::ComPtr<IErrorInfo> pending;
     GetErrorInfo(0, pending.put());
-    static_cast<_clsTessel*>(this)->Clear();
+    Clear();
     SetErrorInfo(0, pending.get());
     ItemsCollection = nullptr;
 }

@@ -7,7 +7,10 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
+  python3-minimal binutils
   qt6-base-dev fonts-dejavu-core
+  # the second toolchain (scripts/test.sh --libcxx), which builds GoogleTest from its sources
+  clang libc++-dev libc++abi-dev googletest
 )
 
 missing=()

@@ -20,7 +20,6 @@
 // SafeArrayLock / AccessData calls not yet undone; a locked array cannot be destroyed.
 #include <comrt/oleauto.h>
 
-#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -35,6 +34,24 @@ constexpr USHORT kPointerFeatures = FADF_BSTR | FADF_UNKNOWN | FADF_DISPATCH;
 constexpr USHORT kOwningFeatures = kPointerFeatures | FADF_VARIANT;
 constexpr USHORT kAllocationFeatures = FADF_AUTO | FADF_STATIC | FADF_EMBEDDED;
 constexpr ULONG kMaxLocks = 0xFFFF;
+
+// The descriptor's lock count, changed atomically in place: the descriptor's layout is
+// fixed, so cLocks stays a plain ULONG. (These are the compiler's atomic built-ins, the
+// operations std::atomic_ref performs, which not every standard library here has.)
+class LockCount {
+public:
+    explicit LockCount(ULONG& count) noexcept : count_(count) {}
+    ULONG load() const noexcept { return __atomic_load_n(&count_, __ATOMIC_SEQ_CST); }
+    ULONG fetch_add(ULONG n) noexcept { return __atomic_fetch_add(&count_, n, __ATOMIC_SEQ_CST); }
+    ULONG fetch_sub(ULONG n) noexcept { return __atomic_fetch_sub(&count_, n, __ATOMIC_SEQ_CST); }
+    // On failure `expected` receives the current count.
+    bool compare_exchange_weak(ULONG& expected, ULONG desired) noexcept {
+        return __atomic_compare_exchange_n(&count_, &expected, desired, true, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    }
+
+private:
+    ULONG& count_;
+};
 
 // How the elements of an array type are stored.
 struct ElementKind {
@@ -241,7 +258,7 @@ WINOLEAUTAPI_(SAFEARRAY*) SafeArrayCreateVector(VARTYPE vt, LONG lLbound, ULONG 
 //   Returns S_OK (also for null); DISP_E_ARRAYISLOCKED, changing nothing, when it is locked.
 WINOLEAUTAPI SafeArrayDestroy(SAFEARRAY* psa) {
     if (!psa) return S_OK;
-    if (std::atomic_ref<ULONG>(psa->cLocks).load() != 0) return DISP_E_ARRAYISLOCKED;
+    if (LockCount(psa->cLocks).load() != 0) return DISP_E_ARRAYISLOCKED;
     destroy_data(psa);
     free_descriptor(psa);
     return S_OK;
@@ -385,7 +402,7 @@ WINOLEAUTAPI SafeArrayUnaccessData(SAFEARRAY* psa) { return SafeArrayUnlock(psa)
 //   Returns S_OK; E_INVALIDARG for null; E_UNEXPECTED when 65535 locks are held.
 WINOLEAUTAPI SafeArrayLock(SAFEARRAY* psa) {
     if (!psa) return E_INVALIDARG;
-    std::atomic_ref<ULONG> locks(psa->cLocks);
+    LockCount locks(psa->cLocks);
     if (locks.fetch_add(1) >= kMaxLocks) {
         locks.fetch_sub(1);
         return E_UNEXPECTED;
@@ -398,7 +415,7 @@ WINOLEAUTAPI SafeArrayLock(SAFEARRAY* psa) {
 //   is not locked.
 WINOLEAUTAPI SafeArrayUnlock(SAFEARRAY* psa) {
     if (!psa) return E_INVALIDARG;
-    std::atomic_ref<ULONG> locks(psa->cLocks);
+    LockCount locks(psa->cLocks);
     ULONG held = locks.load();
     do {
         if (held == 0) return E_UNEXPECTED;

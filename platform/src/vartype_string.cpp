@@ -2,15 +2,18 @@
 //
 // Decimal text is read exactly (digits and a power of ten), so rounding a string to an
 // integer or to currency is decided on the decimal digits themselves, never on a binary
-// approximation; doubles and floats are read with std::from_chars and written with
-// std::to_chars, neither of which depends on the process locale.
+// approximation. Doubles and floats are written with std::to_chars, which does not depend
+// on the process locale, and read with strtod / strtof from digits and an exponent alone:
+// text without a decimal point, which no locale reads differently.
 #include "vartype_string.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include <comrt/error.h>
 
@@ -20,7 +23,7 @@ namespace {
 // An explicit exponent beyond this is held at it: the result over- or underflows anyway,
 // and the sum with the digit count stays far from the int64 limits.
 constexpr std::int64_t kExponentLimit = 1'000'000'000;
-// Text longer than this is cut for std::from_chars; a '1' stands for the cut digits so
+// Text longer than this is cut for strtod; a '1' stands for the cut digits so
 // that rounding still sees them (a double never needs more than 767 significant digits).
 constexpr std::size_t kMaxDigitsForReal = 800;
 // Numbers whose leading digit lies beyond 10^±400 are out of any floating range.
@@ -159,13 +162,16 @@ F to_real(const NumberText& n) {
     text.push_back('e');
     text += std::to_string(exponent);
 
+    // Both round correctly. ERANGE also comes with a result below the normal range, which
+    // is kept (a denormal, or zero); only an infinite result is an overflow.
+    char* end = nullptr;
     F value{};
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec == std::errc::result_out_of_range) {
-        if (magnitude > 0) overflow();
-        return zero;
-    }
-    if (ec != std::errc{} || end != text.data() + text.size()) type_mismatch();
+    if constexpr (std::is_same_v<F, float>)
+        value = std::strtof(text.c_str(), &end);
+    else
+        value = std::strtod(text.c_str(), &end);
+    if (end != text.data() + text.size()) type_mismatch();
+    if (std::isinf(value)) overflow();
     return n.negative ? -value : value;
 }
 
