@@ -1,6 +1,7 @@
 // PropertiesCtl: the property grid control. A group selector over a name | value grid,
 // with two in-place editors (a text editor and a drop-down editor) floating over the
-// grid, all of them widgets of the container, reached through the widget contract.
+// grid. The control owns them: activated in a container's window, it makes them with
+// the toolkit linked into its library and reaches them through the widget contract.
 //
 // The control's instance state:
 //   group collection  the groups handed over by AddPropertyGroup, in the order added
@@ -11,6 +12,7 @@
 //   editor tracking   which editor is open, shared with the window hook (editor_hook.h).
 //
 // Where each member is implemented:
+//   activation.cpp     Activate, the in-place object, load and save through a property bag
 //   shell.cpp          siting, OnInitialize, OnResize, OnTerminate
 //   groups.cpp         AddPropertyGroup, Clear, SelectPropertyGroup, OnSelectorClick
 //   appearance.cpp     BackColor, ForeColor, Font, OnReadProperties, OnWriteProperties
@@ -24,13 +26,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>
 #include <comrt/implements.h>
+#include <comrt/resource.h>
 #include <control/editor_hook.h>
 #include <control/event_sinks.h>
 #include <control/orvane_typelib.h>
+#include <control/widgets/widget_set.h>
 #include <orvane/orvane.h>
 
 namespace orvane {
@@ -41,12 +46,15 @@ namespace orvane {
 enum class GridFill { idle, filling };
 
 class PropertiesCtl final
-    : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>, IControlSite,
-                               ISupportErrorInfo> {
+    : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>, IControlActivation,
+                               IOleInPlaceObject, IPersistPropertyBag, ISupportErrorInfo> {
 public:
-    PropertiesCtl();
-    // Disconnects the event sinks, removes a hook still installed and gives up the
-    // window-system registration made by Site.
+    // create_widgets: how Activate makes the control's widgets (the toolkit's); null for
+    // a control that is only ever sited with Site (tests): Activate then fails with
+    // E_NOTIMPL.
+    explicit PropertiesCtl(widgets::CreateWidgetsFn create_widgets = nullptr) noexcept;
+    // Disconnects the event sinks, removes a hook still installed, gives up the
+    // window-system registration made by Site and takes its window away.
     ~PropertiesCtl() override;
 
     // ---- _PropertiesCtl --------------------------------------------------------------
@@ -68,8 +76,39 @@ public:
     HRESULT STDMETHODCALLTYPE put_Font(IFontDisp* NewFont) noexcept override;
     HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* NewFont) noexcept override;
 
-    // ---- IControlSite (shell.cpp) ----------------------------------------------------
-    HRESULT STDMETHODCALLTYPE Site(const widgets::WidgetSet* widgets, IControlErrorSink* errors) noexcept override;
+    // ---- IControlActivation, IOleInPlaceObject, IPersistPropertyBag (activation.cpp) ---
+    HRESULT STDMETHODCALLTYPE Activate(IUnknown* pSite, HWND hwndParent, LPCRECT lprcPosRect) noexcept override;
+    // The control's window; E_FAIL when the control is not active.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) noexcept override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) noexcept override;
+    // Runs the Terminate handler and takes the window and its widgets away; S_OK also
+    // when the control is not active.
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() noexcept override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() noexcept override;
+    // E_UNEXPECTED when the control is not active; E_INVALIDARG for a null lprcPosRect;
+    // the surface's failure. A failing Resize handler goes to the error sink.
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect) noexcept override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() noexcept override;
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) noexcept override;
+    HRESULT STDMETHODCALLTYPE InitNew() noexcept override;
+    // Load: E_POINTER for a null bag; E_UNEXPECTED before the control is sited; S_OK
+    // otherwise (a failing restore step goes to the error sink and to pErrorLog).
+    HRESULT STDMETHODCALLTYPE Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) noexcept override;
+    // Save: E_POINTER for a null bag; the bag's or the widgets' failure (also reported to
+    // the error sink).
+    HRESULT STDMETHODCALLTYPE Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL fSaveAllProperties) noexcept override;
+
+    // ---- siting (shell.cpp) ----------------------------------------------------------
+    // Sites the control on widgets (every member set), which it holds until it is
+    // deactivated or destroyed. site (optional) is asked for IControlErrorSink and
+    // IPropertyNotifySink (see orvane.h). The control connects itself as the event sink
+    // of the surface and the four widgets, registers the window system as this thread's
+    // (until it is terminated or destroyed; the registration of another sited control on
+    // the thread then takes over), and hides both editors. Activate calls it with the
+    // widgets it made; tests call it with doubles.
+    //   S_OK; E_POINTER for a missing member; E_UNEXPECTED when the control is sited
+    //   already; a widget's failure while hiding the editors.
+    HRESULT Site(const widgets::WidgetSet& widgets, IUnknown* site) noexcept;
 
     // ---- ISupportErrorInfo: S_OK for _PropertiesCtl, S_FALSE otherwise ----------------
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
@@ -79,8 +118,9 @@ public:
     HRESULT OnInitialize() noexcept;
     HRESULT OnResize() noexcept;
     HRESULT OnTerminate() noexcept;
-    HRESULT OnReadProperties(widgets::PropertyBag& bag) noexcept;
-    HRESULT OnWriteProperties(widgets::PropertyBag& bag) noexcept;
+    // Persistence (appearance.cpp), from Load and Save; log may be null.
+    HRESULT OnReadProperties(IPropertyBag& bag, IErrorLog* log) noexcept;
+    HRESULT OnWriteProperties(IPropertyBag& bag) noexcept;
     // The selector: groups.cpp.
     HRESULT OnSelectorClick() noexcept;
     // The grid and the text editor: editing.cpp.
@@ -128,6 +168,11 @@ private:
     void PutFont(IFontDisp* NewFont);
     // The window-system registration made by Site (shell.cpp).
     void ReleaseWindowSystem() noexcept;
+    // Tells the container that the persisted property `name` changed (appearance.cpp).
+    void NotifyChanged(std::u16string_view name) noexcept;
+    // Lets go of the widgets and the site: disconnects the event sinks, removes the hook,
+    // takes the window away (shell.cpp).
+    void Unsite() noexcept;
 
     // Control instance state.
     comrt::ComPtr<_Collection> group_collection_;
@@ -139,9 +184,12 @@ private:
     // cell then writes nothing back (editing.cpp).
     bool drop_down_unfilled_ = false;
 
-    // Siting.
+    // Siting and activation.
+    widgets::CreateWidgetsFn create_widgets_;
+    bool activated_ = false;  // Activate ran once: a control is activated once
     widgets::WidgetSet widgets_;
     comrt::ComPtr<IControlErrorSink> error_sink_;
+    comrt::ComPtr<IPropertyNotifySink> notify_sink_;
     bool window_system_registered_ = false;
     EventSinks sinks_{*this};
 };

@@ -9,9 +9,28 @@
 namespace orvane {
 namespace {
 
-constexpr std::u16string_view kBackColor = u"BackColor";
-constexpr std::u16string_view kForeColor = u"ForeColor";
-constexpr std::u16string_view kFont = u"Font";
+// The persisted properties, by the names the bag keeps them under: those of the
+// control's properties.
+constexpr const char16_t* kBackColor = u"BackColor";
+constexpr const char16_t* kForeColor = u"ForeColor";
+constexpr const char16_t* kFont = u"Font";
+
+// The dispatch id of one of the control's properties, from its type description.
+DISPID DispidOf(std::u16string_view name) noexcept {
+    for (const comrt::member_desc& member : kPropertiesCtlMembers)
+        if (name == member.name) return member.id;
+    return DISPID_UNKNOWN;
+}
+
+comrt::Variant ReadProperty(IPropertyBag& bag, const char16_t* name, IErrorLog* log) {
+    comrt::Variant value;
+    comrt::check(bag.Read(name, value.put(), log));
+    return value;
+}
+
+void WriteProperty(IPropertyBag& bag, const char16_t* name, comrt::Variant& value) {
+    comrt::check(bag.Write(name, value.get()));
+}
 
 // A stored colour: the bag's value converted to a 32-bit integer (a value that is no
 // number fails with the type-mismatch error, one beyond 32 bits with the overflow error).
@@ -49,14 +68,14 @@ void PropertiesCtl::PutColour(ColourProperty property, OLE_COLOR NewColor) {
         selector().SetBackColor(NewColor);
         drop_down_editor().SetBackColor(NewColor);
         grid().SetBackColor(NewColor);
-        surface().PropertyChanged(kBackColor);
+        NotifyChanged(kBackColor);
     } else {
         surface().SetForeColor(NewColor);
         text_editor().SetForeColor(NewColor);
         selector().SetForeColor(NewColor);
         drop_down_editor().SetForeColor(NewColor);
         grid().SetForeColor(NewColor);
-        surface().PropertyChanged(kForeColor);
+        NotifyChanged(kForeColor);
     }
 }
 
@@ -68,7 +87,7 @@ void PropertiesCtl::PutFont(IFontDisp* NewFont) {
     selector().SetFont(font);
     drop_down_editor().SetFont(font);
     grid().SetFont(font);
-    surface().PropertyChanged(kFont);
+    NotifyChanged(kFont);
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_BackColor(OLE_COLOR* result) noexcept try {
@@ -140,25 +159,25 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_Font(IFontDisp* NewFont) noexcep
     return comrt::to_hresult();
 }
 
-HRESULT PropertiesCtl::OnWriteProperties(widgets::PropertyBag& bag) noexcept try {
+HRESULT PropertiesCtl::OnWriteProperties(IPropertyBag& bag) noexcept try {
     comrt::Variant value;
 
     OLE_COLOR colour = 0;
     comrt::check(Self().get_BackColor(&colour));
     value->vt = VT_I4;
     value->lVal = static_cast<LONG>(colour);
-    bag.WriteProperty(kBackColor, *value.get());
+    WriteProperty(bag, kBackColor, value);
 
     comrt::check(Self().get_ForeColor(&colour));
     value->lVal = static_cast<LONG>(colour);
-    bag.WriteProperty(kForeColor, *value.get());
+    WriteProperty(bag, kForeColor, value);
 
     comrt::ComPtr<IFontDisp> font;
     comrt::check(Self().get_Font(font.put()));
     value.clear();
     value->vt = VT_DISPATCH;
     value->pdispVal = font.detach();  // the Variant releases it
-    bag.WriteProperty(kFont, *value.get());
+    WriteProperty(bag, kFont, value);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -167,7 +186,7 @@ HRESULT PropertiesCtl::OnWriteProperties(widgets::PropertyBag& bag) noexcept try
 // Each of the three steps goes on with the next after a failure (reading the entry,
 // converting it or applying it); the handler itself never fails. A step's failure is
 // still handed to the error channel, so a damaged entry does not go unnoticed.
-HRESULT PropertiesCtl::OnReadProperties(widgets::PropertyBag& bag) noexcept {
+HRESULT PropertiesCtl::OnReadProperties(IPropertyBag& bag, IErrorLog* log) noexcept {
     const auto step = [this](auto&& restore) noexcept {
         try {
             restore();
@@ -175,13 +194,19 @@ HRESULT PropertiesCtl::OnReadProperties(widgets::PropertyBag& bag) noexcept {
             ReportHandlerStatus(handler_names::kControlReadProperties, comrt::to_hresult());
         }
     };
-    step([&] { comrt::check(Self().putref_BackColor(ColourFromBag(bag.ReadProperty(kBackColor)))); });
-    step([&] { comrt::check(Self().putref_ForeColor(ColourFromBag(bag.ReadProperty(kForeColor)))); });
+    step([&] { comrt::check(Self().putref_BackColor(ColourFromBag(ReadProperty(bag, kBackColor, log)))); });
+    step([&] { comrt::check(Self().putref_ForeColor(ColourFromBag(ReadProperty(bag, kForeColor, log)))); });
     step([&] {
-        const comrt::ComPtr<IFontDisp> font = FontFromBag(bag.ReadProperty(kFont));
+        const comrt::ComPtr<IFontDisp> font = FontFromBag(ReadProperty(bag, kFont, log));
         comrt::check(Self().putref_Font(font.get()));
     });
     return S_OK;
+}
+
+// The container's notification sink, when it has one, learns of the change by the
+// property's dispatch id; a sink that fails changes nothing for the control.
+void PropertiesCtl::NotifyChanged(std::u16string_view name) noexcept {
+    if (notify_sink_) notify_sink_->OnChanged(DispidOf(name));
 }
 
 }  // namespace orvane

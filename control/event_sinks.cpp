@@ -15,12 +15,6 @@ HRESULT EventSinks::Surface::Resize() noexcept {
 HRESULT EventSinks::Surface::Terminate() noexcept {
     return control_.ReportHandlerStatus(handler_names::kControlTerminate, control_.OnTerminate());
 }
-HRESULT EventSinks::Surface::ReadProperties(widgets::PropertyBag& bag) noexcept {
-    return control_.ReportHandlerStatus(handler_names::kControlReadProperties, control_.OnReadProperties(bag));
-}
-HRESULT EventSinks::Surface::WriteProperties(widgets::PropertyBag& bag) noexcept {
-    return control_.ReportHandlerStatus(handler_names::kControlWriteProperties, control_.OnWriteProperties(bag));
-}
 
 HRESULT EventSinks::Grid::EnterCell() noexcept {
     return control_.ReportHandlerStatus(handler_names::kGridEnterCell, control_.OnGridEnterCell());

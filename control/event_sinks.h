@@ -27,8 +27,6 @@ public:
         HRESULT Initialize() noexcept override;
         HRESULT Resize() noexcept override;
         HRESULT Terminate() noexcept override;
-        HRESULT ReadProperties(widgets::PropertyBag& bag) noexcept override;
-        HRESULT WriteProperties(widgets::PropertyBag& bag) noexcept override;
 
     private:
         PropertiesCtl& control_;

@@ -56,32 +56,30 @@ float GridHeight(float scale_height, float selector_height) {
 
 }  // namespace
 
-PropertiesCtl::PropertiesCtl() : editor_tracking_(std::make_shared<EditorTracking>()) {}
+PropertiesCtl::PropertiesCtl(widgets::CreateWidgetsFn create_widgets) noexcept
+    : editor_tracking_(std::make_shared<EditorTracking>()), create_widgets_(create_widgets) {}
 
-PropertiesCtl::~PropertiesCtl() {
-    if (widgets_.surface) {
-        widgets_.surface->SetEventSink(nullptr);
-        widgets_.grid->SetEventSink(nullptr);
-        widgets_.text_editor->SetEventSink(nullptr);
-        widgets_.selector->SetEventSink(nullptr);
-        widgets_.drop_down_editor->SetEventSink(nullptr);
-    }
-    // A container that never raised Terminate must not leave the hook behind.
-    if (editor_tracking_->hook_installed) RemoveEditorHook(*editor_tracking_);
-    editor_tracking_->report_error = nullptr;
-    ReleaseWindowSystem();
-}
+PropertiesCtl::~PropertiesCtl() { Unsite(); }
 
-HRESULT STDMETHODCALLTYPE PropertiesCtl::Site(const widgets::WidgetSet* widgets, IControlErrorSink* errors) noexcept try {
-    if (!widgets || !widgets->surface || !widgets->grid || !widgets->text_editor || !widgets->selector ||
-        !widgets->drop_down_editor || !widgets->window_system)
+HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) noexcept try {
+    if (!widgets.surface || !widgets.grid || !widgets.text_editor || !widgets.selector || !widgets.drop_down_editor ||
+        !widgets.window_system)
         return E_POINTER;
     if (widgets_.surface) return E_UNEXPECTED;
 
-    RegisterWindowSystem(widgets->window_system.get());  // the one step that can fail
-    widgets_ = *widgets;
+    // Both channels are optional: a site that answers neither only loses the reports.
+    comrt::ComPtr<IControlErrorSink> errors;
+    comrt::ComPtr<IPropertyNotifySink> changes;
+    if (site) {
+        errors = comrt::ComPtr<IUnknown>(site).try_as<IControlErrorSink>();
+        changes = comrt::ComPtr<IUnknown>(site).try_as<IPropertyNotifySink>();
+    }
+
+    RegisterWindowSystem(widgets.window_system.get());  // the one step that can fail
+    widgets_ = widgets;
     window_system_registered_ = true;
-    error_sink_ = comrt::ComPtr<IControlErrorSink>(errors);
+    error_sink_ = std::move(errors);
+    notify_sink_ = std::move(changes);
     editor_tracking_->report_error = [sink = error_sink_](HRESULT hr) {
         if (sink) sink->HandlerFailed(handler_names::kEditorHook, hr);
     };
@@ -98,6 +96,28 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::Site(const widgets::WidgetSet* widgets,
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
+}
+
+void PropertiesCtl::Unsite() noexcept {
+    if (widgets_.surface) {
+        widgets_.surface->SetEventSink(nullptr);
+        widgets_.grid->SetEventSink(nullptr);
+        widgets_.text_editor->SetEventSink(nullptr);
+        widgets_.selector->SetEventSink(nullptr);
+        widgets_.drop_down_editor->SetEventSink(nullptr);
+    }
+    // A container that never terminated the control must not leave the hook behind.
+    EditorTracking& tracking = *editor_tracking_;
+    if (tracking.hook_installed) RemoveEditorHook(tracking);
+    tracking.report_error = nullptr;
+    tracking.grid = nullptr;
+    tracking.text_editor = nullptr;
+    tracking.drop_down_editor = nullptr;
+    ReleaseWindowSystem();
+    if (widgets_.surface) widgets_.surface->Destroy();
+    widgets_ = {};
+    error_sink_ = nullptr;
+    notify_sink_ = nullptr;
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::InterfaceSupportsErrorInfo(REFIID riid) noexcept {

@@ -1,59 +1,143 @@
-// The embeddable widget (orvane/properties_widget.h).
+// The embeddable widget (orvane/properties_widget.h): a container that meets its control
+// through COM only.
 #include <orvane/properties_widget.h>
 
 #include <QPointer>
-#include <QVBoxLayout>
+#include <QResizeEvent>
 
-#include <toolkit/qt/control_site.h>
-#include <toolkit/qt/property_bag_file.h>
+#include <comrt/error.h>
+#include <comrt/implements.h>
+#include <comrt/objbase.h>
+#include <comrt/typeinfo.h>
+#include <comrt/window.h>
+
+#include "property_bag_file.h"
 
 namespace orvane {
+namespace {
 
-PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+// The control's design-time size, twips, and the twips of one inch.
+constexpr double kDesignWidth = 4800, kDesignHeight = 3975;
+constexpr double kTwipsPerInch = 1440;
 
-    const QPointer<PropertiesWidget> self(this);
-    auto report = [self](const QString& handler, HRESULT hr) {
-        if (!self) return;
+}  // namespace
+
+// The container's site, handed to the control at activation: its error channel and its
+// change notifications, passed on as the widget's signals while the widget lives.
+class PropertiesWidget::Site final : public comrt::implements<Site, IControlErrorSink, IPropertyNotifySink> {
+public:
+    explicit Site(PropertiesWidget* widget) : widget_(widget) {}
+
+    // The control's members by dispatch id, for the names of changed properties.
+    void setTypeInfo(comrt::ComPtr<ITypeInfo> info) noexcept { info_ = std::move(info); }
+
+    HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR handler, HRESULT hr) noexcept override try {
+        const QPointer<PropertiesWidget> widget = widget_;
+        if (!widget) return S_OK;
+        const QString name = QString::fromUtf16(handler ? handler : u"");
         // Queued: the host's slot never runs inside the control's handler.
         QMetaObject::invokeMethod(
-            self.data(), [self, handler, hr] { emit self->handlerFailed(handler, hr); }, Qt::QueuedConnection);
-    };
-    creation_status_ = qt::ControlSite::create(this, std::move(report), nullptr, site_);
-    if (!site_) return;
-    qt::SurfaceWidget* surface = site_->surface();
-    layout->addWidget(surface);
-    connect(surface, &qt::SurfaceWidget::propertyChanged, this, &PropertiesWidget::appearanceChanged);
+            widget.data(), [widget, name, hr] { if (widget) emit widget->handlerFailed(name, hr); },
+            Qt::QueuedConnection);
+        return S_OK;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
+
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID dispID) noexcept override try {
+        if (!widget_ || !info_) return S_OK;
+        comrt::Bstr name;
+        UINT count = 0;
+        if (FAILED(info_->GetNames(dispID, name.put(), 1, &count)) || count == 0) return S_OK;
+        emit widget_->appearanceChanged(QString::fromUtf16(name.view().data(), static_cast<qsizetype>(name.view().size())));
+        return S_OK;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
+
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) noexcept override { return S_OK; }
+
+private:
+    QPointer<PropertiesWidget> widget_;
+    comrt::ComPtr<ITypeInfo> info_;
+};
+
+PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
+    resize(sizeHint());
+    creation_status_ = create();
 }
 
 PropertiesWidget::~PropertiesWidget() {
-    // The control goes before the widgets it drives.
-    site_.reset();
+    // The control takes its window and widgets away before this widget goes.
+    if (control_) {
+        if (const auto in_place = control_.try_as<IOleInPlaceObject>()) in_place->InPlaceDeactivate();
+        control_ = nullptr;
+    }
+    site_ = nullptr;
+    if (window_) ComrtDestroyWindowHandle(window_);
+}
+
+HRESULT PropertiesWidget::create() noexcept try {
+    comrt::ComPtr<IUnknown> object;
+    const HRESULT created =
+        CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
+    if (FAILED(created)) return created;
+    const auto activation = object.try_as<IControlActivation>();
+    const auto persist = object.try_as<IPersistPropertyBag>();
+    const auto control = object.try_as<_PropertiesCtl>();
+    if (!activation || !persist || !control || !object.try_as<IOleInPlaceObject>()) return E_NOINTERFACE;
+
+    comrt::check(ComrtCreateWindowHandle(static_cast<QWidget*>(this), &window_));
+    site_ = comrt::make<Site>(this);
+    comrt::ComPtr<ITypeInfo> info;
+    if (SUCCEEDED(control->GetTypeInfo(0, 0, info.put()))) site_->setTypeInfo(std::move(info));
+
+    const RECT area{0, 0, width(), height()};
+    comrt::check(activation->Activate(static_cast<IControlErrorSink*>(site_.get()), window_, &area));
+    control_ = object;
+    comrt::check(persist->InitNew());
+    comrt::check(placeControl());
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT PropertiesWidget::placeControl() noexcept {
+    const auto in_place = control_.try_as<IOleInPlaceObject>();
+    if (!in_place) return E_UNEXPECTED;
+    const RECT area{0, 0, width(), height()};
+    return in_place->SetObjectRects(&area, &area);
+}
+
+void PropertiesWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (control_) placeControl();
 }
 
 comrt::ComPtr<_PropertiesCtl> PropertiesWidget::control() const noexcept {
-    return site_ ? comrt::ComPtr<_PropertiesCtl>(site_->control()) : nullptr;
+    return control_ ? control_.try_as<_PropertiesCtl>() : nullptr;
 }
 
 HRESULT PropertiesWidget::saveAppearance(const QString& path) {
-    if (!site_) return creation_status_;
-    qt::PropertyBagFile bag;
-    const HRESULT written = site_->writeProperties(bag);
+    if (!control_) return creation_status_;
+    const auto persist = control_.try_as<IPersistPropertyBag>();
+    const comrt::ComPtr<qt::PropertyBagFile> bag = comrt::make<qt::PropertyBagFile>();
+    const HRESULT written = persist->Save(bag.get(), TRUE, TRUE);
     if (FAILED(written)) return written;
-    return bag.save(path);
+    return bag->save(path);
 }
 
 HRESULT PropertiesWidget::loadAppearance(const QString& path) {
-    if (!site_) return creation_status_;
-    qt::PropertyBagFile bag;
-    const HRESULT loaded = bag.load(path);
+    if (!control_) return creation_status_;
+    const auto persist = control_.try_as<IPersistPropertyBag>();
+    const comrt::ComPtr<qt::PropertyBagFile> bag = comrt::make<qt::PropertyBagFile>();
+    const HRESULT loaded = bag->load(path);
     if (FAILED(loaded)) return loaded;
-    return site_->readProperties(bag);
+    return persist->Load(bag.get(), nullptr);
 }
 
 QSize PropertiesWidget::sizeHint() const {
-    return site_ && site_->surface() ? site_->surface()->sizeHint() : QWidget::sizeHint();
+    return {qRound(kDesignWidth * logicalDpiX() / kTwipsPerInch), qRound(kDesignHeight * logicalDpiY() / kTwipsPerInch)};
 }
 
 }  // namespace orvane

@@ -1,5 +1,5 @@
 // The property bag of a Qt host (property_bag_file.h).
-#include <toolkit/qt/property_bag_file.h>
+#include "property_bag_file.h"
 
 #include <cmath>
 #include <limits>
@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <comrt/com_ptr.h>
+#include <comrt/olectl.h>
 #include <comrt/text.h>
 
 namespace orvane::qt {
@@ -25,6 +26,9 @@ struct PropertyBagFile::Entries {
 namespace {
 
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+// The source named in the error information of the bag's failures.
+constexpr const char16_t* kErrorSource = u"Orvane";
 
 [[noreturn]] void FailTypeMismatch() { throw comrt::com_error(DISP_E_TYPEMISMATCH); }
 [[noreturn]] void FailDamaged() { comrt::raise(comrt::runtime_error::invalid_file_format, kErrorSource); }
@@ -180,14 +184,15 @@ PropertyBagFile::PropertyBagFile() : entries_(std::make_unique<Entries>()) {}
 PropertyBagFile::~PropertyBagFile() = default;
 
 HRESULT PropertyBagFile::load(const QString& path) noexcept try {
+    using comrt::runtime_error;
     QFile file(path);
-    if (!file.exists()) return kFileNotFound;
-    if (!file.open(QIODevice::ReadOnly)) return kPathFileAccessError;
-    if (file.size() > kMaxFileSize) return kInvalidFileFormat;
+    if (!file.exists()) comrt::raise(runtime_error::file_not_found, kErrorSource);
+    if (!file.open(QIODevice::ReadOnly)) comrt::raise(runtime_error::path_file_access_error, kErrorSource);
+    if (file.size() > kMaxFileSize) comrt::raise(runtime_error::invalid_file_format, kErrorSource);
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return kPathFileAccessError;
+    if (file.error() != QFileDevice::NoError) comrt::raise(runtime_error::path_file_access_error, kErrorSource);
     Json parsed = Json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr, false);
-    if (parsed.is_discarded() || !parsed.is_object()) return kInvalidFileFormat;
+    if (parsed.is_discarded() || !parsed.is_object()) comrt::raise(runtime_error::invalid_file_format, kErrorSource);
     entries_->object = std::move(parsed);
     return S_OK;
 } catch (...) {
@@ -195,16 +200,21 @@ HRESULT PropertyBagFile::load(const QString& path) noexcept try {
 }
 
 HRESULT PropertyBagFile::save(const QString& path) const noexcept try {
-    const std::string text = entries_->object.dump(2) + "\n";
+    const auto fail = [] { comrt::raise(comrt::runtime_error::path_file_access_error, kErrorSource); };
+    std::string text;
+    try {
+        text = entries_->object.dump(2) + "\n";
+    } catch (const nlohmann::json::exception&) {
+        fail();
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return kPathFileAccessError;
+    if (!file.open(QIODevice::WriteOnly)) fail();
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
         file.cancelWriting();
-        return kPathFileAccessError;
+        fail();
     }
-    return file.commit() ? S_OK : kPathFileAccessError;
-} catch (const nlohmann::json::exception&) {
-    return kPathFileAccessError;
+    if (!file.commit()) fail();
+    return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
@@ -215,7 +225,7 @@ std::vector<std::u16string> PropertyBagFile::keys() const {
     return keys;
 }
 
-comrt::Variant PropertyBagFile::ReadProperty(std::u16string_view key) {
+comrt::Variant PropertyBagFile::ReadProperty(std::u16string_view key) const {
     try {
         const auto it = entries_->object.find(comrt::to_utf8(key));
         if (it == entries_->object.end()) comrt::raise(comrt::runtime_error::data_value_not_found, kErrorSource);
@@ -236,6 +246,39 @@ void PropertyBagFile::WriteProperty(std::u16string_view key, const VARIANT& valu
     } catch (const std::bad_alloc&) {
         throw comrt::com_error(E_OUTOFMEMORY);
     }
+}
+
+HRESULT STDMETHODCALLTYPE PropertyBagFile::Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog* pErrorLog) noexcept {
+    if (!pszPropName || !pVar) return E_POINTER;
+    const VARTYPE wanted = pVar->vt;
+    HRESULT hr = S_OK;
+    try {
+        comrt::Variant value = ReadProperty(pszPropName);
+        if (wanted != VT_EMPTY && wanted != value.vt()) {
+            comrt::Variant converted;
+            comrt::check(VariantChangeType(converted.put(), value.get(), 0, wanted));
+            value = std::move(converted);
+        }
+        // On entry *pVar only names the type asked for: it holds no value to clear.
+        *pVar = value.detach();
+        return S_OK;
+    } catch (...) {
+        hr = comrt::to_hresult();
+    }
+    if (pErrorLog) {
+        EXCEPINFO info{};
+        info.scode = hr;
+        pErrorLog->AddError(pszPropName, &info);
+    }
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE PropertyBagFile::Write(LPCOLESTR pszPropName, VARIANT* pVar) noexcept try {
+    if (!pszPropName || !pVar) return E_POINTER;
+    WriteProperty(pszPropName, *pVar);
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
 }
 
 }  // namespace orvane::qt

@@ -1,4 +1,4 @@
-// The property bag of a Qt host: the entries of one control, kept in the order they were
+// The property bag of a Qt host, a COM object: the entries of one control, kept in the order they were
 // first written, loaded from and saved to a human-readable file.
 //
 // File: UTF-8 JSON, one object whose members are the entries in order, for example
@@ -23,11 +23,15 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QString>
 
-#include <control/widgets/container.h>
+#include <comrt/error.h>
+#include <comrt/implements.h>
+#include <comrt/ocidl.h>
+#include <comrt/resource.h>
 
 namespace orvane::qt {
 
@@ -35,18 +39,19 @@ namespace orvane::qt {
 inline constexpr HRESULT kFileNotFound = comrt::runtime_hresult(comrt::runtime_error::file_not_found);
 inline constexpr HRESULT kPathFileAccessError = comrt::runtime_hresult(comrt::runtime_error::path_file_access_error);
 inline constexpr HRESULT kInvalidFileFormat = comrt::runtime_hresult(comrt::runtime_error::invalid_file_format);
+// A read of a key that the bag does not hold.
+inline constexpr HRESULT kDataValueNotFound = comrt::runtime_hresult(comrt::runtime_error::data_value_not_found);
 
-class PropertyBagFile final : public widgets::PropertyBag {
+class PropertyBagFile final : public comrt::implements<PropertyBagFile, IPropertyBag> {
 public:
     PropertyBagFile();
     ~PropertyBagFile() override;
-    PropertyBagFile(const PropertyBagFile&) = delete;
-    PropertyBagFile& operator=(const PropertyBagFile&) = delete;
 
     // Replaces the entries with those of the file at path.
     //   S_OK; kFileNotFound when there is no such file; kPathFileAccessError when it
     //   cannot be read; kInvalidFileFormat when it is not one JSON object (or larger than
-    //   16 MiB); E_OUTOFMEMORY. The entries are unchanged on failure.
+    //   16 MiB); E_OUTOFMEMORY. The entries are unchanged on failure. Error information
+    //   is set on failure.
     HRESULT load(const QString& path) noexcept;
     // Writes the entries to path atomically: into a temporary file in the same folder,
     // renamed over path once complete, so the file is either the old one or the new one.
@@ -56,13 +61,22 @@ public:
     // The keys, in the order they were first stored.
     std::vector<std::u16string> keys() const;
 
-    // ---- widgets::PropertyBag ---------------------------------------------------------
-    // A key the bag lacks fails with widgets::kDataValueNotFound, a damaged entry with
-    // kInvalidFileFormat.
-    comrt::Variant ReadProperty(std::u16string_view key) override;
-    // A value of another kind than those listed above (an object that is not a font,
-    // VT_NULL, arrays, dates, ...) fails with DISP_E_TYPEMISMATCH and stores nothing.
-    void WriteProperty(std::u16string_view key, const VARIANT& value) override;
+    // The value stored under key, as it reads back. Throws comrt::com_error:
+    // kDataValueNotFound for a key the bag lacks, kInvalidFileFormat for a damaged entry.
+    comrt::Variant ReadProperty(std::u16string_view key) const;
+    // Stores a copy of value under key, replacing what the key held; a new key goes after
+    // the keys already stored. A value of another kind than those listed above (an object
+    // that is not a font, VT_NULL, arrays, dates, ...) throws DISP_E_TYPEMISMATCH and
+    // stores nothing.
+    void WriteProperty(std::u16string_view key, const VARIANT& value);
+
+    // ---- IPropertyBag ------------------------------------------------------------------
+    // Read: *pVar (VT_EMPTY on entry for the stored type, or the type to convert to)
+    //   receives the value. S_OK; E_POINTER for a null name or pVar; kDataValueNotFound,
+    //   kInvalidFileFormat, a conversion's failure; each failure also goes to pErrorLog.
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog* pErrorLog) noexcept override;
+    // Write: S_OK; E_POINTER for a null name or pVar; DISP_E_TYPEMISMATCH.
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR pszPropName, VARIANT* pVar) noexcept override;
 
 private:
     struct Entries;

@@ -1,41 +1,19 @@
-// The container surface (the control's own window, which hosts the child widgets) and
-// the property bag through which the container persists the control's settings.
+// The container surface: the control's own window, which hosts the child widgets.
 //
 // Conventions for value types, failures (comrt::com_error) and events are in contract.h.
 #pragma once
 
-#include <string_view>
-
-#include <comrt/error.h>
-#include <comrt/resource.h>
+#include <comrt/oleidl.h>
 #include <control/widgets/contract.h>
 
 namespace orvane::widgets {
 
-// A read of a key that the bag does not hold: run-time error 327, "Data value named not
-// found".
-inline constexpr HRESULT kDataValueNotFound = comrt::runtime_hresult(comrt::runtime_error::data_value_not_found);
-
-// The host form's property bag, handed to the control for the length of a
-// ReadProperties or WriteProperties event; the control must not keep it.
-class PropertyBag {
-public:
-    virtual ~PropertyBag() = default;
-
-    // The value stored under key (no default value is involved). A key the bag lacks
-    // fails with kDataValueNotFound; an entry the bag cannot read back (a damaged file)
-    // fails with the bag's own error. Never anything but com_error.
-    virtual comrt::Variant ReadProperty(std::u16string_view key) = 0;
-    // Stores a copy of value under key, replacing what the key held; a new key goes after
-    // the keys already stored. A value the bag cannot store fails with
-    // DISP_E_TYPEMISMATCH and stores nothing.
-    virtual void WriteProperty(std::u16string_view key, const VARIANT& value) = 0;
-};
-
 // Events of the container. Each returns the handler's status and never throws.
 class ContainerEvents {
 public:
-    // The control has been created and sited; raised once, before any other event.
+    // The control has been sited on its widgets; raised once, before any other event.
+    // The control raises Initialize and Terminate itself when it is activated and
+    // deactivated in place; the surface raises Resize.
     virtual HRESULT Initialize() noexcept = 0;
     // The control's inner size (ScaleWidth, ScaleHeight) was set or changed. Raised by
     // the surface's own handling of the WM_SIZE message (window_procs.h), so a procedure
@@ -43,10 +21,6 @@ public:
     virtual HRESULT Resize() noexcept = 0;
     // The control is being destroyed; raised once, after every other event.
     virtual HRESULT Terminate() noexcept = 0;
-    // The container restores (ReadProperties) or saves (WriteProperties) the persisted
-    // settings through bag.
-    virtual HRESULT ReadProperties(PropertyBag& bag) noexcept = 0;
-    virtual HRESULT WriteProperties(PropertyBag& bag) noexcept = 0;
 
 protected:
     ~ContainerEvents() = default;
@@ -79,9 +53,14 @@ public:
     virtual FontRef Font() = 0;
     virtual void SetFont(const FontRef& font) = 0;
 
-    // Tells the container that the persisted property `name` changed (so the host form
-    // counts as modified).
-    virtual void PropertyChanged(std::u16string_view name) = 0;
+    // Places the control's window at position (device pixels of the container's window)
+    // and raises Resize through the window's procedure chain (WM_SIZE) when its size
+    // changed, and always on the first call. A rectangle with right below left or bottom
+    // below top fails with CTL_E_INVALIDPROPERTYVALUE and changes nothing.
+    virtual void SetObjectRect(const RECT& position) = 0;
+    // Takes the control's window, and every widget in it, away for good. Afterwards every
+    // member of the surface and of the widgets fails with E_HANDLE. Raises no event.
+    virtual void Destroy() noexcept = 0;
 };
 
 }  // namespace orvane::widgets

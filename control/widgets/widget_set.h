@@ -1,8 +1,7 @@
-// The widgets of one control, as whoever sites the control hands them over.
+// The widgets of one control, and how a toolkit makes them.
 //
-// The control holds each of them for its whole life and never creates or destroys one;
-// shared ownership lets the control's editor tracking hold counted references to the
-// grid and the two editors.
+// The control holds each of them while it is sited; shared ownership lets the control's
+// editor tracking hold counted references to the grid and the two editors.
 #pragma once
 
 #include <memory>
@@ -26,5 +25,16 @@ struct WidgetSet {
     // window_procs.h), which must name it while the control's hook is installed.
     std::shared_ptr<WindowSystem> window_system;
 };
+
+// Makes the widgets of one control: its window, as a child of the container's window
+// parent at position (device pixels of parent), and inside it the selector, the grid and
+// the two in-place editors at their design-time layout, with the window system over
+// them. The toolkit linked into the control's library provides it. Fails with
+// comrt::com_error: E_HANDLE when parent names no window of this toolkit.
+using CreateWidgetsFn = WidgetSet (*)(HWND parent, const RECT& position);
+
+// The CreateWidgetsFn of the toolkit linked into the control's library (on this platform
+// the Qt one, toolkit/qt/qt_widget_set.cpp).
+WidgetSet CreateToolkitWidgets(HWND parent, const RECT& position);
 
 }  // namespace orvane::widgets

@@ -3,8 +3,8 @@
 
 #include <initializer_list>
 
-#include <comrt/objbase.h>
 #include <comrt/resource.h>
+#include <testing/groups.h>
 
 namespace orvane::demo {
 namespace {
@@ -13,38 +13,14 @@ QString ToQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::u16string ToU16(const QString& text) { return text.toStdU16String(); }
-
-Group NewGroup(const QString& name) {
-    Group group;
-    comrt::check(CoCreateInstance(CLSID_clsTessel, nullptr, CLSCTX_INPROC_SERVER, comrt::iid_of<_clsTessel>(),
-                                  group.put_void()));
-    comrt::check(group->put_PropertyGroupName(comrt::Bstr(ToU16(name)).get()));
-    return group;
-}
+Group NewGroup(const QString& name) { return pg_testing::NewGroup(name.toStdU16String()); }
 
 // Appends an item; with choices, a drop-down item (type 1) whose list starts at 0.
 void Add(_clsTessel& group, const QString& name, const QString& value,
          std::initializer_list<const char*> choices = {}) {
-    comrt::Bstr item_name(ToU16(name));
-    comrt::Bstr item_value(ToU16(value));
-    BSTR name_arg = item_name.get();
-    BSTR value_arg = item_value.get();
-    SHORT type = choices.size() == 0 ? 0 : 1;
-    comrt::SafeArrayPtr list;
-    if (type == 1) {
-        list.reset(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(choices.size())));
-        if (!list) throw comrt::com_error(E_OUTOFMEMORY);
-        LONG index = 0;
-        for (const char* choice : choices) {
-            comrt::Bstr text(ToU16(QString::fromUtf8(choice)));
-            comrt::check(SafeArrayPutElement(list.get(), &index, text.get()));
-            ++index;
-        }
-    }
-    SAFEARRAY* list_arg = list.get();
-    LONG result = 0;
-    comrt::check(group.AddItem(&name_arg, &value_arg, &type, &list_arg, &result));
+    pg_testing::Item item{name.toStdU16String(), value.toStdU16String()};
+    for (const char* choice : choices) item.choices.push_back(QString::fromUtf8(choice).toStdU16String());
+    pg_testing::AddItem(group, item);
 }
 
 }  // namespace
@@ -95,26 +71,8 @@ QString GroupName(_clsTessel& group) {
 }
 
 std::vector<std::pair<QString, QString>> ReadItems(_clsTessel& group) {
-    comrt::ComPtr<_Collection> items;
-    comrt::check(group.get_ItemsCollection(items.put()));
-    LONG count = 0;
-    comrt::check(items->Count(&count));
     std::vector<std::pair<QString, QString>> read;
-    read.reserve(static_cast<std::size_t>(count));
-    for (LONG position = 1; position <= count; ++position) {
-        comrt::Variant index;
-        index->vt = VT_I4;
-        index->lVal = position;
-        comrt::Variant element;
-        comrt::check(items->Item(index.get(), element.put()));
-        if (element.vt() != VT_DISPATCH || !V_DISPATCH(element.get())) throw comrt::com_error(DISP_E_TYPEMISMATCH);
-        const auto item = comrt::ComPtr<IDispatch>(V_DISPATCH(element.get())).as<_clsPropertyItem>();
-        comrt::Bstr name;
-        comrt::Bstr value;
-        comrt::check(item->get_ItemName(name.put()));
-        comrt::check(item->get_ItemValue(value.put()));
-        read.emplace_back(ToQString(name.view()), ToQString(value.view()));
-    }
+    for (const auto& [name, value] : pg_testing::ItemTexts(group)) read.emplace_back(ToQString(name), ToQString(value));
     return read;
 }
 

@@ -2,10 +2,12 @@
 // its own (a temporary folder), so nothing of the user's registry changes.
 #pragma once
 
+#include <optional>
+
 #include <QString>
-#include <QTemporaryDir>
 
 #include <comrt/wintypes.h>
+#include <testing/temporary_registry.h>
 
 namespace orvane::demo {
 
@@ -18,14 +20,12 @@ public:
     LibraryRegistration();
 
     // S_OK, or why a library could not be registered.
-    HRESULT status() const noexcept { return status_; }
-    // The library that failed, for the message.
-    const QString& failedLibrary() const noexcept { return failed_; }
+    HRESULT status() const noexcept { return registry_ ? registry_->status() : S_OK; }
+    // What failed (the library and the reason), for the message.
+    QString failure() const;
 
 private:
-    QTemporaryDir folder_;
-    HRESULT status_ = S_OK;
-    QString failed_;
+    std::optional<pg_testing::TemporaryRegistry> registry_;
 };
 
 }  // namespace orvane::demo

@@ -37,9 +37,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("orvane-demo"));
     const orvane::demo::LibraryRegistration registration;
     if (FAILED(registration.status())) {
-        std::fprintf(stderr, "orvane-demo: cannot register %s (0x%08x)\n",
-                     registration.failedLibrary().toLocal8Bit().constData(),
-                     static_cast<unsigned>(registration.status()));
+        std::fprintf(stderr, "orvane-demo: cannot register the libraries (0x%08x): %s\n",
+                     static_cast<unsigned>(registration.status()), registration.failure().toLocal8Bit().constData());
         return 1;
     }
 

@@ -1,6 +1,9 @@
 // The demo's window (settings_form.h).
 #include "settings_form.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QAbstractItemView>
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -18,12 +21,59 @@
 #include <QVBoxLayout>
 
 #include <orvane/properties_widget.h>
-#include <toolkit/qt/appearance.h>
+#include <comrt/olectl.h>
+#include <comrt/resource.h>
 
 namespace orvane::demo {
 namespace {
 
 QString Hex(HRESULT hr) { return QStringLiteral("0x%1").arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0')); }
+
+// The font a font object describes, for the font dialog; the default font when it cannot
+// say.
+QFont ToQFont(IFontDisp* object, const QFont& fallback) {
+    comrt::ComPtr<IFont> font;
+    if (!object || FAILED(object->QueryInterface(comrt::iid_of<IFont>(), font.put_void()))) return fallback;
+    comrt::Bstr name;
+    CY size{};
+    SHORT weight = 0;
+    BOOL italic = FALSE, underline = FALSE, strikethrough = FALSE;
+    if (FAILED(font->get_Name(name.put())) || FAILED(font->get_Size(&size)) || FAILED(font->get_Weight(&weight)) ||
+        FAILED(font->get_Italic(&italic)) || FAILED(font->get_Underline(&underline)) ||
+        FAILED(font->get_Strikethrough(&strikethrough)))
+        return fallback;
+    QFont result(QString::fromUtf16(name.view().data(), static_cast<qsizetype>(name.view().size())));
+    result.setPointSizeF(static_cast<double>(size.int64) / 10000.0);
+    result.setWeight(static_cast<QFont::Weight>(std::clamp<int>(weight / 10 * 10, 100, 900)));
+    result.setItalic(italic != FALSE);
+    result.setUnderline(underline != FALSE);
+    result.setStrikeOut(strikethrough != FALSE);
+    return result;
+}
+
+// A new font object with a QFont's attributes.
+comrt::ComPtr<IFontDisp> ToFontObject(const QFont& font) {
+    comrt::Bstr name(font.family().toStdU16String());
+    FONTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.lpstrName = name.get();
+    desc.cySize.int64 = static_cast<LONGLONG>(std::llround(font.pointSizeF() * 10000.0));
+    desc.sWeight = static_cast<SHORT>(font.weight());
+    desc.sCharset = DEFAULT_CHARSET;
+    desc.fItalic = font.italic() ? TRUE : FALSE;
+    desc.fUnderline = font.underline() ? TRUE : FALSE;
+    desc.fStrikethrough = font.strikeOut() ? TRUE : FALSE;
+    comrt::ComPtr<IFontDisp> object;
+    OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), object.put_void());
+    return object;
+}
+
+// The colour an OLE colour names (a system colour as the platform translates it).
+QColor ToQColor(OLE_COLOR colour) {
+    COLORREF ref = 0;
+    if (FAILED(OleTranslateColor(colour, nullptr, &ref))) return {};
+    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF), static_cast<int>((ref >> 16) & 0xFF));
+}
 
 OLE_COLOR ToOleColor(const QColor& colour) {
     return static_cast<OLE_COLOR>(colour.red()) | (static_cast<OLE_COLOR>(colour.green()) << 8) |
@@ -144,21 +194,13 @@ void SettingsForm::chooseFont() {
     if (!control) return;
     comrt::ComPtr<IFontDisp> current;
     QFont initial = font();
-    if (SUCCEEDED(control->get_Font(current.put()))) {
-        try {
-            initial = qt::ToQFont(current.get());
-        } catch (const comrt::com_error&) {
-        }
-    }
+    if (SUCCEEDED(control->get_Font(current.put()))) initial = ToQFont(current.get(), initial);
     bool chosen = false;
     const QFont picked = QFontDialog::getFont(&chosen, initial, this, tr("Font of the property grid"));
     if (!chosen) return;
-    try {
-        const HRESULT hr = control->put_Font(qt::ToFontObject(picked).get());
-        if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
-    } catch (const comrt::com_error& e) {
-        report(tr("The font could not be made: %1.").arg(Hex(e.code())));
-    }
+    const comrt::ComPtr<IFontDisp> object = ToFontObject(picked);
+    const HRESULT hr = object ? control->put_Font(object.get()) : E_OUTOFMEMORY;
+    if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
 }
 
 void SettingsForm::chooseColour(bool background) {
@@ -166,11 +208,7 @@ void SettingsForm::chooseColour(bool background) {
     if (!control) return;
     OLE_COLOR current = 0;
     const HRESULT read = background ? control->get_BackColor(&current) : control->get_ForeColor(&current);
-    QColor initial;
-    try {
-        if (SUCCEEDED(read)) initial = qt::ToQColor(current, *properties_);
-    } catch (const comrt::com_error&) {
-    }
+    const QColor initial = SUCCEEDED(read) ? ToQColor(current) : QColor();
     const QColor picked = QColorDialog::getColor(initial, this, background ? tr("Background") : tr("Text colour"));
     if (!picked.isValid()) return;
     const HRESULT hr =

@@ -36,16 +36,22 @@ protected:
         std::vector<std::string> out;
         for (const std::string& entry : log().entries())
             if (entry.find("Color=") != std::string::npos || entry.find("Font=") != std::string::npos ||
-                entry.find("PropertyChanged") != std::string::npos)
+                entry.find("OnChanged") != std::string::npos)
                 out.push_back(entry);
         return out;
     }
     std::vector<std::string> FanOut(const std::string& set, const std::string& name) {
         return {"surface." + set, "text1." + set, "combo1." + set, "combo2." + set, "grid." + set,
-                "surface.PropertyChanged(" + name + ")"};
+                "site.OnChanged(" + name + ")"};
     }
 
-    fakes::FakePropertyBag bag{fakes.env};
+    // Load and Save, as the container calls them.
+    HRESULT Load(_PropertiesCtl& control, IPropertyBag& from) {
+        return static_cast<PropertiesCtl&>(control).Load(&from, nullptr);
+    }
+    HRESULT Save(IPropertyBag& to) { return impl().Save(&to, TRUE, TRUE); }
+
+    comrt::ComPtr<fakes::FakePropertyBag> bag = comrt::make<fakes::FakePropertyBag>(fakes.env);
 };
 
 TEST_F(AppearanceTest, ColourPutsReachAllFiveReceiversThenNotify) {
@@ -96,62 +102,64 @@ TEST_F(AppearanceTest, AFailingReceiverEndsThePutWithoutNotice) {
     EXPECT_THAT(AppearanceLog(), ElementsAre("surface.BackColor=0x00112233", "text1.BackColor=0x00112233",
                                              "combo1.BackColor=0x00112233 (failed)"));
     EXPECT_EQ(Hex(kObjectNotSet), Hex(ctl->put_Font(nullptr))) << "the surface refuses no font";
-    EXPECT_THAT(fakes.surface->changed_properties(), IsEmpty());
+    EXPECT_THAT(site->changed, IsEmpty());
 }
 
 TEST_F(AppearanceTest, SavingWritesExactlyThreeEntriesAndRestoringReachesEveryWidget) {
     comrt::ComPtr<IFontDisp> font = NewFont();
     fakes.surface->set_font(font);  // design-time values, never put
     log().clear();
-    fakes.surface->raise_write_properties(bag);
+    ASSERT_EQ(S_OK, Save(*bag));
     EXPECT_THAT(log().starting_with("bag."),
                 ElementsAre("bag.WriteProperty(BackColor)", "bag.WriteProperty(ForeColor)", "bag.WriteProperty(Font)"));
-    ASSERT_THAT(bag.keys(), ElementsAre(u"BackColor", u"ForeColor", u"Font"));
-    EXPECT_EQ(VT_I4, bag.entry(u"BackColor")->vt);
-    EXPECT_EQ(static_cast<LONG>(0x8000000F), bag.entry(u"BackColor")->lVal);
-    EXPECT_EQ(static_cast<LONG>(0x80000012), bag.entry(u"ForeColor")->lVal);
-    EXPECT_EQ(VT_DISPATCH, bag.entry(u"Font")->vt);
-    EXPECT_EQ(static_cast<IDispatch*>(font.get()), bag.entry(u"Font")->pdispVal);
+    ASSERT_THAT(bag->keys(), ElementsAre(u"BackColor", u"ForeColor", u"Font"));
+    EXPECT_EQ(VT_I4, bag->entry(u"BackColor")->vt);
+    EXPECT_EQ(static_cast<LONG>(0x8000000F), bag->entry(u"BackColor")->lVal);
+    EXPECT_EQ(static_cast<LONG>(0x80000012), bag->entry(u"ForeColor")->lVal);
+    EXPECT_EQ(VT_DISPATCH, bag->entry(u"Font")->vt);
+    EXPECT_EQ(static_cast<IDispatch*>(font.get()), bag->entry(u"Font")->pdispVal);
 
     // A second control, whose widgets still show their own design-time look, loads it.
     fakes::FakeWidgets second(fakes.env, "b.");
-    comrt::ComPtr<_PropertiesCtl> loaded = CreateSitedControl(second, errors.get());
+    comrt::ComPtr<RecordingSite> second_site = comrt::make<RecordingSite>();
+    comrt::ComPtr<_PropertiesCtl> loaded =
+        CreateSitedControl(second, static_cast<IControlErrorSink*>(second_site.get()));
     second.surface->raise_initialize();
-    second.surface->raise_read_properties(bag);
-    EXPECT_THAT(second.surface->changed_properties(), ElementsAre(u"BackColor", u"ForeColor", u"Font"));
+    ASSERT_EQ(S_OK, Load(*loaded, *bag));
+    EXPECT_THAT(second_site->changed, ElementsAre(u"BackColor", u"ForeColor", u"Font"));
     EXPECT_EQ(0x8000000Fu, second.grid->back_color());
     EXPECT_EQ(0x80000012u, second.text1->fore_color());
     EXPECT_EQ(font.get(), second.combo2->font().get());
     EXPECT_THAT(fakes.env->event_failures(), IsEmpty());
-    EXPECT_THAT(errors->failures, IsEmpty()) << errors->text();
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
     second.surface->raise_terminate();
 }
 
 TEST_F(AppearanceTest, ABadEntryIsSkippedAndTheOthersStillRestore) {
     comrt::ComPtr<IFontDisp> font = NewFont();
     for (bool damaged : {true, false}) {
-        fakes::FakePropertyBag spoiled(fakes.env);
-        spoiled.set_entry(u"BackColor", *Value(VT_BSTR, 0).get());  // no number
-        spoiled.set_entry(u"ForeColor", *Value(VT_I4, 0x00010203).get());
-        spoiled.set_entry(u"Font", *Value(VT_DISPATCH, 0, font.get()).get());
-        if (damaged) spoiled.damage(u"BackColor", E_FAIL);
-        errors->failures.clear();
-        const std::size_t notices = fakes.surface->changed_properties().size();
+        comrt::ComPtr<fakes::FakePropertyBag> spoiled = comrt::make<fakes::FakePropertyBag>(fakes.env);
+        spoiled->set_entry(u"BackColor", *Value(VT_BSTR, 0).get());  // no number
+        spoiled->set_entry(u"ForeColor", *Value(VT_I4, 0x00010203).get());
+        spoiled->set_entry(u"Font", *Value(VT_DISPATCH, 0, font.get()).get());
+        if (damaged) spoiled->damage(u"BackColor", E_FAIL);
+        site->failures.clear();
+        const std::size_t notices = site->changed.size();
 
-        fakes.surface->raise_read_properties(spoiled);
+        EXPECT_EQ(S_OK, Load(*ctl, *spoiled)) << "the load does not fail";
         EXPECT_THAT(fakes.env->event_failures(), IsEmpty()) << "the load does not fail";
         EXPECT_EQ(0x00010203u, fakes.grid->fore_color());
         EXPECT_EQ(font.get(), fakes.grid->font().get());
-        EXPECT_EQ(notices + 2, fakes.surface->changed_properties().size());
-        ASSERT_EQ(1u, errors->failures.size()) << errors->text();
-        EXPECT_EQ(u"control.ReadProperties", errors->failures[0].handler);
-        EXPECT_EQ(Hex(damaged ? E_FAIL : kTypeMismatch), Hex(errors->failures[0].hr));
+        EXPECT_EQ(notices + 2, site->changed.size());
+        ASSERT_EQ(1u, site->failures.size()) << site->text();
+        EXPECT_EQ(u"control.ReadProperties", site->failures[0].handler);
+        EXPECT_EQ(Hex(damaged ? E_FAIL : kTypeMismatch), Hex(site->failures[0].hr));
     }
-    errors->failures.clear();
-    fakes::FakePropertyBag empty(fakes.env);
-    fakes.surface->raise_read_properties(empty);
+    site->failures.clear();
+    comrt::ComPtr<fakes::FakePropertyBag> empty = comrt::make<fakes::FakePropertyBag>(fakes.env);
+    EXPECT_EQ(S_OK, Load(*ctl, *empty));
     EXPECT_THAT(fakes.env->event_failures(), IsEmpty());
-    EXPECT_EQ(3u, errors->failures.size()) << "every key is missing: " << errors->text();
+    EXPECT_EQ(3u, site->failures.size()) << "every key is missing: " << site->text();
 }
 
 }  // namespace

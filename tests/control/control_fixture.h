@@ -1,7 +1,8 @@
 // A PropertiesCtl sited on the fakes, as a container does it: created through a class
 // factory, sited on one FakeWidgets set with a recording error channel, then driven by
 // the container's events (Start: Initialize and a first Resize; Terminate at the end).
-// Also: groups made through the real Tessel classes, and readable values for messages.
+// Also: groups made through the data library's binary interface (libtessel.so, registered
+// in a registry of the test program's own), and readable values for messages.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,8 +18,9 @@
 #include <control/PropertiesCtl.h>
 #include <control/collections.h>
 #include <tests/fakes/fake_widgets.h>
-
-#include "clsTessel.h"
+#include <testing/groups.h>
+#include <testing/registry_fixture.h>
+#include <testing/text.h>
 
 namespace orvane {
 
@@ -34,76 +36,44 @@ inline constexpr HRESULT kSubscript = comrt::runtime_hresult(comrt::runtime_erro
 inline constexpr HRESULT kTypeMismatch = comrt::runtime_hresult(comrt::runtime_error::type_mismatch);
 inline constexpr HRESULT kObjectNotSet = comrt::runtime_hresult(comrt::runtime_error::object_not_set);
 
-inline std::string Hex(HRESULT hr) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(hr));
-    return buf;
-}
+using pg_testing::Hex;
 // UTF-16 as text for messages (UTF-8).
 inline std::string Printable(std::u16string_view text) { return fakes::format_value(text); }
 
 // ---- groups ----------------------------------------------------------------------------
 
-struct ItemFields {
-    std::u16string name;
-    std::u16string value;
-    SHORT type = 0;                       // 1: edited with the drop-down list of choices
-    std::vector<std::u16string> choices;  // stored from index 0; empty: no list
-};
+// The groups come from libtessel.so as built (TESSEL_LIBRARY), registered once for the
+// whole test program.
+[[maybe_unused]] inline const ::testing::Environment* const kTesselRegistered =
+    pg_testing::RegisterForProgram({TESSEL_LIBRARY});
 
-// A group through the real clsTessel, items added with AddItem in the order given.
-inline comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, const std::vector<ItemFields>& items) {
-    comrt::ComPtr<_clsTessel> group = comrt::make<tessel::clsTessel>().as<_clsTessel>();
-    comrt::Bstr group_name(name);
-    comrt::check(group->put_PropertyGroupName(group_name.get()));
-    for (const ItemFields& fields : items) {
-        comrt::SafeArrayPtr choices;
-        if (!fields.choices.empty())
-            choices.reset(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(fields.choices.size())));
-        for (LONG i = 0; i < static_cast<LONG>(fields.choices.size()); ++i) {
-            comrt::Bstr choice(fields.choices[static_cast<std::size_t>(i)]);
-            comrt::check(SafeArrayPutElement(choices.get(), &i, choice.get()));
-        }
-        comrt::Bstr item_name(fields.name), item_value(fields.value);
-        BSTR name_arg = item_name.get(), value_arg = item_value.get();
-        SHORT type = fields.type;
-        SAFEARRAY* choices_arg = choices.get();
-        LONG result = 0;
-        comrt::check(group->AddItem(&name_arg, &value_arg, &type, &choices_arg, &result));
-    }
-    return group;
-}
+// A group whose items are added with AddItem in the order given.
+using pg_testing::MakeGroup;
 
 // A group of `count` free-text items u"<name>.Name<k>" = u"<name>.Value<k>" (k from 1).
 inline comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, int count) {
-    std::vector<ItemFields> items;
+    std::vector<pg_testing::Item> items;
     for (int k = 1; k <= count; ++k) {
         std::u16string number;
         for (char c : std::to_string(k)) number += static_cast<char16_t>(c);
         const std::u16string prefix = std::u16string(name) + u".";
-        items.push_back({prefix + u"Name" + number, prefix + u"Value" + number, 0, {}});
+        items.push_back({prefix + u"Name" + number, prefix + u"Value" + number});
     }
-    return MakeGroup(name, items);
+    return pg_testing::MakeGroup(name, items);
 }
 
 // Item k (from 1) of a group, and its ItemValue.
-inline comrt::ComPtr<_clsPropertyItem> ItemOf(_clsTessel& group, LONG k) {
-    return CollectionItemAs<_clsPropertyItem>(*ItemsCollectionOf(group), k);
-}
-inline std::u16string ItemValue(_clsTessel& group, LONG k) {
-    comrt::Bstr s;
-    comrt::check(ItemOf(group, k)->get_ItemValue(s.put()));
-    return std::u16string(s.view());
-}
+using pg_testing::ItemAt;
+using pg_testing::ItemValue;
 
-// ---- the error channel -------------------------------------------------------------------
+// ---- the container's site: error channel and change notifications -------------------------
 
 struct HandlerFailure {
     std::u16string handler;
     HRESULT hr;
 };
 
-class RecordingErrorSink final : public comrt::implements<RecordingErrorSink, IControlErrorSink> {
+class RecordingSite final : public comrt::implements<RecordingSite, IControlErrorSink, IPropertyNotifySink> {
 public:
     HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR handler, HRESULT hr) noexcept override try {
         failures.push_back({handler ? handler : u"", hr});
@@ -111,6 +81,19 @@ public:
     } catch (...) {
         return comrt::to_hresult();
     }
+    // The changed property's name, from the control's type description.
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID dispID) noexcept override try {
+        std::u16string name = u"?";
+        for (const comrt::member_desc& member : kPropertiesCtlMembers)
+            if (member.id == dispID) name = member.name;
+        if (log) log->add("site.OnChanged(" + Printable(name) + ")");
+        changed.push_back(std::move(name));
+        return S_OK;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) noexcept override { return E_UNEXPECTED; }
+
     // "control.Resize 0x80004005; ..." for messages.
     std::string text() const {
         std::string out;
@@ -119,27 +102,32 @@ public:
     }
 
     std::vector<HandlerFailure> failures;
+    // The properties the control reported changed, in order; also logged as
+    // "site.OnChanged(<name>)" into log when one is set.
+    std::vector<std::u16string> changed;
+    fakes::CallLog* log = nullptr;
 };
 
 // ---- one control on the fakes --------------------------------------------------------------
 
-// A control from the class factory the server library uses, sited on `widgets`.
-inline comrt::ComPtr<_PropertiesCtl> CreateSitedControl(const fakes::FakeWidgets& widgets,
-                                                         IControlErrorSink* errors) {
+// A control from a class factory as the server library makes it, sited on `widgets`
+// with `site` as the container's site.
+inline comrt::ComPtr<_PropertiesCtl> CreateSitedControl(const fakes::FakeWidgets& widgets, IUnknown* site) {
     comrt::ComPtr<IClassFactory> factory =
         comrt::make<comrt::class_factory>(&comrt::create_instance<PropertiesCtl>).as<IClassFactory>();
     comrt::ComPtr<_PropertiesCtl> control;
     comrt::check(factory->CreateInstance(nullptr, IID__PropertiesCtl, control.put_void()));
     const widgets::WidgetSet set = widgets.set();
-    comrt::check(control.as<IControlSite>()->Site(&set, errors));
+    comrt::check(static_cast<PropertiesCtl&>(*control).Site(set, site));
     return control;
 }
 
 class ControlFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        errors = comrt::make<RecordingErrorSink>();
-        ctl = CreateSitedControl(fakes, errors.get());
+        site = comrt::make<RecordingSite>();
+        site->log = &fakes.env->log();
+        ctl = CreateSitedControl(fakes, static_cast<IControlErrorSink*>(site.get()));
     }
     void TearDown() override {
         if (started_ && !terminated_) Terminate();
@@ -183,7 +171,7 @@ protected:
     }
 
     fakes::FakeWidgets fakes;
-    comrt::ComPtr<RecordingErrorSink> errors;
+    comrt::ComPtr<RecordingSite> site;
     comrt::ComPtr<_PropertiesCtl> ctl;
 
 private:

@@ -18,11 +18,11 @@ protected:
         ControlFixture::SetUp();
         Start();
         group = MakeGroup(u"G", {
-                                    {u"Width", u"100", 0, {}},
-                                    {u"Mode", u"b", 1, {u"a", u"b", u"c", u"b"}},
-                                    {u"Shape", u"Round", 1, {u"round", u"square"}},
-                                    {u"Broken", u"kept", 1, {}},  // no choice list
-                                    {u"Note", u"n", 7, {}},
+                                    {u"Width", u"100"},
+                                    {u"Mode", u"b", {u"a", u"b", u"c", u"b"}},
+                                    {u"Shape", u"Round", {u"round", u"square"}},
+                                    {u"Broken", u"kept", {}, 1},  // a drop-down item without a list
+                                    {u"Note", u"n", {}, 7},
                                 });
         ASSERT_EQ(Add(group), S_OK);
         ASSERT_EQ(Select(0), S_OK);
@@ -56,22 +56,15 @@ protected:
             const std::u16string value = ItemValue(*group, k);
             if (value != kValues[k - 1]) out << " | item" << k << "=" << Printable(value);
         }
-        if (!errors->failures.empty()) out << " | errors " << errors->text();
+        if (!site->failures.empty()) out << " | errors " << site->text();
         return out.str();
     }
 
     // Replaces item k's choice list with strings from index `lower` on.
     void SetChoices(LONG k, LONG lower, std::initializer_list<std::u16string_view> texts) {
-        comrt::SafeArrayPtr list(SafeArrayCreateVector(VT_BSTR, lower, static_cast<ULONG>(texts.size())));
-        ASSERT_TRUE(list);
-        LONG index = lower;
-        for (std::u16string_view text : texts) {
-            comrt::Bstr s(text);
-            ASSERT_EQ(SafeArrayPutElement(list.get(), &index, s.get()), S_OK);
-            ++index;
-        }
+        comrt::SafeArrayPtr list = pg_testing::StringArray(lower, texts);
         SAFEARRAY* arg = list.get();
-        ASSERT_EQ(ItemOf(*group, k)->SetValueCmb(&arg), S_OK);
+        ASSERT_EQ(ItemAt(*group, k)->SetValueCmb(&arg), S_OK);
     }
 
     // The items' values as the group was shown: row r holds item r + 1.

@@ -150,46 +150,46 @@ INSTANTIATE_TEST_SUITE_P(Transitions, EditingScenario, ::testing::ValuesIn(kScen
 // match these names, so a sink that reports under another handler's name is a fault.
 struct FailingHandler {
     const char* name;
-    void (*act)(fakes::FakeWidgets&);
+    void (*act)(fakes::FakeWidgets&, PropertiesCtl&);
 };
 void PrintTo(const FailingHandler& handler, std::ostream* out) { *out << handler.name; }
 
 class HandlerNameTest : public EditingFixture, public ::testing::WithParamInterface<FailingHandler> {};
 
 const FailingHandler kFailingHandlers[] = {
-    {"grid.EnterCell", [](fakes::FakeWidgets& w) { w.text1->fail_at("Text=", 1); w.grid->user_move_to(0, 1); }},
-    {"grid.LeaveCell", [](fakes::FakeWidgets& w) { w.grid->fail_at("Col", 1); w.grid->user_move_to(0, 1); }},
-    {"grid.MouseDown", [](fakes::FakeWidgets& w) { w.grid->fail_at("Col", 1); w.grid->user_click(0, 0); }},
-    {"grid.Scroll", [](fakes::FakeWidgets& w) { w.text1->fail_at("Visible=", 1); w.grid->user_scroll_to(1); }},
-    {"textEditor.GotFocus", [](fakes::FakeWidgets& w) { w.text1->fail_at("Text=", 1); w.text1->SetFocus(); }},
-    {"selector.Click", [](fakes::FakeWidgets& w) { w.combo1->fail_at("ListIndex", 1); w.combo1->user_pick(0); }},
+    {"grid.EnterCell", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text1->fail_at("Text=", 1); w.grid->user_move_to(0, 1); }},
+    {"grid.LeaveCell", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Col", 1); w.grid->user_move_to(0, 1); }},
+    {"grid.MouseDown", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Col", 1); w.grid->user_click(0, 0); }},
+    {"grid.Scroll", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text1->fail_at("Visible=", 1); w.grid->user_scroll_to(1); }},
+    {"textEditor.GotFocus", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text1->fail_at("Text=", 1); w.text1->SetFocus(); }},
+    {"selector.Click", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.combo1->fail_at("ListIndex", 1); w.combo1->user_pick(0); }},
     {"dropDownEditor.Click",
-     [](fakes::FakeWidgets& w) {
+     [](fakes::FakeWidgets& w, PropertiesCtl&) {
          w.grid->user_move_to(1, 1);
          w.grid->fail_at("Text=", 1);
          w.combo2->user_pick(2);
      }},
-    {"control.Initialize", [](fakes::FakeWidgets& w) { w.grid->fail_at("Left=", 1); w.surface->raise_initialize(); }},
-    {"control.Resize", [](fakes::FakeWidgets& w) { w.grid->fail_at("Width=", 1); w.surface->resize(6000, 3975); }},
-    {"control.Terminate", [](fakes::FakeWidgets& w) { w.combo1->fail_at("Clear", 1); w.surface->raise_terminate(); }},
+    {"control.Initialize", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Left=", 1); w.surface->raise_initialize(); }},
+    {"control.Resize", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Width=", 1); w.surface->resize(6000, 3975); }},
+    {"control.Terminate", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.combo1->fail_at("Clear", 1); w.surface->raise_terminate(); }},
     {"control.WriteProperties",
-     [](fakes::FakeWidgets& w) {
-         fakes::FakePropertyBag bag(w.env);
-         bag.fail_at("WriteProperty", 1);
-         w.surface->raise_write_properties(bag);
+     [](fakes::FakeWidgets& w, PropertiesCtl& control) {
+         auto bag = comrt::make<fakes::FakePropertyBag>(w.env);
+         bag->fail_at("WriteProperty", 1);
+         control.Save(bag.get(), TRUE, TRUE);
      }},
     {"control.ReadProperties",
-     [](fakes::FakeWidgets& w) {
-         fakes::FakePropertyBag bag(w.env);
+     [](fakes::FakeWidgets& w, PropertiesCtl& control) {
+         auto bag = comrt::make<fakes::FakePropertyBag>(w.env);
          comrt::Variant colour;
          colour->vt = VT_I4;
          colour->lVal = 0;
-         bag.set_entry(u"BackColor", *colour.get());
-         bag.set_entry(u"ForeColor", *colour.get());
-         w.surface->raise_read_properties(bag);  // no font stored
+         bag->set_entry(u"BackColor", *colour.get());
+         bag->set_entry(u"ForeColor", *colour.get());
+         control.Load(bag.get(), nullptr);  // no font stored
      }},
     {"editorHook",
-     [](fakes::FakeWidgets& w) {
+     [](fakes::FakeWidgets& w, PropertiesCtl&) {
          w.grid->user_move_to(0, 1);
          w.text1->fail_at("Move", 1);
          w.surface->paint();
@@ -197,10 +197,10 @@ const FailingHandler kFailingHandlers[] = {
 };
 
 TEST_P(HandlerNameTest, AFailingHandlerIsReportedOnceUnderItsRoleName) {
-    errors->failures.clear();
-    GetParam().act(fakes);
-    ASSERT_EQ(errors->failures.size(), 1u) << errors->text();
-    EXPECT_EQ(Printable(errors->failures[0].handler), GetParam().name);
+    site->failures.clear();
+    GetParam().act(fakes, impl());
+    ASSERT_EQ(site->failures.size(), 1u) << site->text();
+    EXPECT_EQ(Printable(site->failures[0].handler), GetParam().name);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryHandler, HandlerNameTest, ::testing::ValuesIn(kFailingHandlers),

@@ -157,8 +157,6 @@ TEST_F(EditorHookTest, ResizeIsHandledByTheControlBeforeTheEditorIsMoved) {
         HRESULT Initialize() noexcept override { return S_OK; }
         HRESULT Resize() noexcept override { return S_OK; }
         HRESULT Terminate() noexcept override { return S_OK; }
-        HRESULT ReadProperties(widgets::PropertyBag&) noexcept override { return S_OK; }
-        HRESULT WriteProperties(widgets::PropertyBag&) noexcept override { return S_OK; }
     } sink;
     w_.surface->SetEventSink(&sink);
     tracking_->text_editor_active = true;

@@ -256,29 +256,28 @@ TEST(WindowProcs, WithoutAWindowSystemEveryFunctionFails) {
 
 TEST(FakePropertyBag, MissingAndDamagedKeysFailWritesKeepTheirFirstPlace) {
     FakeWidgets w;
-    FakePropertyBag bag(w.env);
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_I4;
-    value.lVal = 5;
+    comrt::ComPtr<FakePropertyBag> bag = comrt::make<FakePropertyBag>(w.env);
+    const auto read = [&](const char16_t* key, comrt::Variant& out) { return bag->Read(key, out.put(), nullptr); };
+    comrt::Variant value, got;
+    value->vt = VT_I4;
+    value->lVal = 5;
 
-    try {
-        bag.ReadProperty(u"BackColor");
-        ADD_FAILURE() << "missing key read";
-    } catch (const comrt::com_error& e) {
-        EXPECT_EQ(e.code(), widgets::kDataValueNotFound);
-    }
-    bag.WriteProperty(u"BackColor", value);
-    bag.WriteProperty(u"Font", value);
-    value.lVal = 6;
-    bag.WriteProperty(u"BackColor", value);
-    EXPECT_THAT(bag.keys(), ElementsAre(u"BackColor", u"Font"));
-    EXPECT_EQ(bag.ReadProperty(u"BackColor")->lVal, 6);
+    EXPECT_EQ(read(u"BackColor", got), kDataValueNotFound);
+    EXPECT_EQ(got.vt(), VT_EMPTY);
+    ASSERT_EQ(bag->Write(u"BackColor", value.get()), S_OK);
+    ASSERT_EQ(bag->Write(u"Font", value.get()), S_OK);
+    value->lVal = 6;
+    ASSERT_EQ(bag->Write(u"BackColor", value.get()), S_OK);
+    EXPECT_THAT(bag->keys(), ElementsAre(u"BackColor", u"Font"));
+    ASSERT_EQ(read(u"BackColor", got), S_OK);
+    EXPECT_EQ(got->lVal, 6);
 
-    bag.damage(u"Font", DISP_E_TYPEMISMATCH);
-    EXPECT_THROW(bag.ReadProperty(u"Font"), comrt::com_error);
-    bag.WriteProperty(u"Font", value);
-    EXPECT_EQ(bag.ReadProperty(u"Font")->lVal, 6);
+    bag->damage(u"Font", DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(read(u"Font", got), DISP_E_TYPEMISMATCH);
+    ASSERT_EQ(bag->Write(u"Font", value.get()), S_OK);
+    ASSERT_EQ(read(u"Font", got), S_OK);
+    EXPECT_EQ(got->lVal, 6);
+    EXPECT_EQ(bag->Read(nullptr, got.put(), nullptr), E_POINTER);
 }
 
 }  // namespace

@@ -136,7 +136,7 @@ TEST_F(GroupsTest, ShrinkingRowsOpensNoEditorOnTheNewGroup) {
     log().clear();
     ASSERT_EQ(S_OK, Select(2));  // C has one row: the current row moves while the rows shrink
     EXPECT_THAT(log().starting_with("text1.SetFocus"), IsEmpty());
-    EXPECT_THAT(errors->failures, IsEmpty()) << errors->text();
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
     EXPECT_EQ(u"C.Value1", ItemValue(*groups[2], 1));
 }
 

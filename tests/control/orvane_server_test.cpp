@@ -1,17 +1,14 @@
-// liborvane.so as an in-process server: its exports, the unload check, controls from its
-// class factory sited on the fakes (two on one thread), registration with the regsvr
+// liborvane.so as an in-process server: its exports, the unload check, what a control
+// from its class factory answers before it is activated, registration with the regsvr
 // tool and its type library. ORVANE_LIBRARY, REGSVR_TOOL and TYPELIB_DUMP_TOOL are
 // absolute paths from the build.
-#include <dlfcn.h>
-#include <stdlib.h>
-
 #include <gmock/gmock.h>
-
-#include <cctype>
-#include <filesystem>
 
 #include <comrt/objbase.h>
 #include <comrt/registry.h>
+#include <testing/registry_fixture.h>
+#include <testing/server_library.h>
+#include <testing/tool_output.h>
 
 #include "control_fixture.h"
 
@@ -22,143 +19,117 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-void* Library() {
-    static void* const handle = dlopen(ORVANE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    return handle;
-}
-template <typename Fn>
-Fn Export(const char* name) {
-    return Library() ? reinterpret_cast<Fn>(dlsym(Library(), name)) : nullptr;
-}
-std::string CanUnload() { return Hex(Export<HRESULT (*)()>("DllCanUnloadNow")()); }
+using pg_testing::ToolRun;
 
-// The tool's output with whitespace runs as one space; status its exit status.
-std::string RunTool(const std::string& command, int* status) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
-        if (!std::isspace(c)) output += static_cast<char>(c);
-        else if (!output.empty() && output.back() != ' ') output += ' ';
-    *status = pipe ? pclose(pipe) : -1;
-    return output;
+// The library, loaded once for the whole run and never unloaded.
+const pg_testing::ServerLibrary& Library() {
+    static const auto* const library = new pg_testing::ServerLibrary(ORVANE_LIBRARY);
+    return *library;
+}
+std::string CanUnload() { return Hex(Library().can_unload_now()); }
+
+// The tool's exit status, and its output with whitespace runs as one space.
+ToolRun RunTool(const std::string& command) {
+    ToolRun run = pg_testing::RunTool(command);
+    run.output = pg_testing::Squeezed(run.output);
+    return run;
 }
 
-comrt::ComPtr<_PropertiesCtl> CreateFromLibrary(const fakes::FakeWidgets& widgets, IControlErrorSink* errors) {
+// A control from the library's class factory, not activated.
+comrt::ComPtr<_PropertiesCtl> CreateFromLibrary() {
     comrt::ComPtr<IClassFactory> factory;
-    comrt::check(Export<HRESULT (*)(REFCLSID, REFIID, LPVOID*)>("DllGetClassObject")(
-        CLSID_PropertiesCtl, IID_IClassFactory, factory.put_void()));
+    comrt::check(Library().get_class_object(CLSID_PropertiesCtl, IID_IClassFactory, factory.put_void()));
     comrt::ComPtr<_PropertiesCtl> control;
     comrt::check(factory->CreateInstance(nullptr, IID__PropertiesCtl, control.put_void()));
-    const widgets::WidgetSet set = widgets.set();
-    comrt::check(control.as<IControlSite>()->Site(&set, errors));
-    widgets.surface->raise_initialize();
-    widgets.surface->resize(4800, 3975);
     return control;
 }
 
-// Hands a control its only group and shows it.
-HRESULT Show(_PropertiesCtl& control, const comrt::ComPtr<_clsTessel>& group) {
-    _clsTessel* arg = group.get();
-    comrt::Variant result;
-    SHORT first = 0;
-    const HRESULT hr = control.AddPropertyGroup(&arg, result.put());
-    return FAILED(hr) ? hr : control.SelectPropertyGroup(&first, result.put());
-}
-
-ULONG References(IUnknown* object) { return (object->AddRef(), object->Release()); }
-
 TEST(OrvaneServer, ExportsExactlyTheFourServerFunctions) {
-    ASSERT_NE(nullptr, Library()) << dlerror();
-    int status = 0;
-    const std::string listing = RunTool(std::string("nm -D --defined-only --format=just-symbols ") + ORVANE_LIBRARY, &status);
-    if (status != 0) GTEST_SKIP() << "nm is not available: " << listing;
-    EXPECT_EQ("DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer ", listing);
+    ASSERT_TRUE(Library().loaded()) << Library().load_error();
+    const ToolRun nm = RunTool(std::string("nm -D --defined-only --format=just-symbols ") + ORVANE_LIBRARY);
+    if (nm.status != 0) GTEST_SKIP() << "nm is not available: " << nm.output;
+    EXPECT_EQ("DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer ", nm.output);
 }
 
-TEST(OrvaneServer, CanUnloadOnceTheControlIsGoneAndItsGroupsAreReleased) {
-    ASSERT_NE(nullptr, Library()) << dlerror();
+TEST(OrvaneServer, CanUnloadOnceTheControlIsGone) {
+    ASSERT_TRUE(Library().loaded()) << Library().load_error();
     ASSERT_EQ(Hex(S_OK), CanUnload());
-    comrt::ComPtr<_clsTessel> group = MakeGroup(u"G", 2);
     {
-        fakes::FakeWidgets widgets;
-        comrt::ComPtr<_PropertiesCtl> control = CreateFromLibrary(widgets, nullptr);
+        comrt::ComPtr<_PropertiesCtl> control = CreateFromLibrary();
         EXPECT_EQ(Hex(S_FALSE), CanUnload());
-        ASSERT_EQ(S_OK, Show(*control, group));
-        EXPECT_EQ(3u, References(group.get())) << "the test, the group collection, the current group";
-        widgets.surface->raise_terminate();
-        EXPECT_EQ(2u, References(group.get())) << "termination releases the collection";
+        comrt::ComPtr<ITypeInfo> info;
+        ASSERT_EQ(S_OK, control->GetTypeInfo(0, 0, info.put()));
         control = nullptr;
-        EXPECT_THAT(widgets.env->event_failures(), IsEmpty());
+        EXPECT_EQ(Hex(S_FALSE), CanUnload()) << "its type information reads the library's description";
     }
-    EXPECT_EQ(1u, References(group.get()));
     EXPECT_EQ(Hex(S_OK), CanUnload());
 }
 
-TEST(OrvaneServer, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {
-    auto env = std::make_shared<fakes::FakeEnvironment>();
-    fakes::FakeWidgets a(env, "a."), b(env, "b.");
-    comrt::ComPtr<RecordingErrorSink> errors = comrt::make<RecordingErrorSink>();
-    comrt::ComPtr<_PropertiesCtl> first = CreateFromLibrary(a, errors.get());
-    comrt::ComPtr<_PropertiesCtl> second = CreateFromLibrary(b, errors.get());
-    ASSERT_EQ(S_OK, Show(*first, MakeGroup(u"A", 1)));
-    ASSERT_EQ(S_OK, Show(*second, MakeGroup(u"B", 2)));
-    EXPECT_THAT(a.combo1->entries(), ElementsAre(u"A"));
-    EXPECT_THAT(b.combo1->entries(), ElementsAre(u"B"));
-    EXPECT_EQ(u"B.Name2", b.grid->cell_text(1, 0));
+TEST(OrvaneServer, AControlNotYetActivatedFailsClearly) {
+    ASSERT_TRUE(Library().loaded()) << Library().load_error();
+    comrt::ComPtr<_PropertiesCtl> control = CreateFromLibrary();
+    comrt::ComPtr<IControlActivation> activation = control.try_as<IControlActivation>();
+    comrt::ComPtr<IOleInPlaceObject> in_place = control.try_as<IOleInPlaceObject>();
+    comrt::ComPtr<IPersistPropertyBag> persist = control.try_as<IPersistPropertyBag>();
+    ASSERT_TRUE(activation && in_place && persist);
 
-    const WNDPROC original = fakes::FakeWindowSystem::original_proc();
-    EXPECT_NE(original, env->windows().window_proc(a.surface->window()));
-    a.surface->raise_terminate();
-    first = nullptr;
-    EXPECT_EQ(original, env->windows().window_proc(a.surface->window()));
-    EXPECT_NE(original, env->windows().window_proc(b.surface->window()));
+    // A group is refused before anything else is needed; a call that needs the widgets
+    // says that the control is not active yet.
+    _clsTessel* none = nullptr;
+    comrt::Variant result;
+    EXPECT_EQ(Hex(kObjectNotSet), Hex(control->AddPropertyGroup(&none, result.put())));
+    SHORT first = 0;
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(control->SelectPropertyGroup(&first, result.put())));
+    OLE_COLOR colour = 1;
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(control->get_BackColor(&colour)));
+    EXPECT_EQ(0u, colour);
 
-    // The second control still edits, and its hook brings the editor back over its cell
-    // after a resize: value cell 1 at (grid left + column 0, grid top + one row).
-    b.grid->user_click(1, 1);
-    ASSERT_TRUE(b.text1->visible());
-    b.text1->Move(0, 0, 10, 10);
-    b.surface->resize(6000, 5000);
-    EXPECT_EQ(3000.0f, b.text1->left());
-    EXPECT_EQ(static_cast<double>(b.grid->top() + static_cast<float>(b.grid->row_height())), b.text1->top());
-    EXPECT_EQ(3000, b.text1->width());
-    EXPECT_THAT(errors->failures, IsEmpty()) << errors->text();
-    b.surface->raise_terminate();
+    // In place: no window yet, nothing to place or load; deactivating is harmless.
+    HWND window = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(Hex(E_FAIL), Hex(in_place->GetWindow(&window)));
+    EXPECT_EQ(nullptr, window);
+    const RECT area{0, 0, 100, 100};
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(in_place->SetObjectRects(&area, &area)));
+    EXPECT_EQ(Hex(S_OK), Hex(in_place->InPlaceDeactivate()));
+    EXPECT_EQ(Hex(E_POINTER), Hex(persist->Load(nullptr, nullptr)));
+    CLSID clsid{};
+    EXPECT_EQ(Hex(S_OK), Hex(persist->GetClassID(&clsid)));
+    EXPECT_TRUE(clsid == CLSID_PropertiesCtl);
+
+    // Activation needs a rectangle and a window that exists.
+    EXPECT_EQ(Hex(E_INVALIDARG), Hex(activation->Activate(nullptr, nullptr, nullptr)));
+    EXPECT_EQ(Hex(E_HANDLE), Hex(activation->Activate(nullptr, reinterpret_cast<HWND>(0x7FFF0000), &area)));
 }
 
 TEST(OrvaneServer, RegistersByProgIdAndDumpsAControlLibrary) {
-    char folder[] = "/tmp/orvane-registry-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(folder));
-    setenv("COMRT_REGISTRY", (std::filesystem::path(folder) / "registry.json").c_str(), 1);
-    int status = -1;
-    std::string output = RunTool(std::string(REGSVR_TOOL) + " " + ORVANE_LIBRARY, &status);
-    ASSERT_EQ(0, status) << output;
-
-    comrt::class_registration entry;
-    ASSERT_EQ(S_OK, comrt::find_class(CLSID_PropertiesCtl, entry));
-    EXPECT_EQ("Orvane.PropertiesCtl", entry.progid);
-    EXPECT_EQ("Apartment", entry.threading);
-    EXPECT_TRUE(entry.typelib == LIBID_Orvane);
-    CLSID clsid{};
-    ASSERT_EQ(S_OK, CLSIDFromProgID(u"Orvane.PropertiesCtl", &clsid));
     {
-        comrt::ComPtr<IDispatch> control;
-        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.put_void()));
-        EXPECT_TRUE(control.try_as<IControlSite>());
-        comrt::ComPtr<ITypeLib> lib;
-        EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_Orvane, 5, 0, LOCALE_USER_DEFAULT, lib.put()));
-    }
-    output = RunTool(std::string(REGSVR_TOOL) + " -u " + ORVANE_LIBRARY, &status);
-    EXPECT_EQ(0, status) << output;
-    comrt::ComPtr<IUnknown> none;
-    EXPECT_EQ(Hex(REGDB_E_CLASSNOTREG),
-              Hex(CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, none.put_void())));
-    CoFreeUnusedLibraries();
-    unsetenv("COMRT_REGISTRY");
-    std::filesystem::remove_all(folder);
+        const pg_testing::TemporaryRegistry registry;
+        ASSERT_EQ(Hex(S_OK), Hex(registry.status())) << registry.failure();
+        ToolRun run = RunTool(std::string(REGSVR_TOOL) + " " + ORVANE_LIBRARY);
+        ASSERT_EQ(0, run.status) << run.output;
 
-    const std::string dump = RunTool(std::string(TYPELIB_DUMP_TOOL) + " " + ORVANE_LIBRARY, &status);
-    ASSERT_EQ(0, status) << dump;
+        EXPECT_EQ("Orvane.PropertiesCtl Apartment " + comrt::guid_string(LIBID_Orvane),
+                  pg_testing::ClassRegistration(CLSID_PropertiesCtl));
+        CLSID clsid{};
+        ASSERT_EQ(S_OK, CLSIDFromProgID(u"Orvane.PropertiesCtl", &clsid));
+        {
+            comrt::ComPtr<IDispatch> control;
+            ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.put_void()));
+            EXPECT_TRUE(control.try_as<IControlActivation>());
+            comrt::ComPtr<ITypeLib> lib;
+            EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_Orvane, 5, 0, LOCALE_USER_DEFAULT, lib.put()));
+        }
+        run = RunTool(std::string(REGSVR_TOOL) + " -u " + ORVANE_LIBRARY);
+        EXPECT_EQ(0, run.status) << run.output;
+        EXPECT_EQ(Hex(REGDB_E_CLASSNOTREG), pg_testing::ClassRegistration(CLSID_PropertiesCtl));
+        comrt::ComPtr<IUnknown> none;
+        EXPECT_EQ(Hex(REGDB_E_CLASSNOTREG), Hex(CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER,
+                                                                 IID_IUnknown, none.put_void())));
+        CoFreeUnusedLibraries();
+    }
+
+    const ToolRun dump = RunTool(std::string(TYPELIB_DUMP_TOOL) + " " + ORVANE_LIBRARY);
+    ASSERT_EQ(0, dump.status) << dump.output;
     for (const char* line : {
              "uuid(3EF75750-E43E-11D5-8872-0000E23465BF), version(5.0), control ] library Orvane",
              "/* slot 7 */ [id(0x60030008)] HRESULT AddPropertyGroup([in, out] _clsTessel** mPropData, "
@@ -168,7 +139,7 @@ TEST(OrvaneServer, RegistersByProgIdAndDumpsAControlLibrary) {
              "uuid(333080DD-FE79-4B76-ABE4-3A69E3F1A543), control ] coclass PropertiesCtl { [default] interface "
              "_PropertiesCtl; [default, source] dispinterface __PropertiesCtl;",
          })
-        EXPECT_THAT(dump, HasSubstr(line));
+        EXPECT_THAT(dump.output, HasSubstr(line));
 }
 
 }  // namespace

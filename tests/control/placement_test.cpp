@@ -34,7 +34,7 @@ TEST_F(PlacementTest, RowsFrom32767FailWithOverflowBeforeAnythingChanges) {
     grid.SetRow(32768);
     EXPECT_EQ(ctl->ComboInit(), kOverflow);
 
-    EXPECT_EQ(errors->text(),
+    EXPECT_EQ(site->text(),
               "grid.EnterCell 0x800A0006; grid.MouseDown 0x800A0006; grid.LeaveCell 0x800A0006; ");
     EXPECT_THAT(log().starting_with("text1."), IsEmpty());
     EXPECT_THAT(log().starting_with("combo2."), IsEmpty());
@@ -46,13 +46,13 @@ TEST_F(PlacementTest, RowsFrom32767FailWithOverflowBeforeAnythingChanges) {
 TEST_F(PlacementTest, ChoiceListEndingAt32767ShowsAll32768Entries) {
     std::vector<std::u16string> choices;
     for (int i = 0; i <= 32767; ++i) choices.push_back(u"c" + Number(i));
-    ASSERT_EQ(Add(MakeGroup(u"Big", {{u"Many", u"c32767", 1, choices}})), S_OK);
+    ASSERT_EQ(Add(MakeGroup(u"Big", {{u"Many", u"c32767", choices}})), S_OK);
     ASSERT_EQ(Select(1), S_OK);
     log().set_enabled(false);
 
     fakes.grid->user_move_to(0, 1);
 
-    EXPECT_EQ(errors->text(), "");
+    EXPECT_EQ(site->text(), "");
     const auto& entries = fakes.combo2->entries();
     ASSERT_EQ(entries.size(), 32768u);
     EXPECT_EQ(Printable(entries.front()), "c0");
@@ -66,7 +66,7 @@ class NoGroupShownTest : public ControlFixture {};
 
 TEST_F(NoGroupShownTest, HandlersOpenAndWriteNothingAndComboInitFailsWith91) {
     Start();
-    ASSERT_EQ(Add(MakeGroup(u"G", {{u"Mode", u"b", 1, {u"a", u"b"}}, {u"Width", u"1", 0, {}}})), S_OK);
+    ASSERT_EQ(Add(MakeGroup(u"G", {{u"Mode", u"b", {u"a", u"b"}}, {u"Width", u"1"}})), S_OK);
     log().clear();
 
     fakes.grid->user_move_to(0, 1);
@@ -78,7 +78,7 @@ TEST_F(NoGroupShownTest, HandlersOpenAndWriteNothingAndComboInitFailsWith91) {
     const std::vector<std::string> handler_calls = log().starting_with("text1.");
     EXPECT_EQ(ctl->ComboInit(), kObjectNotSet);
 
-    EXPECT_EQ(errors->text(), "");
+    EXPECT_EQ(site->text(), "");
     // The scroll hides the editors; nothing else reaches them or the cells.
     EXPECT_THAT(handler_calls, ::testing::ElementsAre("text1.Visible=false"));
     EXPECT_THAT(log().starting_with("combo2."), ::testing::ElementsAre("combo2.Visible=false"));

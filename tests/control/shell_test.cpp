@@ -1,5 +1,5 @@
-// The control shell on the fakes: siting and the container's Initialize, Resize and
-// Terminate.
+// The control shell on the fakes: siting, in-place activation and deactivation, and the
+// container's Initialize, Resize and Terminate.
 #include <gmock/gmock.h>
 
 #include "control_fixture.h"
@@ -20,12 +20,137 @@ TEST_F(ShellTest, SitingHidesBothEditorsAndHappensOnce) {
     EXPECT_FALSE(fakes.text1->visible());
     EXPECT_FALSE(fakes.combo2->visible());
     widgets::WidgetSet set = fakes.set();
-    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(ctl.as<IControlSite>()->Site(&set, nullptr)));
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(impl().Site(set, nullptr)));
 
-    comrt::ComPtr<IControlSite> fresh = comrt::make<PropertiesCtl>().as<IControlSite>();
+    comrt::ComPtr<PropertiesCtl> fresh = comrt::make<PropertiesCtl>();
     set.window_system = nullptr;
-    EXPECT_EQ(Hex(E_POINTER), Hex(fresh->Site(&set, nullptr)));
-    EXPECT_EQ(Hex(E_POINTER), Hex(fresh->Site(nullptr, nullptr)));
+    EXPECT_EQ(Hex(E_POINTER), Hex(fresh->Site(set, nullptr)));
+    EXPECT_EQ(Hex(E_POINTER), Hex(fresh->Site(widgets::WidgetSet{}, nullptr)));
+}
+
+// In-place activation over a toolkit that makes fakes: the widgets the toolkit made,
+// where it was asked to make them, and the site's channels.
+struct FakeToolkit {
+    static widgets::WidgetSet Create(HWND parent, const RECT& position) {
+        FakeToolkit& toolkit = Current();
+        toolkit.parent = parent;
+        toolkit.position = position;
+        if (FAILED(toolkit.fail_with)) throw comrt::com_error(toolkit.fail_with);
+        return toolkit.widgets->set();
+    }
+    static FakeToolkit& Current() {
+        static FakeToolkit toolkit;
+        return toolkit;
+    }
+    fakes::FakeWidgets* widgets = nullptr;
+    HRESULT fail_with = S_OK;
+    HWND parent = nullptr;
+    RECT position{};
+};
+
+TEST(Activation, RunsInitializeSizesSavesAndTerminatesThroughCom) {
+    fakes::FakeWidgets w;
+    FakeToolkit& toolkit = FakeToolkit::Current();
+    toolkit = FakeToolkit{&w};
+    comrt::ComPtr<RecordingSite> site = comrt::make<RecordingSite>();
+    comrt::ComPtr<PropertiesCtl> control = comrt::make<PropertiesCtl>(&FakeToolkit::Create);
+    const HWND parent = reinterpret_cast<HWND>(0x10020);
+    const RECT area{10, 20, 330, 285};
+
+    ASSERT_EQ(Hex(S_OK), Hex(control->Activate(static_cast<IControlErrorSink*>(site.get()), parent, &area)));
+    EXPECT_EQ(parent, toolkit.parent);
+    EXPECT_EQ(330, toolkit.position.right);
+    EXPECT_TRUE(control->editor_tracking()->hook_installed) << "Initialize ran";
+    EXPECT_FALSE(w.text1->visible());
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, control->GetWindow(&window));
+    EXPECT_EQ(w.surface->window(), window);
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(control->Activate(nullptr, parent, &area))) << "activated once";
+
+    // SetObjectRects hands the rectangle to the surface, which raises Resize.
+    w.env->log().clear();
+    ASSERT_EQ(S_OK, control->SetObjectRects(&area, &area));
+    EXPECT_THAT(w.env->log().starting_with("surface"), ::testing::Contains("surface:Resize"));
+    EXPECT_EQ(Hex(E_INVALIDARG), Hex(control->SetObjectRects(nullptr, &area)));
+
+    // A put tells the site by dispatch id.
+    ASSERT_EQ(S_OK, control->put_BackColor(0x00FF0000));
+    EXPECT_THAT(site->changed, ElementsAre(u"BackColor"));
+
+    // Deactivation terminates, unhooks and takes the window away; the site is let go.
+    const ULONG site_references = (site->AddRef(), site->Release());
+    ASSERT_EQ(S_OK, control->InPlaceDeactivate());
+    EXPECT_FALSE(control->editor_tracking()->hook_installed);
+    EXPECT_TRUE(w.surface->destroyed());
+    EXPECT_LT((site->AddRef(), site->Release()), site_references);
+    EXPECT_EQ(Hex(E_FAIL), Hex(control->GetWindow(&window)));
+    EXPECT_EQ(S_OK, control->InPlaceDeactivate()) << "a second time is harmless";
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(control->Activate(nullptr, parent, &area))) << "not twice";
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
+}
+
+TEST(Activation, AFailingToolkitLeavesTheControlInactive) {
+    fakes::FakeWidgets w;
+    FakeToolkit& toolkit = FakeToolkit::Current();
+    toolkit = FakeToolkit{&w, E_HANDLE};
+    comrt::ComPtr<PropertiesCtl> control = comrt::make<PropertiesCtl>(&FakeToolkit::Create);
+    const RECT area{0, 0, 100, 100};
+    EXPECT_EQ(Hex(E_HANDLE), Hex(control->Activate(nullptr, nullptr, &area)));
+    EXPECT_EQ(Hex(E_NOTIMPL), Hex(comrt::make<PropertiesCtl>()->Activate(nullptr, nullptr, &area)))
+        << "no toolkit to make widgets with";
+    HWND window = nullptr;
+    EXPECT_EQ(Hex(E_FAIL), Hex(control->GetWindow(&window)));
+    // A failing Initialize handler is reported, and the control is active all the same.
+    toolkit.fail_with = S_OK;
+    comrt::ComPtr<RecordingSite> site = comrt::make<RecordingSite>();
+    w.surface->fail_at("hWnd", 1);
+    ASSERT_EQ(S_OK, control->Activate(static_cast<IControlErrorSink*>(site.get()), nullptr, &area));
+    ASSERT_EQ(1u, site->failures.size());
+    EXPECT_EQ(u"control.Initialize", site->failures[0].handler);
+    EXPECT_EQ(S_OK, control->GetWindow(&window));
+}
+
+TEST(Activation, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {
+    auto env = std::make_shared<fakes::FakeEnvironment>();
+    fakes::FakeWidgets a(env, "a."), b(env, "b.");
+    comrt::ComPtr<RecordingSite> site = comrt::make<RecordingSite>();
+    comrt::ComPtr<_PropertiesCtl> first = CreateSitedControl(a, static_cast<IControlErrorSink*>(site.get()));
+    comrt::ComPtr<_PropertiesCtl> second = CreateSitedControl(b, static_cast<IControlErrorSink*>(site.get()));
+    for (const fakes::FakeWidgets* w : {&a, &b}) {
+        w->surface->raise_initialize();
+        w->surface->resize(4800, 3975);
+    }
+    const auto show = [](_PropertiesCtl& control, const comrt::ComPtr<_clsTessel>& group) {
+        _clsTessel* arg = group.get();
+        comrt::Variant result;
+        SHORT index = 0;
+        const HRESULT hr = control.AddPropertyGroup(&arg, result.put());
+        return FAILED(hr) ? hr : control.SelectPropertyGroup(&index, result.put());
+    };
+    ASSERT_EQ(S_OK, show(*first, MakeGroup(u"A", 1)));
+    ASSERT_EQ(S_OK, show(*second, MakeGroup(u"B", 2)));
+    EXPECT_THAT(a.combo1->entries(), ElementsAre(u"A"));
+    EXPECT_THAT(b.combo1->entries(), ElementsAre(u"B"));
+    EXPECT_EQ(u"B.Name2", b.grid->cell_text(1, 0));
+
+    const WNDPROC original = fakes::FakeWindowSystem::original_proc();
+    EXPECT_NE(original, env->windows().window_proc(a.surface->window()));
+    a.surface->raise_terminate();
+    first = nullptr;
+    EXPECT_EQ(original, env->windows().window_proc(a.surface->window()));
+    EXPECT_NE(original, env->windows().window_proc(b.surface->window()));
+
+    // The second control still edits, and its hook brings the editor back over its cell
+    // after a resize: value cell 1 at (grid left + column 0, grid top + one row).
+    b.grid->user_click(1, 1);
+    ASSERT_TRUE(b.text1->visible());
+    b.text1->Move(0, 0, 10, 10);
+    b.surface->resize(6000, 5000);
+    EXPECT_EQ(3000.0f, b.text1->left());
+    EXPECT_EQ(static_cast<double>(b.grid->top() + static_cast<float>(b.grid->row_height())), b.text1->top());
+    EXPECT_EQ(3000, b.text1->width());
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
+    b.surface->raise_terminate();
 }
 
 TEST_F(ShellTest, InitializeRunsItsStepsInOrderAndInstallsTheHook) {
@@ -76,7 +201,7 @@ TEST_F(ShellTest, ResizeSharesTheWidthBetweenTheColumns) {
         EXPECT_EQ(row.col0, fakes.grid->col_width(0));
         EXPECT_EQ("grid.ColWidth(1)=" + std::to_string(row.col1), log().starting_with("grid.ColWidth(1)=").back());
     }
-    EXPECT_THAT(errors->failures, IsEmpty()) << errors->text();
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
 }
 
 TEST_F(ShellTest, GridTopStaysWhileItsHeightFollowsTheSelector) {
@@ -95,9 +220,9 @@ TEST_F(ShellTest, AFailingStepEndsTheHandlerAndReachesTheErrorChannel) {
     fakes.surface->raise_initialize();
     EXPECT_FALSE(impl().editor_tracking()->hook_installed);
     EXPECT_EQ(original, SurfaceProc());
-    ASSERT_EQ(1u, errors->failures.size()) << errors->text();
-    EXPECT_EQ(u"control.Initialize", errors->failures[0].handler);
-    EXPECT_EQ(Hex(E_FAIL), Hex(errors->failures[0].hr));
+    ASSERT_EQ(1u, site->failures.size()) << site->text();
+    EXPECT_EQ(u"control.Initialize", site->failures[0].handler);
+    EXPECT_EQ(Hex(E_FAIL), Hex(site->failures[0].hr));
     ASSERT_EQ(1u, fakes.env->event_failures().size()) << "and the container sees it";
 }
 
@@ -125,17 +250,19 @@ TEST_F(ShellTest, TerminateWithoutHookOrGroupsTouchesNothing) {
     Terminate();
     EXPECT_THAT(log().entries(), ElementsAre("surface:Terminate"));
     EXPECT_FALSE(impl().group_collection());
-    EXPECT_THAT(errors->failures, IsEmpty()) << errors->text();
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
 }
 
 TEST_F(ShellTest, AControlReleasedWithoutTerminateLeavesNoHookOrSinkBehind) {
     Start();
+    fakes.combo1->AddItem(u"x");
+    log().clear();
     ctl = nullptr;
     EXPECT_EQ(original, SurfaceProc());
+    EXPECT_TRUE(fakes.surface->destroyed()) << "its window goes with it";
     fakes.surface->raise_initialize();
-    fakes.combo1->AddItem(u"x");
     fakes.combo1->user_pick(0);
-    EXPECT_THAT(log().entries(), ElementsAre("combo1.AddItem(x)"));
+    EXPECT_THAT(log().entries(), IsEmpty()) << "no event reaches a sink";
 }
 
 }  // namespace

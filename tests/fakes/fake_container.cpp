@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include <comrt/olectl.h>
+
 namespace orvane::fakes {
 
 // ---- property bag ------------------------------------------------------------------------
@@ -10,19 +12,29 @@ namespace orvane::fakes {
 FakePropertyBag::FakePropertyBag(std::shared_ptr<FakeEnvironment> env, std::string name)
     : FakeBase(std::move(env), std::move(name)) {}
 
-comrt::Variant FakePropertyBag::ReadProperty(std::u16string_view key) {
+HRESULT STDMETHODCALLTYPE FakePropertyBag::Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog*) noexcept try {
+    if (!pszPropName || !pVar) return E_POINTER;
+    const std::u16string_view key(pszPropName);
     record_call("ReadProperty", format_value(key));
-    if (const auto damaged = damaged_.find(key); damaged != damaged_.end()) throw comrt::com_error(damaged->second);
+    if (const auto damaged = damaged_.find(key); damaged != damaged_.end()) return damaged->second;
     const VARIANT* value = entry(key);
-    if (!value) throw comrt::com_error(widgets::kDataValueNotFound);
+    if (!value) return kDataValueNotFound;
     comrt::Variant copy;
     comrt::check(VariantCopy(copy.get(), value));
-    return copy;
+    // On entry *pVar only names the type asked for: it holds no value to clear.
+    *pVar = copy.detach();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
 }
 
-void FakePropertyBag::WriteProperty(std::u16string_view key, const VARIANT& value) {
-    record_call("WriteProperty", format_value(key));
-    store(key, value);
+HRESULT STDMETHODCALLTYPE FakePropertyBag::Write(LPCOLESTR pszPropName, VARIANT* pVar) noexcept try {
+    if (!pszPropName || !pVar) return E_POINTER;
+    record_call("WriteProperty", format_value(std::u16string_view(pszPropName)));
+    store(pszPropName, *pVar);
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
 }
 
 void FakePropertyBag::set_entry(std::u16string_view key, const VARIANT& value) { store(key, value); }
@@ -56,6 +68,9 @@ void FakePropertyBag::store(std::u16string_view key, const VARIANT& value) {
 
 FakeContainer::FakeContainer(std::shared_ptr<FakeEnvironment> env, std::string name)
     : FakeAppearance(std::move(env), std::move(name), 0x8000000F, 0x80000012), window_(this->env().windows().create_window(this->name())) {
+    set_window_flag(std::make_shared<bool>(false));
+    // A surface starts with a font of its own (the platform's default font object).
+    OleCreateFontIndirect(nullptr, comrt::iid_of<IFontDisp>(), font_.put_void());
     this->env().windows().set_handler(window_, [this](UINT msg, WPARAM, LPARAM) { return handle(msg); });
 }
 
@@ -94,9 +109,19 @@ widgets::FontRef FakeContainer::Font() {
     return font_;
 }
 
-void FakeContainer::PropertyChanged(std::u16string_view name) {
-    record_call("PropertyChanged", format_value(name));
-    changed_.emplace_back(name);
+void FakeContainer::Destroy() noexcept { *window_flag() = true; }
+
+void FakeContainer::SetObjectRect(const RECT& position) {
+    record_call("SetObjectRect", std::to_string(position.left) + "," + std::to_string(position.top) + "," +
+                                     std::to_string(position.right) + "," + std::to_string(position.bottom));
+    if (position.right < position.left || position.bottom < position.top) fail_invalid_value();
+    const bool same_size = position.right - position.left == object_rect_.right - object_rect_.left &&
+                           position.bottom - position.top == object_rect_.bottom - object_rect_.top;
+    object_rect_ = position;
+    // Resize for a new size, and always the first time.
+    if (same_size && placed_) return;
+    placed_ = true;
+    resize(static_cast<float>(position.right - position.left) * 15, static_cast<float>(position.bottom - position.top) * 15);
 }
 
 void FakeContainer::raise_initialize() {
@@ -105,14 +130,6 @@ void FakeContainer::raise_initialize() {
 
 void FakeContainer::raise_terminate() {
     if (sink_) raise("Terminate", [&] { return sink_->Terminate(); });
-}
-
-void FakeContainer::raise_read_properties(widgets::PropertyBag& bag) {
-    if (sink_) raise("ReadProperties", [&] { return sink_->ReadProperties(bag); });
-}
-
-void FakeContainer::raise_write_properties(widgets::PropertyBag& bag) {
-    if (sink_) raise("WriteProperties", [&] { return sink_->WriteProperties(bag); });
 }
 
 LRESULT FakeContainer::resize(float scale_width, float scale_height) {

@@ -1,4 +1,5 @@
-// A recording container surface and property bag, as control/widgets/container.h states.
+// A recording container surface, as control/widgets/container.h states, and a recording
+// property bag (a COM object, as a container hands one to IPersistPropertyBag).
 //
 // The surface's window lives in the environment's window system. Its original procedure
 // is the surface's own handling: for WM_SIZE it raises Resize, and it answers every
@@ -11,18 +12,26 @@
 #include <utility>
 #include <vector>
 
+#include <comrt/implements.h>
+#include <comrt/ocidl.h>
+#include <comrt/resource.h>
 #include <control/widgets/container.h>
 #include <tests/fakes/fake_appearance.h>
 
 namespace orvane::fakes {
 
-class FakePropertyBag final : public widgets::PropertyBag, public FakeBase {
+// A read of a key that the bag does not hold.
+inline constexpr HRESULT kDataValueNotFound = comrt::runtime_hresult(comrt::runtime_error::data_value_not_found);
+
+class FakePropertyBag final : public comrt::implements<FakePropertyBag, IPropertyBag>, public FakeBase {
 public:
     explicit FakePropertyBag(std::shared_ptr<FakeEnvironment> env, std::string name = "bag");
 
-    // ---- widgets::PropertyBag --------------------------------------------------------
-    comrt::Variant ReadProperty(std::u16string_view key) override;
-    void WriteProperty(std::u16string_view key, const VARIANT& value) override;
+    // ---- IPropertyBag: logged as ReadProperty(key) / WriteProperty(key) -----------------
+    // Read gives the stored value (the type asked for is not converted); a key the bag
+    // lacks fails with kDataValueNotFound, a damaged one with its failure.
+    HRESULT STDMETHODCALLTYPE Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog* pErrorLog) noexcept override;
+    HRESULT STDMETHODCALLTYPE Write(LPCOLESTR pszPropName, VARIANT* pVar) noexcept override;
 
     // ---- the test's controls and view --------------------------------------------------
     // Stores value under key as WriteProperty would, without logging.
@@ -54,13 +63,16 @@ public:
     OLE_COLOR BackColor() override;
     OLE_COLOR ForeColor() override;
     widgets::FontRef Font() override;
-    void PropertyChanged(std::u16string_view name) override;
+    // Takes the rectangle's size (15 twips a pixel) and, when the size changed or on the
+    // first call, resizes as resize() does.
+    void SetObjectRect(const RECT& position) override;
+    // Destroys the window: from now on every contract member of the widgets that share
+    // its window flag (set_window_flag) fails with E_HANDLE. Not logged.
+    void Destroy() noexcept override;
 
     // ---- the container's side ----------------------------------------------------------
     void raise_initialize();
     void raise_terminate();
-    void raise_read_properties(widgets::PropertyBag& bag);
-    void raise_write_properties(widgets::PropertyBag& bag);
     // Gives the control a new inner size: WM_SIZE through the window's procedure chain,
     // whose original procedure raises Resize. Returns the message's result.
     LRESULT resize(float scale_width, float scale_height);
@@ -73,8 +85,8 @@ public:
     HWND window() const noexcept { return window_; }
     float scale_width() const noexcept { return scale_width_; }
     float scale_height() const noexcept { return scale_height_; }
-    // The names passed to PropertyChanged, in order.
-    const std::vector<std::u16string>& changed_properties() const noexcept { return changed_; }
+    const RECT& object_rect() const noexcept { return object_rect_; }
+    bool destroyed() const noexcept { return window_gone(); }
 
 private:
     LRESULT handle(UINT msg);
@@ -83,7 +95,8 @@ private:
     HWND window_;
     float scale_width_ = 4800;
     float scale_height_ = 3975;
-    std::vector<std::u16string> changed_;
+    RECT object_rect_{0, 0, 320, 265};
+    bool placed_ = false;
 };
 
 }  // namespace orvane::fakes

@@ -20,6 +20,8 @@ FakeBase::FakeBase(std::shared_ptr<FakeEnvironment> env, std::string name)
     : env_(std::move(env)), name_(std::move(name)) {}
 
 void FakeBase::record(std::string_view key, std::string_view entry) {
+    // A widget whose window was destroyed is gone: every member fails, nothing is logged.
+    if (window_gone_ && *window_gone_) throw comrt::com_error(E_HANDLE);
     std::string line = name_ + "." + std::string(entry);
     const std::optional<HRESULT> failure = plan_.next_call(key);
     if (failure) line += " (failed)";

@@ -79,6 +79,11 @@ public:
     const FakeEnvironment& env() const noexcept { return *env_; }
 
     void fail_at(std::string member, int nth, HRESULT hr = E_FAIL) { plan_.fail_at(std::move(member), nth, hr); }
+    // The flag of the window this widget lies in: once it is set (the surface was
+    // destroyed), every contract member fails with E_HANDLE.
+    void set_window_flag(std::shared_ptr<bool> gone) noexcept { window_gone_ = std::move(gone); }
+    const std::shared_ptr<bool>& window_flag() const noexcept { return window_gone_; }
+    bool window_gone() const noexcept { return window_gone_ && *window_gone_; }
     // Calls of member so far (same keys as fail_at).
     long calls(std::string_view member) const { return plan_.calls(member); }
 
@@ -107,6 +112,7 @@ private:
     std::shared_ptr<FakeEnvironment> env_;
     std::string name_;
     FailurePlan plan_;
+    std::shared_ptr<bool> window_gone_;
 };
 
 }  // namespace orvane::fakes

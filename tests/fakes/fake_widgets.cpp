@@ -9,7 +9,12 @@ FakeWidgets::FakeWidgets(std::shared_ptr<FakeEnvironment> environment, const std
       grid(std::make_shared<FakeGrid>(env, prefix + "grid")),
       text1(std::make_shared<FakeTextBox>(env, prefix + "text1")),
       combo1(std::make_shared<FakeDropDown>(env, prefix + "combo1")),
-      combo2(std::make_shared<FakeDropDown>(env, prefix + "combo2")) {}
+      combo2(std::make_shared<FakeDropDown>(env, prefix + "combo2")) {
+    // The widgets lie in the surface's window and go with it.
+    for (FakeBase* widget : {static_cast<FakeBase*>(grid.get()), static_cast<FakeBase*>(text1.get()),
+                             static_cast<FakeBase*>(combo1.get()), static_cast<FakeBase*>(combo2.get())})
+        widget->set_window_flag(surface->window_flag());
+}
 
 widgets::WidgetSet FakeWidgets::set() const {
     // The window system lives inside the environment and shares its lifetime.

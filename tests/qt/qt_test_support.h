@@ -12,10 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <comrt/resource.h>
+#include <testing/failure.h>
 #include <control/widgets/container.h>
 #include <control/widgets/drop_down.h>
 #include <control/widgets/grid.h>
 #include <control/widgets/text_box.h>
+#include <testing/fonts.h>
 
 namespace orvane::qt::testing {
 
@@ -72,30 +74,10 @@ struct ClickRecorder final : widgets::DropDownEvents {
 };
 
 // A new font object.
-inline widgets::FontRef MakeFont(const char16_t* name, double points, SHORT weight = FW_NORMAL, bool italic = false) {
-    comrt::Bstr family(name);
-    FONTDESC desc{};
-    desc.cbSizeofstruct = sizeof desc;
-    desc.lpstrName = family.get();
-    desc.cySize.int64 = static_cast<LONGLONG>(points * 10000.0 + 0.5);
-    desc.sWeight = weight;
-    desc.sCharset = DEFAULT_CHARSET;
-    desc.fItalic = italic ? TRUE : FALSE;
-    widgets::FontRef font;
-    comrt::check(OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), font.put_void()));
-    return font;
-}
+using pg_testing::MakeFont;
 
 // The HRESULT a contract member fails with; S_OK when it does not fail.
-template <typename Call>
-HRESULT FailureOf(Call&& call) {
-    try {
-        call();
-        return S_OK;
-    } catch (const comrt::com_error& e) {
-        return e.code();
-    }
-}
+using pg_testing::FailureOf;
 
 // A top-level window of the given size (pixels), shown and active.
 inline std::unique_ptr<QWidget> ShownWindow(int width = 400, int height = 300) {

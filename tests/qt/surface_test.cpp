@@ -2,7 +2,7 @@
 // through the procedure chain, Qt's handling as the original procedure (so a hook sees
 // WM_SIZE after the Resize event and WM_PAINT after painting), the handle table, and the
 // surface's own members.
-#include <QSignalSpy>
+#include <QPointer>
 
 #include <gmock/gmock.h>
 
@@ -54,8 +54,6 @@ struct ContainerRecorder final : widgets::ContainerEvents {
     HRESULT Initialize() noexcept override { return record("Initialize"); }
     HRESULT Resize() noexcept override { return record("Resize"); }
     HRESULT Terminate() noexcept override { return record("Terminate"); }
-    HRESULT ReadProperties(widgets::PropertyBag&) noexcept override { return record("ReadProperties"); }
-    HRESULT WriteProperties(widgets::PropertyBag&) noexcept override { return record("WriteProperties"); }
     HRESULT record(const char* event) {
         seen.push_back(event);
         return result;
@@ -202,17 +200,33 @@ TEST_F(QtSurfaceTest, TheSurfaceSharesTheFontObjectItIsGiven) {
     EXPECT_EQ(surface.Font().get(), font.get());
 }
 
-TEST_F(QtSurfaceTest, ContainerEventsAndPropertyChangedReachTheirReceivers) {
-    QSignalSpy changed(&widget(), &SurfaceWidget::propertyChanged);
-    surface.PropertyChanged(u"BackColor");
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.at(0).at(0).toString(), "BackColor");
+TEST_F(QtSurfaceTest, PlacingTheControlResizesOnceForEachNewSizeAndAlwaysTheFirstTime) {
+    // The first placement lays the control out even at the size it has.
+    const QSize size = widget().size();
+    surface.SetObjectRect(RECT{5, 6, 5 + size.width(), 6 + size.height()});
+    EXPECT_THAT(log.seen, ElementsAre("Resize"));
+    EXPECT_EQ(widget().pos(), QPoint(5, 6));
+    surface.SetObjectRect(RECT{5, 6, 5 + size.width(), 6 + size.height()});
+    EXPECT_THAT(log.seen, ElementsAre("Resize")) << "nothing changed";
+    surface.SetObjectRect(RECT{0, 0, 150, 100});
+    EXPECT_THAT(log.seen, ElementsAre("Resize", "Resize"));
+    EXPECT_FLOAT_EQ(surface.ScaleWidth(), 2250.0f);
 
-    events.result = E_FAIL;
-    EXPECT_EQ(surface.raiseInitialize(), E_FAIL) << "the handler's status comes back";
-    surface.SetEventSink(nullptr);
-    EXPECT_EQ(surface.raiseTerminate(), S_OK);
-    EXPECT_THAT(log.seen, ElementsAre("Initialize"));
+    // An inside-out rectangle is refused and changes nothing.
+    EXPECT_EQ(FailureOf([&] { surface.SetObjectRect(RECT{10, 0, 0, 10}); }), CTL_E_INVALIDPROPERTYVALUE);
+    EXPECT_EQ(widget().size(), QSize(150, 100));
+}
+
+TEST_F(QtSurfaceTest, DestroyTakesTheWindowAndItsChildrenAway) {
+    const QPointer<QWidget> child = new QWidget(&widget());
+    const HWND handle = window();
+    surface.Destroy();
+    EXPECT_TRUE(child.isNull());
+    EXPECT_EQ(surface.widget(), nullptr);
+    EXPECT_EQ(FailureOf([&] { surface.ScaleWidth(); }), E_HANDLE);
+    EXPECT_EQ(windows->windowProc(handle), nullptr) << "the handle names no window any more";
+    EXPECT_THAT(log.seen, IsEmpty()) << "no event";
+    surface.Destroy();  // a second time is harmless
 }
 
 }  // namespace

@@ -1,116 +1,50 @@
 // The whole control in a Qt window, through real mouse and key events: editing text and
 // drop-down values, scrolling, resizing (down to nothing, with a splitter), the group
 // selector, saved appearance, two controls in one window, handler failures and termination.
-#include <dlfcn.h>
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVBoxLayout>
 
 #include <gmock/gmock.h>
 
-#include <comrt/objbase.h>
+#include <comrt/olectl.h>
+#include <comrt/resource.h>
 #include <orvane/properties_widget.h>
 #include <tessel/tessel.h>
-#include <tests/qt/qt_test_support.h>
-#include <toolkit/qt/grid_view.h>
-#include <toolkit/qt/qt_drop_down.h>
-#include <toolkit/qt/qt_surface.h>
-#include <toolkit/qt/qt_text_box.h>
-#include <toolkit/qt/units.h>
+#include <testing/fonts.h>
+#include <testing/groups.h>
+#include <testing/registry_fixture.h>
 
-namespace orvane::qt {
+namespace orvane {
 namespace {
 
-using testing::MakeFont;
+using pg_testing::MakeFont;
+using pg_testing::MakeGroup;
+
+// Twips and pixels on a widget's screen (1440 twips an inch).
+double TwipsX(const QWidget& widget, int pixels) { return pixels * 1440.0 / widget.logicalDpiX(); }
+int PixelsX(const QWidget& widget, double twips) { return static_cast<int>(std::lround(twips * widget.logicalDpiX() / 1440.0)); }
 
 // A registry of the test program's own, holding the two libraries as built.
-class RegisteredLibraries final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        ::setenv("COMRT_REGISTRY", folder_.filePath("registry.json").toLocal8Bit().constData(), 1);
-        for (const char* library : {ORVANE_LIBRARY, TESSEL_LIBRARY}) {
-            void* handle = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
-            ASSERT_NE(handle, nullptr) << ::dlerror();
-            auto reg = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
-            ASSERT_NE(reg, nullptr) << library;
-            ASSERT_EQ(reg(), S_OK) << library;
-        }
-    }
-
-private:
-    QTemporaryDir folder_;
-};
-[[maybe_unused]] const auto* const registered = ::testing::AddGlobalTestEnvironment(new RegisteredLibraries);
-
-// An item of a group: a name, a value and, for a drop-down item, its choices.
-struct ItemRow {
-    const char16_t* name;
-    const char16_t* value;
-    std::vector<const char16_t*> choices = {};
-};
-
-comrt::ComPtr<_clsTessel> MakeGroup(const char16_t* name, const std::vector<ItemRow>& items) {
-    comrt::ComPtr<_clsTessel> group;
-    comrt::check(CoCreateInstance(CLSID_clsTessel, nullptr, CLSCTX_INPROC_SERVER, comrt::iid_of<_clsTessel>(),
-                                  group.put_void()));
-    comrt::check(group->put_PropertyGroupName(comrt::Bstr(name).get()));
-    for (const ItemRow& item : items) {
-        comrt::Bstr item_name(item.name);
-        comrt::Bstr value(item.value);
-        BSTR name_arg = item_name.get();
-        BSTR value_arg = value.get();
-        SHORT type = item.choices.empty() ? 0 : 1;
-        comrt::SafeArrayPtr choices;
-        if (!item.choices.empty()) {
-            choices.reset(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(item.choices.size())));
-            for (LONG i = 0; i < static_cast<LONG>(item.choices.size()); ++i) {
-                comrt::Bstr choice(item.choices[static_cast<std::size_t>(i)]);
-                comrt::check(SafeArrayPutElement(choices.get(), &i, choice.get()));
-            }
-        }
-        SAFEARRAY* array = choices.get();
-        LONG result = 0;
-        comrt::check(group->AddItem(&name_arg, &value_arg, &type, &array, &result));
-    }
-    return group;
-}
-
-// The group's item at 1-based position.
-comrt::ComPtr<_clsPropertyItem> ItemOf(const comrt::ComPtr<_clsTessel>& group, LONG position) {
-    comrt::ComPtr<_Collection> items;
-    comrt::check(group->get_ItemsCollection(items.put()));
-    comrt::Variant index;
-    index->vt = VT_I4;
-    index->lVal = position;
-    comrt::Variant element;
-    comrt::check(items->Item(index.get(), element.put()));
-    return comrt::ComPtr<IDispatch>(V_DISPATCH(element.get())).as<_clsPropertyItem>();
-}
+[[maybe_unused]] const auto* const registered = pg_testing::RegisterForProgram({ORVANE_LIBRARY, TESSEL_LIBRARY});
 
 std::u16string ValueOf(const comrt::ComPtr<_clsTessel>& group, LONG position) {
-    comrt::Bstr value;
-    comrt::check(ItemOf(group, position)->get_ItemValue(value.put()));
-    return std::u16string(value.view());
+    return pg_testing::ItemValue(*group, position);
 }
 
-std::vector<ItemRow> ManyItems(int count) {
-    static std::vector<std::u16string> names;
-    names.clear();
-    names.reserve(static_cast<std::size_t>(count));
-    std::vector<ItemRow> items;
-    for (int i = 0; i < count; ++i) {
-        names.push_back(u"Item " + QString::number(i).toStdU16String());
-        items.push_back({names.back().c_str(), u"value"});
-    }
+std::vector<pg_testing::Item> ManyItems(int count) {
+    std::vector<pg_testing::Item> items;
+    for (int i = 0; i < count; ++i) items.push_back({u"Item " + QString::number(i).toStdU16String(), u"value"});
     return items;
 }
 
@@ -145,20 +79,20 @@ protected:
         if (!found) throw std::runtime_error(name);
         return *found;
     }
-    GridView& grid(PropertiesWidget* owner = nullptr) { return child<GridView>("grid", owner); }
-    TextEditor& text(PropertiesWidget* owner = nullptr) { return child<TextEditor>("textEditor", owner); }
-    DropDownList& dropDown() { return child<DropDownList>("dropDownEditor"); }
-    DropDownList& selector() { return child<DropDownList>("selector"); }
+    QTableView& grid(PropertiesWidget* owner = nullptr) { return child<QTableView>("grid", owner); }
+    QLineEdit& text(PropertiesWidget* owner = nullptr) { return child<QLineEdit>("textEditor", owner); }
+    QComboBox& dropDown() { return child<QComboBox>("dropDownEditor"); }
+    QComboBox& selector() { return child<QComboBox>("selector"); }
 
     // The cell in the surface's coordinates, inside its grid lines (of no size in a
     // column or row too small to have an inside).
     QRect CellOnSurface(int row, int col, PropertiesWidget* owner = nullptr) {
-        GridView& view = grid(owner);
+        QTableView& view = grid(owner);
         const QRect cell = view.visualRect(view.model()->index(row, col));
         return QRect(view.viewport()->mapTo(view.parentWidget(), cell.topLeft()), cell.size().expandedTo(QSize(0, 0)));
     }
     void Click(int row, int col, PropertiesWidget* owner = nullptr) {
-        GridView& view = grid(owner);
+        QTableView& view = grid(owner);
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                           view.visualRect(view.model()->index(row, col)).center());
         QCoreApplication::processEvents();
@@ -265,7 +199,7 @@ TEST_F(IntegrationTest, NarrowedByASplitterTheColumnsStillFillTheGridExactly) {
     ASSERT_TRUE(text().isVisible());
     QSignalSpy failures(widget, &PropertiesWidget::handlerFailed);
 
-    const SurfaceWidget& surface = *widget->findChild<SurfaceWidget*>("surface");
+    const QWidget& surface = *widget->findChild<QWidget*>("surface");
     struct Row {
         const char* name;
         int width;
@@ -280,7 +214,7 @@ TEST_F(IntegrationTest, NarrowedByASplitterTheColumnsStillFillTheGridExactly) {
         QCoreApplication::processEvents();  // the queued failure reports
 
         ASSERT_EQ(surface.width(), row.width) << "nothing keeps the control wider";
-        GridView& view = grid();
+        QTableView& view = grid();
         EXPECT_EQ(view.width(), row.width);
         const double scale_width = TwipsX(surface, surface.width());
         const int name = PixelsX(view, std::nearbyint(scale_width / 2));
@@ -403,5 +337,45 @@ TEST_F(IntegrationTest, DestroyingTheWidgetTerminatesTheControlAndReleasesItsGro
     EXPECT_LT(settings->Release(), held) << "the control's references to the group are gone";
 }
 
+// A failure inside the control's Qt widgets crosses into the host as its HRESULT and the
+// error information that describes it, never as E_UNEXPECTED, by vtable and late bound.
+TEST_F(IntegrationTest, AFailureInsideTheQtWidgetsReachesTheHostWithItsNumberAndDescription) {
+    const auto description = [] {
+        comrt::ComPtr<IErrorInfo> info;
+        if (GetErrorInfo(0, info.put()) != S_OK) return std::u16string(u"(none)");
+        comrt::Bstr text, source;
+        info->GetDescription(text.put());
+        info->GetSource(source.put());
+        return std::u16string(source.view()) + u": " + std::u16string(text.view());
+    };
+    constexpr HRESULT kInvalidPropertyValue = comrt::runtime_hresult(comrt::runtime_error::invalid_property_value);
+    // 0x80000040 names no system colour: the grid's Qt adapter refuses it.
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(control->put_BackColor(0x80000040), kInvalidPropertyValue);
+    EXPECT_EQ(description(), u"Orvane: Invalid property value");
+
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR name = const_cast<LPOLESTR>(u"ForeColor");
+    ASSERT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    comrt::Variant colour;
+    colour->vt = VT_I4;
+    colour->lVal = static_cast<LONG>(0x80000040);
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{colour.get(), &named, 1, 1};
+    EXCEPINFO info{};
+    EXPECT_EQ(control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, &info, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(info.scode, kInvalidPropertyValue);
+    EXPECT_EQ(std::u16string_view(info.bstrDescription ? info.bstrDescription : u""), u"Invalid property value");
+    SysFreeString(info.bstrSource);
+    SysFreeString(info.bstrDescription);
+    SysFreeString(info.bstrHelpFile);
+
+    // The widgets are still there and working.
+    OLE_COLOR kept = 0;
+    ASSERT_EQ(control->get_BackColor(&kept), S_OK);
+    EXPECT_NE(kept, 0x80000040u);
+}
+
 }  // namespace
-}  // namespace orvane::qt
+}  // namespace orvane

@@ -9,8 +9,8 @@
 
 #include <comrt/implements.h>
 #include <tests/qt/qt_test_support.h>
-#include <tests/support/dispatch_stub.h>
-#include <toolkit/qt/property_bag_file.h>
+#include <testing/dispatch_stub.h>
+#include <widget/property_bag_file.h>
 
 namespace orvane::qt {
 namespace {
@@ -142,7 +142,7 @@ TEST_F(PropertyBagFileTest, MissingAndDamagedEntriesFailTheirOwnReadOnly) {
         const char16_t* key;
         HRESULT hr;
     } rows[] = {{u"BackColor", kInvalidFileFormat}, {u"Font", kInvalidFileFormat}, {u"Weightless", kInvalidFileFormat},
-                {u"Missing", widgets::kDataValueNotFound}, {u"ForeColor", S_OK}, {u"Huge", S_OK}, {u"Low", S_OK}};
+                {u"Missing", kDataValueNotFound}, {u"ForeColor", S_OK}, {u"Huge", S_OK}, {u"Low", S_OK}};
     for (const Row& row : rows) {
         EXPECT_EQ(FailureOf([&] { bag.ReadProperty(row.key); }), row.hr) << QString::fromUtf16(row.key).toStdString();
     }
@@ -171,7 +171,7 @@ TEST_F(PropertyBagFileTest, AFileThatIsNoBagIsRefusedWhole) {
 }
 
 TEST_F(PropertyBagFileTest, ValuesTheFileCannotHoldAreRefusedAndNothingIsStored) {
-    const auto plain = comrt::make<test_support::PlainDispatch>();  // something that is no font
+    const auto plain = comrt::make<pg_testing::PlainDispatch>();  // something that is no font
     struct Row {
         const char* name;
         comrt::Variant value;
@@ -198,6 +198,51 @@ TEST_F(PropertyBagFileTest, SavingReplacesTheFileWholeAndLeavesNothingBehind) {
     EXPECT_THAT(loaded.keys(), ElementsAre(u"New"));
 
     EXPECT_EQ(bag.save(folder.filePath("no/such/folder/bag.json")), kPathFileAccessError);
+}
+
+// The bag as the control sees it: IPropertyBag, with a type asked for on Read, a failing
+// read logged, and a failing load described.
+class RecordingLog final : public comrt::implements<RecordingLog, IErrorLog> {
+public:
+    HRESULT STDMETHODCALLTYPE AddError(LPCOLESTR pszPropName, EXCEPINFO* pExcepInfo) noexcept override {
+        names.push_back(pszPropName ? pszPropName : u"");
+        codes.push_back(pExcepInfo ? pExcepInfo->scode : S_OK);
+        return S_OK;
+    }
+    std::vector<std::u16string> names;
+    std::vector<HRESULT> codes;
+};
+
+TEST_F(PropertyBagFileTest, ThroughIPropertyBagReadsConvertAndFailuresAreLogged) {
+    const comrt::ComPtr<PropertyBagFile> com = comrt::make<PropertyBagFile>();
+    comrt::Variant colour = I4(0x00102030);
+    ASSERT_EQ(com->Write(u"BackColor", colour.get()), S_OK);
+
+    comrt::Variant read;
+    ASSERT_EQ(com->Read(u"BackColor", read.put(), nullptr), S_OK);
+    EXPECT_EQ(read.vt(), VT_I4) << "VT_EMPTY asks for the stored type";
+    read.clear();
+    read->vt = VT_BSTR;  // only the type: no string comes in
+    ASSERT_EQ(com->Read(u"BackColor", read.get(), nullptr), S_OK);
+    ASSERT_EQ(read.vt(), VT_BSTR) << "another type asked for is converted";
+    EXPECT_EQ(read->bstrVal, std::u16string_view(u"1056816"));
+
+    const comrt::ComPtr<RecordingLog> log = comrt::make<RecordingLog>();
+    read.clear();
+    EXPECT_EQ(com->Read(u"Font", read.put(), log.get()), kDataValueNotFound);
+    EXPECT_EQ(read.vt(), VT_EMPTY);
+    EXPECT_THAT(log->names, ElementsAre(u"Font"));
+    EXPECT_THAT(log->codes, ElementsAre(kDataValueNotFound));
+    EXPECT_EQ(com->Read(nullptr, read.put(), nullptr), E_POINTER);
+    EXPECT_EQ(com->Write(u"X", nullptr), E_POINTER);
+
+    // A failing load says why in the thread's error information.
+    EXPECT_EQ(com->load(folder.filePath("missing.json")), kFileNotFound);
+    comrt::ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+    comrt::Bstr description;
+    ASSERT_EQ(info->GetDescription(description.put()), S_OK);
+    EXPECT_EQ(description.view(), std::u16string_view(u"File not found"));
 }
 
 }  // namespace

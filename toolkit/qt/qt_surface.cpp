@@ -168,34 +168,6 @@ QtSurface::~QtSurface() {
     if (SurfaceWidget* surface = surface_.get()) surface->setEventSink(nullptr);
 }
 
-HRESULT QtSurface::raiseInitialize() noexcept try {
-    widgets::ContainerEvents* sink = live().eventSink();
-    return sink ? sink->Initialize() : S_OK;
-} catch (...) {
-    return comrt::to_hresult();
-}
-
-HRESULT QtSurface::raiseReadProperties(widgets::PropertyBag& bag) noexcept try {
-    widgets::ContainerEvents* sink = live().eventSink();
-    return sink ? sink->ReadProperties(bag) : S_OK;
-} catch (...) {
-    return comrt::to_hresult();
-}
-
-HRESULT QtSurface::raiseWriteProperties(widgets::PropertyBag& bag) noexcept try {
-    widgets::ContainerEvents* sink = live().eventSink();
-    return sink ? sink->WriteProperties(bag) : S_OK;
-} catch (...) {
-    return comrt::to_hresult();
-}
-
-HRESULT QtSurface::raiseTerminate() noexcept try {
-    widgets::ContainerEvents* sink = live().eventSink();
-    return sink ? sink->Terminate() : S_OK;
-} catch (...) {
-    return comrt::to_hresult();
-}
-
 void QtSurface::deliverResize() noexcept {
     if (SurfaceWidget* surface = surface_.get())
         surface->windowSystem().sendMessage(surface->windowHandle(), WM_SIZE);
@@ -250,6 +222,26 @@ void QtSurface::SetFont(const widgets::FontRef& font) {
     font_ = font;
 }
 
-void QtSurface::PropertyChanged(std::u16string_view name) { emit live().propertyChanged(ToQString(name)); }
+void QtSurface::SetObjectRect(const RECT& position) {
+    SurfaceWidget& surface = live();
+    if (position.right < position.left || position.bottom < position.top)
+        comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
+    const QRect rect(position.left, position.top, position.right - position.left, position.bottom - position.top);
+    const bool same_size = rect.size() == surface.size();
+    const bool visible = surface.isVisible();
+    surface.setGeometry(rect);
+    // A visible window gets its resize event from Qt at once; a hidden one only when it
+    // is shown, and an unchanged size none: those are laid out here, the first placement
+    // always.
+    if (!visible || (same_size && !resized_)) deliverResize();
+    resized_ = true;
+}
+
+void QtSurface::Destroy() noexcept {
+    if (SurfaceWidget* surface = surface_.get()) {
+        surface->setEventSink(nullptr);
+        delete surface;
+    }
+}
 
 }  // namespace orvane::qt

@@ -48,10 +48,6 @@ public:
     void setDesignSize(QSize size) { design_size_ = size; updateGeometry(); }
     QSize sizeHint() const override { return design_size_; }
 
-signals:
-    // PropertyChanged: a persisted property of the control changed.
-    void propertyChanged(const QString& name);
-
 protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -77,7 +73,8 @@ private:
 class QtSurface final : public widgets::Container {
 public:
     // Makes the surface as a child of parent, at the design-time size (twips), with the
-    // design-time colours (button face, button text) and font.
+    // design-time colours (button face, button text) and font. The surface belongs to
+    // parent (with no parent, to the adapter) until Destroy.
     QtSurface(std::shared_ptr<QtWindowSystem> windows, QWidget* parent, float width, float height);
     ~QtSurface() override;
     QtSurface(const QtSurface&) = delete;
@@ -86,12 +83,6 @@ public:
     // The surface widget, or null once it is gone.
     SurfaceWidget* widget() const noexcept { return surface_.get(); }
 
-    // ---- the container's side: the container events, each returning the handler's
-    // status (S_OK with no sink connected) -------------------------------------------------
-    HRESULT raiseInitialize() noexcept;
-    HRESULT raiseReadProperties(widgets::PropertyBag& bag) noexcept;
-    HRESULT raiseWriteProperties(widgets::PropertyBag& bag) noexcept;
-    HRESULT raiseTerminate() noexcept;
     // Sends WM_SIZE through the window's procedure chain (the original procedure raises
     // Resize), as after a change of size; for sizing a control whose window is not shown.
     void deliverResize() noexcept;
@@ -107,7 +98,8 @@ public:
     void SetForeColor(OLE_COLOR color) override;
     widgets::FontRef Font() override;
     void SetFont(const widgets::FontRef& font) override;
-    void PropertyChanged(std::u16string_view name) override;
+    void SetObjectRect(const RECT& position) override;
+    void Destroy() noexcept override;
 
 private:
     SurfaceWidget& live() const { return surface_.live(); }
@@ -116,6 +108,7 @@ private:
     OLE_COLOR back_color_ = 0x8000000F;
     OLE_COLOR fore_color_ = 0x80000012;
     widgets::FontRef font_;
+    bool resized_ = false;  // SetObjectRect raised Resize once
 };
 
 }  // namespace orvane::qt

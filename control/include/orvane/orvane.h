@@ -1,7 +1,7 @@
 // The Orvane control library's binary interface: the control class PropertiesCtl, its
 // dual default interface _PropertiesCtl, its event interface __PropertiesCtl (no
-// events), the type library id, and the small interface through which a container
-// sites the control on its widgets.
+// events), the type library id, and the interfaces through which a container embeds the
+// control in one of its windows.
 //
 // Slot order after the seven slots of IUnknown and IDispatch is fixed; never reorder,
 // insert or remove a member.
@@ -9,8 +9,10 @@
 
 #include <comrt/guid.h>
 #include <comrt/oaidl.h>
+#include <comrt/ocidl.h>
 #include <comrt/olectl.h>
-#include <control/widgets/widget_set.h>
+#include <comrt/oleidl.h>
+#include <comrt/window.h>
 #include <tessel/tessel.h>
 
 // The property grid control: a group selector over a name | value grid.
@@ -56,7 +58,7 @@ inline constexpr GUID LIBID_Orvane = comrt::make_guid("3EF75750-E43E-11D5-8872-0
 inline constexpr WORD Orvane_MajorVersion = 5;
 inline constexpr WORD Orvane_MinorVersion = 0;
 
-// ---- siting ---------------------------------------------------------------------------
+// ---- the container's channels -----------------------------------------------------------
 
 // The error channel of one control, given by its container: every failure of one of the
 // control's event handlers (widget and container events, and the window hook's editor
@@ -85,24 +87,46 @@ struct IControlErrorSink : IUnknown {
 };
 COMRT_INTERFACE_ID(IControlErrorSink, "164A2568-CC1A-45AF-B6DE-C826662E0F6C");
 
-// Answered by PropertiesCtl through QueryInterface. A container creates the control with
-// its class factory, creates the child widgets hidden or shown as it likes (the control
-// hides both editors when sited) and calls Site once; then it raises the container
-// events (Initialize, ReadProperties when loading, Resize, ..., Terminate) through the
-// surface, to which Site connected the control.
-struct IControlSite : IUnknown {
-    // Site: in widgets (every member set: surface, grid, text_editor, selector,
-    //   drop_down_editor, window_system), copied and held until the control is destroyed;
-    //   in errors (optional, null: failures are only returned to the event's raiser),
-    //   held by counted reference.
-    //   The control connects itself as the event sink of the surface and the four
-    //   widgets (until it is destroyed), registers window_system as this thread's window
-    //   system inside the control library (until the control is terminated or
-    //   destroyed; the registration of another sited control on the thread then takes
-    //   over), and hides text_editor and drop_down_editor.
-    // S_OK; E_POINTER for a null widgets or a missing member; E_UNEXPECTED when the
-    // control is sited already; a widget's failure while hiding the editors.
-    virtual HRESULT STDMETHODCALLTYPE Site(const orvane::widgets::WidgetSet* widgets,
-                                           IControlErrorSink* errors) noexcept = 0;
+// ---- in-place activation ----------------------------------------------------------------
+
+// How a container embeds a PropertiesCtl. The control owns its window and its child
+// widgets; the container meets it through COM interfaces only:
+//
+//   create      CoCreateInstance(CLSID_PropertiesCtl, ..., IID_IUnknown)
+//   activate    IControlActivation::Activate(site, parent window, rectangle): the control
+//               makes its window inside the container's window, with the selector, the
+//               grid and the two in-place editors, and runs its Initialize handler
+//   restore     IPersistPropertyBag::Load(bag, log): BackColor, ForeColor and Font, each
+//               on its own (a missing or damaged entry is skipped); or InitNew for a new
+//               control, which keeps its design-time appearance
+//   size        IOleInPlaceObject::SetObjectRects(rectangle, clip): the control's window
+//               takes the rectangle and the Resize handler lays the control out; the
+//               first call lays it out even when the size did not change
+//   run         the host's calls on _PropertiesCtl; the user's edits
+//   save        IPersistPropertyBag::Save(bag, ...): BackColor, ForeColor, Font
+//   deactivate  IOleInPlaceObject::InPlaceDeactivate(): the Terminate handler runs, the
+//               control's window and widgets go, the site is released
+//
+// Window handles (HWND) name windows across libraries (comrt/window.h): on this
+// platform a container hands the control the handle of one of its Qt widgets, and
+// IOleWindow::GetWindow gives the handle of the control's own window.
+//
+// The site given to Activate is any object of the container; the control asks it
+// (QueryInterface) for:
+//   IControlErrorSink     every failing handler, by name (optional);
+//   IPropertyNotifySink   OnChanged(dispatch id) after BackColor, ForeColor or Font
+//                         changed, so the container knows its saved state is stale
+//                         (optional; OnRequestEdit is never called).
+// Everything runs on the user-interface thread of the container's window.
+struct IControlActivation : IUnknown {
+    // Activate:
+    //   in pSite (optional, may be null): held by counted reference until deactivation.
+    //   in hwndParent: the container's window, in which the control's window is made.
+    //   in lprcPosRect: the control's rectangle in device pixels of hwndParent.
+    //   S_OK, also when the Initialize handler fails (that goes to the error sink);
+    //   E_INVALIDARG for a null lprcPosRect; E_HANDLE when hwndParent names no window;
+    //   E_UNEXPECTED when the control is active already, or was active and has been
+    //   deactivated (a control is activated once); E_OUTOFMEMORY; a widget's failure.
+    virtual HRESULT STDMETHODCALLTYPE Activate(IUnknown* pSite, HWND hwndParent, LPCRECT lprcPosRect) noexcept = 0;
 };
-COMRT_INTERFACE_ID(IControlSite, "E46A5CF1-759D-459E-8798-C96625D0521E");
+COMRT_INTERFACE_ID(IControlActivation, "A09063E0-49A0-43E3-B05D-60C90DFCBCBF");

@@ -1,0 +1,55 @@
+// The control's widgets made of Qt widgets (qt_widget_set.h).
+#include <toolkit/qt/qt_widget_set.h>
+
+#include <comrt/error.h>
+#include <comrt/window.h>
+#include <toolkit/qt/appearance.h>
+#include <toolkit/qt/qt_drop_down.h>
+#include <toolkit/qt/qt_grid.h>
+#include <toolkit/qt/qt_surface.h>
+#include <toolkit/qt/qt_text_box.h>
+
+namespace orvane::qt {
+
+widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
+    // The platform's system colours follow the application's palette.
+    ShareSystemColours();
+
+    using Layout = DesignTimeLayout;
+    const std::shared_ptr<QtWindowSystem> windows = QtWindowSystem::forCurrentThread();
+    auto surface = std::make_shared<QtSurface>(windows, parent, Layout::kWidth, Layout::kHeight);
+    QWidget* window = surface->widget();
+    window->setObjectName(QStringLiteral("surface"));
+    window->move(position.left, position.top);
+    // Created in stacking order: the editors float over the grid.
+    auto selector = std::make_shared<QtDropDown>(window, Layout::kSelectorLeft, Layout::kSelectorTop,
+                                                 Layout::kSelectorWidth, true);
+    selector->list()->setObjectName(QStringLiteral("selector"));
+    auto grid = std::make_shared<QtGrid>(windows, window, Layout::kGridLeft, Layout::kGridTop, Layout::kGridWidth,
+                                         Layout::kGridHeight);
+    grid->view()->setObjectName(QStringLiteral("grid"));
+    grid->SetCols(Layout::kGridCols);
+    grid->SetRows(Layout::kGridRows);
+    auto text_editor = std::make_shared<QtTextBox>(window, Layout::kTextLeft, Layout::kTextTop, Layout::kTextWidth,
+                                                   Layout::kTextHeight, Layout::kText);
+    text_editor->editor()->setObjectName(QStringLiteral("textEditor"));
+    auto drop_down_editor = std::make_shared<QtDropDown>(window, Layout::kDropDownLeft, Layout::kDropDownTop,
+                                                         Layout::kDropDownWidth, false);
+    drop_down_editor->list()->setObjectName(QStringLiteral("dropDownEditor"));
+    // Shown with its container's widget; the control sizes it with SetObjectRect.
+    if (parent) window->show();
+    return {surface, grid, text_editor, selector, drop_down_editor, windows};
+}
+
+}  // namespace orvane::qt
+
+namespace orvane::widgets {
+
+WidgetSet CreateToolkitWidgets(HWND parent, const RECT& position) {
+    void* window = nullptr;
+    comrt::check(ComrtGetWindowObject(parent, &window));
+    // On this platform a window handle names a QWidget of the process's one Qt.
+    return qt::CreateQtWidgets(static_cast<QWidget*>(window), position);
+}
+
+}  // namespace orvane::widgets
