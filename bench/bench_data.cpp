@@ -1,8 +1,8 @@
 // The benchmarks' data (bench_data.h).
 #include "bench_data.h"
 
-#include <comrt/objbase.h>
-#include <comrt/oleauto.h>
+#include <comrt/error.h>
+#include <testing/groups.h>
 
 namespace bench {
 
@@ -30,13 +30,6 @@ ItemTexts MakeItemTexts(int count) {
     return texts;
 }
 
-comrt::ComPtr<_clsTessel> NewGroup() {
-    comrt::ComPtr<_clsTessel> group;
-    comrt::check(CoCreateInstance(CLSID_clsTessel, nullptr, CLSCTX_INPROC_SERVER, comrt::iid_of<_clsTessel>(),
-                                  group.put_void()));
-    return group;
-}
-
 void AddItems(_clsTessel& group, const ItemTexts& texts) {
     SHORT type = 0;
     SAFEARRAY* no_choices = nullptr;
@@ -49,30 +42,11 @@ void AddItems(_clsTessel& group, const ItemTexts& texts) {
 }
 
 comrt::ComPtr<_clsTessel> ChoiceGroup(int choices) {
-    comrt::SafeArrayPtr list(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(choices)));
-    if (!list) throw comrt::com_error(E_OUTOFMEMORY);
-    for (LONG i = 0; i < choices; ++i) {
-        comrt::Bstr choice(PaddedText(u"Choice", i + 1));
-        comrt::check(SafeArrayPutElement(list.get(), &i, choice.get()));
-    }
-    comrt::ComPtr<_clsTessel> group = NewGroup();
-    comrt::Bstr name(u"Choices00001");
-    comrt::Bstr value(PaddedText(u"Choice", choices));
-    BSTR name_arg = name.get();
-    BSTR value_arg = value.get();
-    SHORT type = 1;
-    SAFEARRAY* list_arg = list.get();
-    LONG result = 0;
-    comrt::check(group->AddItem(&name_arg, &value_arg, &type, &list_arg, &result));
-    return group;
-}
-
-LONG ItemCount(_clsTessel& group) {
-    comrt::ComPtr<_Collection> items;
-    comrt::check(group.get_ItemsCollection(items.put()));
-    LONG count = 0;
-    comrt::check(items->Count(&count));
-    return count;
+    pg_testing::Item item{u"Choices00001", PaddedText(u"Choice", choices)};
+    item.choices.reserve(static_cast<std::size_t>(choices > 0 ? choices : 0));
+    for (int k = 1; k <= choices; ++k) item.choices.push_back(PaddedText(u"Choice", k));
+    item.type = 1;
+    return pg_testing::MakeGroup(u"", {item});
 }
 
 }  // namespace bench

@@ -1,6 +1,6 @@
 // The data every benchmark works on: item texts of 12 UTF-16 code units, and Tessel groups
-// made through the registered library (libtessel.so, CoCreateInstance), as a host makes
-// them.
+// holding them, made through the registered library (libtessel.so, CoCreateInstance) as a
+// host makes them.
 #pragma once
 
 #include <string>
@@ -30,19 +30,13 @@ ItemTexts MakeItemTexts(int count);
 // must leave room for k's digits).
 std::u16string PaddedText(std::u16string_view prefix, int k);
 
-// A new empty group from the registered library. Throws comrt::com_error.
-comrt::ComPtr<_clsTessel> NewGroup();
-
-// Appends one free-text item (type 0, no choices) per text through AddItem.
-// Throws comrt::com_error.
+// Appends one free-text item (type 0, no choices) per text through AddItem, with the
+// BSTRs made beforehand: what is timed is AddItem alone. Throws comrt::com_error.
 void AddItems(_clsTessel& group, const ItemTexts& texts);
 
 // A group holding one drop-down item (type 1) whose choice list holds `choices`
 // strings "Choice000001"... at indexes 0 to choices - 1; its value is the last choice.
 // Throws comrt::com_error.
 comrt::ComPtr<_clsTessel> ChoiceGroup(int choices);
-
-// The number of items of a group. Throws comrt::com_error.
-LONG ItemCount(_clsTessel& group);
 
 }  // namespace bench

@@ -21,9 +21,11 @@
 
 #include <comrt/com.h>
 #include <comrt/objbase.h>
+#include <testing/groups.h>
+#include <testing/late_binding.h>
+#include <testing/temporary_registry.h>
 
 #include "bench_data.h"
-#include "bench_registry.h"
 #include "process_memory.h"
 #include "ratio_reporter.h"
 #include "stopwatch.h"
@@ -50,7 +52,7 @@ void SetPerItem(benchmark::State& state, double seconds, long long items_per_ite
 void TimeAddItems(benchmark::State& state, int n) {
     bench::Guarded(state, [&] {
         const bench::ItemTexts texts = bench::MakeItemTexts(n);
-        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        const comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
         double total = 0;
         for (auto _ : state) {
             Stopwatch watch;
@@ -70,7 +72,7 @@ void Clear(benchmark::State& state) {
     bench::Guarded(state, [&] {
         const int n = static_cast<int>(state.range(0));
         const bench::ItemTexts texts = bench::MakeItemTexts(n);
-        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        const comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
         double total = 0;
         for (auto _ : state) {
             bench::AddItems(*group, texts);
@@ -80,7 +82,7 @@ void Clear(benchmark::State& state) {
             state.SetIterationTime(seconds);
             total += seconds;
             comrt::check(cleared);
-            if (bench::ItemCount(*group) != 0) throw comrt::com_error(E_UNEXPECTED);
+            if (pg_testing::ItemCount(*group) != 0) throw comrt::com_error(E_UNEXPECTED);
         }
         SetPerItem(state, total, n);
     });
@@ -95,24 +97,17 @@ struct OneItem {
 };
 
 OneItem MakeOneItem() {
-    OneItem one{bench::NewGroup(), nullptr};
+    OneItem one{pg_testing::NewGroup(), nullptr};
     bench::AddItems(*one.group, bench::MakeItemTexts(1));
-    comrt::ComPtr<_Collection> items;
-    comrt::check(one.group->get_ItemsCollection(items.put()));
-    comrt::Variant position;
-    position->vt = VT_I4;
-    position->lVal = 1;
-    comrt::Variant element;
-    comrt::check(items->Item(position.get(), element.put()));
-    if (element.vt() != VT_DISPATCH) throw comrt::com_error(DISP_E_TYPEMISMATCH);
-    one.item = comrt::ComPtr<IDispatch>(element->pdispVal).as<_clsPropertyItem>();
+    one.item = pg_testing::ItemAt(*one.group, 1);
     return one;
 }
 
+// The dispatch id of a member by name. Throws comrt::com_error.
 DISPID DispatchIdOf(IDispatch& object, const char16_t* name) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = DISPID_UNKNOWN;
-    comrt::check(object.GetIDsOfNames(IID_NULL, names, 1, 0, &id));
+    HRESULT hr = E_UNEXPECTED;
+    const DISPID id = pg_testing::DispatchId(&object, name, &hr);
+    comrt::check(hr);
     return id;
 }
 
@@ -140,15 +135,15 @@ void ItemValueInvoke(benchmark::State& state) {
         const OneItem one = MakeOneItem();
         const comrt::ComPtr<IDispatch> late = one.item.as<IDispatch>();
         const DISPID item_value = DispatchIdOf(*late, u"ItemValue");
+        pg_testing::Args none{};
         double total = 0;
         for (auto _ : state) {
             Stopwatch watch;
             for (int i = 0; i < kCallsPerIteration; ++i) {
-                DISPPARAMS none{nullptr, nullptr, 0, 0};
                 VARIANT result;
                 VariantInit(&result);
-                comrt::check(late->Invoke(item_value, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                          nullptr));
+                comrt::check(late->Invoke(item_value, IID_NULL, 0, DISPATCH_PROPERTYGET, none.params(), &result,
+                                          nullptr, nullptr));
                 VariantClear(&result);
             }
             const double seconds = watch.seconds();
@@ -165,30 +160,26 @@ void AddItemVtable(benchmark::State& state) { TimeAddItems(state, kCallsPerItera
 // 16-bit parameter), an empty string array for the choices.
 void AddItemInvoke(benchmark::State& state) {
     bench::Guarded(state, [&] {
-        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        const comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
         const comrt::ComPtr<IDispatch> late = group.as<IDispatch>();
         const DISPID add_item = DispatchIdOf(*late, u"AddItem");
+        // The arguments of every call, made before the timing: name, value, the type as a
+        // 32-bit integer, an empty string array.
         const bench::ItemTexts texts = bench::MakeItemTexts(kCallsPerIteration);
-        comrt::SafeArrayPtr no_choices(SafeArrayCreateVector(VT_BSTR, 0, 0));
-        if (!no_choices) throw comrt::com_error(E_OUTOFMEMORY);
+        const comrt::SafeArrayPtr no_choices = pg_testing::StringArray(0, {});
+        std::vector<pg_testing::Args> calls;
+        calls.reserve(kCallsPerIteration);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            calls.push_back({pg_testing::Text(texts.names[i]), pg_testing::Text(texts.values[i]), pg_testing::I4(0),
+                             pg_testing::Array(VT_BSTR, no_choices.get())});
         double total = 0;
         for (auto _ : state) {
             Stopwatch watch;
-            for (int i = 0; i < kCallsPerIteration; ++i) {
-                // In reverse order: oValues, nType, sValue, sName.
-                VARIANT args[4];
-                V_VT(&args[0]) = VT_ARRAY | VT_BSTR;
-                V_ARRAY(&args[0]) = no_choices.get();
-                V_VT(&args[1]) = VT_I4;
-                V_I4(&args[1]) = 0;
-                V_VT(&args[2]) = VT_BSTR;
-                V_BSTR(&args[2]) = texts.value_bstrs[static_cast<std::size_t>(i)].get();
-                V_VT(&args[3]) = VT_BSTR;
-                V_BSTR(&args[3]) = texts.name_bstrs[static_cast<std::size_t>(i)].get();
-                DISPPARAMS params{args, nullptr, 4, 0};
+            for (pg_testing::Args& args : calls) {
                 VARIANT result;
                 VariantInit(&result);
-                comrt::check(late->Invoke(add_item, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr));
+                comrt::check(
+                    late->Invoke(add_item, IID_NULL, 0, DISPATCH_METHOD, args.params(), &result, nullptr, nullptr));
                 VariantClear(&result);
             }
             const double seconds = watch.seconds();
@@ -209,8 +200,8 @@ void MemoryPerItem(benchmark::State& state) {
         double resident = 0;
         double heap = 0;
         for (auto _ : state) {
-            comrt::ComPtr<_clsTessel> group = bench::NewGroup();
-            (void)bench::ItemCount(*group);  // the empty collection exists before the baseline
+            comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
+            (void)pg_testing::ItemCount(*group);  // the empty collection exists before the baseline
             const bench::MemorySample before = bench::Sample();
             Stopwatch watch;
             bench::AddItems(*group, texts);
@@ -246,8 +237,8 @@ void MemoryParts(benchmark::State& state) {
                 object += bench::HeapPerObject(before, bench::Sample(), count);
             }
             {
-                comrt::ComPtr<_clsTessel> group = bench::NewGroup();
-                (void)bench::ItemCount(*group);
+                comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
+                (void)pg_testing::ItemCount(*group);
                 const bench::MemorySample before = bench::Sample();
                 bench::AddItems(*group, texts);
                 whole += bench::HeapPerObject(before, bench::Sample(), count);
@@ -315,7 +306,7 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
 
 int main(int argc, char** argv) {
     const bool short_run = bench::TakeShortFlag(argc, argv);
-    const bench::ScopedRegistry registry({TESSEL_LIBRARY});
+    const pg_testing::TemporaryRegistry registry({TESSEL_LIBRARY});
     if (FAILED(registry.status())) {
         std::fprintf(stderr, "data_bench: cannot register %s (0x%08X): %s\n", TESSEL_LIBRARY,
                      static_cast<unsigned>(registry.status()), registry.failure().c_str());

@@ -10,10 +10,11 @@
 //                         grid) over a two-column model of QString pairs, filled with the
 //                         same texts, until painted;
 //   Show/qstring_copy/N   baseline: copying the texts into QString pairs alone.
-//   Show/parts/...        where the control's fill spends its time: the reads of the items
-//                         alone, and the Qt grid's puts alone (without the control); the
-//                         grid's paint in its own window is not comparable to the control's.
-//                         Each iteration starts from an empty grid (model) with free memory
+//   Show/parts/data_reads/N  where the control's fill spends its time: the reads of the
+//                         items that the fill makes (ItemsCollection, the element, ItemName
+//                         and ItemValue, for every row), alone; the rest of the fill, the
+//                         difference to it, is the control's work on the grid.
+//                         Each show starts from an empty grid (model) with free memory
 //                         handed back to the system, as a first show in a fresh process.
 //   Move/control/N        a user's click from one value cell to the next (leave writes back,
 //                         enter opens the text editor, the editor is placed) until the window
@@ -44,10 +45,9 @@
 #include <QTableView>
 
 #include <comrt/error.h>
-#include <toolkit/qt/qt_grid.h>
+#include <testing/groups.h>
 
 #include "bench_data.h"
-#include "bench_registry.h"
 #include "process_memory.h"
 #include "qt_host.h"
 #include "ratio_reporter.h"
@@ -141,11 +141,11 @@ struct ControlWithGroup {
     }
 
     bench::ControlHost host;
-    comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+    comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
 };
 
 void Paint(const bench::PaintCounter& paints, int seen) {
-    if (!bench::WaitForPaint(paints, seen)) throw std::runtime_error("no paint within the timeout");
+    if (!bench::WaitForCount(paints, seen)) throw std::runtime_error("no paint within the timeout");
 }
 
 // The untimed start of every show: an empty grid, pending events done, free memory handed
@@ -231,16 +231,13 @@ void ShowQStringCopy(benchmark::State& state) {
 }
 
 // Where the control's show spends its time: the reads of the items that it makes (the
-// group's ItemsCollection, the element, ItemName and ItemValue, for every row), and the
-// grid's puts that it makes (Rows, then per row Row, Col, Text and alignment for both
-// cells) straight on the Qt grid, without a control and its cell-event handlers, until
-// painted.
+// group's ItemsCollection, the element, ItemName and ItemValue, for every row), alone.
 void ShowDataReads(benchmark::State& state) {
     bench::Guarded(state, [&] {
         const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        const comrt::ComPtr<_clsTessel> group = bench::NewGroup();
+        const comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
         bench::AddItems(*group, texts);
-        const LONG n = bench::ItemCount(*group);
+        const LONG n = pg_testing::ItemCount(*group);
         std::size_t characters = 0;
         for (auto _ : state) {
             Stopwatch watch;
@@ -263,47 +260,6 @@ void ShowDataReads(benchmark::State& state) {
             state.SetIterationTime(watch.seconds());
         }
         benchmark::DoNotOptimize(characters);
-    });
-}
-
-void ShowGridPuts(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        QWidget window;
-        window.resize(ControlGridSize());
-        orvane::qt::QtGrid grid(orvane::qt::QtWindowSystem::forCurrentThread(), &window, 0, 0, 0, 0);
-        grid.view()->resize(ControlGridSize());
-        grid.SetCols(2);
-        if (!bench::ShowActive(window)) throw std::runtime_error("the grid's window did not become active");
-        bench::PaintCounter paints(*grid.view()->viewport());
-        const auto n = static_cast<std::int32_t>(texts.size());
-        FillAndPaint totals;
-        for (auto _ : state) {
-            grid.SetRows(0);
-            bench::DrainEvents();
-            (void)bench::Sample();
-            const int seen = paints.count();
-            Stopwatch watch;
-            grid.SetRows(n);
-            for (std::int32_t i = 0; i < n; ++i) {
-                grid.SetRow(i);
-                grid.SetCol(0);
-                grid.SetText(texts.names[static_cast<std::size_t>(i)]);
-                grid.SetCellAlignment(0);
-                grid.SetCol(1);
-                grid.SetText(texts.values[static_cast<std::size_t>(i)]);
-                grid.SetCellAlignment(0);
-            }
-            grid.SetCol(0);
-            grid.SetRow(0);
-            const double filled = watch.seconds();
-            Paint(paints, seen);
-            const double seconds = watch.seconds();
-            state.SetIterationTime(seconds);
-            totals.fill += filled;
-            totals.paint += seconds - filled;
-        }
-        totals.report(state);
     });
 }
 
@@ -381,8 +337,7 @@ void ComboInitControl(benchmark::State& state) {
             total += seconds;
             bench::DrainEvents();
         }
-        const auto* list = host.window().findChild<QComboBox*>(QStringLiteral("dropDownEditor"));
-        if (!list || list->count() != choices) throw std::runtime_error("the drop-down lacks entries");
+        if (host.dropDownEditor().count() != choices) throw std::runtime_error("the drop-down lacks entries");
         SetPerChoice(state, total);
     });
 }
@@ -484,7 +439,6 @@ void Register(const Sizes& sizes, bool short_run) {
     add("Show/bare_view", ShowBareView, sizes.rows);
     add("Show/qstring_copy", ShowQStringCopy, sizes.rows);
     add("Show/parts/data_reads", ShowDataReads, sizes.rows);
-    add("Show/parts/grid_puts", ShowGridPuts, sizes.rows);
     add("Move/control", MoveControl, sizes.rows)->Unit(benchmark::kMicrosecond);
     add("Move/bare_view", MoveBareView, sizes.rows)->Unit(benchmark::kMicrosecond);
     add("ComboInit/control", ComboInitControl, sizes.choices);
@@ -506,9 +460,10 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
                      {"Show/qstring_copy/" + rows, ""}, Unit::seconds});
         c.push_back({"  the control's fill (until SelectPropertyGroup returns)", {"Show/control/" + rows, "fill"}, {},
                      Unit::seconds});
-        c.push_back({"    the reads of the items alone", {"Show/parts/data_reads/" + rows, ""}, {}, Unit::seconds});
-        c.push_back({"    the Qt grid's puts alone (no control, no cell-event handlers)",
-                     {"Show/parts/grid_puts/" + rows, "fill"}, {}, Unit::seconds});
+        c.push_back({"    the fill against the reads of the items alone (the difference: the control's work "
+                     "on the grid)",
+                     {"Show/control/" + rows, "fill"}, {"Show/parts/data_reads/" + rows, ""}, Unit::seconds,
+                     Check::difference});
     }
     const std::string smallest = std::to_string(sizes.rows.front());
     const std::string largest = std::to_string(sizes.rows.back());

@@ -1,30 +1,30 @@
 // The Qt benchmarks' host window (qt_host.h).
 #include "qt_host.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QApplication>
-
-#include "bench_registry.h"
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include <comrt/resource.h>
+#include <testing/temporary_registry.h>
 
 namespace bench {
 
-PaintCounter::PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+EventCounter::EventCounter(QWidget& widget, std::initializer_list<QEvent::Type> types) : types_(types) {
+    widget.installEventFilter(this);
+}
 
-bool PaintCounter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Paint) ++count_;
+bool EventCounter::eventFilter(QObject* watched, QEvent* event) {
+    if (std::find(types_.begin(), types_.end(), event->type()) != types_.end()) ++count_;
     return QObject::eventFilter(watched, event);
 }
 
-bool WaitForPaint(const PaintCounter& counter, int seen, int timeout_ms) {
+bool WaitForCount(const EventCounter& counter, int seen, int timeout_ms) {
     QElapsedTimer timer;
     timer.start();
     while (counter.count() <= seen) {
@@ -55,10 +55,12 @@ ControlHost::ControlHost(int width, int height) : window_(std::make_unique<QWidg
     status_ = widget_->creationStatus();
     if (FAILED(status_)) return;
     control_ = widget_->control();
+    surface_ = widget_->findChild<QWidget*>(QStringLiteral("surface"));
     grid_ = widget_->findChild<QTableView*>(QStringLiteral("grid"));
-    text_editor_ = widget_->findChild<QWidget*>(QStringLiteral("textEditor"));
-    surface_ = widget_->findChild<orvane::qt::SurfaceWidget*>(QStringLiteral("surface"));
-    if (!control_ || !grid_ || !text_editor_ || !surface_) {
+    text_editor_ = widget_->findChild<QLineEdit*>(QStringLiteral("textEditor"));
+    selector_ = widget_->findChild<QComboBox*>(QStringLiteral("selector"));
+    drop_down_editor_ = widget_->findChild<QComboBox*>(QStringLiteral("dropDownEditor"));
+    if (!control_ || !surface_ || !grid_ || !text_editor_ || !selector_ || !drop_down_editor_) {
         status_ = E_NOINTERFACE;
         return;
     }
@@ -97,7 +99,7 @@ int RunQtBenchmarks(int argc, char** argv, const char* program, const char* tess
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
-    const ScopedRegistry registry({tessel_library, orvane_library});
+    const pg_testing::TemporaryRegistry registry({tessel_library, orvane_library});
     if (FAILED(registry.status())) {
         std::fprintf(stderr, "%s: cannot register the libraries (0x%08X): %s\n", program,
                      static_cast<unsigned>(registry.status()), registry.failure().c_str());

@@ -1,12 +1,20 @@
 // What the Qt benchmarks share: a shown top-level window holding one PropertiesWidget (the
-// control, created from the registered liborvane.so and sited on the real Qt widgets), a
-// counter of paint events, and running the event loop until a widget has painted.
+// control, created from the registered liborvane.so), its child widgets as the plain Qt
+// widgets they are (found by object name), counters of the events a widget receives, and
+// running the event loop until a widget has painted.
+//
+// Only public headers: the control's widgets are reached as QTableView, QLineEdit,
+// QComboBox and QWidget, never as the toolkit's own classes.
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
 #include <QObject>
 #include <QTableView>
 #include <QWidget>
@@ -14,28 +22,35 @@
 #include <comrt/com_ptr.h>
 #include <orvane/orvane.h>
 #include <orvane/properties_widget.h>
-#include <toolkit/qt/qt_surface.h>
 
 #include "ratio_reporter.h"
 
 namespace bench {
 
-// Counts the paint events a widget receives.
-class PaintCounter final : public QObject {
+// Counts the events of the given types that a widget receives (before the widget handles
+// them).
+class EventCounter : public QObject {
 public:
-    explicit PaintCounter(QWidget& widget);
+    EventCounter(QWidget& widget, std::initializer_list<QEvent::Type> types);
     int count() const noexcept { return count_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::vector<QEvent::Type> types_;
     int count_ = 0;
 };
 
-// Runs the event loop until counter counts more than `seen` paints; false when that has
-// not happened within timeout_ms.
-bool WaitForPaint(const PaintCounter& counter, int seen, int timeout_ms = 10000);
+// Counts the paint events of a widget.
+class PaintCounter final : public EventCounter {
+public:
+    explicit PaintCounter(QWidget& widget) : EventCounter(widget, {QEvent::Paint}) {}
+};
+
+// Runs the event loop until counter counts more than `seen`; false when that has not
+// happened within timeout_ms.
+bool WaitForCount(const EventCounter& counter, int seen, int timeout_ms = 10000);
 
 // Runs the event loop until nothing is left to do.
 void DrainEvents();
@@ -52,14 +67,18 @@ public:
     ControlHost(const ControlHost&) = delete;
     ControlHost& operator=(const ControlHost&) = delete;
 
-    // S_OK when the control was created, sited and its window shown; otherwise why not.
+    // S_OK when the control was created, its child widgets found and its window shown;
+    // otherwise why not.
     HRESULT status() const noexcept { return status_; }
 
     QWidget& window() noexcept { return *window_; }
     _PropertiesCtl& control() noexcept { return *control_; }
+    // The control's child widgets, by their object names.
+    QWidget& surface() noexcept { return *surface_; }
     QTableView& grid() noexcept { return *grid_; }
-    QWidget& textEditor() noexcept { return *text_editor_; }
-    orvane::qt::SurfaceWidget& surface() noexcept { return *surface_; }
+    QLineEdit& textEditor() noexcept { return *text_editor_; }
+    QComboBox& selector() noexcept { return *selector_; }
+    QComboBox& dropDownEditor() noexcept { return *drop_down_editor_; }
     // Paints of the grid's viewport.
     const PaintCounter& gridPaints() const noexcept { return *grid_paints_; }
 
@@ -73,9 +92,11 @@ private:
     std::unique_ptr<QWidget> window_;
     orvane::PropertiesWidget* widget_ = nullptr;
     comrt::ComPtr<_PropertiesCtl> control_;
+    QWidget* surface_ = nullptr;
     QTableView* grid_ = nullptr;
-    QWidget* text_editor_ = nullptr;
-    orvane::qt::SurfaceWidget* surface_ = nullptr;
+    QLineEdit* text_editor_ = nullptr;
+    QComboBox* selector_ = nullptr;
+    QComboBox* drop_down_editor_ = nullptr;
     std::unique_ptr<PaintCounter> grid_paints_;
     HRESULT status_ = E_UNEXPECTED;
 };

@@ -83,12 +83,14 @@ std::string FormatComparison(const Comparison& c, const std::optional<Spread>& m
         char text[32];
         std::snprintf(text, sizeof text, " = %.2fx", ratio);
         line += baseline->median != 0 ? text : " = (baseline 0)";
-        if (c.check == Check::difference_at_most) line += ", difference " + FormatQuantity(difference, c.unit);
+        if (c.check == Check::difference_at_most || c.check == Check::difference)
+            line += ", difference " + FormatQuantity(difference, c.unit);
     }
 
     char limit[32];
     switch (c.check) {
     case Check::none:
+    case Check::difference:
         break;
     case Check::ratio_at_most:
         std::snprintf(limit, sizeof limit, "%.3gx", c.limit);

@@ -39,6 +39,7 @@ enum class Check {
     ratio_at_most,       // measured / baseline <= limit
     figure_at_most,      // measured <= limit (in the figure's unit)
     difference_at_most,  // measured - baseline <= limit
+    difference,          // measured - baseline shown, without a target
 };
 
 struct Comparison {

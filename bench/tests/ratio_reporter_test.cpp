@@ -122,6 +122,10 @@ TEST(FormatComparison, SpreadDifferenceMissingAndZeroBaselines) {
     const Comparison difference{"d", {"a", ""}, {"b", ""}, Unit::seconds, Check::difference_at_most, 2e-6};
     EXPECT_THAT(FormatComparison(difference, Spread{3e-6, 3e-6, 3e-6, 1}, Spread{0.5e-6, 0.5e-6, 0.5e-6, 1}),
                 HasSubstr("difference 2.50 us; target difference <= 2.00 us: MISSED"));
+    const Comparison shown{"d", {"a", ""}, {"b", ""}, Unit::seconds, Check::difference};
+    EXPECT_EQ(FormatComparison(shown, Spread{3e-6, 3e-6, 3e-6, 1}, Spread{0.5e-6, 0.5e-6, 0.5e-6, 1}),
+              "d: 3.00 us / baseline 500 ns = 6.00x, difference 2.50 us")
+        << "no target, no verdict";
 }
 
 TEST(RatioReporter, KeyLeavesOutSuffixes) {

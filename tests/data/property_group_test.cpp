@@ -7,7 +7,7 @@
 #include "clsTessel.h"
 #include "tessel_test_util.h"
 
-#include <tests/support/dispatch_stub.h>
+#include <testing/dispatch_stub.h>
 
 namespace {
 
@@ -94,7 +94,7 @@ TEST(PropertyGroup, AddItemTakesAListOnlyForTypeOne) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ComPtr<_clsTessel> group = NewGroup();
-        comrt::SafeArrayPtr values = Strings(0, {u"on", u"off"});
+        comrt::SafeArrayPtr values = StringArray(0, {u"on", u"off"});
         ASSERT_EQ(S_OK, Add(group.get(), u"Mode", u"on", row.type, row.with_array ? values.get() : nullptr));
         PutString(values.get(), 0, u"changed");  // the caller's array changes afterwards
 
@@ -192,7 +192,7 @@ TEST(PropertyGroup, PutOfNoneStartsAFreshCollection) {
 
 TEST(PropertyGroup, DestructionEmptiesTheCollectionButKeptItemsLive) {
     ComPtr<_clsTessel> group = NewGroup();
-    comrt::SafeArrayPtr values = Strings(0, {u"Left", u"Right"});
+    comrt::SafeArrayPtr values = StringArray(0, {u"Left", u"Right"});
     ASSERT_EQ(S_OK, Add(group.get(), u"Align", u"Left", 1, values.get()));
     ASSERT_EQ(S_OK, Add(group.get(), u"Gone", u""));
     ComPtr<_Collection> items = ItemsOf(group.get());
@@ -302,7 +302,7 @@ TEST(PropertyGroup, FullGroupsOfDistinctItemsLeaveNothingBehind) {
 
 // A collection that reports `count` elements it does not hold and fails every other call
 // with `failure`.
-class FakeCollection final : public test_support::no_dispatch<comrt::implements<FakeCollection, _Collection>> {
+class FakeCollection final : public pg_testing::no_dispatch<comrt::implements<FakeCollection, _Collection>> {
 public:
     FakeCollection(LONG count, HRESULT failure) : count_(count), failure_(failure) {}
     HRESULT STDMETHODCALLTYPE Item(VARIANT*, VARIANT*) noexcept override {

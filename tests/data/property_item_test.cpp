@@ -75,7 +75,7 @@ TEST(PropertyItem, ChoiceListKeepsTheCallersBounds) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ComPtr<_clsPropertyItem> item = NewItem();
-        comrt::SafeArrayPtr values = Strings(row.lower, row.texts);
+        comrt::SafeArrayPtr values = StringArray(row.lower, row.texts);
         ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
         EXPECT_EQ(row.count, CountText(item.get()));
         for (auto [index, text] : row.reads)
@@ -98,14 +98,14 @@ TEST(PropertyItem, UpperBoundOutside16BitsOverflowsCountOnly) {
 
 TEST(PropertyItem, ListIsTheItemsOwnCopyUntilReplaced) {
     ComPtr<_clsPropertyItem> item = NewItem();
-    comrt::SafeArrayPtr values = Strings(0, {u"red", u"green"});
+    comrt::SafeArrayPtr values = StringArray(0, {u"red", u"green"});
     ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
     PutString(values.get(), 0, u"changed");
     values.reset();
     EXPECT_EQ("red", ItemAt(item.get(), 0)) << "the caller's changes do not reach the item";
     EXPECT_EQ("green", ItemAt(item.get(), 1));
 
-    comrt::SafeArrayPtr other = Strings(5, {u"x"});
+    comrt::SafeArrayPtr other = StringArray(5, {u"x"});
     ASSERT_EQ(S_OK, SetList(item.get(), other.get()));
     EXPECT_EQ("5", CountText(item.get())) << "a second call replaces the whole list";
     EXPECT_EQ(kError9, ItemAt(item.get(), 0));
@@ -129,7 +129,7 @@ TEST(PropertyItem, TypeAndListAreIndependent) {
     ASSERT_EQ(S_OK, item->put_ItemType(1));
     EXPECT_EQ(kNoList, CountText(item.get())) << "ItemType 1 creates no list";
 
-    comrt::SafeArrayPtr values = Strings(0, {u"kept"});
+    comrt::SafeArrayPtr values = StringArray(0, {u"kept"});
     ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
     ASSERT_EQ(S_OK, item->put_ItemType(0));
     EXPECT_EQ("kept", ItemAt(item.get(), 0)) << "writing ItemType keeps the list";
@@ -137,7 +137,7 @@ TEST(PropertyItem, TypeAndListAreIndependent) {
 
 TEST(PropertyItem, FailedSetValueCmbKeepsTheOldList) {
     ComPtr<_clsPropertyItem> item = NewItem();
-    comrt::SafeArrayPtr values = Strings(0, {u"kept"});
+    comrt::SafeArrayPtr values = StringArray(0, {u"kept"});
     ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
 
     // Only strings make a list.
@@ -146,7 +146,7 @@ TEST(PropertyItem, FailedSetValueCmbKeepsTheOldList) {
     EXPECT_EQ("kept", ItemAt(item.get(), 0));
 
     // A copy that fails passes its own error on.
-    comrt::SafeArrayPtr broken = Strings(0, {u"x"});
+    comrt::SafeArrayPtr broken = StringArray(0, {u"x"});
     void* data = std::exchange(broken.get()->pvData, nullptr);
     EXPECT_EQ(Hex(E_INVALIDARG), Hex(SetList(item.get(), broken.get())));
     broken.get()->pvData = data;

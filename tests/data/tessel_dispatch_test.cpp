@@ -10,71 +10,27 @@
 #include "clsTessel.h"
 #include "tessel_test_util.h"
 
+#include <testing/late_binding.h>
+
 namespace {
 
 using namespace tessel_test;
 using comrt::Bstr;
 using comrt::ComPtr;
-using comrt::Variant;
+using pg_testing::Args;
+using pg_testing::Array;
+using pg_testing::Call;
+using pg_testing::I2;
+using pg_testing::I4;
+using pg_testing::Object;
+using pg_testing::Outcome;
+using pg_testing::Ref;
+using pg_testing::Text;
 
+// A member's dispatch id by name, with the status of GetIDsOfNames in *hr when given.
 DISPID IdOf(IDispatch* object, const char16_t* name, HRESULT* hr = nullptr) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = 12345;
-    const HRESULT result = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (hr) *hr = result;
-    return id;
+    return pg_testing::DispatchId(object, name, hr);
 }
-
-struct Outcome {
-    HRESULT hr = E_FAIL;
-    Variant result;
-    EXCEPINFO excep{};
-    UINT arg_err = 9999;
-
-    Outcome() = default;
-    Outcome(Outcome&&) = default;
-    ~Outcome() {
-        SysFreeString(excep.bstrSource);
-        SysFreeString(excep.bstrDescription);
-        SysFreeString(excep.bstrHelpFile);
-    }
-};
-
-// Invokes a member by name; `args` in call order (reversed here as DISPPARAMS wants).
-Outcome Call(IDispatch* object, const char16_t* name, WORD flags, std::vector<VARIANT> args = {}) {
-    Outcome out;
-    HRESULT hr = S_OK;
-    const DISPID id = IdOf(object, name, &hr);
-    if (FAILED(hr)) {
-        out.hr = hr;
-        return out;
-    }
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-        params.rgdispidNamedArgs = &put;
-        params.cNamedArgs = 1;
-    }
-    const bool wants_result = !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
-    out.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                            wants_result ? out.result.put() : nullptr, &out.excep, &out.arg_err);
-    return out;
-}
-
-// An argument that borrows its value: the caller keeps ownership of what it points at.
-template <typename T>
-VARIANT Arg(VARTYPE vt, T value) {
-    static_assert(sizeof(T) <= sizeof(LONGLONG));
-    VARIANT a{};
-    a.vt = vt;
-    std::memcpy(&a.llVal, &value, sizeof(T));
-    return a;
-}
-VARIANT I4(LONG v) { return Arg(VT_I4, v); }
-VARIANT Str(const Bstr& s) { return Arg(VT_BSTR, s.get()); }
-VARIANT Ref(VARTYPE vt, void* target) { return Arg(static_cast<VARTYPE>(vt | VT_BYREF), target); }
-VARIANT Array(SAFEARRAY* array) { return Arg(VT_ARRAY | VT_BSTR, array); }
 
 ComPtr<IDispatch> NewItem() { return comrt::make<tessel::clsPropertyItem>().as<IDispatch>(); }
 ComPtr<IDispatch> NewGroup() { return comrt::make<tessel::clsTessel>().as<IDispatch>(); }
@@ -118,11 +74,11 @@ TEST(TesselDispatch, ItemTypeCoercesTo16Bits) {
         {I4(-32768), S_OK, -32768},
         {I4(32768), DISP_E_OVERFLOW, -32768},
         {I4(-40000), DISP_E_OVERFLOW, -32768},
-        {Arg(VT_I2, SHORT(1)), S_OK, 1},
+        {I2(1), S_OK, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.value.lVal);
-        Outcome put = Call(item.get(), u"ItemType", DISPATCH_PROPERTYPUT, {row.value});
+        Outcome put = Call(item.get(), u"ItemType", DISPATCH_PROPERTYPUT, Args::put(row.value));
         EXPECT_EQ(Hex(row.hr), Hex(put.hr));
         if (FAILED(row.hr)) {
             EXPECT_EQ(0u, put.arg_err) << "the failing argument";
@@ -139,14 +95,13 @@ TEST(TesselDispatch, ItemTypeCoercesTo16Bits) {
 
 TEST(TesselDispatch, ItemStringsAndChoiceList) {
     ComPtr<IDispatch> item = NewItem();
-    Bstr name(u"Caption");
-    ASSERT_EQ(S_OK, Call(item.get(), u"ItemName", DISPATCH_PROPERTYPUT, {Str(name)}).hr);
+    ASSERT_EQ(S_OK, Call(item.get(), u"ItemName", DISPATCH_PROPERTYPUT, Args::put(Text(u"Caption"))).hr);
     Outcome got = Call(item.get(), u"ItemName", DISPATCH_PROPERTYGET);
     ASSERT_EQ(S_OK, got.hr);
     ASSERT_EQ(VT_BSTR, got.result.vt());
     EXPECT_EQ("Caption", Printable(got.result->bstrVal));
 
-    comrt::SafeArrayPtr values = Strings(0, {u"yes", u"no"});
+    comrt::SafeArrayPtr values = StringArray(0, {u"yes", u"no"});
     SAFEARRAY* array = values.get();
     ASSERT_EQ(S_OK, Call(item.get(), u"SetValueCmb", DISPATCH_METHOD, {Ref(VT_ARRAY | VT_BSTR, &array)}).hr);
     EXPECT_EQ(values.get(), array) << "the by-reference array is not replaced";
@@ -167,22 +122,22 @@ TEST(TesselDispatch, ItemStringsAndChoiceList) {
 
 TEST(TesselDispatch, FailingGetItemSurfacesErrorNine) {
     ComPtr<IDispatch> item = NewItem();
-    Outcome out = Call(item.get(), u"GetItem", DISPATCH_METHOD, {Arg(VT_I2, SHORT(0))});
+    Outcome out = Call(item.get(), u"GetItem", DISPATCH_METHOD, {I2(0)});
     EXPECT_EQ(Hex(DISP_E_EXCEPTION), Hex(out.hr));
-    EXPECT_EQ(Hex(kSubscript), Hex(out.excep.scode));
-    EXPECT_EQ("Tessel", Printable(out.excep.bstrSource));
-    EXPECT_EQ("Subscript out of range", Printable(out.excep.bstrDescription));
+    EXPECT_EQ(Hex(kSubscript), Hex(out.info.scode));
+    EXPECT_EQ("Tessel", Printable(out.info.bstrSource));
+    EXPECT_EQ("Subscript out of range", Printable(out.info.bstrDescription));
     EXPECT_EQ(VT_EMPTY, out.result.vt());
 }
 
 TEST(TesselDispatch, AddItemTakesArgumentsByValueOrByReference) {
     ComPtr<IDispatch> group = NewGroup();
     ComPtr<_clsTessel> direct = group.as<_clsTessel>();
-    comrt::SafeArrayPtr values = Strings(0, {u"A", u"B"});
+    comrt::SafeArrayPtr values = StringArray(0, {u"A", u"B"});
 
     // By value, with nType given as a 32-bit integer.
-    Bstr n1(u"ByValue"), v1(u"1");
-    Outcome first = Call(group.get(), u"AddItem", DISPATCH_METHOD, {Str(n1), Str(v1), I4(1), Array(values.get())});
+    Outcome first = Call(group.get(), u"AddItem", DISPATCH_METHOD,
+                         {Text(u"ByValue"), Text(u"1"), I4(1), Array(VT_BSTR, values.get())});
     ASSERT_EQ(S_OK, first.hr);
     EXPECT_EQ(VT_I4, first.result.vt());
     EXPECT_EQ(0, first.result->lVal);
@@ -211,7 +166,8 @@ TEST(TesselDispatch, AddItemTakesArgumentsByValueOrByReference) {
     EXPECT_EQ("error " + Hex(kSubscript), ItemAt(two.get(), 0)) << "type 0 takes no list";
 
     // A type that leaves 16 bits fails before anything is added.
-    Outcome overflow = Call(group.get(), u"AddItem", DISPATCH_METHOD, {Str(n1), Str(v1), I4(70000), Array(nullptr)});
+    Outcome overflow = Call(group.get(), u"AddItem", DISPATCH_METHOD,
+                            {Text(u"ByValue"), Text(u"1"), I4(70000), Array(VT_BSTR, nullptr)});
     EXPECT_EQ(Hex(DISP_E_OVERFLOW), Hex(overflow.hr));
     EXPECT_EQ(2, CountOf(items.get()));
 }
@@ -223,7 +179,7 @@ TEST(TesselDispatch, ItemsCollectionGetPutrefAndClear) {
     ComPtr<IDispatch> item = NewItem();
     ASSERT_EQ(S_OK, Append(hosts.get(), ObjectVariant(item)));
 
-    ASSERT_EQ(S_OK, Call(group.get(), u"ItemsCollection", DISPATCH_PROPERTYPUTREF, {Arg(VT_DISPATCH, static_cast<IDispatch*>(hosts.get()))}).hr);
+    ASSERT_EQ(S_OK, Call(group.get(), u"ItemsCollection", DISPATCH_PROPERTYPUTREF, Args::put(Object(static_cast<IDispatch*>(hosts.get())))).hr);
     Outcome got = Call(group.get(), u"ItemsCollection", DISPATCH_PROPERTYGET);
     ASSERT_EQ(S_OK, got.hr);
     ASSERT_EQ(VT_DISPATCH, got.result.vt());
@@ -236,7 +192,7 @@ TEST(TesselDispatch, ItemsCollectionGetPutrefAndClear) {
     ASSERT_EQ(S_OK, Append(hosts.get(), ObjectVariant(group)));
     Outcome mismatch = Call(group.get(), u"Clear", DISPATCH_METHOD);
     EXPECT_EQ(Hex(DISP_E_EXCEPTION), Hex(mismatch.hr));
-    EXPECT_EQ(Hex(kTypeMismatch), Hex(mismatch.excep.scode));
+    EXPECT_EQ(Hex(kTypeMismatch), Hex(mismatch.info.scode));
     ASSERT_EQ(S_OK, group.as<_clsTessel>()->putref_ItemsCollection(nullptr));  // break the cycle
 }
 

@@ -2,22 +2,18 @@
 // the regsvr tool, activation by class id and ProgID, and its type library.
 //
 // TESSEL_LIBRARY, REGSVR_TOOL and TYPELIB_DUMP_TOOL are absolute paths from the build.
-#include <dlfcn.h>
-#include <stdlib.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <set>
 #include <string>
 
 #include <comrt/objbase.h>
 #include <comrt/registry.h>
 #include <comrt/typeinfo.h>
+#include <testing/registry_fixture.h>
+#include <testing/server_library.h>
+#include <testing/tool_output.h>
 
 #include "tessel_test_util.h"
 
@@ -26,32 +22,14 @@ namespace {
 using namespace tessel_test;
 using comrt::ComPtr;
 
-using GetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, LPVOID*);
-using ExportFn = HRESULT (*)();
+using pg_testing::RunTool;
+using pg_testing::ToolRun;
 
-// The library, loaded once for the whole run (activation later finds the same handle).
-struct Library {
-    void* handle = dlopen(TESSEL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    GetClassObjectFn get_class_object = handle ? reinterpret_cast<GetClassObjectFn>(dlsym(handle, "DllGetClassObject")) : nullptr;
-    ExportFn can_unload_now = handle ? reinterpret_cast<ExportFn>(dlsym(handle, "DllCanUnloadNow")) : nullptr;
-};
-
-const Library& Tessel() {
-    static const Library library;
-    return library;
-}
-
-std::string RunTool(const std::string& command, int* status) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
-        *status = -1;
-        return output;
-    }
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    *status = pclose(pipe);
-    return output;
+// The library, loaded once for the whole run and never unloaded (activation later finds
+// the same handle).
+const pg_testing::ServerLibrary& Tessel() {
+    static const auto* const library = new pg_testing::ServerLibrary(TESSEL_LIBRARY);
+    return *library;
 }
 
 ComPtr<IClassFactory> FactoryOf(const CLSID& clsid) {
@@ -61,10 +39,10 @@ ComPtr<IClassFactory> FactoryOf(const CLSID& clsid) {
 }
 
 TEST(TesselServer, ExportsExactlyTheFourServerFunctions) {
-    ASSERT_NE(nullptr, Tessel().handle) << dlerror();
-    int status = 0;
-    const std::string listing = RunTool(std::string("nm -D --defined-only --format=just-symbols ") + TESSEL_LIBRARY, &status);
-    if (status != 0) GTEST_SKIP() << "nm is not available: " << listing;
+    ASSERT_TRUE(Tessel().loaded()) << Tessel().load_error();
+    const ToolRun nm = RunTool(std::string("nm -D --defined-only --format=just-symbols ") + TESSEL_LIBRARY);
+    if (nm.status != 0) GTEST_SKIP() << "nm is not available: " << nm.output;
+    const std::string& listing = nm.output;
     std::set<std::string> exported;
     std::size_t start = 0;
     for (std::size_t end; (end = listing.find('\n', start)) != std::string::npos; start = end + 1) {
@@ -76,8 +54,7 @@ TEST(TesselServer, ExportsExactlyTheFourServerFunctions) {
 }
 
 TEST(TesselServer, CanUnloadOnlyWhenNothingLives) {
-    ASSERT_NE(nullptr, Tessel().get_class_object);
-    ASSERT_NE(nullptr, Tessel().can_unload_now);
+    ASSERT_TRUE(Tessel().loaded()) << Tessel().load_error();
     auto can_unload = [] { return Hex(Tessel().can_unload_now()); };
     ASSERT_EQ(Hex(S_OK), can_unload());
 
@@ -95,12 +72,7 @@ TEST(TesselServer, CanUnloadOnlyWhenNothingLives) {
     EXPECT_EQ(Hex(S_FALSE), can_unload()) << "a group lives";
 
     // An item made by the group and kept by the host outlives the group.
-    comrt::Bstr name(u"Kept");
-    BSTR n = name.get();
-    SHORT type = 0;
-    SAFEARRAY* none = nullptr;
-    LONG result = -1;
-    ASSERT_EQ(S_OK, group->AddItem(&n, &n, &type, &none, &result));
+    ASSERT_NO_THROW(pg_testing::AddItem(*group, {u"Kept", u"Kept"}));
     ComPtr<_Collection> items;
     ASSERT_EQ(S_OK, group->get_ItemsCollection(items.put()));
     ComPtr<_clsPropertyItem> kept = ElementAt(items.get(), 1);
@@ -128,17 +100,10 @@ TEST(TesselServer, CanUnloadOnlyWhenNothingLives) {
 }
 
 TEST(TesselServer, TypelibDumpShowsBothClassesAndInterfaces) {
-    int status = -1;
-    std::string dump = RunTool(std::string(TYPELIB_DUMP_TOOL) + " " + TESSEL_LIBRARY, &status);
-    ASSERT_EQ(0, status) << dump;
+    const ToolRun dump = RunTool(std::string(TYPELIB_DUMP_TOOL) + " " + TESSEL_LIBRARY);
+    ASSERT_EQ(0, dump.status) << dump.output;
     // Whitespace runs as one space, so the checks read as the declarations do.
-    std::string text;
-    for (char c : dump) {
-        if (!std::isspace(static_cast<unsigned char>(c)))
-            text += c;
-        else if (!text.empty() && text.back() != ' ')
-            text += ' ';
-    }
+    const std::string text = pg_testing::Squeezed(dump.output);
     const char* expected[] = {
         "uuid(6CD20C86-FCB1-44B6-B123-91E9CC53833E), version(1.0) ] library Tessel",
         "uuid(EB6EDA4C-DF46-4F19-9DAE-F7A4AFBD2938), hidden, dual, nonextensible, oleautomation ] "
@@ -161,46 +126,19 @@ TEST(TesselServer, TypelibDumpShowsBothClassesAndInterfaces) {
     for (const char* line : expected) EXPECT_THAT(text, testing::HasSubstr(line));
 }
 
-class TesselRegistration : public testing::Test {
+class TesselRegistration : public pg_testing::TemporaryRegistryTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tessel-registry-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        folder_ = pattern;
-        const char* old = getenv("COMRT_REGISTRY");
-        if (old) saved_ = old;
-        had_ = old != nullptr;
-        setenv("COMRT_REGISTRY", (folder_ / "registry.json").c_str(), 1);
-    }
-    void TearDown() override {
-        CoFreeUnusedLibraries();
-        if (had_)
-            setenv("COMRT_REGISTRY", saved_.c_str(), 1);
-        else
-            unsetenv("COMRT_REGISTRY");
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    void TearDown() override { CoFreeUnusedLibraries(); }
 
-    static std::string Regsvr(const char* flags, int* status) {
-        return RunTool(std::string(REGSVR_TOOL) + flags + " " + TESSEL_LIBRARY, status);
-    }
-
-    std::filesystem::path folder_;
-    std::string saved_;
-    bool had_ = false;
+    static ToolRun Regsvr(const char* flags) { return RunTool(std::string(REGSVR_TOOL) + flags + " " + TESSEL_LIBRARY); }
 };
 
 TEST_F(TesselRegistration, RegisterCreateByClassIdAndProgIdUnregister) {
-    int status = -1;
-    std::string output = Regsvr("", &status);
-    ASSERT_EQ(0, status) << output;
+    ToolRun run = Regsvr("");
+    ASSERT_EQ(0, run.status) << run.output;
 
-    comrt::class_registration entry;
-    ASSERT_EQ(S_OK, comrt::find_class(CLSID_clsTessel, entry));
-    EXPECT_EQ("Tessel.clsTessel", entry.progid);
-    EXPECT_EQ("Apartment", entry.threading);
-    EXPECT_TRUE(entry.typelib == LIBID_Tessel);
+    EXPECT_EQ("Tessel.clsTessel Apartment " + comrt::guid_string(LIBID_Tessel),
+              pg_testing::ClassRegistration(CLSID_clsTessel));
 
     struct Row {
         const char16_t* progid;
@@ -225,8 +163,8 @@ TEST_F(TesselRegistration, RegisterCreateByClassIdAndProgIdUnregister) {
     EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_Tessel, 1, 0, LOCALE_USER_DEFAULT, lib.put()));
     lib = nullptr;
 
-    output = Regsvr(" -u", &status);
-    ASSERT_EQ(0, status) << output;
+    run = Regsvr(" -u");
+    ASSERT_EQ(0, run.status) << run.output;
     for (const Row& row : rows) {
         ComPtr<IUnknown> none;
         EXPECT_EQ(Hex(REGDB_E_CLASSNOTREG),

@@ -1,4 +1,4 @@
-// Helpers shared by the Tessel tests: string arrays, readable strings, error checks.
+// Helpers shared by the Tessel tests: string arrays, readable item state, error checks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@
 
 #include <comrt/com.h>
 #include <tessel/tessel.h>
+#include <testing/groups.h>
+#include <testing/text.h>
 
 namespace tessel_test {
 
@@ -17,40 +19,9 @@ inline constexpr HRESULT kOverflow = comrt::runtime_hresult(comrt::runtime_error
 inline constexpr HRESULT kSubscript = comrt::runtime_hresult(comrt::runtime_error::subscript_out_of_range);
 inline constexpr HRESULT kTypeMismatch = comrt::runtime_hresult(comrt::runtime_error::type_mismatch);
 
-// UTF-16 test text as printable ASCII (other code units as \uXXXX), for failure messages.
-inline std::string Printable(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) {
-        if (c >= 0x20 && c < 0x7f) {
-            out += static_cast<char>(c);
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c));
-            out += buf;
-        }
-    }
-    return out;
-}
-inline std::string Printable(BSTR s) { return Printable(comrt::Bstr::view_of(s)); }
-
-inline std::string Hex(HRESULT hr) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(hr));
-    return buf;
-}
-
-// A one-dimensional array of strings with lower bound `lower`.
-inline comrt::SafeArrayPtr Strings(LONG lower, std::initializer_list<std::u16string_view> texts) {
-    comrt::SafeArrayPtr array(SafeArrayCreateVector(VT_BSTR, lower, static_cast<ULONG>(texts.size())));
-    if (!array) throw comrt::com_error(E_OUTOFMEMORY);
-    LONG index = lower;
-    for (std::u16string_view text : texts) {
-        comrt::Bstr s(text);
-        comrt::check(SafeArrayPutElement(array.get(), &index, s.get()));
-        ++index;
-    }
-    return array;
-}
+using pg_testing::Hex;
+using pg_testing::Printable;
+using pg_testing::StringArray;  // a one-dimensional array of strings with a given lower bound
 
 // A one-dimensional array of `count` empty strings with lower bound `lower`.
 inline comrt::SafeArrayPtr EmptyStrings(LONG lower, ULONG count) {

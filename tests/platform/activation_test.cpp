@@ -3,14 +3,18 @@
 // unloading, and the small runtime calls that go with them.
 #include <comrt/objbase.h>
 
+#include <dlfcn.h>
+
 #include <comrt/collection.h>
 #include <comrt/com_ptr.h>
+#include <comrt/library_registration.h>
 #include <comrt/olectl.h>
 #include <comrt/registry.h>
 #include <comrt/text.h>
 #include <comrt/typeinfo.h>
 
-#include "temp_registry.h"
+#include <testing/registry_fixture.h>
+
 #include "testserver/testserver.h"
 
 namespace {
@@ -18,17 +22,13 @@ namespace {
 using comrt::ComPtr;
 using testserver::kServerA;
 
-class Activation : public TempRegistry {
+class Activation : public pg_testing::TemporaryRegistryTest {
 protected:
     void SetUp() override {
-        TempRegistry::SetUp();
-        ServerLibrary a(TESTSERVER_A_PATH);
-        ASSERT_EQ(a.register_server(), S_OK);
+        TemporaryRegistryTest::SetUp();
+        ASSERT_EQ(comrt::register_server_library(TESTSERVER_A_PATH), S_OK);
     }
-    void TearDown() override {
-        CoFreeUnusedLibraries();
-        TempRegistry::TearDown();
-    }
+    void TearDown() override { CoFreeUnusedLibraries(); }
 
     // Registers a class served by `server` directly in the registry.
     static void register_class(REFCLSID clsid, const std::string& server) {
@@ -61,7 +61,7 @@ TEST_F(Activation, CreateByClassIdAndProgIdThenUnregister) {
     EXPECT_EQ(std::u16string(progid), u"ComrtTestA.Counter");
     CoTaskMemFree(progid);
 
-    ASSERT_EQ(ServerLibrary(TESTSERVER_A_PATH).unregister_server(), S_OK);
+    ASSERT_EQ(comrt::unregister_server_library(TESTSERVER_A_PATH), S_OK);
     ComPtr<IUnknown> none;
     EXPECT_EQ(CoCreateInstance(kServerA.counter, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, none.put_void()),
               REGDB_E_CLASSNOTREG);

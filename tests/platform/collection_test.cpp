@@ -6,25 +6,25 @@
 #include <comrt/oleauto.h>
 #include <comrt/resource.h>
 
-#include "dispatch_support.h"
-
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include <tests/support/dispatch_stub.h>
+#include <testing/dispatch_stub.h>
+#include <testing/late_binding.h>
+#include <testing/text.h>
 
 namespace {
 
 using comrt::Bstr;
 using comrt::ComPtr;
 using comrt::Variant;
-namespace ds = dispatch_support;
+namespace ds = pg_testing;
 
 // An object owned by the test that counts its references; on_release runs on every
 // Release, after the count has dropped.
-class Probe final : public test_support::no_dispatch<IDispatch> {
+class Probe final : public pg_testing::no_dispatch<IDispatch> {
 public:
     ULONG refs() const { return refs_; }
     std::function<void()> on_release;
@@ -50,7 +50,7 @@ Variant own(VARIANT raw) {
     *v.get() = raw;
     return v;
 }
-Variant i4(LONG n) { return own(ds::i4(n)); }
+Variant i4(LONG n) { return own(ds::I4(n)); }
 // Borrows the probe: no reference of its own.
 VARIANT borrowed(Probe& probe) {
     VARIANT v{};
@@ -65,7 +65,7 @@ std::string take_error_description() {
     if (GetErrorInfo(0, info.put()) != S_OK || !info) return "<none>";
     Bstr description;
     info->GetDescription(description.put());
-    return ds::utf8(description.view());
+    return ds::Utf8(description.view());
 }
 
 // Every element an enumerator still hands out, one Next(1) at a time.
@@ -161,8 +161,8 @@ TEST_F(CollectionTest, FrontRemovalOfAFullSixteenBitCountReleasesEveryElement) {
 
 TEST_F(CollectionTest, IndexesOfEachKindForItemAndRemove) {
     static LONG two = 2;
-    static VARIANT variant_two = ds::i2(2);
-    static VARIANT key = ds::text(u"2");  // lives for the whole run
+    static VARIANT variant_two = ds::I2(2);
+    static VARIANT key = ds::Text(u"2");  // lives for the whole run
     struct Row {
         const char* name;
         VARIANT index;   // copied freely: the row owns nothing
@@ -171,18 +171,18 @@ TEST_F(CollectionTest, IndexesOfEachKindForItemAndRemove) {
         const char* described;
     };
     const Row rows[] = {
-        {"I4 1", ds::i4(1), 10, 0, ""},
-        {"I4 Count", ds::i4(3), 30, 0, ""},
-        {"I4 0", ds::i4(0), 0, 9, "Subscript out of range"},
-        {"I4 Count+1", ds::i4(4), 0, 9, "Subscript out of range"},
-        {"I4 -1", ds::i4(-1), 0, 9, "Subscript out of range"},
+        {"I4 1", ds::I4(1), 10, 0, ""},
+        {"I4 Count", ds::I4(3), 30, 0, ""},
+        {"I4 0", ds::I4(0), 0, 9, "Subscript out of range"},
+        {"I4 Count+1", ds::I4(4), 0, 9, "Subscript out of range"},
+        {"I4 -1", ds::I4(-1), 0, 9, "Subscript out of range"},
         {"EMPTY reads as 0", VARIANT{}, 0, 9, "Subscript out of range"},
-        {"I2 2", ds::i2(2), 20, 0, ""},
-        {"R8 2.0", ds::r8(2.0), 20, 0, ""},
-        {"R8 2.6 rounds", ds::r8(2.6), 30, 0, ""},
-        {"BYREF I4", ds::ref(VT_I4, &two), 20, 0, ""},
-        {"BYREF VARIANT", ds::ref(VT_VARIANT, &variant_two), 20, 0, ""},
-        {"R8 1e12", ds::r8(1e12), 0, 6, "Overflow"},
+        {"I2 2", ds::I2(2), 20, 0, ""},
+        {"R8 2.0", ds::R8(2.0), 20, 0, ""},
+        {"R8 2.6 rounds", ds::R8(2.6), 30, 0, ""},
+        {"BYREF I4", ds::Ref(VT_I4, &two), 20, 0, ""},
+        {"BYREF VARIANT", ds::Ref(VT_VARIANT, &variant_two), 20, 0, ""},
+        {"R8 1e12", ds::R8(1e12), 0, 6, "Overflow"},
         {"BSTR \"2\" is a key", key, 0, 5, "Invalid procedure call or argument"},
         {"NULL", [] { VARIANT v{}; V_VT(&v) = VT_NULL; return v; }(), 0, 13, "Type mismatch"},
     };
@@ -224,7 +224,7 @@ TEST_F(CollectionTest, NullPointersFail) {
 // ---- keys and positions in Add -------------------------------------------------------------
 
 TEST_F(CollectionTest, AddAcceptsOnlyMissingKeyBeforeAndAfter) {
-    VARIANT object = borrowed(probe), absent = ds::missing();
+    VARIANT object = borrowed(probe), absent = ds::Missing();
     ASSERT_EQ(col->Add(&object, &absent, nullptr, &absent), S_OK);
     struct Row {
         const char* name;
@@ -232,11 +232,11 @@ TEST_F(CollectionTest, AddAcceptsOnlyMissingKeyBeforeAndAfter) {
         std::function<VARIANT()> value;
     };
     const Row rows[] = {
-        {"Key string", 0, [] { return ds::text(u"k"); }},
+        {"Key string", 0, [] { return ds::Text(u"k"); }},
         {"Key EMPTY", 0, [] { return VARIANT{}; }},
-        {"Key other error code", 0, [] { VARIANT v = ds::missing(); V_ERROR(&v) = E_FAIL; return v; }},
-        {"Before 1", 1, [] { return ds::i4(1); }},
-        {"After 1", 2, [] { return ds::i4(1); }},
+        {"Key other error code", 0, [] { VARIANT v = ds::Missing(); V_ERROR(&v) = E_FAIL; return v; }},
+        {"Before 1", 1, [] { return ds::I4(1); }},
+        {"After 1", 2, [] { return ds::I4(1); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -277,7 +277,7 @@ TEST_F(CollectionTest, EachElementHoldsOneReferenceReleasedOnce) {
 TEST_F(CollectionTest, AddStoresACopyOfWhatAReferencePointsAt) {
     LONG number = 7;
     IDispatch* object = &probe;
-    VARIANT by_number = ds::ref(VT_I4, &number), by_object = ds::ref(VT_DISPATCH, &object);
+    VARIANT by_number = ds::Ref(VT_I4, &number), by_object = ds::Ref(VT_DISPATCH, &object);
     add(&by_number);
     add(&by_object);
     number = 8;
@@ -356,34 +356,29 @@ TEST_F(CollectionTest, EnumeratorKeepsTheCollectionAlive) {
 
 TEST_F(CollectionTest, LateBoundCallsByNameReachTheSameMembers) {
     auto d = col.as<IDispatch>();
-    auto call = [&](const char16_t* name, DISPID expected_id, WORD flags, ds::Args args, ds::Outcome& out) {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPID id = 99;
-        EXPECT_EQ(d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << ds::utf8(name);
-        EXPECT_EQ(id, expected_id) << ds::utf8(name);
-        ds::invoke(d.get(), id, flags, args, out);
+    auto call = [&](const char16_t* name, DISPID expected_id, WORD flags, ds::Args args) {
+        EXPECT_EQ(ds::DispatchId(d.get(), name), expected_id) << ds::Utf8(name);
+        return ds::Call(d.get(), name, flags, std::move(args));
     };
     for (LONG n : {10, 20, 30}) {
-        ds::Outcome added;
-        call(u"ADD", 1, DISPATCH_METHOD, ds::Args{ds::i4(n), ds::missing()}, added);
-        ASSERT_EQ(added.hr, S_OK) << ds::hex(added.hr);
+        const ds::Outcome added = call(u"ADD", 1, DISPATCH_METHOD, ds::Args{ds::I4(n), ds::Missing()});
+        ASSERT_EQ(added.hr, S_OK) << ds::Hex(added.hr);
     }
-    ds::Outcome item, removed, counted, listed, failed;
-    call(u"item", DISPID_VALUE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ds::Args{ds::i2(2)}, item);
-    EXPECT_EQ(V_I4(item.result.get()), 20) << ds::hex(item.hr);
-    call(u"Remove", 3, DISPATCH_METHOD, ds::Args{ds::i4(1)}, removed);
-    EXPECT_EQ(removed.hr, S_OK) << ds::hex(removed.hr);
-    call(u"count", 2, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ds::Args{}, counted);
-    EXPECT_EQ(V_I4(counted.result.get()), 2) << ds::hex(counted.hr);
-    call(u"_NewEnum", DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ds::Args{}, listed);
-    ASSERT_EQ(listed.result.vt(), VT_UNKNOWN) << ds::hex(listed.hr);
+    const ds::Outcome item = call(u"item", DISPID_VALUE, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ds::Args{ds::I2(2)});
+    EXPECT_EQ(V_I4(item.result.get()), 20) << ds::Hex(item.hr);
+    const ds::Outcome removed = call(u"Remove", 3, DISPATCH_METHOD, ds::Args{ds::I4(1)});
+    EXPECT_EQ(removed.hr, S_OK) << ds::Hex(removed.hr);
+    const ds::Outcome counted = call(u"count", 2, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ds::Args{});
+    EXPECT_EQ(V_I4(counted.result.get()), 2) << ds::Hex(counted.hr);
+    const ds::Outcome listed = call(u"_NewEnum", DISPID_NEWENUM, DISPATCH_METHOD | DISPATCH_PROPERTYGET, ds::Args{});
+    ASSERT_EQ(listed.result.vt(), VT_UNKNOWN) << ds::Hex(listed.hr);
     EXPECT_EQ(drain(ComPtr<IUnknown>(V_UNKNOWN(listed.result.get())).as<IEnumVARIANT>().get()),
               (std::vector<LONG>{20, 30}));
 
-    call(u"Item", DISPID_VALUE, DISPATCH_METHOD, ds::Args{ds::i4(3)}, failed);
-    EXPECT_EQ(failed.hr, DISP_E_EXCEPTION) << ds::hex(failed.hr);
-    EXPECT_EQ(failed.info.scode, HRESULT(0x800A0009)) << ds::hex(failed.info.scode);
-    EXPECT_EQ(ds::utf8(failed.info.bstrDescription), "Subscript out of range");
+    const ds::Outcome failed = call(u"Item", DISPID_VALUE, DISPATCH_METHOD, ds::Args{ds::I4(3)});
+    EXPECT_EQ(failed.hr, DISP_E_EXCEPTION) << ds::Hex(failed.hr);
+    EXPECT_EQ(failed.info.scode, HRESULT(0x800A0009)) << ds::Hex(failed.info.scode);
+    EXPECT_EQ(ds::Utf8(failed.info.bstrDescription), "Subscript out of range");
 }
 
 }  // namespace

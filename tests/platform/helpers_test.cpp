@@ -4,7 +4,7 @@
 
 #include <comrt/com.h>
 
-#include <tests/support/dispatch_stub.h>
+#include <testing/dispatch_stub.h>
 
 // Interface ids bind at global scope.
 struct IProbeA : IUnknown {
@@ -22,14 +22,14 @@ using comrt::ComPtr;
 
 int g_destroyed = 0;
 
-class Probe final : public test_support::no_dispatch<comrt::implements<Probe, IProbeA, IProbeDual>> {
+class Probe final : public pg_testing::no_dispatch<comrt::implements<Probe, IProbeA, IProbeDual>> {
 public:
     ~Probe() override { ++g_destroyed; }
     HRESULT STDMETHODCALLTYPE A() noexcept override { return S_OK; }
     HRESULT STDMETHODCALLTYPE D() noexcept override { return S_OK; }
 };
 
-using test_support::refs;
+using pg_testing::refs;
 
 template <typename F>
 HRESULT thrown_by(F f) {
@@ -49,7 +49,8 @@ TEST(ComPtrCounts, EachOperationMovesTheCountExactly) {
         ComPtr<IProbeA> second = copy;
         EXPECT_EQ(refs(raw), 3u) << "raw-pointer constructor and copy each take one";
         second = copy;
-        copy = copy;
+        ComPtr<IProbeA>& same = copy;  // a self-assignment the compiler does not flag
+        copy = same;
         ComPtr<IProbeA> moved = std::move(second);
         EXPECT_EQ(second.get(), nullptr);
         EXPECT_EQ(refs(raw), 3u) << "same-object assignment or a move changed the count";

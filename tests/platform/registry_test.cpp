@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "temp_registry.h"
+#include <testing/registry_fixture.h>
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST(RegistryPath, FollowsTheEnvironment) {
     for (std::size_t i = 0; i < saved.size(); ++i) set_env(names[i], saved[i] ? saved[i]->c_str() : nullptr);
 }
 
-using Registry = TempRegistry;
+using Registry = pg_testing::TemporaryRegistryTest;
 
 TEST_F(Registry, RegisterFindUnregister) {
     path_ = folder_ + "/new/deeper/registry.json";  // folders are made on the first write

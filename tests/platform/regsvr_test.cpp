@@ -1,39 +1,23 @@
 // The registration tool, run as a separate program: what it prints, and its exit status
 // and message on each kind of failure.
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 #include <comrt/registry.h>
+#include <testing/registry_fixture.h>
+#include <testing/tool_output.h>
 
-#include "temp_registry.h"
 #include "testserver/testserver.h"
 
 namespace {
 
+using pg_testing::ToolRun;
 using testserver::kServerA;
 
-struct ToolRun {
-    int status;  // exit status, or -1 when the program did not exit normally
-    std::string output;
-};
-
-ToolRun regsvr(const std::string& arguments) {
-    const std::string command = std::string(REGSVR_PATH) + " " + arguments + " 2>&1";
-    ToolRun run{-1, {}};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+ToolRun regsvr(const std::string& arguments) { return pg_testing::RunTool(std::string(REGSVR_PATH) + " " + arguments); }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-using RegistrationTool = TempRegistry;
+using RegistrationTool = pg_testing::TemporaryRegistryTest;
 
 TEST_F(RegistrationTool, RegistersAndUnregisters) {
     ToolRun run = regsvr(TESTSERVER_A_PATH);

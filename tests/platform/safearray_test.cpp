@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include <tests/support/dispatch_stub.h>
+#include <testing/dispatch_stub.h>
 
 namespace {
 
 using comrt::SafeArrayPtr;
-using Counted = test_support::PlainDispatch;
-using test_support::refs;
+using Counted = pg_testing::PlainDispatch;
+using pg_testing::refs;
 
 template <typename T>
 T poison() {

@@ -2,9 +2,14 @@
 // factories, the unload check, and self-registration into the registry.
 #include <comrt/server.h>
 
+#include <comrt/library_registration.h>
 #include <comrt/registry.h>
 
-#include "temp_registry.h"
+#include <filesystem>
+
+#include <testing/registry_fixture.h>
+#include <testing/server_library.h>
+
 #include "testserver/testserver.h"
 
 namespace {
@@ -13,16 +18,18 @@ using comrt::ComPtr;
 using testserver::kServerA;
 using testserver::kServerB;
 
-class Server : public TempRegistry {
+// The absolute path of a file (the registry keeps absolute library paths).
+std::string canonical_path(const char* path) { return std::filesystem::canonical(path).string(); }
+
+class Server : public pg_testing::TemporaryRegistryTest {
 protected:
     void SetUp() override {
-        TempRegistry::SetUp();
-        ASSERT_TRUE(a_.loaded()) << ::dlerror();
+        TemporaryRegistryTest::SetUp();
+        ASSERT_TRUE(a_.loaded()) << a_.load_error();
         ASSERT_EQ(a_.can_unload_now(), S_OK) << "an earlier test left something alive";
     }
     void TearDown() override {
         EXPECT_EQ(a_.can_unload_now(), S_OK) << "this test left something alive";
-        TempRegistry::TearDown();
     }
 
     ComPtr<IClassFactory> factory() {
@@ -31,7 +38,7 @@ protected:
         return f;
     }
 
-    ServerLibrary a_{TESTSERVER_A_PATH};
+    pg_testing::ServerLibrary a_{TESTSERVER_A_PATH};
 };
 
 TEST_F(Server, ClassObjects) {
@@ -104,9 +111,8 @@ TEST_F(Server, CanUnloadOnlyWhenNothingIsAlive) {
 }
 
 TEST_F(Server, RegistersCreatableClassesAndTheTypeLibrary) {
-    ServerLibrary b(TESTSERVER_B_PATH);
-    ASSERT_EQ(b.register_server(), S_OK);
-    ASSERT_EQ(a_.register_server(), S_OK);
+    ASSERT_EQ(comrt::register_server_library(TESTSERVER_B_PATH), S_OK);
+    ASSERT_EQ(comrt::register_server_library(TESTSERVER_A_PATH), S_OK);
 
     comrt::class_registration counter;
     ASSERT_EQ(comrt::find_class(kServerA.counter, counter), S_OK);
@@ -122,16 +128,16 @@ TEST_F(Server, RegistersCreatableClassesAndTheTypeLibrary) {
 
     // Registering again changes nothing; unregistering removes this library's entries only.
     const std::string once = read_registry_text();
-    ASSERT_EQ(a_.register_server(), S_OK);
+    ASSERT_EQ(comrt::register_server_library(TESTSERVER_A_PATH), S_OK);
     EXPECT_EQ(read_registry_text(), once);
-    ASSERT_EQ(a_.unregister_server(), S_OK);
+    ASSERT_EQ(comrt::unregister_server_library(TESTSERVER_A_PATH), S_OK);
     comrt::registry_contents all;
     ASSERT_EQ(comrt::read_registry(all), S_OK);
     ASSERT_EQ(all.classes.size(), 1u);
     EXPECT_EQ(all.classes[0].clsid, kServerB.counter);
     ASSERT_EQ(all.typelibs.size(), 1u);
     EXPECT_EQ(all.typelibs[0].libid, kServerB.libid);
-    EXPECT_EQ(b.unregister_server(), S_OK);
+    EXPECT_EQ(comrt::unregister_server_library(TESTSERVER_B_PATH), S_OK);
 }
 
 }  // namespace

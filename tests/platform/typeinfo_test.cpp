@@ -4,12 +4,13 @@
 
 #include <comrt/objbase.h>
 #include <comrt/text.h>
-#include "dispatch_support.h"
+#include <testing/late_binding.h>
+#include <testing/text.h>
 #include "probe_object.h"
 
 namespace {
 
-using namespace dispatch_support;
+using namespace pg_testing;
 using comrt::ComPtr;
 
 class TypeLibTest : public ::testing::Test {
@@ -17,13 +18,13 @@ protected:
     void SetUp() override { ASSERT_EQ(comrt::create_typelib(probe::kLibrary, lib.put()), S_OK); }
     ComPtr<ITypeInfo> info_of(const GUID& guid) {
         ComPtr<ITypeInfo> info;
-        EXPECT_EQ(hex(lib->GetTypeInfoOfGuid(guid, info.put())), hex(S_OK));
+        EXPECT_EQ(Hex(lib->GetTypeInfoOfGuid(guid, info.put())), Hex(S_OK));
         return info;
     }
     static std::string name_of(ITypeInfo* info, MEMBERID memid = MEMBERID_NIL) {
         comrt::Bstr name;
         EXPECT_EQ(info->GetDocumentation(memid, name.put(), nullptr, nullptr, nullptr), S_OK);
-        return utf8(name.view());
+        return Utf8(name.view());
     }
     // "PTR(SAFEARRAY(BSTR))", "PTR(_clsProbe)": a TYPEDESC chain with referenced names.
     static std::string type_text(ITypeInfo* info, const TYPEDESC& t) {
@@ -60,37 +61,37 @@ TEST_F(TypeLibTest, LibraryAttributesAndEntries) {
     for (UINT i = 0; i < std::size(rows); ++i) {
         comrt::Bstr name;
         ASSERT_EQ(lib->GetDocumentation(static_cast<INT>(i), name.put(), nullptr, nullptr, nullptr), S_OK);
-        EXPECT_EQ(utf8(name.view()), rows[i].name);
+        EXPECT_EQ(Utf8(name.view()), rows[i].name);
         TYPEKIND kind = TKIND_MAX;
         EXPECT_EQ(lib->GetTypeInfoType(i, &kind), S_OK);
         EXPECT_EQ(kind, rows[i].kind) << rows[i].name;
     }
     comrt::Bstr name;
     ASSERT_EQ(lib->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr), S_OK);
-    EXPECT_EQ(utf8(name.view()), "ProbeLib");
+    EXPECT_EQ(Utf8(name.view()), "ProbeLib");
 }
 
 TEST_F(TypeLibTest, OutOfRangeAndUnknownGiveElementNotFound) {
     ITypeInfo* poisoned = reinterpret_cast<ITypeInfo*>(0x1);
-    EXPECT_EQ(hex(lib->GetTypeInfo(4, &poisoned)), hex(TYPE_E_ELEMENTNOTFOUND));
+    EXPECT_EQ(Hex(lib->GetTypeInfo(4, &poisoned)), Hex(TYPE_E_ELEMENTNOTFOUND));
     EXPECT_EQ(poisoned, nullptr);
     poisoned = reinterpret_cast<ITypeInfo*>(0x1);
-    EXPECT_EQ(hex(lib->GetTypeInfoOfGuid(IID_IDispatch, &poisoned)), hex(TYPE_E_ELEMENTNOTFOUND));
+    EXPECT_EQ(Hex(lib->GetTypeInfoOfGuid(IID_IDispatch, &poisoned)), Hex(TYPE_E_ELEMENTNOTFOUND));
     EXPECT_EQ(poisoned, nullptr);
     TYPEKIND kind;
-    EXPECT_EQ(hex(lib->GetTypeInfoType(4, &kind)), hex(TYPE_E_ELEMENTNOTFOUND));
-    EXPECT_EQ(hex(lib->GetDocumentation(4, nullptr, nullptr, nullptr, nullptr)), hex(TYPE_E_ELEMENTNOTFOUND));
+    EXPECT_EQ(Hex(lib->GetTypeInfoType(4, &kind)), Hex(TYPE_E_ELEMENTNOTFOUND));
+    EXPECT_EQ(Hex(lib->GetDocumentation(4, nullptr, nullptr, nullptr, nullptr)), Hex(TYPE_E_ELEMENTNOTFOUND));
 
     ComPtr<ITypeInfo> info = info_of(IID__clsProbe);
     FUNCDESC* none = reinterpret_cast<FUNCDESC*>(0x1);
-    EXPECT_EQ(hex(info->GetFuncDesc(15, &none)), hex(TYPE_E_ELEMENTNOTFOUND));
+    EXPECT_EQ(Hex(info->GetFuncDesc(15, &none)), Hex(TYPE_E_ELEMENTNOTFOUND));
     EXPECT_EQ(none, nullptr);
     UINT count = 9;
-    EXPECT_EQ(hex(info->GetNames(0x1234, nullptr, 0, &count)), hex(TYPE_E_ELEMENTNOTFOUND));
+    EXPECT_EQ(Hex(info->GetNames(0x1234, nullptr, 0, &count)), Hex(TYPE_E_ELEMENTNOTFOUND));
     EXPECT_EQ(count, 0u);
-    EXPECT_EQ(hex(lib->GetTypeComp(nullptr)), hex(E_NOTIMPL));
-    EXPECT_EQ(hex(info->GetTypeComp(nullptr)), hex(E_NOTIMPL));
-    EXPECT_EQ(hex(info->GetVarDesc(0, nullptr)), hex(E_NOTIMPL));
+    EXPECT_EQ(Hex(lib->GetTypeComp(nullptr)), Hex(E_NOTIMPL));
+    EXPECT_EQ(Hex(info->GetTypeComp(nullptr)), Hex(E_NOTIMPL));
+    EXPECT_EQ(Hex(info->GetVarDesc(0, nullptr)), Hex(E_NOTIMPL));
 }
 
 TEST_F(TypeLibTest, InterfaceAttributes) {
@@ -170,7 +171,7 @@ TEST_F(TypeLibTest, NamesAndContainingLibrary) {
     UINT count = 0;
     ASSERT_EQ(info->GetNames(probe::kDescribe, names, 4, &count), S_OK);
     ASSERT_EQ(count, 3u);
-    EXPECT_EQ(utf8(names[0]) + "," + utf8(names[1]) + "," + utf8(names[2]), "Describe,sName,vExtra");
+    EXPECT_EQ(Utf8(names[0]) + "," + Utf8(names[1]) + "," + Utf8(names[2]), "Describe,sName,vExtra");
     for (BSTR& n : names) SysFreeString(std::exchange(n, nullptr));
     ASSERT_EQ(info->GetNames(probe::kDescribe, names, 2, &count), S_OK);
     EXPECT_EQ(count, 2u);
@@ -207,17 +208,17 @@ TEST_F(TypeLibTest, CoclassesListTheirDefaultAndSourceInterfaces) {
         EXPECT_EQ(flags, rows[i].flags) << rows[i].name;
     }
     HREFTYPE href = 0;
-    EXPECT_EQ(hex(control->GetRefTypeOfImplType(2, &href)), hex(TYPE_E_ELEMENTNOTFOUND));
+    EXPECT_EQ(Hex(control->GetRefTypeOfImplType(2, &href)), Hex(TYPE_E_ELEMENTNOTFOUND));
 }
 
 TEST_F(TypeLibTest, InvokeThroughTheTypeInfoCallsTheObject) {
     ComPtr<probe::Probe> object = comrt::make<probe::Probe>();
     ComPtr<ITypeInfo> info = info_of(IID__clsProbe);
-    Args args{i2(6), i4(7)};
+    Args args{I2(6), I4(7)};
     VARIANT result{};
-    ASSERT_EQ(hex(info->Invoke(static_cast<_clsProbe*>(object.get()), probe::kScale, DISPATCH_METHOD,
+    ASSERT_EQ(Hex(info->Invoke(static_cast<_clsProbe*>(object.get()), probe::kScale, DISPATCH_METHOD,
                                args.params(), &result, nullptr, nullptr)),
-              hex(S_OK));
+              Hex(S_OK));
     EXPECT_EQ(result.lVal, 42);
     EXPECT_EQ(object->calls["Scale"], 1);
 }
@@ -243,14 +244,14 @@ TEST(LoadTypeLib, ReadsTheTypeLibraryALibraryHandsOut) {
                     {"libm.so.6", TYPE_E_CANTLOADLIBRARY}};  // no DllGetClassObject
     for (const auto& row : failures) {
         ITypeLib* poisoned = reinterpret_cast<ITypeLib*>(0x1);
-        EXPECT_EQ(hex(LoadTypeLib(comrt::from_utf8(row.path).c_str(), &poisoned)), hex(row.expected)) << row.path;
+        EXPECT_EQ(Hex(LoadTypeLib(comrt::from_utf8(row.path).c_str(), &poisoned)), Hex(row.expected)) << row.path;
         EXPECT_EQ(poisoned, nullptr) << row.path;
     }
-    EXPECT_EQ(hex(LoadTypeLib(comrt::from_utf8(PROBE_MODULE_PATH).c_str(), nullptr)), hex(E_INVALIDARG));
-    EXPECT_EQ(hex(LoadTypeLib(nullptr, nullptr)), hex(E_INVALIDARG));
+    EXPECT_EQ(Hex(LoadTypeLib(comrt::from_utf8(PROBE_MODULE_PATH).c_str(), nullptr)), Hex(E_INVALIDARG));
+    EXPECT_EQ(Hex(LoadTypeLib(nullptr, nullptr)), Hex(E_INVALIDARG));
 
     ComPtr<ITypeLib> lib;
-    ASSERT_EQ(hex(LoadTypeLib(comrt::from_utf8(PROBE_MODULE_PATH).c_str(), lib.put())), hex(S_OK));
+    ASSERT_EQ(Hex(LoadTypeLib(comrt::from_utf8(PROBE_MODULE_PATH).c_str(), lib.put())), Hex(S_OK));
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
     EXPECT_EQ(attr->guid, probe::kLibrary.libid);

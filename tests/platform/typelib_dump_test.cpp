@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
+
+#include <testing/tool_output.h>
 
 #include "probe_types.h"
 #include "typelib_format.h"
@@ -75,14 +74,8 @@ std::string probe_text() {
 }
 
 // Runs the tool; its exit status and everything it printed (stdout and stderr).
-std::pair<int, std::string> run_tool(const std::string& library) {
-    const std::string command = std::string(TYPELIB_DUMP_PATH) + " '" + library + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string output;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+pg_testing::ToolRun run_tool(const std::string& library) {
+    return pg_testing::RunTool(std::string(TYPELIB_DUMP_PATH) + " '" + library + "'");
 }
 
 TEST(TypelibDump, ShowsIdsFlagsAndMembersInSlotOrder) { EXPECT_EQ(probe_text(), kProbeText); }

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include <tests/support/dispatch_stub.h>
+#include <testing/dispatch_stub.h>
 
 namespace {
 
-using Counted = test_support::PlainDispatch;
-using test_support::refs;
+using Counted = pg_testing::PlainDispatch;
+using pg_testing::refs;
 
 VARIANT variant_of(VARTYPE vt, void* value = nullptr) {
     VARIANT v;

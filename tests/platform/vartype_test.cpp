@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include <tests/support/dispatch_stub.h>
+#include <testing/dispatch_stub.h>
 
 // An interface that is not IDispatch.
 struct IPlain : IUnknown {};
@@ -204,6 +204,20 @@ TEST(VariantChangeType, ToRealsAndCurrency) {
         fails(str(u"922337203685477.5808"), VT_CY, kOverflow)));
 }
 
+// Below the normal range text still reads to the nearest value: a denormal, or zero
+// (keeping the sign) once under half the smallest denormal.
+TEST(VariantChangeType, TextToRealsBelowTheNormalRange) {
+    const auto r8_of = to(VT_R8), r4_of = to(VT_R4);
+    constexpr double kDenormal = std::numeric_limits<double>::denorm_min();
+    constexpr float kDenormalFloat = std::numeric_limits<float>::denorm_min();
+    run(table_of(r8_of(str(u"4.9406564584124654E-324"), r8(kDenormal)), r8_of(str(u"3E-324"), r8(kDenormal)),
+                 r8_of(str(u"2E-324"), r8(0)), r8_of(str(u"-2E-324"), r8(-0.0)), r8_of(str(u"-1E-320"), r8(-1e-320)),
+                 r8_of(str(u"2.2250738585072014E-308"), r8(std::numeric_limits<double>::min())),
+                 r4_of(str(u"1E-45"), r4(kDenormalFloat)), r4_of(str(u"1E-46"), r4(0)),
+                 r4_of(str(u"1.17549435E-38"), r4(std::numeric_limits<float>::min())),
+                 r4_of(str(u"3.4028235E38"), r4(std::numeric_limits<float>::max()))));
+}
+
 TEST(VariantChangeType, BooleansAreMinusOneAndZero) {
     std::vector<Row> rows;
     for (Variant in :
@@ -288,7 +302,7 @@ TEST(VariantChangeType, ArraysCopyToTheirOwnTypeOnly) {
 
 // An object whose default value (DISPID_VALUE, property get, no arguments) is a given
 // variant, or a given failure; it records the calls it receives.
-class ValueObject final : public test_support::no_dispatch<comrt::implements<ValueObject, IDispatch>> {
+class ValueObject final : public pg_testing::no_dispatch<comrt::implements<ValueObject, IDispatch>> {
 public:
     ValueObject(Variant value, HRESULT result = S_OK) : value_(std::move(value)), result_(result) {}
     int calls = 0;

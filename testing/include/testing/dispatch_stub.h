@@ -4,13 +4,13 @@
 
 #include <comrt/implements.h>
 
-namespace test_support {
+namespace pg_testing {
 
 // Adds the four IDispatch members, each answering E_NOTIMPL, to Base: an interface that
 // derives from IDispatch (the object then counts its own references) or a
 // comrt::implements<> list that holds one. A test that needs one of them overrides it.
 //
-//     class Collection final : public test_support::no_dispatch<comrt::implements<Collection, _Collection>> {
+//     class Collection final : public pg_testing::no_dispatch<comrt::implements<Collection, _Collection>> {
 //         ... the _Collection members ...
 //     };
 template <typename Base>
@@ -37,4 +37,4 @@ inline ULONG refs(IUnknown* p) {
     return p->Release();
 }
 
-}  // namespace test_support
+}  // namespace pg_testing
