@@ -26,6 +26,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include <comrt/com_ptr.h>
@@ -170,6 +172,26 @@ private:
     void ReleaseWindowSystem() noexcept;
     // Tells the container that the persisted property `name` changed (appearance.cpp).
     void NotifyChanged(std::u16string_view name) noexcept;
+    // The open edit (pending_edit.cpp). Recorded when an editor opens over the current
+    // cell, with the cell's text as the editor showed it.
+    void RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_down, std::u16string opened_text);
+    // Whether the open edit's editor holds something other than what it opened with.
+    bool EditPending();
+    // Writes a pending edit into its item (and into the grid's cell when that is still
+    // the current cell), then closes the editors. Without an open edit it only closes
+    // them. A failing write ends it there, the edit still open.
+    void CommitEdit();
+    // Closes the editors and forgets the edit: nothing is written, and a cell that showed a
+    // pick shows the value again.
+    void CancelEdit();
+    // Hides both editors, the drop-down first, and drops the record.
+    void CloseEditors();
+    // Opens the editor of the current value cell's item, as entering the cell does
+    // (editing.cpp).
+    void OpenEditorOnCurrentCell();
+    // Shows the drop-down editor over the current cell, focused and in front
+    // (placement.cpp).
+    void ShowDropDownEditor();
     // Lets go of the widgets and the site: disconnects the event sinks, removes the hook,
     // takes the window away (shell.cpp).
     void Unsite() noexcept;
@@ -179,10 +201,22 @@ private:
     comrt::ComPtr<_clsTessel> current_group_;
     GridFill grid_fill_ = GridFill::idle;
     std::shared_ptr<EditorTracking> editor_tracking_;
-    // Set while the drop-down editor has been emptied by a ComboInit that stopped before
-    // its list was filled and an entry selected (placement.cpp); a leave of a drop-down
-    // cell then writes nothing back (editing.cpp).
-    bool drop_down_unfilled_ = false;
+    // The edit open over a value cell (pending_edit.cpp): set when an editor opens over a
+    // cell, dropped when it closes. Its editor's content is written into its item only
+    // when it differs from what the editor showed when it opened, so an untouched cell
+    // never overwrites a value the host put meanwhile.
+    struct OpenEdit {
+        comrt::ComPtr<_clsTessel> group;        // the group the edit was made in
+        comrt::ComPtr<_clsPropertyItem> item;   // the item it writes
+        std::int32_t row = 0;                   // the item's grid row
+        bool drop_down = false;                 // the drop-down editor, else the text editor
+        std::u16string opened_text;             // what the editor showed when it opened
+        bool picked = false;                    // the user picked a drop-down entry since
+    };
+    std::optional<OpenEdit> edit_;
+    // Set while ComboInit selects the entry that matches the cell: that selection is the
+    // editor opening, not a pick, and shows nothing in the cell.
+    bool initializing_drop_down_ = false;
 
     // Siting and activation.
     widgets::CreateWidgetsFn create_widgets_;

@@ -1,10 +1,10 @@
 // Cell navigation and editing: the handlers of the grid's cell, mouse and scroll events and
 // of the text editor's focus events, and the item lookup they share with ComboInit.
 //
-// An item's ItemValue changes only when the grid's current cell is left: the leave writes
-// the open editor's text into the cell and into the item of the row being left, and hides
-// both editors. The two editor-active flags of the editor tracking tell the window hook
-// which editor a cell entry opened.
+// An item's ItemValue changes only through a commit of the edit open over its cell
+// (pending_edit.cpp), and a commit writes only what the user changed. Leaving the cell
+// commits; a scroll keeps the edit and its editor follows the cell. The two editor-active
+// flags of the editor tracking tell the window hook which editor to keep over the cell.
 //
 // Every handler that needs an item passes a guard first: a value cell (column not 0), no
 // fill in progress (for the cell events only), and a current group. Before any group was
@@ -17,6 +17,7 @@
 
 #include <control/arithmetic.h>
 #include <control/collections.h>
+#include <control/editor_placement.h>
 
 namespace orvane {
 namespace {
@@ -31,11 +32,6 @@ SHORT ItemTypeOf(_clsPropertyItem& item) {
     SHORT type = 0;
     comrt::check(item.get_ItemType(&type));
     return type;
-}
-
-void PutItemValue(_clsPropertyItem& item, std::u16string_view text) {
-    comrt::Bstr value(text);
-    comrt::check(item.put_ItemValue(value.get()));
 }
 
 }  // namespace
@@ -57,23 +53,28 @@ HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
     const bool name_column = grid().Col() == kNameColumn;
     const bool filling = grid_fill_ == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
-
-    const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
-    if (ItemTypeOf(*item) == kDropDownItemType) {
-        // The hook keeps the drop-down over the cell only once it is open: a ComboInit that
-        // fails leaves nothing for it to move.
-        comrt::check(Self().ComboInit());
-        editor_tracking_->drop_down_editor_active = true;
-    } else {
-        // The flag goes up before the editor takes the focus, so OnTextEditorGotFocus
-        // already finds it set.
-        text_editor().SetText(grid().Text());
-        editor_tracking_->text_editor_active = true;
-        comrt::check(Self().ChangeCellText());
-    }
+    OpenEditorOnCurrentCell();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
+}
+
+void PropertiesCtl::OpenEditorOnCurrentCell() {
+    const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
+    if (ItemTypeOf(*item) == kDropDownItemType) {
+        // ComboInit records the edit; the hook keeps the drop-down over the cell only once
+        // it is open, so a ComboInit that fails leaves nothing for it to move.
+        comrt::check(Self().ComboInit());
+        editor_tracking_->drop_down_editor_active = true;
+    } else {
+        // The edit is recorded and the flag goes up before the editor takes the focus, so
+        // OnTextEditorGotFocus already finds both.
+        const std::u16string cell = grid().Text();
+        text_editor().SetText(cell);
+        RecordEdit(item, false, cell);
+        editor_tracking_->text_editor_active = true;
+        comrt::check(Self().ChangeCellText());
+    }
 }
 
 HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
@@ -82,27 +83,12 @@ HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     editor_tracking_->text_editor_active = false;
     editor_tracking_->drop_down_editor_active = false;
 
-    // Whatever text the editor holds, a guarded leave of a value cell writes it back.
     const bool name_column = grid().Col() == kNameColumn;
     const bool filling = grid_fill_ == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
 
-    // The grid still names the cell being left, so this is its row's item.
-    const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
-    if (ItemTypeOf(*item) == kDropDownItemType) {
-        // A drop-down that ComboInit emptied and could not fill holds no choice of this
-        // item: nothing is written back.
-        if (!drop_down_unfilled_) {
-            grid().SetText(drop_down_editor().Text());
-            PutItemValue(*item, drop_down_editor().Text());
-        }
-    } else {
-        grid().SetText(text_editor().Text());
-        PutItemValue(*item, text_editor().Text());
-    }
-
-    drop_down_editor().SetVisible(false);
-    text_editor().SetVisible(false);
+    // The open edit goes into its item when the user changed it, and the editors close.
+    CommitEdit();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -113,38 +99,61 @@ HRESULT PropertiesCtl::OnGridMouseDown(SHORT, SHORT, float, float) noexcept try 
     // A press is no cell move of a fill, so the fill does not filter it; the column does.
     if (grid().Col() == kNameColumn || !current_group_) return S_OK;
 
-    // The current row at the time of the press: the cell events it caused came first.
-    const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();
-    if (ItemTypeOf(*item) == kDropDownItemType) {
-        // A press on the cell of an open drop-down reopens it, list and all.
-        comrt::check(Self().ComboInit());
-        editor_tracking_->drop_down_editor_active = true;
-    } else {
-        // The editor's text goes into the cell first: showing the editor gives it the
-        // focus, and OnTextEditorGotFocus then reloads it from the cell, so text typed
-        // before a scroll hid the editor survives. The text editor's flag is left as it
-        // is.
-        grid().SetText(text_editor().Text());
-        comrt::check(Self().ChangeCellText());
+    if (edit_ && edit_->row == grid().Row()) {
+        // A press on the open edit's cell brings its editor back (a scroll may have hidden
+        // it) with what the user typed or picked; a drop-down opens its list.
+        if (edit_->drop_down) {
+            ShowDropDownEditor();
+            editor_tracking_->drop_down_editor_active = true;
+            drop_down_editor().ShowList();
+        } else {
+            editor_tracking_->text_editor_active = true;
+            comrt::check(Self().ChangeCellText());
+        }
+        return S_OK;
     }
+    // A press on a cell without an open editor opens one, as entering it does.
+    OpenEditorOnCurrentCell();
+    if (edit_ && edit_->drop_down) drop_down_editor().ShowList();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 HRESULT PropertiesCtl::OnGridScroll() noexcept try {
-    // The cell scrolls away from under its editor: both hide, the text editor first.
-    // Nothing is written back; the text editor keeps its text for the next leave.
-    text_editor().SetVisible(false);
-    drop_down_editor().SetVisible(false);
-    editor_tracking_->text_editor_active = false;
-    editor_tracking_->drop_down_editor_active = false;
+    if (!edit_ || edit_->row != grid().Row()) {
+        // No edit to follow: both editors hide, the text editor first.
+        text_editor().SetVisible(false);
+        drop_down_editor().SetVisible(false);
+        editor_tracking_->text_editor_active = false;
+        editor_tracking_->drop_down_editor_active = false;
+        return S_OK;
+    }
+    // The open editor follows its cell: over it while the cell is in view, hidden while it
+    // is not. It keeps what the user typed or picked; nothing is written until a commit.
+    const bool visible = grid().CellVisible();
+    const std::int32_t allowance = ScrollBarAllowance(grid());
+    if (edit_->drop_down) {
+        editor_tracking_->drop_down_editor_active = visible;
+        if (visible) PlaceDropDownOverCell(grid(), drop_down_editor(), allowance);
+        drop_down_editor().SetVisible(visible);
+    } else {
+        editor_tracking_->text_editor_active = visible;
+        if (visible) MoveTextEditorOverCell(grid(), text_editor(), allowance);
+        text_editor().SetVisible(visible);
+    }
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 HRESULT PropertiesCtl::OnTextEditorGotFocus() noexcept try {
+    if (edit_ && !edit_->drop_down && edit_->row == grid().Row() && EditPending()) {
+        // The editor comes back to its own cell with the user's text: it stays, and so
+        // does the caret.
+        comrt::check(Self().ChangeCellText());
+        return S_OK;
+    }
     // The cell is what the editor edits: its text replaces whatever the editor held.
     text_editor().SetText(grid().Text());
     // Over the current cell again; the editor has the focus now, so this raises no

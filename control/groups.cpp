@@ -67,7 +67,11 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
     const bool show = index != CollectionCount(HeldGroupCollection()) && index <= count;
 
     if (show) {
-        current_group_ = CollectionItemAs<_clsTessel>(HeldGroupCollection(), AddInt16(index, 1));
+        comrt::ComPtr<_clsTessel> group = CollectionItemAs<_clsTessel>(HeldGroupCollection(), AddInt16(index, 1));
+        // A pending edit goes into the item of the group it was made in before the grid
+        // shows another one.
+        CommitEdit();
+        current_group_ = std::move(group);
 
         // Set before the row count changes: cell events that the grid raises while its
         // rows shrink must not open or write an editor against the new group.
@@ -101,7 +105,9 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         text_editor().SetVisible(false);
         drop_down_editor().SetVisible(false);
     } else {
-        // The current group and the selector's index stay; the rows go.
+        // The current group and the selector's index stay; the rows go, after a pending
+        // edit went into its item.
+        CommitEdit();
         grid_fill_ = GridFill::filling;
         grid().SetRows(0);
         text_editor().SetVisible(false);

@@ -68,8 +68,9 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ChangeCellText() noexcept try {
 //     subscript out of range (9): the item has no choice list, or one based above 0;
 //     the drop-down is left empty.
 //     a widget's status, e.g. the drop-down rejecting index 0 of an empty list.
-//   Until the list is filled and its entry selected, a leave of a drop-down cell writes
-//   nothing back (drop_down_unfilled_).
+//   Once the list is filled and its entry selected, the edit of the cell is recorded
+//   with the cell's text: a leave without a pick writes nothing back. Until then no edit
+//   is open.
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     // Looked up before anything changes, so that a row without an item leaves the
     // drop-down as it was.
@@ -77,7 +78,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     widgets::DropDown& editor = drop_down_editor();
 
     // From here until an entry is selected the list holds no choice of this item.
-    drop_down_unfilled_ = true;
+    edit_.reset();
     editor.Clear();
     // Entry 0 unless a later one matches the cell.
     std::int16_t selected = 0;
@@ -91,10 +92,25 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
         // Compared with the cell's text exactly: the last equal entry wins.
         if (Choice(*item, index) == grid().Text()) selected = index;
     }
-    // A changed index raises the drop-down's Click, which shows the choice in the cell.
-    editor.SetListIndex(selected);
-    drop_down_unfilled_ = false;
+    // The selection that matches the cell is the editor opening, not a pick: its Click
+    // shows nothing in the cell, so a value that is none of the choices stays on show.
+    {
+        initializing_drop_down_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{initializing_drop_down_};
+        editor.SetListIndex(selected);
+    }
+    RecordEdit(item, true, grid().Text());
+    ShowDropDownEditor();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
 
+void PropertiesCtl::ShowDropDownEditor() {
+    widgets::DropDown& editor = drop_down_editor();
     // Shown, focused and in front while still at its old place; its own height is kept
     // when it moves over the cell.
     editor.SetVisible(true);
@@ -104,15 +120,14 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     PlaceDropDownOverCell(grid(), editor, allowance);
     // Redrawn at once, so the moved list does not wait for the next paint.
     editor.Refresh();
-    return S_OK;
-} catch (...) {
-    return comrt::to_hresult();
 }
 
 HRESULT PropertiesCtl::OnDropDownEditorClick() noexcept try {
-    // The pick shows in the current cell at once; the item is written when the cell is
-    // left.
+    if (initializing_drop_down_) return S_OK;
+    // The pick shows in the current cell at once; the item is written when the edit is
+    // committed.
     grid().SetText(drop_down_editor().Text());
+    if (edit_ && edit_->drop_down) edit_->picked = true;
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

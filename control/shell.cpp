@@ -184,6 +184,15 @@ HRESULT PropertiesCtl::OnResize() noexcept try {
 }
 
 HRESULT PropertiesCtl::OnTerminate() noexcept try {
+    // The control goes while the host's groups live on: what the user typed reaches its
+    // item first. A failure to write it is reported, and the control still goes.
+    if (widgets_.surface && edit_) {
+        try {
+            CommitEdit();
+        } catch (...) {
+            ReportHandlerStatus(handler_names::kControlTerminate, comrt::to_hresult());
+        }
+    }
     if (editor_tracking_->hook_installed) RemoveEditorHook(*editor_tracking_);
     comrt::check(Self().Clear());
     group_collection_ = nullptr;

@@ -63,6 +63,9 @@ public:
 
     // Takes the input focus (a text box that had it raises LostFocus).
     virtual void SetFocus() = 0;
+    // Opens the list of entries under the drop-down, as a click on its button does; a
+    // hidden drop-down opens nothing.
+    virtual void ShowList() = 0;
     // Brings the list in front of its siblings (position 0) or behind them (1); anything
     // else fails with CTL_E_INVALIDPROPERTYVALUE.
     virtual void ZOrder(std::int16_t position) = 0;

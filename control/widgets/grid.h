@@ -71,6 +71,9 @@ public:
     virtual std::int32_t CellTop() = 0;
     virtual std::int32_t CellWidth() = 0;
     virtual std::int32_t CellHeight() = 0;
+    // Whether the current cell's row lies, at least in part, in the grid's visible area
+    // (false for a grid without a current cell).
+    virtual bool CellVisible() = 0;
 
     // No row is drawn lower than this (twips); negative fails with
     // CTL_E_INVALIDPROPERTYVALUE.
@@ -106,8 +109,10 @@ public:
     // nothing.
     virtual void SetWidth(float width) = 0;
     virtual void SetHeight(float height) = 0;
-    // Whether the Tab key stops at the grid (the logic sets false).
+    // Whether the Tab key stops at the grid.
     virtual void SetTabStop(bool tab_stop) = 0;
+    // Takes the input focus (a text box that had it raises LostFocus).
+    virtual void SetFocus() = 0;
 };
 
 }  // namespace orvane::widgets

@@ -3,6 +3,7 @@
 // the window hook keeping an open editor over its cell, handler failures on the error
 // channel and the names they are reported under, and both orders of a press and its cell
 // events reaching the same end.
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,11 @@ public:
     void ScrollTo(std::int32_t top_row) { fakes.grid->user_scroll_to(top_row); }
     void Pick(SHORT index) { fakes.combo2->user_pick(index); }
     HRESULT Show(SHORT index) { return Select(index); }
+    // The host writes item k's value itself.
+    void HostPuts(LONG k, const char16_t* value) {
+        comrt::Bstr text(value);
+        ASSERT_EQ(ItemAt(*group, k)->put_ItemValue(text.get()), S_OK);
+    }
     using EditingFixture::SetChoices;
     fakes::FakeWidgets& w() { return fakes; }
     _PropertiesCtl& host() { return *ctl; }
@@ -59,9 +65,10 @@ const Scenario kScenarios[] = {
      "T 'n' 0+1 focus @2400,1580 2100x315 | D hidden [] #-1 | flags 1,0"},
     {"EnterDropDownCellSelectsLastEqualChoice", [](S& s) { s.MoveTo(1, 1); },
      "T hidden 'Text1' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,1"},
-    {"EnterDropDownCellWithoutExactMatchShowsFirstChoiceAtOnce",
+    // A value that is none of the choices stays on show until the user picks.
+    {"EnterDropDownCellWithoutExactMatchKeepsTheValueOnShow",
      [](S& s) { s.w().grid->set_vertical_scroll_bar(true); s.MoveTo(2, 1); },
-     "T hidden 'Text1' | D [round,square] #0 focus @2400,950 2100 | flags 0,1 | cell2=round"},
+     "T hidden 'Text1' | D [round,square] #0 focus @2400,950 2100 | flags 0,1"},
     {"EnterNameColumn", [](S& s) { s.MoveTo(1, 0); }, kStart},
     // ---- cell left ----
     {"LeaveTextCellWritesTypedText", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.MoveTo(1, 0); },
@@ -72,21 +79,34 @@ const Scenario kScenarios[] = {
      "T hidden 'Text1' | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,1 | cell1=c"},
     {"PickIsStoredOnLeave", [](S& s) { s.MoveTo(1, 1); s.Pick(2); s.MoveTo(0, 1); },
      "T '100' 0+3 focus @2400,320 2400x315 | D hidden [a,b,c,b] #2 | flags 1,0 | cell1=c | item2=c"},
-    {"UntouchedDropDownStoresTheSelectedChoice", [](S& s) { s.MoveTo(2, 1); s.MoveTo(2, 0); },
-     "T hidden 'Text1' | D hidden [round,square] #0 | flags 0,0 | cell2=round | item3=round"},
+    // Entered and left without a pick: the item keeps its value, none of the choices.
+    {"UntouchedDropDownWritesNothing", [](S& s) { s.MoveTo(2, 1); s.MoveTo(2, 0); },
+     "T hidden 'Text1' | D hidden [round,square] #0 | flags 0,0"},
+    // Entered and left without typing: nothing is written, so a value the host put into
+    // the item meanwhile stays.
+    {"UntouchedTextCellWritesNothing", [](S& s) { s.MoveTo(0, 1); s.HostPuts(1, u"newer"); s.MoveTo(1, 0); },
+     "T hidden '100' | D hidden [] #-1 | flags 0,0 | item1=newer"},
+    {"TypingTheSameTextWritesNothing", [](S& s) { s.MoveTo(0, 1); s.Type(u"100"); s.MoveTo(1, 0); },
+     "T hidden '100' | D hidden [] #-1 | flags 0,0"},
     {"LeaveDuringInterruptedFillOnlyClearsFlags",
      [](S& s) {
          s.MoveTo(0, 1); s.Type(u"250");
-         s.w().grid->fail_at("Text=", 1);  // the fill stops unfinished
+         // The switch commits the edit (the first cell write), then its fill stops unfinished.
+         s.w().grid->fail_at("Text=", 2);
          EXPECT_EQ(s.Show(0), E_FAIL);
          s.MoveTo(1, 1); s.MoveTo(0, 1);
      },
-     "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0"},
+     "T hidden '250' | D hidden [] #-1 | flags 0,0 | cell0=250 | item1=250"},
     // ---- scroll, mouse press ----
+    // A scroll keeps the edit: its editor hides while its cell is out of view and comes
+    // back over it, with the typed text, when the cell is in view again.
     {"ScrollHidesWithoutWriting", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.ScrollTo(1); },
      "T hidden '250' | D hidden [] #-1 | flags 0,0"},
+    {"ScrollBackShowsThePendingTextOverItsCell",
+     [](S& s) { s.MoveTo(1, 1); s.MoveTo(4, 1); s.Type(u"250"); s.ScrollTo(2); s.ScrollTo(1); },
+     "T '250' 3+0 focus @2400,1265 2400x315 | D hidden [a,b,c,b] #3 | flags 1,0"},
     {"PressAfterScrollRestoresPendingText", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.ScrollTo(1); s.Press(0, 1); },
-     "T '250' 3+0 focus @2400,5 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250"},
+     "T '250' 3+0 focus @2400,5 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"PressAfterScrollReopensDropDown",
      [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.ScrollTo(0); s.Press(1, 1, kAfter, 2); },
      "T hidden 'Text1' | D [a,b,c,b] #0 focus @2400,635 2400 | flags 0,1 | cell1=a"},
@@ -102,8 +122,12 @@ const Scenario kScenarios[] = {
     {"PressDropDownToTextBefore", [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.Press(4, 1, kBefore, 2); }, kDropDownToText},
     {"PressDropDownToTextAfter", [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.Press(4, 1, kAfter); }, kDropDownToText},
     // ---- focus, host calls, window hook ----
-    {"RegainedFocusReloadsTheCellText",
+    // Coming back to the editor keeps what the user typed in it.
+    {"RegainedFocusKeepsTheTypedText",
      [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->user_leave_focus(); s.host().ChangeCellText(); },
+     "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
+    {"RegainedFocusWithoutTypingReloadsTheCellText",
+     [](S& s) { s.MoveTo(0, 1); s.w().text1->user_leave_focus(); s.host().ChangeCellText(); },
      "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"ChangeCellTextWhileFocusedOnlyReplaces",
      [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().grid->set_vertical_scroll_bar(true); s.host().ChangeCellText(); },
@@ -128,10 +152,13 @@ const Scenario kScenarios[] = {
      "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A0009; "},
     {"EmptyDropDownListWritesNothingBack", [](S& s) { s.SetChoices(4, 0, {}); s.MoveTo(3, 1); s.MoveTo(3, 0); },
      "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A017C; "},
-    {"LeaveFailingAfterTheCellKeepsTheCell",
-     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->fail_at("Text", 2); s.MoveTo(1, 0); },
-     "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250"
+    {"LeaveFailingAfterTheWriteKeepsIt",
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().combo2->fail_at("Visible=", 1); s.MoveTo(1, 0); },
+     "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250 | item1=250"
      " | errors grid.LeaveCell 0x80004005; "},
+    {"LeaveFailingBeforeTheWriteWritesNothing",
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->fail_at("Text", 1); s.MoveTo(1, 0); },
+     "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0 | errors grid.LeaveCell 0x80004005; "},
     {"EntryWhoseEditorFailsToMoveKeepsItsFlag", [](S& s) { s.w().text1->fail_at("Move", 1); s.MoveTo(0, 1); },
      "T '100' 0+0 @840,3000 1335x285 | D hidden [] #-1 | flags 1,0 | errors grid.EnterCell 0x80004005; "},
 };
@@ -143,6 +170,67 @@ TEST_P(EditingScenario, EndsInTheExpectedState) {
 
 INSTANTIATE_TEST_SUITE_P(Transitions, EditingScenario, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// ---- commit points: no edit is lost ---------------------------------------------------------
+
+class CommitTest : public EditingScenario {
+public:
+    using ControlFixture::Add;
+    void SetUp() override {
+        EditingScenario::SetUp();
+        other = MakeGroup(u"Other", {{u"Colour", u"Blue"}});
+        ASSERT_EQ(Add(other), S_OK);
+        log().clear();
+    }
+    comrt::ComPtr<_clsTessel> other;
+};
+
+TEST_F(CommitTest, SwitchingGroupWritesThePendingEditIntoTheGroupItWasMadeIn) {
+    // By the host, by the user's pick in the selector, and after Clear by a selection.
+    const std::function<void(CommitTest&)> switches[] = {
+        [](CommitTest& t) { EXPECT_EQ(t.Show(1), S_OK); },
+        [](CommitTest& t) { t.w().combo1->user_pick(1); },
+        [](CommitTest& t) {
+            EXPECT_EQ(t.host().Clear(), S_OK);
+            EXPECT_EQ(t.Add(t.other), S_OK);
+            EXPECT_EQ(t.Show(0), S_OK);
+        },
+    };
+    int round = 0;
+    for (const auto& switch_group : switches) {
+        SCOPED_TRACE(::testing::Message() << "switch " << round++);
+        ASSERT_EQ(Show(0), S_OK);
+        MoveTo(4, 1);
+        Type(u"typed " + std::u16string(1, static_cast<char16_t>(u'0' + round)));
+        switch_group(*this);
+        EXPECT_EQ(Printable(ItemValue(*group, 5)), "typed " + std::to_string(round));
+        EXPECT_EQ(Printable(ItemValue(*other, 1)), "Blue") << "the new group is untouched";
+        EXPECT_EQ(Printable(fakes.grid->cell_text(0, 0)), "Colour");
+        EXPECT_FALSE(fakes.text1->visible());
+        if (round == 3) break;  // Clear left only the other group
+    }
+    EXPECT_TRUE(site->failures.empty()) << site->text();
+}
+
+TEST_F(CommitTest, TerminatingTheControlWritesThePendingEdit) {
+    MoveTo(1, 1);
+    Pick(2);
+    Terminate();
+    EXPECT_EQ(Printable(ItemValue(*group, 2)), "c");
+    EXPECT_TRUE(site->failures.empty()) << site->text();
+}
+
+TEST_F(CommitTest, AnUntouchedEditorNeverOverwritesANewerValue) {
+    // The host changes the item while its editor is open and untouched: the user's way out
+    // of the cell, whichever it is, keeps the host's value.
+    MoveTo(0, 1);
+    HostPuts(1, u"from the host");
+    MoveTo(1, 1);
+    MoveTo(0, 1);
+    HostPuts(1, u"again");
+    EXPECT_EQ(Show(1), S_OK);
+    EXPECT_EQ(Printable(ItemValue(*group, 1)), "again");
+}
 
 // ---- the names of failing handlers ---------------------------------------------------------
 

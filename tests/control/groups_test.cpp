@@ -65,17 +65,20 @@ TEST_F(GroupsTest, PickingReentersOnceAndEndsAsOneFill) {
     EXPECT_THAT(fakes.env->event_failures(), IsEmpty());
 }
 
-TEST_F(GroupsTest, SelectingTheGroupOnShowRebuildsItAndWritesNoEdit) {
+// Showing a group again first commits the edit open in it (into its own item), then
+// rebuilds every row from the items: a stale cell is gone, the typed text stays.
+TEST_F(GroupsTest, SelectingTheGroupOnShowCommitsTheEditThenRebuildsIt) {
     AddAll();
     ASSERT_EQ(S_OK, Select(1));
     fakes.grid->user_click(2, 1);
     fakes.grid->set_cell_text(1, 1, u"stale");
-    fakes.text1->SetVisible(true);
     fakes.text1->user_type(u"typed");
 
     ASSERT_EQ(S_OK, Select(1));
-    ExpectShowing("re-selected", kRowsOfB);
-    EXPECT_EQ(u"B.Value3", ItemValue(*groups[1], 3));
+    EXPECT_EQ(u"typed", ItemValue(*groups[1], 3));
+    EXPECT_EQ("B.Name2=B.Value2", GridRows()[1]) << "the stale cell is rebuilt";
+    EXPECT_EQ("B.Name3=typed", GridRows()[2]);
+    EXPECT_FALSE(fakes.text1->visible());
 }
 
 TEST_F(GroupsTest, AnIndexNamingNoGroupEmptiesTheGridAndKeepsTheRest) {

@@ -41,6 +41,7 @@ float FakeDropDown::Height() {
 void FakeDropDown::SetVisible(bool visible) {
     record_put("Visible", format_value(visible));
     visible_ = visible;
+    if (!visible) list_shown_ = false;
 }
 
 std::u16string FakeDropDown::Text() {
@@ -85,6 +86,11 @@ void FakeDropDown::ZOrder(std::int16_t position) {
 }
 
 void FakeDropDown::Refresh() { record_call("Refresh", ""); }
+
+void FakeDropDown::ShowList() {
+    record_call("ShowList", "");
+    if (visible_) list_shown_ = true;
+}
 
 void FakeDropDown::user_pick(std::int16_t index) {
     if (index < 0 || index >= static_cast<long long>(entries_.size())) return;

@@ -30,6 +30,8 @@ public:
     void SetFocus() override;
     void ZOrder(std::int16_t position) override;
     void Refresh() override;
+    // Logged as ShowList(); opens the list (list_shown()) when the drop-down is visible.
+    void ShowList() override;
 
     // ---- the test's controls -----------------------------------------------------------
     // The list's own height (default 315).
@@ -43,6 +45,8 @@ public:
     std::int16_t list_index() const noexcept { return list_index_; }
     std::u16string text() const;
     bool visible() const noexcept { return visible_; }
+    // Whether ShowList opened the list (it closes when the drop-down is hidden).
+    bool list_shown() const noexcept { return list_shown_; }
     float left() const noexcept { return left_; }
     float top() const noexcept { return top_; }
     float width() const noexcept { return width_; }
@@ -58,6 +62,7 @@ private:
     std::vector<std::u16string> entries_;
     std::int16_t list_index_ = -1;
     bool visible_ = true;
+    bool list_shown_ = false;
     float left_ = 2640;
     float top_ = 3120;
     float width_ = 1815;

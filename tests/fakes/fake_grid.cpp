@@ -207,6 +207,17 @@ void FakeGrid::user_click(std::int32_t row, std::int32_t col, MouseDownOrder ord
     if (order == MouseDownOrder::after_cell_events) mouse_down();
 }
 
+bool FakeGrid::CellVisible() {
+    record_get("CellVisible");
+    if (!holds(row_, col_) || row_ < top_row_) return false;
+    return static_cast<float>(static_cast<long long>(row_ - top_row_) * row_height()) < height_;
+}
+
+void FakeGrid::SetFocus() {
+    record_call("SetFocus", "");
+    env().move_focus(nullptr);
+}
+
 void FakeGrid::user_scroll_to(std::int32_t top_row) {
     top_row_ = std::clamp(top_row, 0, std::max(rows_ - 1, 0));
     if (sink_) raise("Scroll", [&] { return sink_->Scroll(); });

@@ -53,6 +53,9 @@ public:
     void SetWidth(float width) override;
     void SetHeight(float height) override;
     void SetTabStop(bool tab_stop) override;
+    bool CellVisible() override;
+    // Takes the environment's focus; logged as SetFocus().
+    void SetFocus() override;
 
     // ---- the test's controls -----------------------------------------------------------
     // Whether SetRow/SetCol (and shrinking counts) raise cell events (default true).

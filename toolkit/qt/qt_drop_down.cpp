@@ -129,6 +129,11 @@ void QtDropDown::ZOrder(std::int16_t position) {
 
 void QtDropDown::Refresh() { live().repaint(); }
 
+void QtDropDown::ShowList() {
+    DropDownList& list = live();
+    if (list.isVisible()) list.showPopup();
+}
+
 void QtDropDown::SetBackColor(OLE_COLOR color) {
     DropDownList& list = live();
     SetPaletteRoles(list, {QPalette::Button, QPalette::Base, QPalette::Window}, ToQColor(color, list));

@@ -59,6 +59,7 @@ public:
     void SetFocus() override;
     void ZOrder(std::int16_t position) override;
     void Refresh() override;
+    void ShowList() override;
     void SetBackColor(OLE_COLOR color) override;
     void SetForeColor(OLE_COLOR color) override;
     void SetFont(const widgets::FontRef& font) override;

@@ -96,6 +96,16 @@ std::int32_t QtGrid::CellHeight() {
     return WholeTwipsY(view, view.currentCellRect().height());
 }
 
+bool QtGrid::CellVisible() {
+    GridView& view = live();
+    if (!view.cells().holds(view.row(), view.col())) return false;
+    // Rows only: the columns always fit the grid's width.
+    const QRect cell = view.currentCellRect();
+    return cell.bottom() >= 0 && cell.top() < view.viewport()->height();
+}
+
+void QtGrid::SetFocus() { live().setFocus(Qt::OtherFocusReason); }
+
 void QtGrid::SetRowHeightMin(std::int32_t height) {
     GridView& view = live();
     if (height < 0) FailInvalidValue();

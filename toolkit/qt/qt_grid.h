@@ -54,6 +54,8 @@ public:
     void SetWidth(float width) override;
     void SetHeight(float height) override;
     void SetTabStop(bool tab_stop) override;
+    bool CellVisible() override;
+    void SetFocus() override;
 
 private:
     GridView& live() const { return view_.live(); }
