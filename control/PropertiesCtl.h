@@ -134,6 +134,11 @@ public:
     HRESULT OnTextEditorLostFocus() noexcept;
     // The drop-down editor: placement.cpp.
     HRESULT OnDropDownEditorClick() noexcept;
+    // The keyboard and the focus leaving the control: keyboard.cpp.
+    HRESULT OnGridKeyDown(std::int16_t& key, std::int16_t shift) noexcept;
+    HRESULT OnGridKeyPress(std::int16_t& character) noexcept;
+    HRESULT OnEditorKeyDown(std::int16_t& key, std::int16_t shift) noexcept;
+    HRESULT OnExitFocus() noexcept;
 
     // Hands a failing status of the handler `handler` (one of handler_names.h) to the
     // error channel given at siting (if any) and returns hr unchanged. Success passes
@@ -192,6 +197,13 @@ private:
     // Shows the drop-down editor over the current cell, focused and in front
     // (placement.cpp).
     void ShowDropDownEditor();
+    // The current value cell's editor: the open edit's own brought back (with what the
+    // user typed or picked) when it is this cell's, else a new one (editing.cpp).
+    void ShowEditorOnCurrentCell();
+    // Makes row the current row in the value column, where its editor opens (keyboard.cpp).
+    void MoveToValueCell(std::int32_t row);
+    // The number of rows the grid shows: the current group's items (keyboard.cpp).
+    std::int32_t ShownRows();
     // Lets go of the widgets and the site: disconnects the event sinks, removes the hook,
     // takes the window away (shell.cpp).
     void Unsite() noexcept;

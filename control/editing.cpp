@@ -77,6 +77,20 @@ void PropertiesCtl::OpenEditorOnCurrentCell() {
     }
 }
 
+void PropertiesCtl::ShowEditorOnCurrentCell() {
+    if (!edit_ || edit_->row != grid().Row()) {
+        OpenEditorOnCurrentCell();
+        return;
+    }
+    if (edit_->drop_down) {
+        ShowDropDownEditor();
+        editor_tracking_->drop_down_editor_active = true;
+    } else {
+        editor_tracking_->text_editor_active = true;
+        comrt::check(Self().ChangeCellText());
+    }
+}
+
 HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     // Whatever happens below, the editor of the cell being left no longer follows it:
     // both flags drop before any test, even during a fill.
@@ -99,21 +113,9 @@ HRESULT PropertiesCtl::OnGridMouseDown(SHORT, SHORT, float, float) noexcept try 
     // A press is no cell move of a fill, so the fill does not filter it; the column does.
     if (grid().Col() == kNameColumn || !current_group_) return S_OK;
 
-    if (edit_ && edit_->row == grid().Row()) {
-        // A press on the open edit's cell brings its editor back (a scroll may have hidden
-        // it) with what the user typed or picked; a drop-down opens its list.
-        if (edit_->drop_down) {
-            ShowDropDownEditor();
-            editor_tracking_->drop_down_editor_active = true;
-            drop_down_editor().ShowList();
-        } else {
-            editor_tracking_->text_editor_active = true;
-            comrt::check(Self().ChangeCellText());
-        }
-        return S_OK;
-    }
-    // A press on a cell without an open editor opens one, as entering it does.
-    OpenEditorOnCurrentCell();
+    // A press brings the cell's editor back (a scroll may have hidden it) with what the
+    // user typed or picked, or opens one; a drop-down opens its list at once.
+    ShowEditorOnCurrentCell();
     if (edit_ && edit_->drop_down) drop_down_editor().ShowList();
     return S_OK;
 } catch (...) {

@@ -43,4 +43,20 @@ HRESULT EventSinks::DropDownEditor::Click() noexcept {
     return control_.ReportHandlerStatus(handler_names::kDropDownEditorClick, control_.OnDropDownEditorClick());
 }
 
+HRESULT EventSinks::Surface::ExitFocus() noexcept {
+    return control_.ReportHandlerStatus(handler_names::kControlExitFocus, control_.OnExitFocus());
+}
+HRESULT EventSinks::Grid::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
+    return control_.ReportHandlerStatus(handler_names::kGridKeyDown, control_.OnGridKeyDown(key, shift));
+}
+HRESULT EventSinks::Grid::KeyPress(std::int16_t& character) noexcept {
+    return control_.ReportHandlerStatus(handler_names::kGridKeyPress, control_.OnGridKeyPress(character));
+}
+HRESULT EventSinks::TextEditor::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
+    return control_.ReportHandlerStatus(handler_names::kTextEditorKeyDown, control_.OnEditorKeyDown(key, shift));
+}
+HRESULT EventSinks::DropDownEditor::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
+    return control_.ReportHandlerStatus(handler_names::kDropDownEditorKeyDown, control_.OnEditorKeyDown(key, shift));
+}
+
 }  // namespace orvane

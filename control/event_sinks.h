@@ -27,6 +27,7 @@ public:
         HRESULT Initialize() noexcept override;
         HRESULT Resize() noexcept override;
         HRESULT Terminate() noexcept override;
+        HRESULT ExitFocus() noexcept override;
 
     private:
         PropertiesCtl& control_;
@@ -39,6 +40,8 @@ public:
         HRESULT LeaveCell() noexcept override;
         HRESULT MouseDown(std::int16_t button, std::int16_t shift, float x, float y) noexcept override;
         HRESULT Scroll() noexcept override;
+        HRESULT KeyDown(std::int16_t& key, std::int16_t shift) noexcept override;
+        HRESULT KeyPress(std::int16_t& character) noexcept override;
 
     private:
         PropertiesCtl& control_;
@@ -49,6 +52,7 @@ public:
         explicit TextEditor(PropertiesCtl& control) noexcept : control_(control) {}
         HRESULT GotFocus() noexcept override;
         HRESULT LostFocus() noexcept override;
+        HRESULT KeyDown(std::int16_t& key, std::int16_t shift) noexcept override;
 
     private:
         PropertiesCtl& control_;
@@ -67,6 +71,7 @@ public:
     public:
         explicit DropDownEditor(PropertiesCtl& control) noexcept : control_(control) {}
         HRESULT Click() noexcept override;
+        HRESULT KeyDown(std::int16_t& key, std::int16_t shift) noexcept override;
 
     private:
         PropertiesCtl& control_;

@@ -11,17 +11,22 @@ inline constexpr const char16_t* kGridEnterCell = u"grid.EnterCell";
 inline constexpr const char16_t* kGridLeaveCell = u"grid.LeaveCell";
 inline constexpr const char16_t* kGridMouseDown = u"grid.MouseDown";
 inline constexpr const char16_t* kGridScroll = u"grid.Scroll";
+inline constexpr const char16_t* kGridKeyDown = u"grid.KeyDown";
+inline constexpr const char16_t* kGridKeyPress = u"grid.KeyPress";
 // The in-place text editor's focus events.
 inline constexpr const char16_t* kTextEditorGotFocus = u"textEditor.GotFocus";
 inline constexpr const char16_t* kTextEditorLostFocus = u"textEditor.LostFocus";
+inline constexpr const char16_t* kTextEditorKeyDown = u"textEditor.KeyDown";
 // A pick in the group selector and in the in-place drop-down editor.
 inline constexpr const char16_t* kSelectorClick = u"selector.Click";
 inline constexpr const char16_t* kDropDownEditorClick = u"dropDownEditor.Click";
+inline constexpr const char16_t* kDropDownEditorKeyDown = u"dropDownEditor.KeyDown";
 // The container's events on the control's surface. A failing restore step of
 // ReadProperties is reported under its name although the handler itself goes on.
 inline constexpr const char16_t* kControlInitialize = u"control.Initialize";
 inline constexpr const char16_t* kControlResize = u"control.Resize";
 inline constexpr const char16_t* kControlTerminate = u"control.Terminate";
+inline constexpr const char16_t* kControlExitFocus = u"control.ExitFocus";
 inline constexpr const char16_t* kControlReadProperties = u"control.ReadProperties";
 inline constexpr const char16_t* kControlWriteProperties = u"control.WriteProperties";
 // The window hook, when it cannot move an open editor back over its cell.

@@ -150,7 +150,9 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
     text_editor().SetBorderStyle(0);
     grid().SetRowHeightMin(RoundToInt32(drop_down_editor().Height()));
     grid().SetCols(2);
-    grid().SetTabStop(false);
+    // The grid is a Tab stop: with the keyboard alone a user reaches it, moves through
+    // it and opens its editors.
+    grid().SetTabStop(true);
 
     EditorTracking& tracking = *editor_tracking_;
     tracking.text_editor_active = false;

@@ -21,6 +21,8 @@ public:
     virtual HRESULT Resize() noexcept = 0;
     // The control is being destroyed; raised once, after every other event.
     virtual HRESULT Terminate() noexcept = 0;
+    // The input focus went from a widget of the control to a widget outside it.
+    virtual HRESULT ExitFocus() noexcept { return S_OK; }
 
 protected:
     ~ContainerEvents() = default;

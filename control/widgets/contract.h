@@ -28,7 +28,8 @@
 //
 // Events: each widget raises its events into one sink (GridEvents, TextBoxEvents,
 // DropDownEvents, ContainerEvents) that whoever sites the control connects with
-// `SetEventSink`. The widget holds the sink without owning it; the sink must stay alive
+// `SetEventSink`. The keyboard and focus-exit events have a default that handles nothing,
+// for sinks that do not care about them. The widget holds the sink without owning it; the sink must stay alive
 // until it is disconnected with `SetEventSink(nullptr)` or the widget is gone. With no
 // sink connected, events are not raised. A sink method is an event handler's entry
 // point: it returns the handler's status and never throws. An event is raised
@@ -52,6 +53,27 @@ inline constexpr const char16_t* kErrorSource = u"Orvane";
 }  // namespace orvane
 
 namespace orvane::widgets {
+
+// Keys, as the platform's virtual-key codes, in the KeyDown events of the grid and the
+// editors, and the shift state that comes with them (bit mask).
+namespace keys {
+inline constexpr std::int16_t kTab = 0x09;
+inline constexpr std::int16_t kReturn = 0x0D;
+inline constexpr std::int16_t kEscape = 0x1B;
+inline constexpr std::int16_t kPageUp = 0x21;
+inline constexpr std::int16_t kPageDown = 0x22;
+inline constexpr std::int16_t kEnd = 0x23;
+inline constexpr std::int16_t kHome = 0x24;
+inline constexpr std::int16_t kLeft = 0x25;
+inline constexpr std::int16_t kUp = 0x26;
+inline constexpr std::int16_t kRight = 0x27;
+inline constexpr std::int16_t kDown = 0x28;
+inline constexpr std::int16_t kF2 = 0x71;
+inline constexpr std::int16_t kF4 = 0x73;
+inline constexpr std::int16_t kShift = 1;
+inline constexpr std::int16_t kCtrl = 2;
+inline constexpr std::int16_t kAlt = 4;
+}  // namespace keys
 
 // A shared font object, handed from widget to widget by reference.
 using FontRef = comrt::ComPtr<IFontDisp>;

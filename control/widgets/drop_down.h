@@ -17,6 +17,10 @@ class DropDownEvents {
 public:
     // An entry was picked: by the user, or by a SetListIndex that changed the index.
     virtual HRESULT Click() noexcept = 0;
+    // A key went down while the drop-down has the focus and its list is closed, before it
+    // acts on it (as the grid's KeyDown: setting key to 0 handles it). Tab and Shift+Tab
+    // come here too instead of moving the focus. Keys in an open list are the list's own.
+    virtual HRESULT KeyDown(std::int16_t& /*key*/, std::int16_t /*shift*/) noexcept { return S_OK; }
 
 protected:
     ~DropDownEvents() = default;

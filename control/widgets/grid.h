@@ -28,6 +28,13 @@ public:
     virtual HRESULT MouseDown(std::int16_t button, std::int16_t shift, float x, float y) noexcept = 0;
     // The visible part of the grid moved.
     virtual HRESULT Scroll() noexcept = 0;
+    // A key went down while the grid has the focus, before the grid acts on it: key a
+    // virtual-key code (keys:: in contract.h), shift the shift state. A handler that sets
+    // key to 0 has handled it, and the grid does nothing more with it.
+    virtual HRESULT KeyDown(std::int16_t& /*key*/, std::int16_t /*shift*/) noexcept { return S_OK; }
+    // A character was typed while the grid has the focus (after its KeyDown), as one UTF-16
+    // code unit. A handler that sets character to 0 has handled it.
+    virtual HRESULT KeyPress(std::int16_t& /*character*/) noexcept { return S_OK; }
 
 protected:
     ~GridEvents() = default;

@@ -18,6 +18,10 @@ public:
     virtual HRESULT GotFocus() noexcept = 0;
     // The text box has lost the input focus.
     virtual HRESULT LostFocus() noexcept = 0;
+    // A key went down while the text box has the focus, before it acts on it (as the
+    // grid's KeyDown: setting key to 0 handles it). Tab and Shift+Tab come here too
+    // instead of moving the focus.
+    virtual HRESULT KeyDown(std::int16_t& /*key*/, std::int16_t /*shift*/) noexcept { return S_OK; }
 
 protected:
     ~TextBoxEvents() = default;

@@ -162,7 +162,7 @@ TEST_F(ShellTest, InitializeRunsItsStepsInOrderAndInstallsTheHook) {
     EXPECT_THAT(log().entries(),
                 ElementsAre("surface:Initialize", "grid.Left=0", "combo1.Top=0", "combo1.Height", "grid.Top=305",
                             "combo1.Left=0", "text1.TabIndex=2", "text1.BorderStyle=0", "combo2.Height",
-                            "grid.RowHeightMin=314", "grid.Cols=2", "grid.TabStop=false", "surface.hWnd"));
+                            "grid.RowHeightMin=314", "grid.Cols=2", "grid.TabStop=true", "surface.hWnd"));
     const EditorTracking& tracking = *impl().editor_tracking();
     EXPECT_TRUE(tracking.hook_installed);
     EXPECT_EQ(widgets::ToHandle(fakes.surface->window()), tracking.control_window);

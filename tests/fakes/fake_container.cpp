@@ -128,6 +128,11 @@ void FakeContainer::raise_initialize() {
     if (sink_) raise("Initialize", [&] { return sink_->Initialize(); });
 }
 
+void FakeContainer::raise_exit_focus() {
+    env().move_focus(nullptr);
+    if (sink_) raise("ExitFocus", [&] { return sink_->ExitFocus(); });
+}
+
 void FakeContainer::raise_terminate() {
     if (sink_) raise("Terminate", [&] { return sink_->Terminate(); });
 }

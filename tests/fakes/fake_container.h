@@ -73,6 +73,8 @@ public:
     // ---- the container's side ----------------------------------------------------------
     void raise_initialize();
     void raise_terminate();
+    // The user moves the focus out of the control.
+    void raise_exit_focus();
     // Gives the control a new inner size: WM_SIZE through the window's procedure chain,
     // whose original procedure raises Resize. Returns the message's result.
     LRESULT resize(float scale_width, float scale_height);

@@ -92,6 +92,11 @@ void FakeDropDown::ShowList() {
     if (visible_) list_shown_ = true;
 }
 
+bool FakeDropDown::user_key(std::int16_t key, std::int16_t shift) {
+    if (sink_) raise("KeyDown", [&] { return sink_->KeyDown(key, shift); });
+    return key != 0;
+}
+
 void FakeDropDown::user_pick(std::int16_t index) {
     if (index < 0 || index >= static_cast<long long>(entries_.size())) return;
     list_index_ = index;

@@ -39,6 +39,9 @@ public:
     // The user picks entry index (which must name an entry): it becomes selected and
     // Click is raised, also when it was selected already.
     void user_pick(std::int16_t index);
+    // The user presses a key in the closed drop-down: KeyDown; returns whether the sink
+    // left it unhandled.
+    bool user_key(std::int16_t key, std::int16_t shift = 0);
 
     // ---- the test's view ---------------------------------------------------------------
     const std::vector<std::u16string>& entries() const noexcept { return entries_; }

@@ -218,6 +218,23 @@ void FakeGrid::SetFocus() {
     env().move_focus(nullptr);
 }
 
+bool FakeGrid::user_key(std::int16_t key, std::int16_t shift) {
+    if (sink_) raise("KeyDown", [&] { return sink_->KeyDown(key, shift); });
+    if (key == 0) return false;
+    namespace keys = widgets::keys;
+    if (key == keys::kUp && row_ > 0) user_move_to(row_ - 1, col_);
+    if (key == keys::kDown && row_ + 1 < rows_) user_move_to(row_ + 1, col_);
+    if (key == keys::kLeft && col_ > 0) user_move_to(row_, col_ - 1);
+    if (key == keys::kRight && col_ + 1 < cols_) user_move_to(row_, col_ + 1);
+    return true;
+}
+
+bool FakeGrid::user_type(char16_t character) {
+    std::int16_t code = static_cast<std::int16_t>(character);
+    if (sink_) raise("KeyPress", [&] { return sink_->KeyPress(code); });
+    return code != 0;
+}
+
 void FakeGrid::user_scroll_to(std::int32_t top_row) {
     top_row_ = std::clamp(top_row, 0, std::max(rows_ - 1, 0));
     if (sink_) raise("Scroll", [&] { return sink_->Scroll(); });

@@ -77,6 +77,13 @@ public:
                     std::int16_t button = 1, std::int16_t shift = 0);
     // The user scrolls so that top_row is the first visible row: raises Scroll.
     void user_scroll_to(std::int32_t top_row);
+    // The user presses a key in the grid: KeyDown, and when the sink leaves it unhandled
+    // the grid's own moves (arrow keys move the current cell, with cell events). Returns
+    // whether the key was left unhandled.
+    bool user_key(std::int16_t key, std::int16_t shift = 0);
+    // The user types a character in the grid: KeyPress; returns whether it was left
+    // unhandled.
+    bool user_type(char16_t character);
 
     // ---- the test's view ---------------------------------------------------------------
     std::int32_t rows() const noexcept { return rows_; }

@@ -84,6 +84,11 @@ void FakeTextBox::user_type(std::u16string text) {
     sel_length_ = 0;
 }
 
+bool FakeTextBox::user_key(std::int16_t key, std::int16_t shift) {
+    if (sink_) raise("KeyDown", [&] { return sink_->KeyDown(key, shift); });
+    return key != 0;
+}
+
 void FakeTextBox::user_leave_focus() {
     if (has_focus()) env().move_focus(nullptr);
 }

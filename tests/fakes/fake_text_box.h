@@ -33,6 +33,9 @@ public:
     void user_type(std::u16string text);
     // The focus leaves the control's widgets (e.g. another application's window).
     void user_leave_focus();
+    // The user presses a key in the text box: KeyDown; returns whether the sink left the
+    // key unhandled (the text box would act on it).
+    bool user_key(std::int16_t key, std::int16_t shift = 0);
 
     // ---- the test's view ---------------------------------------------------------------
     const std::u16string& text() const noexcept { return text_; }

@@ -1,6 +1,8 @@
 // The grid's widget (grid_view.h).
 #include <toolkit/qt/grid_view.h>
 
+#include <toolkit/qt/keys.h>
+
 #include <algorithm>
 
 #include <QHeaderView>
@@ -208,8 +210,21 @@ void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
 }
 
+// The control sees each key first (KeyDown), then each typed character (KeyPress); what
+// it leaves alone is the view's own (the arrow and page keys move the current cell).
 void GridView::keyPressEvent(QKeyEvent* event) {
     catchUp();
+    if (RaiseKeyDown(sink_, *event)) return event->accept();
+    const QString text = event->text();
+    const bool typed = text.size() == 1 && text.at(0).isPrint() &&
+                       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (typed && sink_) {
+        std::int16_t character = static_cast<std::int16_t>(text.at(0).unicode());
+        sink_->KeyPress(character);
+        if (character == 0) return event->accept();
+    }
+    // Typing is no search through the rows here.
+    if (typed) return event->ignore();
     QTableView::keyPressEvent(event);
 }
 

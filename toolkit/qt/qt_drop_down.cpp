@@ -1,10 +1,14 @@
 // A drop-down list of the widget contract (qt_drop_down.h).
 #include <toolkit/qt/qt_drop_down.h>
 
+#include <QAbstractItemView>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QWheelEvent>
 #include <QSignalBlocker>
 
 #include <toolkit/qt/appearance.h>
+#include <toolkit/qt/keys.h>
 #include <toolkit/qt/qt_strings.h>
 #include <toolkit/qt/units.h>
 
@@ -29,6 +33,28 @@ DropDownList::~DropDownList() { sink_ = nullptr; }
 
 void DropDownList::raiseClick() {
     if (widgets::DropDownEvents* sink = sink_) sink->Click();
+}
+
+bool DropDownList::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if ((key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) && RaiseKeyDown(sink_, key)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QComboBox::event(event);
+}
+
+void DropDownList::keyPressEvent(QKeyEvent* event) {
+    const bool list_open = view() && view()->isVisible();
+    if (!list_open && RaiseKeyDown(sink_, *event)) return event->accept();
+    QComboBox::keyPressEvent(event);
+}
+
+void DropDownList::wheelEvent(QWheelEvent* event) {
+    if (view() && view()->isVisible()) return QComboBox::wheelEvent(event);
+    event->ignore();
 }
 
 void DropDownList::changeEvent(QEvent* event) {

@@ -27,6 +27,13 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Tab and Shift+Tab reach KeyDown before the focus chain moves the focus.
+    bool event(QEvent* event) override;
+    // Keys on the closed list go to KeyDown first; an open list's keys are its own.
+    void keyPressEvent(QKeyEvent* event) override;
+    // The wheel never picks an entry by itself: it is the list's only while its popup is
+    // open, and otherwise goes on to the widgets underneath.
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     widgets::DropDownEvents* sink_ = nullptr;

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -106,6 +107,13 @@ Message ToMessage(const QEvent& event) noexcept {
 SurfaceWidget::SurfaceWidget(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
     : QWidget(parent), windows_(std::move(windows)) {
     handle_ = windows_->addWindow(*this);
+    // The focus going from one of the control's widgets to a widget outside it is the
+    // control's ExitFocus. The window losing the activation, and a popup of the control's
+    // own (an open list), move no focus in this sense.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (!sink_ || !old || !now || now->window() != window()) return;
+        if ((old == this || isAncestorOf(old)) && now != this && !isAncestorOf(now)) sink_->ExitFocus();
+    });
 }
 
 SurfaceWidget::~SurfaceWidget() {

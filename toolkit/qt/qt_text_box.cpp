@@ -5,9 +5,11 @@
 #include <limits>
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPointer>
 
 #include <toolkit/qt/appearance.h>
+#include <toolkit/qt/keys.h>
 #include <toolkit/qt/qt_strings.h>
 #include <toolkit/qt/units.h>
 
@@ -45,6 +47,22 @@ void TextEditor::takeFocus() {
     if (isWindowFocus()) {
         if (widgets::TextBoxEvents* sink = sink_) sink->GotFocus();
     }
+}
+
+bool TextEditor::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if ((key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) && RaiseKeyDown(sink_, key)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
+void TextEditor::keyPressEvent(QKeyEvent* event) {
+    if (RaiseKeyDown(sink_, *event)) return event->accept();
+    QLineEdit::keyPressEvent(event);
 }
 
 void TextEditor::focusInEvent(QFocusEvent* event) {

@@ -31,6 +31,9 @@ public:
     void takeFocus();
 
 protected:
+    // Tab and Shift+Tab reach KeyDown before the focus chain moves the focus.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 

@@ -72,13 +72,18 @@ struct IControlErrorSink : IUnknown {
     //   u"grid.LeaveCell"            the grid's current cell is about to be left
     //   u"grid.MouseDown"            a press on the grid
     //   u"grid.Scroll"               the grid scrolled
+    //   u"grid.KeyDown"              a key in the grid (F2, Enter, Home, End, ...)
+    //   u"grid.KeyPress"             a character typed in the grid
     //   u"textEditor.GotFocus"       the in-place text editor took the focus
     //   u"textEditor.LostFocus"      the in-place text editor lost the focus
+    //   u"textEditor.KeyDown"        a key in the text editor (Enter, Escape, Tab, ...)
     //   u"selector.Click"            the group selector's selected entry changed
     //   u"dropDownEditor.Click"      the in-place drop-down's selected entry changed
+    //   u"dropDownEditor.KeyDown"    a key in the closed in-place drop-down
     //   u"control.Initialize"        the container's events on the control's surface
     //   u"control.Resize"
     //   u"control.Terminate"
+    //   u"control.ExitFocus"         the focus left the control (a commit point)
     //   u"control.ReadProperties"    (once for each restore step that fails)
     //   u"control.WriteProperties"
     //   u"editorHook"                the window hook could not move an open editor back
