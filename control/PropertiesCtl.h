@@ -48,8 +48,9 @@ namespace orvane {
 enum class GridFill { idle, filling };
 
 class PropertiesCtl final
-    : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>, IControlActivation,
-                               IOleInPlaceObject, IPersistPropertyBag, ISupportErrorInfo> {
+    : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>,
+                               comrt::dispatch<IPropertiesEditing, kOrvaneLib>, IControlActivation, IOleInPlaceObject,
+                               IPersistPropertyBag, ISupportErrorInfo> {
 public:
     // create_widgets: how Activate makes the control's widgets (the toolkit's); null for
     // a control that is only ever sited with Site (tests): Activate then fails with
@@ -77,6 +78,12 @@ public:
     HRESULT STDMETHODCALLTYPE get_Font(IFontDisp** result) noexcept override;
     HRESULT STDMETHODCALLTYPE put_Font(IFontDisp* NewFont) noexcept override;
     HRESULT STDMETHODCALLTYPE putref_Font(IFontDisp* NewFont) noexcept override;
+
+    // ---- IPropertiesEditing (pending_edit.cpp, groups.cpp) ------------------------------
+    HRESULT STDMETHODCALLTYPE CommitEdit() noexcept override;
+    HRESULT STDMETHODCALLTYPE CancelEdit() noexcept override;
+    HRESULT STDMETHODCALLTYPE get_EditPending(VARIANT_BOOL* result) noexcept override;
+    HRESULT STDMETHODCALLTYPE RefreshValues() noexcept override;
 
     // ---- IControlActivation, IOleInPlaceObject, IPersistPropertyBag (activation.cpp) ---
     HRESULT STDMETHODCALLTYPE Activate(IUnknown* pSite, HWND hwndParent, LPCRECT lprcPosRect) noexcept override;
@@ -183,12 +190,15 @@ private:
     // Whether the open edit's editor holds something other than what it opened with.
     bool EditPending();
     // Writes a pending edit into its item (and into the grid's cell when that is still
-    // the current cell), then closes the editors. Without an open edit it only closes
-    // them. A failing write ends it there, the edit still open.
-    void CommitEdit();
+    // the current cell), tells the container's change sink when the value changed, then
+    // closes the editors. Without an open edit it only closes them. A failing write ends
+    // it there, the edit still open.
+    void CommitOpenEdit();
     // Closes the editors and forgets the edit: nothing is written, and a cell that showed a
     // pick shows the value again.
-    void CancelEdit();
+    void CancelOpenEdit();
+    // Rewrites every row's name and value from the current group's items (groups.cpp).
+    void FillRowsFromItems();
     // Hides both editors, the drop-down first, and drops the record.
     void CloseEditors();
     // Opens the editor of the current value cell's item, as entering the cell does
@@ -236,6 +246,7 @@ private:
     widgets::WidgetSet widgets_;
     comrt::ComPtr<IControlErrorSink> error_sink_;
     comrt::ComPtr<IPropertyNotifySink> notify_sink_;
+    comrt::ComPtr<IItemChangeSink> change_sink_;
     bool window_system_registered_ = false;
     EventSinks sinks_{*this};
 };

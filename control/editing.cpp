@@ -102,7 +102,7 @@ HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     if (name_column || filling || !current_group_) return S_OK;
 
     // The open edit goes into its item when the user changed it, and the editors close.
-    CommitEdit();
+    CommitOpenEdit();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

@@ -5,6 +5,8 @@
 // at position k + 1, as its name read when it was added.
 #include <control/PropertiesCtl.h>
 
+#include <algorithm>
+
 #include <control/arithmetic.h>
 #include <control/collections.h>
 
@@ -70,7 +72,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         comrt::ComPtr<_clsTessel> group = CollectionItemAs<_clsTessel>(HeldGroupCollection(), AddInt16(index, 1));
         // A pending edit goes into the item of the group it was made in before the grid
         // shows another one.
-        CommitEdit();
+        CommitOpenEdit();
         current_group_ = std::move(group);
 
         // Set before the row count changes: cell events that the grid raises while its
@@ -82,24 +84,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         selector().SetListIndex(index);
         grid_fill_ = GridFill::filling;
 
-        const std::int16_t n =
-            ToInt16(static_cast<std::int64_t>(CollectionCount(*ItemsCollectionOf(*current_group_))) - 1);
-        for (std::int32_t i = 0; i <= n; ++i) {
-            const comrt::ComPtr<_clsTessel> group = current_group_;
-            const comrt::ComPtr<_clsPropertyItem> item = CollectionItemAs<_clsPropertyItem>(
-                *ItemsCollectionOf(*group), AddInt16(static_cast<std::int16_t>(i), 1));
-            grid().SetRow(i);
-            grid().SetCol(0);
-            comrt::Bstr ItemName;
-            comrt::check(item->get_ItemName(ItemName.put()));
-            grid().SetText(ItemName.view());
-            grid().SetCellAlignment(0);
-            grid().SetCol(1);
-            comrt::Bstr ItemValue;
-            comrt::check(item->get_ItemValue(ItemValue.put()));
-            grid().SetText(ItemValue.view());
-            grid().SetCellAlignment(0);
-        }
+        FillRowsFromItems();
         grid().SetCol(0);
         grid().SetRow(0);
         text_editor().SetVisible(false);
@@ -107,7 +92,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
     } else {
         // The current group and the selector's index stay; the rows go, after a pending
         // edit went into its item.
-        CommitEdit();
+        CommitOpenEdit();
         grid_fill_ = GridFill::filling;
         grid().SetRows(0);
         text_editor().SetVisible(false);
@@ -115,6 +100,49 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
     }
 
     grid_fill_ = GridFill::idle;
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+void PropertiesCtl::FillRowsFromItems() {
+    const std::int16_t n =
+        ToInt16(static_cast<std::int64_t>(CollectionCount(*ItemsCollectionOf(*current_group_))) - 1);
+    for (std::int32_t i = 0; i <= n; ++i) {
+        const comrt::ComPtr<_clsTessel> group = current_group_;
+        const comrt::ComPtr<_clsPropertyItem> item = CollectionItemAs<_clsPropertyItem>(
+            *ItemsCollectionOf(*group), AddInt16(static_cast<std::int16_t>(i), 1));
+        grid().SetRow(i);
+        grid().SetCol(0);
+        comrt::Bstr ItemName;
+        comrt::check(item->get_ItemName(ItemName.put()));
+        grid().SetText(ItemName.view());
+        grid().SetCellAlignment(0);
+        grid().SetCol(1);
+        comrt::Bstr ItemValue;
+        comrt::check(item->get_ItemValue(ItemValue.put()));
+        grid().SetText(ItemValue.view());
+        grid().SetCellAlignment(0);
+    }
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
+    if (!current_group_) return S_OK;
+    const std::int32_t row = grid().Row();
+    const std::int32_t col = grid().Col();
+    // As a fill: the moves through the rows open and write nothing, and an open edit
+    // stays open, with what the user typed.
+    grid_fill_ = GridFill::filling;
+    const std::int32_t count = CollectionCount(*ItemsCollectionOf(*current_group_));
+    grid().SetRows(count);
+    FillRowsFromItems();
+    if (count > 0) {
+        grid().SetRow(std::min(row, count - 1));
+        grid().SetCol(col);
+    }
+    grid_fill_ = GridFill::idle;
+    // An edit whose row is gone has nothing left to write into.
+    if (edit_ && edit_->row >= count) CancelOpenEdit();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

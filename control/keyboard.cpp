@@ -84,17 +84,17 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
     case keys::kReturn:
         if (shift & keys::kAlt) return S_OK;
         key = 0;
-        CommitEdit();
+        CommitOpenEdit();
         grid().SetFocus();
         return S_OK;
     case keys::kEscape:
         key = 0;
-        CancelEdit();
+        CancelOpenEdit();
         grid().SetFocus();
         return S_OK;
     case keys::kTab: {
         key = 0;
-        CommitEdit();
+        CommitOpenEdit();
         if (rows == 0) return S_OK;
         const std::int32_t step = (shift & keys::kShift) ? rows - 1 : 1;
         MoveToValueCell((row + step) % rows);
@@ -106,7 +106,7 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
         if (shift & keys::kAlt) return S_OK;
         const std::int32_t target = key == keys::kUp ? row - 1 : row + 1;
         key = 0;
-        CommitEdit();
+        CommitOpenEdit();
         if (rows == 0) return S_OK;
         MoveToValueCell(std::clamp(target, 0, rows - 1));
         return S_OK;
@@ -119,7 +119,7 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
 }
 
 HRESULT PropertiesCtl::OnExitFocus() noexcept try {
-    if (edit_) CommitEdit();
+    if (edit_) CommitOpenEdit();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

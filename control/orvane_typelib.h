@@ -32,11 +32,22 @@ inline constexpr comrt::member_desc kPropertiesCtlMembers[] = {
 inline constexpr comrt::interface_desc kPropertiesCtlInterface{IID__PropertiesCtl, u"_PropertiesCtl",
                                                                comrt::dual_interface, kPropertiesCtlMembers};
 
+inline constexpr comrt::member_desc kPropertiesEditingMembers[] = {
+    comrt::method<&IPropertiesEditing::CommitEdit>(u"CommitEdit", 0x60040000),
+    comrt::method<&IPropertiesEditing::CancelEdit>(u"CancelEdit", 0x60040001),
+    comrt::prop_get<&IPropertiesEditing::get_EditPending>(u"EditPending", 0x68040002).result_as(comrt::vt_bool),
+    comrt::method<&IPropertiesEditing::RefreshValues>(u"RefreshValues", 0x60040003),
+};
+
+inline constexpr comrt::interface_desc kPropertiesEditingInterface{IID_IPropertiesEditing, u"IPropertiesEditing",
+                                                                   comrt::dual_interface, kPropertiesEditingMembers};
+
 // No events: an empty dispatch interface.
 inline constexpr comrt::interface_desc kPropertiesCtlEvents{
     IID___PropertiesCtl, u"__PropertiesCtl", TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE, {}, TKIND_DISPATCH};
 
-inline constexpr const comrt::interface_desc* kInterfaces[] = {&kPropertiesCtlInterface, &kPropertiesCtlEvents};
+inline constexpr const comrt::interface_desc* kInterfaces[] = {&kPropertiesCtlInterface, &kPropertiesCtlEvents,
+                                                               &kPropertiesEditingInterface};
 
 inline constexpr comrt::class_desc kClasses[] = {
     {CLSID_PropertiesCtl, u"PropertiesCtl", TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL, &kPropertiesCtlInterface,

@@ -19,19 +19,24 @@ bool PropertiesCtl::EditPending() {
     return text_editor().Text() != edit_->opened_text;
 }
 
-void PropertiesCtl::CommitEdit() {
+void PropertiesCtl::CommitOpenEdit() {
     if (EditPending()) {
         const OpenEdit& edit = *edit_;
         const std::u16string text = edit.drop_down ? drop_down_editor().Text() : text_editor().Text();
         // The cell first, as a leave writes it: the grid still shows the edited cell.
         if (grid().Row() == edit.row && grid().Col() != 0) grid().SetText(text);
+        comrt::Bstr before;
+        comrt::check(edit.item->get_ItemValue(before.put()));
         comrt::Bstr value(text);
         comrt::check(edit.item->put_ItemValue(value.get()));
+        // The host hears of a change, not of a commit that wrote the value the item held.
+        if (change_sink_ && before.view() != value.view())
+            change_sink_->ItemValueChanged(edit.group.get(), edit.row + 1, before.get(), value.get());
     }
     CloseEditors();
 }
 
-void PropertiesCtl::CancelEdit() {
+void PropertiesCtl::CancelOpenEdit() {
     if (edit_ && edit_->drop_down && edit_->picked && grid().Row() == edit_->row && grid().Col() != 0)
         grid().SetText(edit_->opened_text);
     if (edit_ && !edit_->drop_down) text_editor().SetText(edit_->opened_text);
@@ -44,6 +49,29 @@ void PropertiesCtl::CloseEditors() {
     editor_tracking_->text_editor_active = false;
     editor_tracking_->drop_down_editor_active = false;
     edit_.reset();
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::CommitEdit() noexcept try {
+    if (edit_) CommitOpenEdit();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::CancelEdit() noexcept try {
+    if (edit_) CancelOpenEdit();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::get_EditPending(VARIANT_BOOL* result) noexcept try {
+    if (!result) return E_POINTER;
+    *result = VARIANT_FALSE;
+    *result = widgets_.surface && EditPending() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
 }
 
 }  // namespace orvane

@@ -70,9 +70,11 @@ HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) n
     // Both channels are optional: a site that answers neither only loses the reports.
     comrt::ComPtr<IControlErrorSink> errors;
     comrt::ComPtr<IPropertyNotifySink> changes;
+    comrt::ComPtr<IItemChangeSink> edits;
     if (site) {
         errors = comrt::ComPtr<IUnknown>(site).try_as<IControlErrorSink>();
         changes = comrt::ComPtr<IUnknown>(site).try_as<IPropertyNotifySink>();
+        edits = comrt::ComPtr<IUnknown>(site).try_as<IItemChangeSink>();
     }
 
     RegisterWindowSystem(widgets.window_system.get());  // the one step that can fail
@@ -80,6 +82,7 @@ HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) n
     window_system_registered_ = true;
     error_sink_ = std::move(errors);
     notify_sink_ = std::move(changes);
+    change_sink_ = std::move(edits);
     editor_tracking_->report_error = [sink = error_sink_](HRESULT hr) {
         if (sink) sink->HandlerFailed(handler_names::kEditorHook, hr);
     };
@@ -118,10 +121,11 @@ void PropertiesCtl::Unsite() noexcept {
     widgets_ = {};
     error_sink_ = nullptr;
     notify_sink_ = nullptr;
+    change_sink_ = nullptr;
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::InterfaceSupportsErrorInfo(REFIID riid) noexcept {
-    return riid == IID__PropertiesCtl ? S_OK : S_FALSE;
+    return riid == IID__PropertiesCtl || riid == IID_IPropertiesEditing ? S_OK : S_FALSE;
 }
 
 HRESULT PropertiesCtl::ReportHandlerStatus(const char16_t* handler, HRESULT hr) noexcept {
@@ -190,7 +194,7 @@ HRESULT PropertiesCtl::OnTerminate() noexcept try {
     // item first. A failure to write it is reported, and the control still goes.
     if (widgets_.surface && edit_) {
         try {
-            CommitEdit();
+            CommitOpenEdit();
         } catch (...) {
             ReportHandlerStatus(handler_names::kControlTerminate, comrt::to_hresult());
         }

@@ -24,7 +24,8 @@ constexpr double kTwipsPerInch = 1440;
 
 // The container's site, handed to the control at activation: its error channel and its
 // change notifications, passed on as the widget's signals while the widget lives.
-class PropertiesWidget::Site final : public comrt::implements<Site, IControlErrorSink, IPropertyNotifySink> {
+class PropertiesWidget::Site final
+    : public comrt::implements<Site, IControlErrorSink, IPropertyNotifySink, IItemChangeSink> {
 public:
     explicit Site(PropertiesWidget* widget) : widget_(widget) {}
 
@@ -56,6 +57,19 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) noexcept override { return S_OK; }
+
+    HRESULT STDMETHODCALLTYPE ItemValueChanged(_clsTessel* group, LONG index, BSTR oldValue,
+                                               BSTR newValue) noexcept override try {
+        if (!widget_) return S_OK;
+        const auto text = [](BSTR value) {
+            return value ? QString::fromUtf16(reinterpret_cast<const char16_t*>(value), SysStringLen(value))
+                         : QString();
+        };
+        emit widget_->itemValueChanged(group, static_cast<int>(index), text(oldValue), text(newValue));
+        return S_OK;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
 
 private:
     QPointer<PropertiesWidget> widget_;
@@ -134,6 +148,27 @@ HRESULT PropertiesWidget::loadAppearance(const QString& path) {
     const HRESULT loaded = bag->load(path);
     if (FAILED(loaded)) return loaded;
     return persist->Load(bag.get(), nullptr);
+}
+
+HRESULT PropertiesWidget::commitEdit() {
+    const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
+    return editing ? editing->CommitEdit() : creation_status_;
+}
+
+HRESULT PropertiesWidget::cancelEdit() {
+    const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
+    return editing ? editing->CancelEdit() : creation_status_;
+}
+
+bool PropertiesWidget::isEditPending() const {
+    const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
+    VARIANT_BOOL pending = VARIANT_FALSE;
+    return editing && SUCCEEDED(editing->get_EditPending(&pending)) && pending != VARIANT_FALSE;
+}
+
+HRESULT PropertiesWidget::refreshValues() {
+    const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
+    return editing ? editing->RefreshValues() : creation_status_;
 }
 
 QSize PropertiesWidget::sizeHint() const {

@@ -266,5 +266,60 @@ TEST_F(EditingModelTest, AnUntouchedCellNeverOverwritesTheHostsNewerValue) {
     EXPECT_EQ(ValueOf(settings, 2), u"From the host");
 }
 
+// ---- the host's hold on edits -------------------------------------------------------------
+
+TEST_F(EditingModelTest, TheHostCommitsCancelsAndSeesWhetherAnEditIsPending) {
+    QSignalSpy changes(widget, &PropertiesWidget::itemValueChanged);
+    EXPECT_FALSE(widget->isEditPending());
+    Click(1, 1);
+    EXPECT_FALSE(widget->isEditPending()) << "an open editor with nothing typed";
+    QTest::keyClicks(&text(), "Bea");
+    EXPECT_TRUE(widget->isEditPending());
+    ASSERT_EQ(widget->commitEdit(), S_OK);  // the host's Save button
+    EXPECT_EQ(ValueOf(settings, 2), u"Bea");
+    EXPECT_FALSE(widget->isEditPending());
+    EXPECT_FALSE(text().isVisible());
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.at(0).at(1).toInt(), 2);
+    EXPECT_EQ(changes.at(0).at(2).toString(), "Ann");
+    EXPECT_EQ(changes.at(0).at(3).toString(), "Bea");
+    EXPECT_EQ(changes.at(0).at(0).value<_clsTessel*>(), settings.get());
+
+    Click(0, 1);
+    QTest::keyClicks(&text(), "Forgotten");
+    ASSERT_EQ(widget->cancelEdit(), S_OK);
+    EXPECT_EQ(ValueOf(settings, 1), u"Report");
+    EXPECT_EQ(CellText(0, 1), "Report");
+    EXPECT_EQ(widget->commitEdit(), S_OK) << "nothing pending is no failure";
+    EXPECT_EQ(changes.count(), 1);
+}
+
+TEST_F(EditingModelTest, TheChangeNotificationComesOncePerChangedItemOnly) {
+    QSignalSpy changes(widget, &PropertiesWidget::itemValueChanged);
+    Click(0, 1);
+    Click(1, 1);  // nothing typed
+    QTest::keyClicks(&text(), "Ann");  // the same value again
+    Click(3, 1);
+    EXPECT_EQ(changes.count(), 0);
+    QTest::keyClicks(&text(), "13");
+    Key(text(), Qt::Key_Tab);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.at(0).at(1).toInt(), 4);
+}
+
+TEST_F(EditingModelTest, RefreshShowsTheHostsValuesAndKeepsTheRowAndTheEdit) {
+    Click(3, 1);
+    QTest::keyClicks(&text(), "20");
+    comrt::Bstr title(u"Changed by the host");
+    ASSERT_EQ(pg_testing::ItemAt(*settings, 1)->put_ItemValue(title.get()), S_OK);
+    ASSERT_EQ(widget->refreshValues(), S_OK);
+    EXPECT_EQ(CellText(0, 1), "Changed by the host");
+    EXPECT_EQ(grid().currentIndex().row(), 3);
+    EXPECT_TRUE(text().isVisible());
+    EXPECT_EQ(text().text(), "20") << "the user's edit stays open";
+    Key(text(), Qt::Key_Return);
+    EXPECT_EQ(ValueOf(settings, 4), u"20");
+}
+
 }  // namespace
 }  // namespace orvane

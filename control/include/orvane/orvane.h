@@ -47,6 +47,25 @@ struct _PropertiesCtl : IDispatch {
 };
 COMRT_INTERFACE_ID(_PropertiesCtl, "258F3731-4A09-4395-B717-B41418E9A1AB");
 
+// The edit in progress, for hosts: answered by PropertiesCtl through QueryInterface, a
+// dual interface of its own (its members have their own dispatch ids), so that
+// _PropertiesCtl stays as it is. An edit is pending when an editor is open over a value
+// cell and holds something other than what it opened with.
+struct IPropertiesEditing : IDispatch {
+    // 0x60040000: writes a pending edit into its item now (as leaving its cell would) and
+    // closes the editor; a host's Save button calls it first. S_OK also when nothing is
+    // pending; the item's or a widget's failure (the edit then stays open).
+    virtual HRESULT STDMETHODCALLTYPE CommitEdit() noexcept = 0;
+    // 0x60040001: forgets the edit in progress: the editor closes, nothing is written.
+    virtual HRESULT STDMETHODCALLTYPE CancelEdit() noexcept = 0;
+    // 0x68040002: VARIANT_TRUE while an edit is pending.
+    virtual HRESULT STDMETHODCALLTYPE get_EditPending(VARIANT_BOOL* result) noexcept = 0;
+    // 0x60040003: reads the shown group's names and values from its items again (after the
+    // host changed them), keeping the current row; an open edit stays open.
+    virtual HRESULT STDMETHODCALLTYPE RefreshValues() noexcept = 0;
+};
+COMRT_INTERFACE_ID(IPropertiesEditing, "6B0E8F3A-2C4D-4E5F-9A7B-1C2D3E4F5A6B");
+
 // The control's event interface: a dispatch interface without events.
 struct __PropertiesCtl : IDispatch {};
 COMRT_INTERFACE_ID(__PropertiesCtl, "75441F9D-5F69-4754-B812-64355B3736E5");
@@ -92,6 +111,17 @@ struct IControlErrorSink : IUnknown {
 };
 COMRT_INTERFACE_ID(IControlErrorSink, "164A2568-CC1A-45AF-B6DE-C826662E0F6C");
 
+// The container's notification of the user's changes: called after each commit that
+// changed an item's ItemValue (not for a commit that wrote the value the item held).
+//   group: the group the item belongs to (valid for the call; AddRef to keep it);
+//   index: the item's 1-based position in the group's ItemsCollection;
+//   oldValue, newValue: the value before and after. The control ignores the result.
+struct IItemChangeSink : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE ItemValueChanged(_clsTessel* group, LONG index, BSTR oldValue,
+                                                       BSTR newValue) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IItemChangeSink, "3F1D2C4B-5A69-4788-9B0C-D1E2F3A4B5C6");
+
 // ---- in-place activation ----------------------------------------------------------------
 
 // How a container embeds a PropertiesCtl. The control owns its window and its child
@@ -121,7 +151,8 @@ COMRT_INTERFACE_ID(IControlErrorSink, "164A2568-CC1A-45AF-B6DE-C826662E0F6C");
 //   IControlErrorSink     every failing handler, by name (optional);
 //   IPropertyNotifySink   OnChanged(dispatch id) after BackColor, ForeColor or Font
 //                         changed, so the container knows its saved state is stale
-//                         (optional; OnRequestEdit is never called).
+//                         (optional; OnRequestEdit is never called);
+//   IItemChangeSink       each commit that changed an item's value (optional).
 // Everything runs on the user-interface thread of the container's window.
 struct IControlActivation : IUnknown {
     // Activate:

@@ -53,6 +53,15 @@ public:
     //   file, 75 for an unreadable one, 321 for a file that is no property bag.
     HRESULT loadAppearance(const QString& path);
 
+    // The edit in progress (IPropertiesEditing): write it into its item now (a Save
+    // button calls this first), forget it, whether one is pending, and re-read the shown
+    // group's values from its items after the host changed them. Each returns S_OK, or
+    // creationStatus() when there is no control, or the control's failure.
+    HRESULT commitEdit();
+    HRESULT cancelEdit();
+    bool isEditPending() const;
+    HRESULT refreshValues();
+
     // The control's design-time size.
     QSize sizeHint() const override;
 
@@ -62,6 +71,10 @@ signals:
     void handlerFailed(const QString& handler, qint32 hr);
     // A persisted property of the control changed ("BackColor", "ForeColor", "Font").
     void appearanceChanged(const QString& property);
+    // The user's commit changed an item: its group (valid during the signal), its 1-based
+    // index in the group, and its value before and after. Not for a commit that wrote the
+    // value the item held.
+    void itemValueChanged(_clsTessel* group, int index, const QString& oldValue, const QString& newValue);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
