@@ -137,6 +137,7 @@ public:
     HRESULT OnGridLeaveCell() noexcept;
     HRESULT OnGridMouseDown(SHORT button, SHORT shift, float x, float y) noexcept;
     HRESULT OnGridScroll() noexcept;
+    HRESULT OnGridColumnResized() noexcept;
     HRESULT OnTextEditorGotFocus() noexcept;
     HRESULT OnTextEditorLostFocus() noexcept;
     // The drop-down editor: placement.cpp.
@@ -222,6 +223,9 @@ private:
     comrt::ComPtr<_Collection> group_collection_;
     comrt::ComPtr<_clsTessel> current_group_;
     GridFill grid_fill_ = GridFill::idle;
+    // The name column's share of the grid's width: half, until the user drags the split
+    // between the columns (OnGridColumnResized); resizing the control keeps it.
+    double name_share_ = 0.5;
     std::shared_ptr<EditorTracking> editor_tracking_;
     // The edit open over a value cell (pending_edit.cpp): set when an editor opens over a
     // cell, dropped when it closes. Its editor's content is written into its item only

@@ -87,6 +87,11 @@ void PropertiesCtl::PutFont(IFontDisp* NewFont) {
     selector().SetFont(font);
     drop_down_editor().SetFont(font);
     grid().SetFont(font);
+    // The lists' heights follow the font: the grid starts below the whole selector, and
+    // its rows are at least as tall as the drop-down editor laid over them.
+    grid().SetTop(static_cast<float>(static_cast<double>(selector().Height()) + 5.0));
+    grid().SetRowHeightMin(RoundToInt32(drop_down_editor().Height()));
+    comrt::check(OnResize());
     NotifyChanged(kFont);
 }
 

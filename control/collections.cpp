@@ -67,4 +67,10 @@ comrt::ComPtr<_Collection> ItemsCollectionOf(_clsTessel& group) {
     return items;
 }
 
+SHORT ItemTypeOf(_clsPropertyItem& item) {
+    SHORT type = 0;
+    comrt::check(item.get_ItemType(&type));
+    return type;
+}
+
 }  // namespace orvane

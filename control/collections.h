@@ -35,6 +35,12 @@ comrt::ComPtr<I> CollectionItemAs(_Collection& collection, std::int32_t position
 // The group's ItemsCollection (never null: the group creates it on first use).
 comrt::ComPtr<_Collection> ItemsCollectionOf(_clsTessel& group);
 
+// The item type code of an item edited with the drop-down list of its choices; every
+// other code is a free-text item.
+inline constexpr SHORT kDropDownItemType = 1;
+// The item's ItemType.
+SHORT ItemTypeOf(_clsPropertyItem& item);
+
 // Raises the type-mismatch error (13) with the control's source.
 [[noreturn]] void RaiseTypeMismatch();
 

@@ -22,17 +22,8 @@
 namespace orvane {
 namespace {
 
-// The item type code of an item edited with the drop-down list of its choices; every
-// other code is a free-text item.
-constexpr SHORT kDropDownItemType = 1;
 // Column 0 holds the names; every other column holds values.
 constexpr std::int32_t kNameColumn = 0;
-
-SHORT ItemTypeOf(_clsPropertyItem& item) {
-    SHORT type = 0;
-    comrt::check(item.get_ItemType(&type));
-    return type;
-}
 
 }  // namespace
 

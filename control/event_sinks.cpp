@@ -52,6 +52,9 @@ HRESULT EventSinks::Grid::KeyDown(std::int16_t& key, std::int16_t shift) noexcep
 HRESULT EventSinks::Grid::KeyPress(std::int16_t& character) noexcept {
     return control_.ReportHandlerStatus(handler_names::kGridKeyPress, control_.OnGridKeyPress(character));
 }
+HRESULT EventSinks::Grid::ColumnResized() noexcept {
+    return control_.ReportHandlerStatus(handler_names::kGridColumnResized, control_.OnGridColumnResized());
+}
 HRESULT EventSinks::TextEditor::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
     return control_.ReportHandlerStatus(handler_names::kTextEditorKeyDown, control_.OnEditorKeyDown(key, shift));
 }

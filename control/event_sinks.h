@@ -42,6 +42,7 @@ public:
         HRESULT Scroll() noexcept override;
         HRESULT KeyDown(std::int16_t& key, std::int16_t shift) noexcept override;
         HRESULT KeyPress(std::int16_t& character) noexcept override;
+        HRESULT ColumnResized() noexcept override;
 
     private:
         PropertiesCtl& control_;

@@ -123,6 +123,8 @@ void PropertiesCtl::FillRowsFromItems() {
         comrt::check(item->get_ItemValue(ItemValue.put()));
         grid().SetText(ItemValue.view());
         grid().SetCellAlignment(0);
+        // A value picked from a list shows that it is, before its cell is clicked.
+        grid().SetCellChoice(ItemTypeOf(*item) == kDropDownItemType);
     }
 }
 

@@ -13,6 +13,7 @@ inline constexpr const char16_t* kGridMouseDown = u"grid.MouseDown";
 inline constexpr const char16_t* kGridScroll = u"grid.Scroll";
 inline constexpr const char16_t* kGridKeyDown = u"grid.KeyDown";
 inline constexpr const char16_t* kGridKeyPress = u"grid.KeyPress";
+inline constexpr const char16_t* kGridColumnResized = u"grid.ColumnResized";
 // The in-place text editor's focus events.
 inline constexpr const char16_t* kTextEditorGotFocus = u"textEditor.GotFocus";
 inline constexpr const char16_t* kTextEditorLostFocus = u"textEditor.LostFocus";

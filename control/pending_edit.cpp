@@ -10,6 +10,11 @@
 namespace orvane {
 
 void PropertiesCtl::RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_down, std::u16string opened_text) {
+    // A screen reader announces the editor by the name of the property it edits.
+    comrt::Bstr name;
+    comrt::check(item->get_ItemName(name.put()));
+    if (drop_down) drop_down_editor().SetAccessibleName(name.view());
+    else text_editor().SetAccessibleName(name.view());
     edit_ = OpenEdit{current_group_, std::move(item), grid().Row(), drop_down, std::move(opened_text), false};
 }
 

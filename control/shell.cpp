@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <control/arithmetic.h>
+#include <control/editor_placement.h>
 #include <control/handler_names.h>
 #include <control/widgets/window_procs.h>
 
@@ -157,6 +158,10 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
     // The grid is a Tab stop: with the keyboard alone a user reaches it, moves through
     // it and opens its editors.
     grid().SetTabStop(true);
+    // What a screen reader announces for the lists; an open editor is named after the
+    // property it edits (RecordEdit).
+    grid().SetAccessibleName(u"Properties");
+    selector().SetAccessibleName(u"Property group");
 
     EditorTracking& tracking = *editor_tracking_;
     tracking.text_editor_active = false;
@@ -180,10 +185,27 @@ HRESULT PropertiesCtl::OnResize() noexcept try {
     grid().SetWidth(surface().ScaleWidth());
     selector().SetWidth(surface().ScaleWidth());
     grid().SetHeight(GridHeight(surface().ScaleHeight(), selector().Height()));
-    grid().SetColWidth(0, RoundToInt32(static_cast<double>(surface().ScaleWidth()) / 2.0));
+    // The name column keeps its share of the width (half, until the user drags the split).
+    grid().SetColWidth(0, RoundToInt32(static_cast<double>(surface().ScaleWidth()) * name_share_));
     const std::int32_t name_width = grid().ColWidth(0);
     const std::int32_t value_width = RoundToInt32(static_cast<double>(surface().ScaleWidth()) - name_width);
     grid().SetColWidth(1, std::max(value_width, 0));
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT PropertiesCtl::OnGridColumnResized() noexcept try {
+    // The value column takes the rest, and resizing the control from now on keeps the
+    // name column's new share.
+    const double width = surface().ScaleWidth();
+    const std::int32_t name_width = grid().ColWidth(0);
+    if (width > 0) name_share_ = std::clamp(name_width / width, 0.0, 1.0);
+    grid().SetColWidth(1, std::max(RoundToInt32(width - name_width), 0));
+    // An open editor follows its cell to the split's new place.
+    const std::int32_t allowance = ScrollBarAllowance(grid());
+    if (editor_tracking_->text_editor_active) MoveTextEditorOverCell(grid(), text_editor(), allowance);
+    if (editor_tracking_->drop_down_editor_active) PlaceDropDownOverCell(grid(), drop_down_editor(), allowance);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

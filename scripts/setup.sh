@@ -9,6 +9,9 @@ packages=(
   nlohmann-json3-dev
   python3-minimal binutils
   qt6-base-dev fonts-dejavu-core
+  # what a screen reader sees of the demo (the accessibility test): an X server, a session
+  # bus with the accessibility bus, its Python bindings, and real mouse input
+  xvfb xauth dbus at-spi2-core python3-pyatspi xdotool
   # the second toolchain (scripts/test.sh --libcxx), which builds GoogleTest from its sources
   clang libc++-dev libc++abi-dev googletest
 )

@@ -35,6 +35,9 @@ public:
     // A character was typed while the grid has the focus (after its KeyDown), as one UTF-16
     // code unit. A handler that sets character to 0 has handled it.
     virtual HRESULT KeyPress(std::int16_t& /*character*/) noexcept { return S_OK; }
+    // The user dragged the split between the name and the value column: column 0 has its
+    // new width (ColWidth(0)) already, the other columns are as they were.
+    virtual HRESULT ColumnResized() noexcept { return S_OK; }
 
 protected:
     ~GridEvents() = default;
@@ -88,6 +91,9 @@ public:
     // Alignment of the current cell's text (0: the grid's default). Like a Text put, it
     // fails with CTL_E_INVALIDPROPERTYVALUE when the current cell names no cell.
     virtual void SetCellAlignment(std::int16_t alignment) = 0;
+    // Whether the current cell's value is picked from a list: the grid shows a drop-down
+    // glyph in it. Fails as SetCellAlignment.
+    virtual void SetCellChoice(bool choice) = 0;
 
     // Width of one column in twips. A width read back may differ from the width set
     // (the grid may keep widths in coarser steps). A column outside 0 to Cols - 1 fails
@@ -120,6 +126,9 @@ public:
     virtual void SetTabStop(bool tab_stop) = 0;
     // Takes the input focus (a text box that had it raises LostFocus).
     virtual void SetFocus() = 0;
+
+    // The name assistive technology (a screen reader) announces for the widget.
+    virtual void SetAccessibleName(std::u16string_view name) = 0;
 };
 
 }  // namespace orvane::widgets

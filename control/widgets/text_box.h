@@ -74,6 +74,9 @@ public:
     // Shares the font object it is given; a null font fails with the object-not-set
     // error (91).
     virtual void SetFont(const FontRef& font) = 0;
+
+    // The name assistive technology (a screen reader) announces for the widget.
+    virtual void SetAccessibleName(std::u16string_view name) = 0;
 };
 
 }  // namespace orvane::widgets

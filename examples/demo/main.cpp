@@ -2,10 +2,12 @@
 //
 //   orvane-demo                      opens the form (needs a display)
 //   orvane-demo --screenshot FILE    renders the form offscreen into FILE (PNG) and exits
+//   --font-points N                  (with either) the property grid's font at N points
 //
 // Exit status: 0; 1 when the control or the groups cannot be created, 2 for a bad
 // command line, 3 when the screenshot cannot be written.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <QApplication>
@@ -16,15 +18,23 @@
 
 namespace {
 
-void Usage() { std::fprintf(stderr, "usage: orvane-demo [--screenshot FILE.png]\n"); }
+void Usage() { std::fprintf(stderr, "usage: orvane-demo [--screenshot FILE.png] [--font-points N]\n"); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* screenshot = nullptr;
+    double font_points = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
             screenshot = argv[++i];
+        } else if (std::strcmp(argv[i], "--font-points") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            font_points = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(font_points >= 1 && font_points <= 200)) {
+                Usage();
+                return 2;
+            }
         } else {
             Usage();
             return 2;
@@ -48,6 +58,7 @@ int main(int argc, char** argv) {
                      static_cast<unsigned>(form.status()));
         return 1;
     }
+    if (font_points > 0) form.useGridFontSize(font_points);
     form.resize(960, 600);
     form.show();
     if (!screenshot) return QApplication::exec();

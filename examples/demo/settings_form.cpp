@@ -203,6 +203,16 @@ void SettingsForm::chooseFont() {
     if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
 }
 
+void SettingsForm::useGridFontSize(double points) {
+    const comrt::ComPtr<_PropertiesCtl> control = properties_->control();
+    if (!control) return;
+    QFont sized = font();
+    sized.setPointSizeF(points);
+    const comrt::ComPtr<IFontDisp> object = ToFontObject(sized);
+    const HRESULT hr = object ? control->put_Font(object.get()) : E_OUTOFMEMORY;
+    if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
+}
+
 void SettingsForm::chooseColour(bool background) {
     const comrt::ComPtr<_PropertiesCtl> control = properties_->control();
     if (!control) return;

@@ -32,6 +32,9 @@ public:
     // over a value cell, as after a click on it; the values panel filled.
     void stageForScreenshot();
 
+    // Gives the property grid the form's font family at `points` points.
+    void useGridFontSize(double points);
+
 private:
     void readValues();
     void chooseFont();

@@ -2,6 +2,8 @@
 // container's Initialize, Resize and Terminate.
 #include <gmock/gmock.h>
 
+#include <testing/fonts.h>
+
 #include "control_fixture.h"
 
 namespace orvane::testing {
@@ -213,6 +215,41 @@ TEST_F(ShellTest, GridTopStaysWhileItsHeightFollowsTheSelector) {
         EXPECT_EQ(height - 405.0f, fakes.grid->height());
     }
     EXPECT_THAT(log().starting_with("grid.Top"), IsEmpty());
+}
+
+TEST_F(ShellTest, ANewFontMovesTheGridBelowTheSelectorAndRaisesItsRows) {
+    Start();
+    fakes.surface->resize(4800, 3975);
+    fakes.combo1->set_height(400);  // as the toolkit sizes them for the larger font
+    fakes.combo2->set_height(420);
+    comrt::ComPtr<IFontDisp> font = pg_testing::MakeFont(u"Sans", 20);
+    IFontDisp* raw = font.get();
+    ASSERT_EQ(S_OK, ctl->putref_Font(raw));
+    EXPECT_EQ(405.0f, fakes.grid->top());
+    EXPECT_EQ(420, fakes.grid->row_height_min());
+    EXPECT_EQ(3975.0f - 405.0f, fakes.grid->height()) << "the grid still reaches the bottom";
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
+}
+
+TEST_F(ShellTest, TheSplitTheUserDraggedKeepsItsShareAndTheOpenEditorFollowsIt) {
+    Start();
+    ASSERT_EQ(S_OK, Add(MakeGroup(u"G", 3)));
+    ASSERT_EQ(S_OK, Select(0));
+    fakes.surface->resize(4800, 3975);
+    fakes.grid->user_click(1, 1);
+    ASSERT_TRUE(fakes.text1->visible());
+    fakes.grid->user_drag_split(1200);
+    EXPECT_EQ(3600, fakes.grid->col_width(1)) << "the value column takes the rest";
+    EXPECT_EQ(1200.0f + fakes.grid->left(), fakes.text1->left()) << "the editor moved with its cell";
+    for (float width : {9600.0f, 2400.0f}) {
+        fakes.surface->resize(width, 3975);
+        EXPECT_EQ(static_cast<std::int32_t>(width / 4), fakes.grid->col_width(0)) << width;
+        EXPECT_EQ(static_cast<std::int32_t>(width * 3 / 4), fakes.grid->col_width(1)) << width;
+    }
+    fakes.grid->user_drag_split(0);
+    fakes.surface->resize(4800, 3975);
+    EXPECT_EQ(0, fakes.grid->col_width(0)) << "a name column dragged shut stays shut";
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
 }
 
 TEST_F(ShellTest, AFailingStepEndsTheHandlerAndReachesTheErrorChannel) {

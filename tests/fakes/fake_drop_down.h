@@ -33,6 +33,10 @@ public:
     // Logged as ShowList(); opens the list (list_shown()) when the drop-down is visible.
     void ShowList() override;
 
+    // Kept for the test, not logged: what a screen reader announces changes no behaviour.
+    void SetAccessibleName(std::u16string_view name) override { accessible_name_ = name; }
+    const std::u16string& accessible_name() const noexcept { return accessible_name_; }
+
     // ---- the test's controls -----------------------------------------------------------
     // The list's own height (default 315).
     void set_height(float height) noexcept { height_ = height; }
@@ -58,6 +62,7 @@ public:
     std::int16_t z_position() const noexcept { return z_position_; }
 
 private:
+    std::u16string accessible_name_;
     void focus_lost() override {}
     void click();
 

@@ -114,6 +114,17 @@ void FakeGrid::SetCellAlignment(std::int16_t alignment) {
     alignments_[{row_, col_}] = alignment;
 }
 
+void FakeGrid::SetCellChoice(bool choice) {
+    record_put("CellChoice", format_value(choice));
+    if (!holds(row_, col_)) fail_invalid_value();
+    choices_[{row_, col_}] = choice;
+}
+
+bool FakeGrid::cell_choice(std::int32_t row, std::int32_t col) const {
+    const auto it = choices_.find({row, col});
+    return it != choices_.end() && it->second;
+}
+
 std::int32_t FakeGrid::ColWidth(std::int32_t col) {
     record("ColWidth", "ColWidth(" + format_value(static_cast<long long>(col)) + ")");
     if (col < 0 || col >= cols_) fail_runtime(comrt::runtime_error::subscript_out_of_range);
@@ -238,6 +249,11 @@ bool FakeGrid::user_type(char16_t character) {
 void FakeGrid::user_scroll_to(std::int32_t top_row) {
     top_row_ = std::clamp(top_row, 0, std::max(rows_ - 1, 0));
     if (sink_) raise("Scroll", [&] { return sink_->Scroll(); });
+}
+
+void FakeGrid::user_drag_split(std::int32_t width) {
+    col_widths_.at(0) = width;
+    if (sink_) raise("ColumnResized", [&] { return sink_->ColumnResized(); });
 }
 
 std::u16string FakeGrid::cell_text(std::int32_t row, std::int32_t col) const {

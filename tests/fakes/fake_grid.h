@@ -43,6 +43,7 @@ public:
     std::int32_t CellHeight() override;
     void SetRowHeightMin(std::int32_t height) override;
     void SetCellAlignment(std::int16_t alignment) override;
+    void SetCellChoice(bool choice) override;
     std::int32_t ColWidth(std::int32_t col) override;
     void SetColWidth(std::int32_t col, std::int32_t width) override;
     OLE_HANDLE hWnd() override;
@@ -56,6 +57,10 @@ public:
     bool CellVisible() override;
     // Takes the environment's focus; logged as SetFocus().
     void SetFocus() override;
+
+    // Kept for the test, not logged: what a screen reader announces changes no behaviour.
+    void SetAccessibleName(std::u16string_view name) override { accessible_name_ = name; }
+    const std::u16string& accessible_name() const noexcept { return accessible_name_; }
 
     // ---- the test's controls -----------------------------------------------------------
     // Whether SetRow/SetCol (and shrinking counts) raise cell events (default true).
@@ -77,6 +82,9 @@ public:
                     std::int16_t button = 1, std::int16_t shift = 0);
     // The user scrolls so that top_row is the first visible row: raises Scroll.
     void user_scroll_to(std::int32_t top_row);
+    // The user drags the split between the first two columns so that column 0 is width
+    // twips wide: raises ColumnResized.
+    void user_drag_split(std::int32_t width);
     // The user presses a key in the grid: KeyDown, and when the sink leaves it unhandled
     // the grid's own moves (arrow keys move the current cell, with cell events). Returns
     // whether the key was left unhandled.
@@ -93,6 +101,8 @@ public:
     std::u16string cell_text(std::int32_t row, std::int32_t col) const;
     // The alignment last set on a cell (-1: never set).
     std::int16_t cell_alignment(std::int32_t row, std::int32_t col) const;
+    // Whether SetCellChoice marked a cell as picked from a list.
+    bool cell_choice(std::int32_t row, std::int32_t col) const;
     std::int32_t col_width(std::int32_t col) const;
     std::int32_t row_height() const noexcept;
     std::int32_t row_height_min() const noexcept { return row_height_min_; }
@@ -104,6 +114,7 @@ public:
     HWND window() const noexcept { return window_; }
 
 private:
+    std::u16string accessible_name_;
     bool holds(std::int32_t row, std::int32_t col) const noexcept;
     // Moves the current cell, raising LeaveCell / EnterCell around it when asked to.
     void move_to(std::int32_t row, std::int32_t col, bool raise_events);
@@ -118,6 +129,7 @@ private:
     std::int32_t top_row_ = 0;
     std::map<std::pair<std::int32_t, std::int32_t>, std::u16string> texts_;
     std::map<std::pair<std::int32_t, std::int32_t>, std::int16_t> alignments_;
+    std::map<std::pair<std::int32_t, std::int32_t>, bool> choices_;
     std::vector<std::int32_t> col_widths_;
     std::int32_t default_row_height_ = 240;
     std::int32_t row_height_min_ = 0;

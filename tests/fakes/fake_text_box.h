@@ -28,6 +28,10 @@ public:
     void SetFocus() override;
     void ZOrder(std::int16_t position) override;
 
+    // Kept for the test, not logged: what a screen reader announces changes no behaviour.
+    void SetAccessibleName(std::u16string_view name) override { accessible_name_ = name; }
+    const std::u16string& accessible_name() const noexcept { return accessible_name_; }
+
     // ---- the test's controls -----------------------------------------------------------
     // The user types: the content becomes text, the caret goes to its end.
     void user_type(std::u16string text);
@@ -53,6 +57,7 @@ public:
     std::int16_t z_position() const noexcept { return z_position_; }
 
 private:
+    std::u16string accessible_name_;
     void focus_lost() override;
     std::int32_t length() const noexcept { return static_cast<std::int32_t>(text_.size()); }
 

@@ -87,17 +87,24 @@ void CellModel::setText(int row, int col, std::u16string_view text) {
     live_units_ = live_units_ - cell.length + length;
     cell.length = length;
     compactIfSlack();
-    noteChange(row, col, true);
+    noteChange(row, col, Change::text);
 }
 
 void CellModel::setAlignment(int row, int col, std::int16_t alignment) {
     Cell& cell = cells_[at(row, col)];
     if (cell.alignment == alignment) return;
     cell.alignment = alignment;
-    noteChange(row, col, false);
+    noteChange(row, col, Change::alignment);
 }
 
-void CellModel::noteChange(int row, int col, bool text) {
+void CellModel::setChoice(int row, int col, bool choice) {
+    Cell& cell = cells_[at(row, col)];
+    if (cell.choice == choice) return;
+    cell.choice = choice;
+    noteChange(row, col, Change::choice);
+}
+
+void CellModel::noteChange(int row, int col, Change change) {
     if (pending_.empty()) {
         pending_.top = pending_.bottom = row;
         pending_.left = pending_.right = col;
@@ -107,7 +114,11 @@ void CellModel::noteChange(int row, int col, bool text) {
         pending_.left = std::min(pending_.left, col);
         pending_.right = std::max(pending_.right, col);
     }
-    (text ? pending_.text : pending_.alignment) = true;
+    switch (change) {
+    case Change::text: pending_.text = true; break;
+    case Change::alignment: pending_.alignment = true; break;
+    case Change::choice: pending_.choice = true; break;
+    }
     if (flush_posted_) return;
     flush_posted_ = true;
     QMetaObject::invokeMethod(this, &CellModel::flushChanges, Qt::QueuedConnection);
@@ -121,6 +132,7 @@ void CellModel::flushChanges() {
     QList<int> roles;
     if (changed.text) roles.append(Qt::DisplayRole);
     if (changed.alignment) roles.append(Qt::TextAlignmentRole);
+    if (changed.choice) roles.append(kChoiceRole);
     emit dataChanged(index(changed.top, changed.left), index(changed.bottom, changed.right), roles);
 }
 
@@ -162,6 +174,8 @@ QVariant CellModel::data(const QModelIndex& index, int role) const {
     }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(CellAlignment(alignment(index.row(), index.column())));
+    case kChoiceRole:
+        return choice(index.row(), index.column());
     default:
         return {};
     }

@@ -1,4 +1,5 @@
-// The grid's cells: a table of text cells with a per-cell alignment, as a Qt item model.
+// The grid's cells: a table of text cells with a per-cell alignment and choice mark, as a
+// Qt item model.
 //
 // Layout: rows x cols cells in one vector, row by row; each cell is an offset and a length
 // into one UTF-16 buffer that the model shares among all its cells, and an alignment code.
@@ -56,6 +57,10 @@ public:
     void setText(int row, int col, std::u16string_view text);
     std::int16_t alignment(int row, int col) const noexcept { return cells_[at(row, col)].alignment; }
     void setAlignment(int row, int col, std::int16_t alignment);
+    // Whether a cell's value is picked from a list (data() gives it under kChoiceRole).
+    bool choice(int row, int col) const noexcept { return cells_[at(row, col)].choice; }
+    void setChoice(int row, int col, bool choice);
+    static constexpr int kChoiceRole = Qt::UserRole + 1;
 
     // Sends the one change notice for the cells changed since the last one, if any.
     void flushChanges();
@@ -71,6 +76,7 @@ private:
         std::size_t offset = 0;  // into text_
         std::uint32_t length = 0;
         std::int16_t alignment = 0;
+        bool choice = false;  // in the padding: a cell stays 16 bytes
     };
     // The changed cells not yet notified: a span of rows and columns, and the roles.
     struct Pending {
@@ -80,13 +86,15 @@ private:
         int right = -1;
         bool text = false;
         bool alignment = false;
+        bool choice = false;
         bool empty() const noexcept { return bottom < top; }
     };
 
     std::size_t at(int row, int col) const noexcept {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) + static_cast<std::size_t>(col);
     }
-    void noteChange(int row, int col, bool text);
+    enum class Change { text, alignment, choice };
+    void noteChange(int row, int col, Change change);
     void dropCells(std::size_t first, std::size_t last);
     void compactIfSlack();
 

@@ -6,6 +6,10 @@
 #include <algorithm>
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
@@ -42,9 +46,39 @@ std::int16_t ShiftMask(Qt::KeyboardModifiers modifiers) noexcept {
 
 }  // namespace
 
+namespace {
+
+// Draws a cell as the view does, and a drop-down glyph at the right of a cell whose value
+// is picked from a list, so that the user sees it before clicking.
+class CellDelegate final : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (!index.data(CellModel::kChoiceRole).toBool()) return QStyledItemDelegate::paint(painter, option, index);
+        const int glyph = std::min(view_->choiceGlyphWidth(), option.rect.width());
+        QStyleOptionViewItem text = option;
+        text.rect.setRight(option.rect.right() - glyph);
+        QStyledItemDelegate::paint(painter, text, index);
+        QStyleOption arrow;
+        arrow.initFrom(view_);
+        arrow.rect = QRect(option.rect.right() - glyph + 1, option.rect.top(), glyph, option.rect.height());
+        arrow.rect = arrow.rect.adjusted(glyph / 4, option.rect.height() / 4, -glyph / 4, -option.rect.height() / 4);
+        arrow.palette = option.palette;
+        view_->style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, painter, view_);
+    }
+
+private:
+    GridView* view_;
+};
+
+}  // namespace
+
 GridView::GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
     : QTableView(parent), windows_(std::move(windows)) {
     setModel(&model_);
+    setItemDelegate(new CellDelegate(this));
+    viewport()->setMouseTracking(true);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -258,10 +292,70 @@ void GridView::showEvent(QShowEvent* event) {
 }
 
 bool GridView::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        if (dragSplit(static_cast<QMouseEvent&>(*event))) return true;
+        break;
+    case QEvent::ToolTip:
+        showCellTip(static_cast<QHelpEvent&>(*event));
+        return true;
+    default:
+        break;
+    }
     const bool handled = QTableView::viewportEvent(event);
     if (event->type() == QEvent::Resize) markLayoutStale();
     return handled;
 }
+
+// The split between the name and the value column is the user's to drag: near it the
+// pointer shows a splitter, a press there takes hold of it, and each move gives the name
+// column its new width and tells the control (ColumnResized), which sizes the rest.
+bool GridView::dragSplit(QMouseEvent& event) {
+    if (model_.cols() < 2) return false;
+    const int split = columnViewportPosition(1);
+    const int x = qRound(event.position().x());
+    const bool near = std::abs(x - split) <= kSplitGrip;
+    switch (event.type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (!near || event.button() != Qt::LeftButton) return false;
+        dragging_split_ = true;
+        return true;
+    case QEvent::MouseMove:
+        if (!dragging_split_) {
+            if (near) viewport()->setCursor(Qt::SplitHCursor);
+            else viewport()->unsetCursor();
+            return false;
+        }
+        setColumnWidth(0, std::clamp(x, 0, viewport()->width()));
+        if (widgets::GridEvents* sink = sink_) sink->ColumnResized();
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (!dragging_split_) return false;
+        dragging_split_ = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A cell too narrow for its text shows the row's whole name and value as a tip.
+void GridView::showCellTip(QHelpEvent& event) {
+    const QModelIndex index = indexAt(event.pos());
+    if (!index.isValid()) return QToolTip::hideText();
+    const QString text = index.data().toString();
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int room = visualRect(index).width() - (index.data(CellModel::kChoiceRole).toBool() ? choiceGlyphWidth() : 0);
+    if (fontMetrics().horizontalAdvance(text) + margin <= room) return QToolTip::hideText();
+    const QString name = model_.index(index.row(), 0).data().toString();
+    const QString value = model_.cols() > 1 ? model_.index(index.row(), 1).data().toString() : QString();
+    QToolTip::showText(event.globalPos(), name + QStringLiteral(": ") + value, viewport(), visualRect(index));
+}
+
+int GridView::choiceGlyphWidth() const { return verticalHeader()->defaultSectionSize(); }
 
 LRESULT GridView::handleMessage(UINT, WPARAM, LPARAM) noexcept { return 0; }
 

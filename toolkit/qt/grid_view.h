@@ -25,6 +25,9 @@
 
 #include <QTableView>
 
+class QHelpEvent;
+class QMouseEvent;
+
 #include <control/widgets/grid.h>
 #include <toolkit/qt/cell_model.h>
 #include <toolkit/qt/window_system.h>
@@ -66,6 +69,9 @@ public:
     // Rows are max(the font's natural row height, minimum) pixels high.
     void setMinimumRowHeight(int pixels);
 
+    // The width of the drop-down glyph in a cell whose value is picked from a list.
+    int choiceGlyphWidth() const;
+
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void updateGeometries() override;
@@ -84,6 +90,10 @@ private:
     LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
     LONG liveStyle() noexcept override;
 
+    // How far from the split between the columns (pixels) the pointer takes hold of it.
+    static constexpr int kSplitGrip = 3;
+    bool dragSplit(QMouseEvent& event);
+    void showCellTip(QHelpEvent& event);
     void scheduleCatchUp();
     void markLayoutStale() noexcept { layout_stale_ = true; }
     void updateRowHeight();
@@ -99,6 +109,7 @@ private:
     bool catch_up_posted_ = false;
     bool catching_up_ = false;
     bool layout_stale_ = true;  // the view's layout may lag behind its cells or its size
+    bool dragging_split_ = false;
 };
 
 }  // namespace orvane::qt

@@ -160,20 +160,34 @@ void QtDropDown::ShowList() {
     if (list.isVisible()) list.showPopup();
 }
 
+// The open list is a window of its own, which takes no palette from the list: it gets
+// the colours too.
 void QtDropDown::SetBackColor(OLE_COLOR color) {
     DropDownList& list = live();
-    SetPaletteRoles(list, {QPalette::Button, QPalette::Base, QPalette::Window}, ToQColor(color, list));
+    const QColor colour = ToQColor(color, list);
+    SetPaletteRoles(list, {QPalette::Button, QPalette::Base, QPalette::Window}, colour);
+    if (QAbstractItemView* popup = list.view()) SetPaletteRoles(*popup, {QPalette::Base, QPalette::Window}, colour);
 }
 
 void QtDropDown::SetForeColor(OLE_COLOR color) {
     DropDownList& list = live();
-    SetPaletteRoles(list, {QPalette::ButtonText, QPalette::Text, QPalette::WindowText}, ToQColor(color, list));
+    const QColor colour = ToQColor(color, list);
+    SetPaletteRoles(list, {QPalette::ButtonText, QPalette::Text, QPalette::WindowText}, colour);
+    if (QAbstractItemView* popup = list.view()) SetPaletteRoles(*popup, {QPalette::Text, QPalette::WindowText}, colour);
 }
 
 void QtDropDown::SetFont(const widgets::FontRef& font) {
     DropDownList& list = live();
     list.setFont(ToQFont(font.get()));
     font_ = font;
+}
+
+// A combo box's name is its current text to the Linux accessibility bridge; a screen reader
+// there finds the label as its description.
+void QtDropDown::SetAccessibleName(std::u16string_view name) {
+    DropDownList& list = live();
+    list.setAccessibleName(ToQString(name));
+    list.setAccessibleDescription(ToQString(name));
 }
 
 }  // namespace orvane::qt

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 
 #include <toolkit/qt/appearance.h>
+#include <toolkit/qt/qt_strings.h>
 #include <toolkit/qt/units.h>
 
 namespace orvane::qt {
@@ -118,6 +119,12 @@ void QtGrid::SetCellAlignment(std::int16_t alignment) {
     view.cells().setAlignment(view.row(), view.col(), alignment);
 }
 
+void QtGrid::SetCellChoice(bool choice) {
+    GridView& view = live();
+    if (!view.cells().holds(view.row(), view.col())) FailInvalidValue();
+    view.cells().setChoice(view.row(), view.col(), choice);
+}
+
 std::int32_t QtGrid::ColWidth(std::int32_t col) {
     GridView& view = live();
     if (col < 0 || col >= view.cells().cols())
@@ -152,6 +159,8 @@ void QtGrid::SetFont(const widgets::FontRef& font) {
     view.setFont(ToQFont(font.get()));
     font_ = font;
 }
+
+void QtGrid::SetAccessibleName(std::u16string_view name) { live().setAccessibleName(ToQString(name)); }
 
 float QtGrid::Left() {
     live();

@@ -41,12 +41,14 @@ public:
     std::int32_t CellHeight() override;
     void SetRowHeightMin(std::int32_t height) override;
     void SetCellAlignment(std::int16_t alignment) override;
+    void SetCellChoice(bool choice) override;
     std::int32_t ColWidth(std::int32_t col) override;
     void SetColWidth(std::int32_t col, std::int32_t width) override;
     OLE_HANDLE hWnd() override;
     void SetBackColor(OLE_COLOR color) override;
     void SetForeColor(OLE_COLOR color) override;
     void SetFont(const widgets::FontRef& font) override;
+    void SetAccessibleName(std::u16string_view name) override;
     float Left() override;
     void SetLeft(float left) override;
     float Top() override;

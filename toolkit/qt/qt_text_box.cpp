@@ -180,4 +180,6 @@ void QtTextBox::SetFont(const widgets::FontRef& font) {
     font_ = font;
 }
 
+void QtTextBox::SetAccessibleName(std::u16string_view name) { live().setAccessibleName(ToQString(name)); }
+
 }  // namespace orvane::qt

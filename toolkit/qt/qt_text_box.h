@@ -71,6 +71,7 @@ public:
     void SetBackColor(OLE_COLOR color) override;
     void SetForeColor(OLE_COLOR color) override;
     void SetFont(const widgets::FontRef& font) override;
+    void SetAccessibleName(std::u16string_view name) override;
 
 private:
     TextEditor& live() const { return editor_.live(); }

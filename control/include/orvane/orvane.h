@@ -93,6 +93,7 @@ struct IControlErrorSink : IUnknown {
     //   u"grid.Scroll"               the grid scrolled
     //   u"grid.KeyDown"              a key in the grid (F2, Enter, Home, End, ...)
     //   u"grid.KeyPress"             a character typed in the grid
+    //   u"grid.ColumnResized"        the user dragged the split between the columns
     //   u"textEditor.GotFocus"       the in-place text editor took the focus
     //   u"textEditor.LostFocus"      the in-place text editor lost the focus
     //   u"textEditor.KeyDown"        a key in the text editor (Enter, Escape, Tab, ...)
