@@ -100,6 +100,22 @@ TEST_F(PresentationTest, DraggingTheSplitResizesBothColumnsAndAResizeKeepsTheSha
     EXPECT_NEAR(grid().columnWidth(0), grid().viewport()->width() / 2, 2);
 }
 
+TEST_F(PresentationTest, TheCurrentRowsNameIsHighlightedAndTheHighlightFollowsTheRow) {
+    // The colour at the right end of a name cell, clear of its text.
+    auto name_colour = [&](int row) {
+        const QImage image = grid().viewport()->grab().toImage();
+        const QRect cell = grid().visualRect(grid().model()->index(row, 0));
+        return image.pixelColor(cell.right() - 3, cell.center().y());
+    };
+    const QColor plain = name_colour(3);
+    Click(1, 1);
+    EXPECT_NE(name_colour(1), plain) << "the current row's name stands out";
+    EXPECT_EQ(name_colour(0), plain);
+    Click(0, 1);
+    EXPECT_NE(name_colour(0), plain);
+    EXPECT_EQ(name_colour(1), plain) << "the row left is plain again";
+}
+
 TEST_F(PresentationTest, ValuesPickedFromAListAreMarkedAndOthersAreNot) {
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(grid().model()->index(row, 1).data(kChoiceRole).toBool(), row == 2) << row;

@@ -48,13 +48,16 @@ std::int16_t ShiftMask(Qt::KeyboardModifiers modifiers) noexcept {
 
 namespace {
 
-// Draws a cell as the view does, and a drop-down glyph at the right of a cell whose value
-// is picked from a list, so that the user sees it before clicking.
+// Draws a cell as the view does, with the first cell of the current row highlighted (the
+// row's other cells carry the editors), and a drop-down glyph at the right of a cell
+// whose value is picked from a list, so that the user sees it before clicking.
 class CellDelegate final : public QStyledItemDelegate {
 public:
     explicit CellDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& given, const QModelIndex& index) const override {
+        QStyleOptionViewItem option = given;
+        if (index.column() == 0 && index.row() == view_->currentIndex().row()) option.state |= QStyle::State_Selected;
         if (!index.data(CellModel::kChoiceRole).toBool()) return QStyledItemDelegate::paint(painter, option, index);
         const int glyph = std::min(view_->choiceGlyphWidth(), option.rect.width());
         QStyleOptionViewItem text = option;
@@ -212,6 +215,9 @@ void GridView::raiseScroll() {
 
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
+    // The highlight moves with the current row.
+    if (previous.isValid() && previous.row() != current.row()) update(model_.index(previous.row(), 0));
+    if (current.isValid()) update(model_.index(current.row(), 0));
     if (catching_up_ || !current.isValid()) return;
     moveTo(current.row(), current.column());
 }
