@@ -89,5 +89,44 @@ TEST_F(OrvaneDispatchTest, ColoursGivenAsSignedIntegersKeepTheirBits) {
     EXPECT_EQ(0x80000008u, got.result->ulVal);
 }
 
+TEST_F(OrvaneDispatchTest, EditsAreCommittedCancelledAndSeenByNameThroughTheirOwnInterface) {
+    comrt::ComPtr<IPropertiesEditing> editing;
+    ASSERT_EQ(Hex(S_OK), Hex(ctl->QueryInterface(IID_IPropertiesEditing, editing.put_void())));
+    const std::pair<const char16_t*, DISPID> ids[] = {
+        {u"CommitEdit", 0x60040000}, {u"CancelEdit", 0x60040001}, {u"EditPending", 0x68040002}, {u"RefreshValues", 0x60040003}};
+    for (const auto& [name, id] : ids) EXPECT_EQ(Hex(id), Hex(pg_testing::DispatchId(editing.get(), name))) << Printable(name);
+
+    comrt::ComPtr<_clsTessel> group = MakeGroup(u"G", 2);
+    ASSERT_EQ(Hex(S_OK), Hex(Call(ctl.get(), u"AddPropertyGroup", DISPATCH_METHOD, {Object(group.get())}).hr));
+    ASSERT_EQ(Hex(S_OK), Hex(Call(ctl.get(), u"SelectPropertyGroup", DISPATCH_METHOD, {I4(0)}).hr));
+    auto pending = [&] {
+        const Outcome got = Call(editing.get(), u"EditPending", DISPATCH_PROPERTYGET);
+        EXPECT_EQ(Hex(S_OK), Hex(got.hr));
+        EXPECT_EQ(VT_BOOL, got.result.vt());
+        return got.result->boolVal == VARIANT_TRUE;
+    };
+
+    fakes.grid->user_click(1, 1);
+    EXPECT_FALSE(pending()) << "an editor with nothing typed";
+    fakes.text1->user_type(u"typed");
+    EXPECT_TRUE(pending());
+    ASSERT_EQ(Hex(S_OK), Hex(Call(editing.get(), u"CommitEdit", DISPATCH_METHOD).hr));
+    EXPECT_FALSE(pending());
+    EXPECT_EQ(u"typed", ItemValue(*group, 2));
+
+    fakes.grid->user_click(0, 1);
+    fakes.text1->user_type(u"dropped");
+    ASSERT_EQ(Hex(S_OK), Hex(Call(editing.get(), u"CancelEdit", DISPATCH_METHOD).hr));
+    EXPECT_FALSE(pending());
+    EXPECT_EQ(u"G.Value1", ItemValue(*group, 1));
+
+    // A value the host put into an item shows after RefreshValues.
+    comrt::Bstr host_value(u"from the host");
+    ASSERT_EQ(Hex(S_OK), Hex(ItemAt(*group, 1)->put_ItemValue(host_value.get())));
+    ASSERT_EQ(Hex(S_OK), Hex(Call(editing.get(), u"RefreshValues", DISPATCH_METHOD).hr));
+    EXPECT_EQ(u"from the host", fakes.grid->cell_text(0, 1));
+    EXPECT_EQ(Hex(DISP_E_BADPARAMCOUNT), Hex(Call(editing.get(), u"CommitEdit", DISPATCH_METHOD, {I4(1)}).hr));
+}
+
 }  // namespace
 }  // namespace orvane::testing
