@@ -223,6 +223,8 @@ private:
     comrt::ComPtr<_Collection> group_collection_;
     comrt::ComPtr<_clsTessel> current_group_;
     GridFill grid_fill_ = GridFill::idle;
+    // Set while SelectPropertyGroup puts the selector's index (OnSelectorClick).
+    bool selecting_group_ = false;
     // The name column's share of the grid's width: half, until the user drags the split
     // between the columns (OnGridColumnResized); resizing the control keeps it.
     double name_share_ = 0.5;

@@ -79,10 +79,16 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         // rows shrink must not open or write an editor against the new group.
         grid_fill_ = GridFill::filling;
         grid().SetRows(CollectionCount(*ItemsCollectionOf(*current_group_)));
-        // May re-enter through OnSelectorClick, which fills the grid completely and ends
-        // the fill; the fill below then runs a second time to the same end.
-        selector().SetListIndex(index);
-        grid_fill_ = GridFill::filling;
+        // A changed index raises the selector's Click: the control's own doing, which
+        // OnSelectorClick leaves alone, so that the grid is filled once, below.
+        selecting_group_ = true;
+        try {
+            selector().SetListIndex(index);
+        } catch (...) {
+            selecting_group_ = false;
+            throw;
+        }
+        selecting_group_ = false;
 
         FillRowsFromItems();
         grid().SetCol(0);
@@ -151,6 +157,8 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
 }
 
 HRESULT PropertiesCtl::OnSelectorClick() noexcept try {
+    // The index was put by SelectPropertyGroup, which shows the group itself.
+    if (selecting_group_) return S_OK;
     std::int16_t index = selector().ListIndex();
     comrt::Variant ignored;
     comrt::check(Self().SelectPropertyGroup(&index, ignored.put()));

@@ -48,21 +48,50 @@ TEST_F(GroupsTest, AddingListsTheNameAndSelectingShowsTheItems) {
     EXPECT_EQ(impl().current_group(), groups[1]);
 }
 
-TEST_F(GroupsTest, PickingReentersOnceAndEndsAsOneFill) {
+// Every way of showing a group fills the grid once: one row count put, one text put per
+// cell, whether or not the selector raises Click for the index the control puts.
+TEST_F(GroupsTest, EveryShowFillsTheGridOnce) {
     AddAll();
-    ASSERT_EQ(S_OK, Select(1));  // a changed index: Click runs a nested, complete fill
-    EXPECT_EQ(1u, log().starting_with("combo1:Click").size());
-    EXPECT_EQ(2u, log().starting_with("grid.Rows=").size());
-    ExpectShowing("after re-entry", kRowsOfB);
-
+    auto expect_one_fill = [&](const char* why, std::size_t rows) {
+        EXPECT_EQ(1u, log().starting_with("grid.Rows=").size()) << why;
+        EXPECT_EQ(2 * rows, log().starting_with("grid.Text=").size()) << why;
+        log().clear();
+    };
     log().clear();
-    ASSERT_EQ(S_OK, Select(1));  // the same index: no Click
-    EXPECT_EQ(1u, log().starting_with("grid.Rows=").size());
+    ASSERT_EQ(S_OK, Select(1));  // the first show: a changed index, whose Click the control raised
+    EXPECT_EQ(1u, log().starting_with("combo1:Click").size());
+    expect_one_fill("first show", 3);
+    ExpectShowing("first show", kRowsOfB);
+
+    ASSERT_EQ(S_OK, Select(0));
+    expect_one_fill("host switch", 2);
+    EXPECT_EQ(impl().current_group(), groups[0]);
+
+    ASSERT_EQ(S_OK, Select(0));  // the same index: no Click
+    expect_one_fill("re-show", 2);
 
     fakes.combo1->user_pick(2);
+    expect_one_fill("user pick", 1);
     ExpectShowing("user pick", {"C.Name1=C.Value1"});
     EXPECT_EQ(impl().current_group(), groups[2]);
+
+    // By name, as a late-bound host switches.
+    comrt::Variant result;
+    SHORT index = 1;
+    ASSERT_EQ(S_OK, ctl->SelectPropertyGroup(&index, result.put()));
+    expect_one_fill("second switch", 3);
     EXPECT_THAT(fakes.env->event_failures(), IsEmpty());
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
+}
+
+// The Click the control's own index put raises fails nothing and writes nothing, even
+// when the selector refuses that put.
+TEST_F(GroupsTest, ASelectorRefusingTheIndexFailsTheShowAndLeavesThePickWorking) {
+    AddAll();
+    fakes.combo1->fail_at("ListIndex=", 1, E_FAIL);
+    EXPECT_EQ(Hex(E_FAIL), Hex(Select(1)));
+    fakes.combo1->user_pick(0);
+    ExpectShowing("a pick after the failure", {"A.Name1=A.Value1", "A.Name2=A.Value2"});
 }
 
 // Showing a group again first commits the edit open in it (into its own item), then
