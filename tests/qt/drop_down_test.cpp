@@ -1,6 +1,10 @@
 // The Qt drop-down list against the widget contract: Click only when the index changes,
 // entries in the order added, the list's own height, placement in twips.
+#include <set>
+
 #include <QAbstractItemView>
+#include <QIdentityProxyModel>
+#include <QStringListModel>
 
 #include <gmock/gmock.h>
 
@@ -84,6 +88,38 @@ TEST_F(QtDropDownTest, AFullListRefusesAnotherEntry) {
     EXPECT_EQ(combo().count(), 32768);
     list.SetListIndex(32767);
     EXPECT_EQ(list.Text(), u"32767");
+}
+
+// Which rows of a list anyone read while it was open.
+class RowsRead final : public QIdentityProxyModel {
+public:
+    QVariant data(const QModelIndex& index, int role) const override {
+        rows.insert(index.row());
+        return QIdentityProxyModel::data(index, role);
+    }
+    mutable std::set<int> rows;
+};
+
+TEST_F(QtDropDownTest, AFullListOpensBelowTheBoxReadingOnlyTheRowsItShows) {
+    QStringList entries;
+    for (int i = 0; i < 32768; ++i) entries << QStringLiteral("Entry %1").arg(i);
+    QStringListModel texts(entries);
+    RowsRead counted;
+    counted.setSourceModel(&texts);
+    combo().setModel(&counted);
+    list.SetListIndex(20000);
+    QCoreApplication::processEvents();
+
+    counted.rows.clear();
+    combo().showPopup();
+    QCoreApplication::processEvents();
+    QWidget& popup = *combo().view()->window();
+    ASSERT_TRUE(popup.isVisible());
+    EXPECT_LE(counted.rows.size(), 4u * static_cast<unsigned>(combo().maxVisibleItems())) << "rows read to open";
+    EXPECT_TRUE(counted.rows.count(20000)) << "the selected entry is in view";
+    EXPECT_GE(popup.geometry().top(), combo().mapToGlobal(QPoint(0, combo().height())).y() - 1) << "below the box";
+    EXPECT_LE(combo().view()->height(), (combo().maxVisibleItems() + 1) * combo().view()->sizeHintForRow(0));
+    combo().hidePopup();
 }
 
 TEST_F(QtDropDownTest, HeightIsTheListsOwnAndFollowsItsFont) {

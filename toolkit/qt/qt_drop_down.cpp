@@ -3,7 +3,10 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QListView>
+#include <QProxyStyle>
 #include <QWheelEvent>
 #include <QSignalBlocker>
 
@@ -18,6 +21,18 @@ namespace {
 // Entries that 16-bit indices 0 to 32767 can name.
 constexpr int kMaxEntries = 32768;
 
+// The list opens below the box, at most maxVisibleItems() rows high, instead of over it
+// as tall as all its entries: a style that places the list over the box measures every
+// entry each time it opens, which a list of thousands pays on every click.
+class ListBelowStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
 [[noreturn]] void FailInvalidValue() { comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource); }
 
 }  // namespace
@@ -26,10 +41,47 @@ constexpr int kMaxEntries = 32768;
 
 DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::InsertAtBottom);
+    // Opening the list lays out and paints only the rows it shows, at any number of
+    // entries: the list below the box, and entries all of one height.
+    auto* style = new ListBelowStyle;
+    style->setParent(this);
+    setStyle(style);
+    if (auto* list = qobject_cast<QListView*>(view())) list->setUniformItemSizes(true);
+    // The control sets the box's size: no measuring of every entry for a size hint.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(this, &QComboBox::activated, this, [this] { raiseClick(); });
 }
 
 DropDownList::~DropDownList() { sink_ = nullptr; }
+
+// The list opens below the box. A press on the box itself keeps the list open over its
+// release; a press elsewhere (the grid's, on the cell under the box) does not, so its
+// release, which the open list receives, is taken here instead of closing the list.
+void DropDownList::openList() {
+    showPopup();
+    QWidget* window = view()->window();
+    if (QGuiApplication::mouseButtons() == Qt::NoButton || !window->isVisible()) return;
+    if (awaiting_release_) awaiting_release_->removeEventFilter(this);
+    awaiting_release_ = window;
+    window->installEventFilter(this);
+}
+
+bool DropDownList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != awaiting_release_.data()) return QComboBox::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+        awaiting_release_->removeEventFilter(this);
+        awaiting_release_.clear();
+        return true;
+    case QEvent::Hide:
+        awaiting_release_->removeEventFilter(this);
+        awaiting_release_.clear();
+        break;
+    default:
+        break;
+    }
+    return QComboBox::eventFilter(watched, event);
+}
 
 void DropDownList::raiseClick() {
     if (widgets::DropDownEvents* sink = sink_) sink->Click();
@@ -157,7 +209,7 @@ void QtDropDown::Refresh() { live().repaint(); }
 
 void QtDropDown::ShowList() {
     DropDownList& list = live();
-    if (list.isVisible()) list.showPopup();
+    if (list.isVisible()) list.openList();
 }
 
 // The open list is a window of its own, which takes no palette from the list: it gets

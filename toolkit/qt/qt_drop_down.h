@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QPointer>
 
 #include <control/widgets/drop_down.h>
 #include <toolkit/qt/widget_handle.h>
@@ -24,8 +25,12 @@ public:
     void setEventSink(widgets::DropDownEvents* sink) noexcept { sink_ = sink; }
     // Raises Click.
     void raiseClick();
+    // Opens the list, also while a press elsewhere (on a grid cell) is still held.
+    void openList();
 
 protected:
+    // Takes the release of a press that opened the list (openList).
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     // Tab and Shift+Tab reach KeyDown before the focus chain moves the focus.
     bool event(QEvent* event) override;
@@ -37,6 +42,8 @@ protected:
 
 private:
     widgets::DropDownEvents* sink_ = nullptr;
+    // The list window, while the release of the press that opened it is still to come.
+    QPointer<QWidget> awaiting_release_;
 };
 
 class QtDropDown final : public widgets::DropDown {
