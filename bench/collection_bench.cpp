@@ -42,14 +42,16 @@ VARIANT position(LONG p) {
     return v;
 }
 
+// A collection of n elements; null when it cannot be built.
 comrt::ComPtr<_Collection> filled(LONG n) {
     static Token token;
     comrt::ComPtr<_Collection> col;
-    comrt::create_collection(col.put());
+    if (FAILED(comrt::create_collection(col.put()))) return nullptr;
     VARIANT item;
     V_VT(&item) = VT_UNKNOWN;
     V_UNKNOWN(&item) = &token;
-    for (LONG i = 0; i < n; ++i) col->Add(&item, nullptr, nullptr, nullptr);
+    for (LONG i = 0; i < n; ++i)
+        if (FAILED(col->Add(&item, nullptr, nullptr, nullptr))) return nullptr;
     return col;
 }
 
@@ -60,16 +62,26 @@ void set_per_element(benchmark::State& state, LONG n) {
 }
 
 // Per iteration: adds n objects (not timed), runs drain(collection, n) (timed), then
-// releases the collection (not timed).
+// releases the collection (not timed). drain returns whether every call succeeded and the
+// collection ended empty; anything else ends the benchmark with an error.
 template <typename Drain>
 void time_drain(benchmark::State& state, Drain drain) {
     const auto n = static_cast<LONG>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         auto col = filled(n);
+        if (!col) {
+            state.SkipWithError("the collection could not be filled");
+            break;
+        }
         state.ResumeTiming();
-        drain(col.get(), n);
+        const bool drained = drain(col.get(), n);
         state.PauseTiming();
+        LONG left = -1;
+        if (!drained || FAILED(col->Count(&left)) || left != 0) {
+            state.SkipWithError("a removal failed or left elements behind");
+            break;
+        }
         col = nullptr;
         state.ResumeTiming();
     }
@@ -80,17 +92,21 @@ void time_drain(benchmark::State& state, Drain drain) {
 void RemoveFront(benchmark::State& state) {
     time_drain(state, [](_Collection* col, LONG n) {
         VARIANT front = position(1);
-        for (LONG i = 0; i < n; ++i) col->Remove(&front);
+        bool ok = true;
+        for (LONG i = 0; i < n; ++i) ok &= SUCCEEDED(col->Remove(&front));
+        return ok;
     });
 }
 
 // The baseline: the same drain from the back.
 void RemoveBack(benchmark::State& state) {
     time_drain(state, [](_Collection* col, LONG n) {
+        bool ok = true;
         for (LONG p = n; p >= 1; --p) {
             VARIANT last = position(p);
-            col->Remove(&last);
+            ok &= SUCCEEDED(col->Remove(&last));
         }
+        return ok;
     });
 }
 
@@ -98,12 +114,18 @@ void RemoveBack(benchmark::State& state) {
 void ItemByPosition(benchmark::State& state) {
     const auto n = static_cast<LONG>(state.range(0));
     auto col = filled(n);
+    if (!col) return state.SkipWithError("the collection could not be filled");
     for (auto _ : state) {
+        bool ok = true;
         for (LONG p = 1; p <= n; ++p) {
             VARIANT index = position(p);
             VARIANT element;
-            col->Item(&index, &element);
+            ok &= SUCCEEDED(col->Item(&index, &element)) && V_VT(&element) == VT_UNKNOWN;
             VariantClear(&element);
+        }
+        if (!ok) {
+            state.SkipWithError("reading an element failed");
+            break;
         }
     }
     set_per_element(state, n);
@@ -119,6 +141,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
+            if (run.error_occurred) {
+                std::printf("ERROR %s: %s\n", run.benchmark_name().c_str(), run.error_message.c_str());
+                ++failures_;
+            }
             const auto found = run.counters.find("per_element");
             if (!run.error_occurred && found != run.counters.end())
                 per_element_[run.benchmark_name()] = found->second.value;
@@ -131,6 +157,9 @@ public:
         ratio("RemoveFront/32767", "RemoveBack/32767");
     }
 
+    // Benchmarks that reported an error.
+    int failures() const noexcept { return failures_; }
+
 private:
     void ratio(const std::string& measured, const std::string& baseline) const {
         const auto m = per_element_.find(measured);
@@ -140,6 +169,7 @@ private:
     }
 
     std::map<std::string, double> per_element_;
+    int failures_ = 0;
 };
 
 }  // namespace
@@ -150,5 +180,5 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return 0;
+    return reporter.failures() > 0 ? 1 : 0;
 }

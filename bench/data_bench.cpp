@@ -314,5 +314,5 @@ int main(int argc, char** argv) {
     }
     const Sizes sizes = short_run ? Sizes{100, 1000} : Sizes{1000, 32767};
     Register(sizes, short_run);
-    return bench::RunAndCompare(argc, argv, Comparisons(sizes));
+    return bench::RunAndCompare(argc, argv, Comparisons(sizes), !short_run);
 }

@@ -105,7 +105,7 @@ int RunQtBenchmarks(int argc, char** argv, const char* program, const char* tess
                      static_cast<unsigned>(registry.status()), registry.failure().c_str());
         return 1;
     }
-    return RunAndCompare(argc, argv, prepare(short_run));
+    return RunAndCompare(argc, argv, prepare(short_run), !short_run);
 }
 
 }  // namespace bench

@@ -40,7 +40,13 @@ std::string WithSpread(const Spread& s, Unit unit) {
     return text;
 }
 
-const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
+const char* VerdictOf(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::met: return "met";
+    case Outcome::undecided: return "undecided";
+    default: return "MISSED";
+    }
+}
 
 }  // namespace
 
@@ -69,6 +75,29 @@ std::string FormatQuantity(double value, Unit unit) {
     return Scaled(value * 1e9, "ns");
 }
 
+Outcome Judge(const Comparison& c, const std::optional<Spread>& measured, const std::optional<Spread>& baseline) {
+    const bool has_baseline = !c.baseline.benchmark.empty();
+    if (!measured || (has_baseline && !baseline)) return Outcome::not_measured;
+    // holds(worst, best): whether the target holds at the unfavourable and favourable ends.
+    auto judge = [](bool at_worst, bool at_best) {
+        return at_worst ? Outcome::met : at_best ? Outcome::undecided : Outcome::missed;
+    };
+    switch (c.check) {
+    case Check::none:
+    case Check::difference:
+        return Outcome::no_target;
+    case Check::ratio_at_most:
+        if (!has_baseline || baseline->min <= 0 || baseline->max <= 0) return Outcome::missed;
+        return judge(measured->max / baseline->min <= c.limit, measured->min / baseline->max <= c.limit);
+    case Check::figure_at_most:
+        return judge(measured->max <= c.limit, measured->min <= c.limit);
+    case Check::difference_at_most:
+        if (!has_baseline) return Outcome::missed;
+        return judge(measured->max - baseline->min <= c.limit, measured->min - baseline->max <= c.limit);
+    }
+    return Outcome::missed;
+}
+
 std::string FormatComparison(const Comparison& c, const std::optional<Spread>& measured,
                              const std::optional<Spread>& baseline) {
     std::string line = c.label + ": ";
@@ -94,15 +123,14 @@ std::string FormatComparison(const Comparison& c, const std::optional<Spread>& m
         break;
     case Check::ratio_at_most:
         std::snprintf(limit, sizeof limit, "%.3gx", c.limit);
-        line += std::string("; target ratio <= ") + limit + ": " +
-                Verdict(has_baseline && baseline->median != 0 && ratio <= c.limit);
+        line += std::string("; target ratio <= ") + limit + ": " + VerdictOf(Judge(c, measured, baseline));
         break;
     case Check::figure_at_most:
-        line += "; target <= " + FormatQuantity(c.limit, c.unit) + ": " + Verdict(measured->median <= c.limit);
+        line += "; target <= " + FormatQuantity(c.limit, c.unit) + ": " + VerdictOf(Judge(c, measured, baseline));
         break;
     case Check::difference_at_most:
         line += "; target difference <= " + FormatQuantity(c.limit, c.unit) + ": " +
-                Verdict(has_baseline && difference <= c.limit);
+                VerdictOf(Judge(c, measured, baseline));
         break;
     }
     return line;
@@ -124,7 +152,10 @@ std::string RatioReporter::KeyOf(const Run& run) {
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-        if (run.error_occurred) continue;
+        if (run.error_occurred) {
+            errors_.push_back(KeyOf(run) + ": " + run.error_message);
+            continue;
+        }
         const std::string key = KeyOf(run);
         const bool aggregate = run.run_type == Run::RT_Aggregate;
         // Aggregates of a percentage (cv) are not in the figure's unit.
@@ -158,18 +189,27 @@ void RatioReporter::Finalize() {
     for (const Comparison& c : comparisons_) {
         std::optional<Spread> baseline;
         if (!c.baseline.benchmark.empty()) baseline = SpreadOf(c.baseline);
-        out << "  " << FormatComparison(c, SpreadOf(c.measured), baseline) << "\n";
+        const std::optional<Spread> measured = SpreadOf(c.measured);
+        out << "  " << FormatComparison(c, measured, baseline) << "\n";
+        const Outcome outcome = Judge(c, measured, baseline);
+        if (outcome == Outcome::not_measured) ++not_measured_;
+        if (outcome == Outcome::missed) ++missed_;
     }
+    for (const std::string& error : errors_) out << "ERROR " << error << "\n";
     out.flush();
 }
 
-int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons) {
+int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons, bool targets_decide) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter(std::move(comparisons));
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return 0;
+    const bool failed = reporter.errors() > 0 || reporter.not_measured() > 0 || (targets_decide && reporter.missed() > 0);
+    if (failed)
+        std::fprintf(stderr, "benchmarks FAILED: %d errors, %d comparisons not measured, %d targets missed\n",
+                     reporter.errors(), reporter.not_measured(), reporter.missed());
+    return failed ? 1 : 0;
 }
 
 bool TakeShortFlag(int& argc, char** argv) {

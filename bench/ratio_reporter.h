@@ -66,9 +66,17 @@ std::optional<Spread> Summarize(std::vector<double> values);
 // "12.3 ms", "850 ns", "1.25 us", "184 B", "3.1 MB".
 std::string FormatQuantity(double value, Unit unit);
 
+// How a comparison came out. A target is met when it holds even at the unfavourable ends
+// of both spreads (the largest measured value against the smallest baseline), missed when
+// it fails even at the favourable ends, and undecided in between: a verdict the spread
+// could turn is no verdict.
+enum class Outcome { no_target, met, undecided, missed, not_measured };
+Outcome Judge(const Comparison& comparison, const std::optional<Spread>& measured,
+              const std::optional<Spread>& baseline);
+
 // The comparison's line: measured figure and spread, baseline and spread, the ratio, the
-// difference where it is checked, and the verdict ("met" / "MISSED"). A figure that was
-// not measured gives "not measured".
+// difference where it is checked, and the verdict ("met" / "undecided" / "MISSED"). A
+// figure that was not measured gives "not measured".
 std::string FormatComparison(const Comparison& comparison, const std::optional<Spread>& measured,
                              const std::optional<Spread>& baseline);
 
@@ -81,6 +89,12 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
+
+    // What makes a run fail: benchmarks that reported an error (a failed check of what
+    // they measured, or an exception), comparisons without figures, missed targets.
+    int errors() const noexcept { return static_cast<int>(errors_.size()); }
+    int not_measured() const noexcept { return not_measured_; }
+    int missed() const noexcept { return missed_; }
 
     // "function/args" of a run, without aggregate, repetition or time-type suffixes.
     static std::string KeyOf(const Run& run);
@@ -95,12 +109,17 @@ private:
 
     std::vector<Comparison> comparisons_;
     std::map<std::string, Collected> figures_;  // "key|counter" -> values
+    std::vector<std::string> errors_;           // "key: message"
+    int not_measured_ = 0;
+    int missed_ = 0;
 };
 
 // Runs the benchmarks registered so far with a RatioReporter over comparisons: the
 // console table, then the comparison lines. argv as benchmark::Initialize takes it.
-// 0 on success, 1 for an unrecognised argument.
-int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons);
+// 0 on success; 1 for an unrecognised argument, a benchmark that reported an error, a
+// comparison without its figures, or (when targets_decide) a missed target. A short run
+// passes targets_decide false: its figures mean nothing, but its errors do.
+int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons, bool targets_decide = true);
 
 // Runs body(); a comrt::com_error or other exception it throws ends the benchmark with
 // an error message instead of ending the program.

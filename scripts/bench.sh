@@ -7,8 +7,9 @@
 #                                    It reuses the test build (build/) as it is configured.
 #   scripts/bench.sh [--short] ARGS  ARGS go to every benchmark (e.g. --benchmark_filter=Show)
 # The build folder is $PG_BENCH_BUILD_DIR when set; the output is also kept in its
-# bench-output.txt. Exits non-zero when a benchmark fails to build or to run; there are no
-# timing thresholds here.
+# bench-output.txt. Exits non-zero when a benchmark fails to build or to run, reports an
+# error (a failed check of what it measured) or leaves a comparison without its figures;
+# a full run also when a target is missed. Short runs decide no target.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 short=0

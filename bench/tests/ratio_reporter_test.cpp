@@ -128,6 +128,70 @@ TEST(FormatComparison, SpreadDifferenceMissingAndZeroBaselines) {
         << "no target, no verdict";
 }
 
+// A verdict the spreads could turn is none: met only when it holds at the unfavourable
+// ends of both spreads, missed only when it fails even at the favourable ends.
+TEST(Judge, AVerdictWithinTheSpreadIsUndecided) {
+    const Comparison ratio{"r", {"a", ""}, {"b", ""}, Unit::seconds, Check::ratio_at_most, 1.5};
+    const Spread baseline{2e-3, 1.8e-3, 2.2e-3, 5};
+    struct Row {
+        Spread measured;
+        Outcome outcome;
+    } rows[] = {
+        {{2.5e-3, 2.4e-3, 2.6e-3, 5}, Outcome::met},        // 2.6 / 1.8 = 1.44
+        {{2.9e-3, 2.8e-3, 3.0e-3, 5}, Outcome::undecided},  // median 1.45x, worst 1.67x
+        {{3.5e-3, 3.4e-3, 3.6e-3, 5}, Outcome::missed},     // best 3.4 / 2.2 = 1.55x
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Judge(ratio, row.measured, baseline), row.outcome) << row.measured.median;
+        if (row.outcome == Outcome::undecided) {
+            EXPECT_THAT(FormatComparison(ratio, row.measured, baseline), HasSubstr(": undecided"));
+        }
+    }
+    const Comparison figure{"f", {"a", ""}, {}, Unit::seconds, Check::figure_at_most, 1e-3};
+    EXPECT_EQ(Judge(figure, Spread{0.9e-3, 0.8e-3, 1.1e-3, 5}, std::nullopt), Outcome::undecided);
+    EXPECT_EQ(Judge(figure, Spread{0.9e-3, 0.8e-3, 0.95e-3, 5}, std::nullopt), Outcome::met);
+    EXPECT_EQ(Judge(ratio, std::nullopt, baseline), Outcome::not_measured);
+    const Comparison shown{"d", {"a", ""}, {"b", ""}, Unit::seconds, Check::difference};
+    EXPECT_EQ(Judge(shown, baseline, baseline), Outcome::no_target);
+}
+
+// A benchmark that fails its own check fails the run, in a short run too; a missed target
+// fails only a run whose targets decide.
+TEST(RunAndCompare, ErrorsAndMissedTargetsFailTheRun) {
+    char program[] = "bench";
+    char* argv[] = {program, nullptr};
+    auto run = [&](bool targets_decide, std::vector<Comparison> comparisons) {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int status = RunAndCompare(1, argv, std::move(comparisons), targets_decide);
+        testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStderr();
+        return status;
+    };
+    benchmark::RegisterBenchmark("Slow", [](benchmark::State& state) {
+        for (auto _ : state) state.SetIterationTime(2e-3);
+    })->UseManualTime()->Iterations(3);
+    benchmark::RegisterBenchmark("Fast", [](benchmark::State& state) {
+        for (auto _ : state) state.SetIterationTime(1e-3);
+    })->UseManualTime()->Iterations(3);
+    const Comparison holds{"holds", {"Slow", ""}, {"Fast", ""}, Unit::seconds, Check::ratio_at_most, 3};
+    const Comparison fails{"fails", {"Slow", ""}, {"Fast", ""}, Unit::seconds, Check::ratio_at_most, 1.5};
+    const Comparison absent{"absent", {"Gone", ""}, {"Fast", ""}, Unit::seconds, Check::ratio_at_most, 3};
+    EXPECT_EQ(run(true, {holds}), 0);
+    EXPECT_EQ(run(true, {holds, fails}), 1);
+    EXPECT_EQ(run(false, {holds, fails}), 0) << "a short run's figures decide nothing";
+    EXPECT_EQ(run(false, {absent}), 1) << "a comparison without its figure";
+
+    benchmark::RegisterBenchmark("Broken", [](benchmark::State& state) {
+        for (auto _ : state) {
+            state.SkipWithError("the row did not move");
+            break;
+        }
+    });
+    EXPECT_EQ(run(false, {holds}), 1) << "an error fails even a short run";
+    benchmark::ClearRegisteredBenchmarks();
+}
+
 TEST(RatioReporter, KeyLeavesOutSuffixes) {
     BenchRun run = MakeRun("Show/control", "32766", 1);
     run.run_name.iterations = "iterations:1";
