@@ -110,13 +110,16 @@ SurfaceWidget::SurfaceWidget(std::shared_ptr<QtWindowSystem> windows, QWidget* p
     // The focus going from one of the control's widgets to a widget outside it is the
     // control's ExitFocus. The window losing the activation, and a popup of the control's
     // own (an open list), move no focus in this sense.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    focus_watch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (!sink_ || !old || !now || now->window() != window()) return;
         if ((old == this || isAncestorOf(old)) && now != this && !isAncestorOf(now)) sink_->ExitFocus();
     });
 }
 
 SurfaceWidget::~SurfaceWidget() {
+    // The child widgets go after this destructor, in QWidget's, and may move the focus
+    // then: the watch must not reach this object any more.
+    disconnect(focus_watch_);
     sink_ = nullptr;
     windows_->removeWindow(std::exchange(handle_, nullptr));
 }

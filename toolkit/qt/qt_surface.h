@@ -66,6 +66,7 @@ private:
     std::shared_ptr<QtWindowSystem> windows_;
     HWND handle_ = nullptr;
     widgets::ContainerEvents* sink_ = nullptr;
+    QMetaObject::Connection focus_watch_;  // the application's focus changes (ExitFocus)
     InFlight* in_flight_ = nullptr;
     QSize design_size_;
 };
