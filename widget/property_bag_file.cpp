@@ -1,31 +1,36 @@
 // The property bag of a Qt host (property_bag_file.h).
 #include "property_bag_file.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <new>
+#include <system_error>
 
 #include <QFile>
-#include <QSaveFile>
-
-#include <nlohmann/json.hpp>
 
 #include <comrt/com_ptr.h>
+#include <comrt/json_document.h>
 #include <comrt/olectl.h>
 #include <comrt/text.h>
+#include <comrt/text_file.h>
 
 namespace orvane::qt {
 
-// Keys keep the order in which they were first stored.
-using Json = nlohmann::ordered_json;
+namespace json = comrt::json;
 
+// Keys keep the order in which they were first stored.
 struct PropertyBagFile::Entries {
-    Json object = Json::object();
+    json::value object = json::value::object();
 };
 
 namespace {
 
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
+// A bag is one object of entries, a font entry one object more; deeper entries are
+// damaged, and past this depth the whole file is refused (writing it back would recurse
+// as deep, and take space quadratic in the depth for the indentation alone).
+constexpr std::size_t kMaxDepth = 16;
 
 // The source named in the error information of the bag's failures.
 constexpr const char16_t* kErrorSource = u"Orvane";
@@ -33,10 +38,43 @@ constexpr const char16_t* kErrorSource = u"Orvane";
 [[noreturn]] void FailTypeMismatch() { throw comrt::com_error(DISP_E_TYPEMISMATCH); }
 [[noreturn]] void FailDamaged() { comrt::raise(comrt::runtime_error::invalid_file_format, kErrorSource); }
 
+// ---- numbers -----------------------------------------------------------------------------------
+
+// A JSON number's text is an integer when it has no fraction and no exponent.
+bool IsIntegerText(const std::string& text) { return text.find_first_of(".eE") == std::string::npos; }
+
+template <typename T>
+bool NumberFromText(const std::string& text, T& out) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+    return ec == std::errc() && ptr == end;
+}
+
+// The value of any JSON number as a double. A number beyond a double's range was refused
+// when the file was read; one too close to zero for a double is zero.
+double DoubleOf(const json::value& number) {
+    const std::string& text = number.text();
+    double d = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), d);
+    if (ec == std::errc::result_out_of_range) return !text.empty() && text.front() == '-' ? -0.0 : 0.0;
+    if (ec != std::errc() || ptr != text.data() + text.size()) FailDamaged();
+    return d;
+}
+
+// A finite double as JSON number text that reads back as the same double, and as a
+// floating-point number (100.0, not 100).
+json::value DoubleToJson(double d) {
+    char text[64];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, d);
+    if (ec != std::errc()) FailTypeMismatch();
+    std::string out(text, end);
+    if (IsIntegerText(out)) out += ".0";
+    return json::value::number(std::move(out));
+}
 
 // ---- a font object and its attributes -------------------------------------------------------
 
-Json FontToJson(IUnknown* object) {
+json::value FontToJson(IUnknown* object) {
     comrt::ComPtr<IFont> font;
     if (!object || FAILED(object->QueryInterface(comrt::iid_of<IFont>(), font.put_void()))) FailTypeMismatch();
     comrt::Bstr name;
@@ -53,129 +91,133 @@ Json FontToJson(IUnknown* object) {
     comrt::check(font->get_Italic(&italic));
     comrt::check(font->get_Underline(&underline));
     comrt::check(font->get_Strikethrough(&strikethrough));
-    Json json = Json::object();
-    json["Name"] = comrt::to_utf8(name.view());
-    json["Size"] = static_cast<double>(size.int64) / 10000.0;
-    json["Weight"] = weight;
-    json["Charset"] = charset;
-    json["Italic"] = italic != FALSE;
-    json["Underline"] = underline != FALSE;
-    json["Strikethrough"] = strikethrough != FALSE;
-    return json;
+    json::value out = json::value::object();
+    out.set("Name", json::value::string(comrt::to_utf8(name.view())));
+    out.set("Size", DoubleToJson(static_cast<double>(size.int64) / 10000.0));
+    out.set("Weight", json::value::integer(weight));
+    out.set("Charset", json::value::integer(charset));
+    out.set("Italic", json::value::boolean(italic != FALSE));
+    out.set("Underline", json::value::boolean(underline != FALSE));
+    out.set("Strikethrough", json::value::boolean(strikethrough != FALSE));
+    return out;
 }
 
-// An optional member of a font's attributes: absent gives fallback, the wrong kind
-// damages the entry.
-template <typename T>
-T FontAttribute(const Json& json, const char* name, T fallback, Json::value_t kind) {
-    const auto it = json.find(name);
-    if (it == json.end()) return fallback;
-    if (kind == Json::value_t::boolean ? !it->is_boolean() : !it->is_number_integer()) FailDamaged();
-    return it->get<T>();
+// An optional integer attribute of a font: absent gives fallback; anything but an
+// integer in [min, max] damages the entry.
+long long FontInteger(const json::value& font, const char* name, long long fallback, long long min, long long max) {
+    const json::value* v = font.find(name);
+    if (!v) return fallback;
+    long long n = 0;
+    if (!v->is_number() || !IsIntegerText(v->text()) || !NumberFromText(v->text(), n) || n < min || n > max)
+        FailDamaged();
+    return n;
 }
 
-comrt::Variant FontFromJson(const Json& json) {
-    const auto name = json.find("Name");
-    const auto size = json.find("Size");
-    if (name == json.end() || !name->is_string() || size == json.end() || !size->is_number()) FailDamaged();
-    const double points = size->get<double>();
-    const long long weight = FontAttribute<long long>(json, "Weight", FW_NORMAL, Json::value_t::number_integer);
-    const long long charset = FontAttribute<long long>(json, "Charset", DEFAULT_CHARSET, Json::value_t::number_integer);
-    if (!(points > 0 && points < 1e6) || weight < 0 || weight > 1000 || charset < 0 || charset > 255) FailDamaged();
+// An optional flag of a font: absent is false; anything but true / false damages it.
+BOOL FontFlag(const json::value& font, const char* name) {
+    const json::value* v = font.find(name);
+    if (!v) return FALSE;
+    if (!v->is_boolean()) FailDamaged();
+    return v->boolean_value() ? TRUE : FALSE;
+}
 
-    comrt::Bstr family(comrt::from_utf8(name->get<std::string>()));
+comrt::Variant FontFromJson(const json::value& font) {
+    const json::value* name = font.find("Name");
+    const json::value* size = font.find("Size");
+    if (!name || !name->is_string() || !size || !size->is_number()) FailDamaged();
+    const double points = DoubleOf(*size);
+    if (!(points > 0 && points < 1e6)) FailDamaged();
+
+    comrt::Bstr family(comrt::from_utf8(name->text()));
     if (family.empty()) FailDamaged();
     FONTDESC desc{};
     desc.cbSizeofstruct = sizeof desc;
     desc.lpstrName = family.get();
     desc.cySize.int64 = std::llround(points * 10000.0);
-    desc.sWeight = static_cast<SHORT>(weight);
-    desc.sCharset = static_cast<SHORT>(charset);
-    desc.fItalic = FontAttribute<bool>(json, "Italic", false, Json::value_t::boolean) ? TRUE : FALSE;
-    desc.fUnderline = FontAttribute<bool>(json, "Underline", false, Json::value_t::boolean) ? TRUE : FALSE;
-    desc.fStrikethrough = FontAttribute<bool>(json, "Strikethrough", false, Json::value_t::boolean) ? TRUE : FALSE;
+    desc.sWeight = static_cast<SHORT>(FontInteger(font, "Weight", FW_NORMAL, 0, 1000));
+    desc.sCharset = static_cast<SHORT>(FontInteger(font, "Charset", DEFAULT_CHARSET, 0, 255));
+    desc.fItalic = FontFlag(font, "Italic");
+    desc.fUnderline = FontFlag(font, "Underline");
+    desc.fStrikethrough = FontFlag(font, "Strikethrough");
 
-    comrt::ComPtr<IFontDisp> font;
-    comrt::check(OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), font.put_void()));
+    comrt::ComPtr<IFontDisp> object;
+    comrt::check(OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), object.put_void()));
     comrt::Variant value;
     value->vt = VT_DISPATCH;
-    V_DISPATCH(value.get()) = font.detach();
+    V_DISPATCH(value.get()) = object.detach();
     return value;
 }
 
 // ---- values ------------------------------------------------------------------------------------
 
-Json ToJson(const VARIANT& given) {
+json::value ToJson(const VARIANT& given) {
     comrt::Variant value;
     if (FAILED(VariantCopyInd(value.get(), &given))) FailTypeMismatch();
     const VARIANT& v = *value.get();
     switch (v.vt) {
-    case VT_EMPTY: return nullptr;
-    case VT_I1: return static_cast<long long>(v.cVal);
-    case VT_I2: return static_cast<long long>(v.iVal);
-    case VT_I4: return static_cast<long long>(v.lVal);
-    case VT_INT: return static_cast<long long>(v.intVal);
-    case VT_I8: return static_cast<long long>(v.llVal);
-    case VT_UI1: return static_cast<unsigned long long>(v.bVal);
-    case VT_UI2: return static_cast<unsigned long long>(v.uiVal);
-    case VT_UI4: return static_cast<unsigned long long>(v.ulVal);
-    case VT_UINT: return static_cast<unsigned long long>(v.uintVal);
-    case VT_UI8: return static_cast<unsigned long long>(v.ullVal);
+    case VT_EMPTY: return json::value();
+    case VT_I1: return json::value::integer(v.cVal);
+    case VT_I2: return json::value::integer(v.iVal);
+    case VT_I4: return json::value::integer(v.lVal);
+    case VT_INT: return json::value::integer(v.intVal);
+    case VT_I8: return json::value::integer(v.llVal);
+    case VT_UI1: return json::value::integer(v.bVal);
+    case VT_UI2: return json::value::integer(v.uiVal);
+    case VT_UI4: return json::value::integer(v.ulVal);
+    case VT_UINT: return json::value::integer(v.uintVal);
+    case VT_UI8: return json::value::number(std::to_string(v.ullVal));
     case VT_R4:
     case VT_R8: {
         const double number = v.vt == VT_R4 ? static_cast<double>(v.fltVal) : v.dblVal;
         if (!std::isfinite(number)) FailTypeMismatch();  // JSON has no infinities
-        return number;
+        return DoubleToJson(number);
     }
-    case VT_BOOL: return v.boolVal != VARIANT_FALSE;
-    case VT_BSTR: return comrt::to_utf8(comrt::Bstr::view_of(v.bstrVal));
+    case VT_BOOL: return json::value::boolean(v.boolVal != VARIANT_FALSE);
+    case VT_BSTR: return json::value::string(comrt::to_utf8(comrt::Bstr::view_of(v.bstrVal)));
     case VT_DISPATCH: return FontToJson(v.pdispVal);
     case VT_UNKNOWN: return FontToJson(v.punkVal);
     default: FailTypeMismatch();
     }
 }
 
-comrt::Variant FromJson(const Json& json) {
+comrt::Variant FromJson(const json::value& entry) {
     comrt::Variant value;
     VARIANT& v = *value.get();
-    switch (json.type()) {
-    case Json::value_t::null:
+    switch (entry.type()) {
+    case json::kind::null:
         break;
-    case Json::value_t::boolean:
+    case json::kind::boolean:
         v.vt = VT_BOOL;
-        v.boolVal = json.get<bool>() ? VARIANT_TRUE : VARIANT_FALSE;
+        v.boolVal = entry.boolean_value() ? VARIANT_TRUE : VARIANT_FALSE;
         break;
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned: {
-        // Non-negative integers come as unsigned, negative ones as signed.
-        const bool unsigned_value = json.is_number_unsigned();
-        const unsigned long long magnitude = unsigned_value ? json.get<unsigned long long>() : 0;
-        const long long signed_value = unsigned_value ? 0 : json.get<long long>();
-        if (unsigned_value ? magnitude <= 0xFFFFFFFFull : signed_value >= std::numeric_limits<std::int32_t>::min()) {
+    case json::kind::number: {
+        // An integer from -2^31 to 2^32 - 1 is a 32-bit integer (the upper half as its
+        // bit pattern); every other number a double.
+        long long n = 0;
+        if (IsIntegerText(entry.text()) && NumberFromText(entry.text(), n) &&
+            n >= std::numeric_limits<std::int32_t>::min() && n <= 0xFFFFFFFFll) {
             v.vt = VT_I4;
-            v.lVal = unsigned_value ? static_cast<LONG>(static_cast<std::uint32_t>(magnitude))
-                                    : static_cast<LONG>(signed_value);
+            v.lVal = static_cast<LONG>(static_cast<std::uint32_t>(n));
         } else {
+            v.dblVal = DoubleOf(entry);
             v.vt = VT_R8;
-            v.dblVal = json.get<double>();
         }
         break;
     }
-    case Json::value_t::number_float:
-        v.vt = VT_R8;
-        v.dblVal = json.get<double>();
-        break;
-    case Json::value_t::string:
+    case json::kind::string:
+        v.bstrVal = comrt::Bstr(comrt::from_utf8(entry.text())).detach();
         v.vt = VT_BSTR;
-        v.bstrVal = comrt::Bstr(comrt::from_utf8(json.get<std::string>())).detach();
         break;
-    case Json::value_t::object:
-        return FontFromJson(json);
-    default:
+    case json::kind::object:
+        return FontFromJson(entry);
+    case json::kind::array:
         FailDamaged();
     }
     return value;
 }
+
+// The path as the file system names it.
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace
 
@@ -185,35 +227,32 @@ PropertyBagFile::~PropertyBagFile() = default;
 
 HRESULT PropertyBagFile::load(const QString& path) noexcept try {
     using comrt::runtime_error;
-    QFile file(path);
-    if (!file.exists()) comrt::raise(runtime_error::file_not_found, kErrorSource);
-    if (!file.open(QIODevice::ReadOnly)) comrt::raise(runtime_error::path_file_access_error, kErrorSource);
-    if (file.size() > kMaxFileSize) comrt::raise(runtime_error::invalid_file_format, kErrorSource);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) comrt::raise(runtime_error::path_file_access_error, kErrorSource);
-    Json parsed = Json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr, false);
-    if (parsed.is_discarded() || !parsed.is_object()) comrt::raise(runtime_error::invalid_file_format, kErrorSource);
+    std::string text;
+    switch (comrt::read_text_file(LocalPath(path), kMaxFileSize, text)) {
+    case comrt::file_read::done: break;
+    case comrt::file_read::missing: comrt::raise(runtime_error::file_not_found, kErrorSource);
+    case comrt::file_read::too_large: comrt::raise(runtime_error::invalid_file_format, kErrorSource);
+    case comrt::file_read::not_regular:
+    case comrt::file_read::failed: comrt::raise(runtime_error::path_file_access_error, kErrorSource);
+    }
+    json::value parsed;
+    if (!json::parse(text, kMaxDepth, parsed) || !parsed.is_object())
+        comrt::raise(runtime_error::invalid_file_format, kErrorSource);
     entries_->object = std::move(parsed);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
+// Only a file that load() reads back as these entries is written: the text is read back
+// before it replaces the file.
 HRESULT PropertyBagFile::save(const QString& path) const noexcept try {
     const auto fail = [] { comrt::raise(comrt::runtime_error::path_file_access_error, kErrorSource); };
     std::string text;
-    try {
-        text = entries_->object.dump(2) + "\n";
-    } catch (const nlohmann::json::exception&) {
-        fail();
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) fail();
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-        file.cancelWriting();
-        fail();
-    }
-    if (!file.commit()) fail();
+    if (!json::write(entries_->object, /*sort_keys=*/false, text) || text.size() > kMaxFileSize) fail();
+    json::value check;
+    if (!json::parse(text, kMaxDepth, check) || !(check == entries_->object)) fail();
+    if (!comrt::replace_text_file(LocalPath(path), text)) fail();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -221,17 +260,15 @@ HRESULT PropertyBagFile::save(const QString& path) const noexcept try {
 
 std::vector<std::u16string> PropertyBagFile::keys() const {
     std::vector<std::u16string> keys;
-    for (const auto& entry : entries_->object.items()) keys.push_back(comrt::from_utf8(entry.key()));
+    for (const json::member& entry : entries_->object.children()) keys.push_back(comrt::from_utf8(entry.key));
     return keys;
 }
 
 comrt::Variant PropertyBagFile::ReadProperty(std::u16string_view key) const {
     try {
-        const auto it = entries_->object.find(comrt::to_utf8(key));
-        if (it == entries_->object.end()) comrt::raise(comrt::runtime_error::data_value_not_found, kErrorSource);
-        return FromJson(*it);
-    } catch (const nlohmann::json::exception&) {
-        FailDamaged();
+        const json::value* entry = entries_->object.find(comrt::to_utf8(key));
+        if (!entry) comrt::raise(comrt::runtime_error::data_value_not_found, kErrorSource);
+        return FromJson(*entry);
     } catch (const std::bad_alloc&) {
         throw comrt::com_error(E_OUTOFMEMORY);
     }
@@ -239,10 +276,8 @@ comrt::Variant PropertyBagFile::ReadProperty(std::u16string_view key) const {
 
 void PropertyBagFile::WriteProperty(std::u16string_view key, const VARIANT& value) {
     try {
-        Json json = ToJson(value);
-        entries_->object[comrt::to_utf8(key)] = std::move(json);
-    } catch (const nlohmann::json::exception&) {
-        FailTypeMismatch();
+        json::value entry = ToJson(value);
+        entries_->object.set(comrt::to_utf8(key), std::move(entry));
     } catch (const std::bad_alloc&) {
         throw comrt::com_error(E_OUTOFMEMORY);
     }

@@ -19,6 +19,8 @@
 // VT_EMPTY, a font's attributes as a new font object (VT_DISPATCH, IFontDisp).
 // An entry of any other shape (an array, an object that is not a complete font) is
 // damaged: reading it fails with kInvalidFileFormat, and the other entries read as usual.
+// Every entry is kept as it was read, damaged ones included, and written back unchanged
+// (comrt/json_document.h): a save never drops or rounds what a load read.
 #pragma once
 
 #include <memory>
@@ -49,13 +51,18 @@ public:
 
     // Replaces the entries with those of the file at path.
     //   S_OK; kFileNotFound when there is no such file; kPathFileAccessError when it
-    //   cannot be read; kInvalidFileFormat when it is not one JSON object (or larger than
-    //   16 MiB); E_OUTOFMEMORY. The entries are unchanged on failure. Error information
-    //   is set on failure.
+    //   cannot be read or is no regular file (a FIFO or a device is refused at once,
+    //   never waited on); kInvalidFileFormat when it is not one JSON object, is larger
+    //   than 16 MiB, nests arrays and objects more than 16 deep or names one entry twice;
+    //   E_OUTOFMEMORY. The entries are unchanged on failure. Error information is set on
+    //   failure.
     HRESULT load(const QString& path) noexcept;
     // Writes the entries to path atomically: into a temporary file in the same folder,
-    // renamed over path once complete, so the file is either the old one or the new one.
-    //   S_OK; kPathFileAccessError when the file cannot be written; E_OUTOFMEMORY.
+    // renamed over path once complete, so the file is either the old one or the new one
+    // (comrt/text_file.h). Only what load() reads back as these same entries is written.
+    //   S_OK; kPathFileAccessError when the file cannot be written, something other than
+    //   a regular file lies at path, or the text would be larger than load() accepts;
+    //   E_OUTOFMEMORY.
     HRESULT save(const QString& path) const noexcept;
 
     // The keys, in the order they were first stored.

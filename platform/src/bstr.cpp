@@ -9,12 +9,16 @@
 // follow the data, and the padding still ends on a whole char16_t NUL. Text given as
 // null reads as NULs; text given is copied into a block that is not zero-filled first
 // (only the padding after it is zeroed). A null BSTR is the empty string to every reader.
+//
+// Blocks come from the nothrow operator new, like every other allocation of the
+// library, so that one replaceable allocator sees them all (a test can make any of them
+// fail).
 #include <comrt/oleauto.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace {
@@ -37,7 +41,7 @@ BSTR allocate(std::uint64_t bytes) noexcept {
     if (bytes > UINT32_MAX || bytes > SIZE_MAX - kPrefixSize - 2 * sizeof(OLECHAR)) return nullptr;
     const auto data = static_cast<std::size_t>(bytes);
     const std::size_t padded = (data + 1) & ~std::size_t{1};
-    auto* block = static_cast<unsigned char*>(std::malloc(kPrefixSize + padded + sizeof(OLECHAR)));
+    auto* block = static_cast<unsigned char*>(::operator new(kPrefixSize + padded + sizeof(OLECHAR), std::nothrow));
     if (!block) return nullptr;
     const ULONG length = static_cast<ULONG>(bytes);
     std::memcpy(block, &length, sizeof length);
@@ -87,7 +91,7 @@ WINOLEAUTAPI_(BSTR) SysAllocStringByteLen(LPCSTR psz, UINT len) {
 
 // SysFreeString: frees a string from the Sys*Alloc* functions; null does nothing.
 WINOLEAUTAPI_(void) SysFreeString(BSTR bstrString) {
-    if (bstrString) std::free(block_of(bstrString));
+    if (bstrString) ::operator delete(block_of(bstrString));
 }
 
 // SysStringLen: the length in code units (byte length / 2); 0 for null.

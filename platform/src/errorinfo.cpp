@@ -59,12 +59,14 @@ public:
     }
 
 private:
-    // A null text stores the empty string.
+    // A null text stores the empty string. These never call comrt::to_hresult: it
+    // describes an allocation failure with a new error information object, and making
+    // that object is what may have failed here.
     static HRESULT store(std::u16string& field, LPCOLESTR text) noexcept try {
         field.assign(text ? std::u16string_view(text) : std::u16string_view());
         return S_OK;
     } catch (...) {
-        return comrt::to_hresult();
+        return E_OUTOFMEMORY;
     }
 
     static HRESULT copy_out(const std::u16string& field, BSTR* out) noexcept try {
@@ -73,7 +75,7 @@ private:
         *out = comrt::Bstr(field).detach();
         return S_OK;
     } catch (...) {
-        return comrt::to_hresult();
+        return E_OUTOFMEMORY;
     }
 
     GUID guid_{};
@@ -119,7 +121,9 @@ WINOLEAUTAPI CreateErrorInfo(ICreateErrorInfo** pperrinfo) try {
     *pperrinfo = static_cast<ICreateErrorInfo*>(info.detach());
     return S_OK;
 } catch (...) {
-    return comrt::to_hresult();
+    // Only the allocation can fail. Not comrt::to_hresult: describing an allocation
+    // failure calls this function again.
+    return E_OUTOFMEMORY;
 }
 
 // Makes perrinfo this thread's pending error information (a new reference is kept),

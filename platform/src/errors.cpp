@@ -13,7 +13,7 @@
 
 namespace comrt {
 
-void set_error_info(const char16_t* source, const char16_t* description) noexcept {
+void set_error_info(const OLECHAR* source, const OLECHAR* description) noexcept {
     // Whatever was pending describes an older failure: it goes even when the new
     // object cannot be made.
     SetErrorInfo(0, nullptr);
@@ -27,7 +27,7 @@ void set_error_info(const char16_t* source, const char16_t* description) noexcep
     if (info) SetErrorInfo(0, info.get());
 }
 
-void raise(runtime_error e, const char16_t* source) {
+void raise(runtime_error e, const OLECHAR* source) {
     set_error_info(source, runtime_description(static_cast<int>(e)));
     throw com_error(runtime_hresult(e));
 }
@@ -41,7 +41,19 @@ HRESULT to_hresult() noexcept {
         // A success code would report a failing step as success.
         return FAILED(e.code()) ? e.code() : E_UNEXPECTED;
     } catch (const std::bad_alloc&) {
-        set_error_info(nullptr, runtime_description(static_cast<int>(runtime_error::out_of_memory)));
+        // Describing the failure needs memory too. While memory stays short the error
+        // information object cannot be made, and what the attempt fails with must not
+        // come back here: CreateErrorInfo and its setters turn their own bad_alloc into
+        // E_OUTOFMEMORY without calling this function, and the guard stops any other
+        // path that would. The caller gets E_OUTOFMEMORY either way.
+        thread_local bool describing = false;
+        if (!describing) {
+            describing = true;
+            set_error_info(nullptr, runtime_description(static_cast<int>(runtime_error::out_of_memory)));
+            describing = false;
+        } else {
+            SetErrorInfo(0, nullptr);
+        }
         return E_OUTOFMEMORY;
     } catch (...) {
         // Pending error information would describe some other failure.

@@ -1,11 +1,16 @@
 // The per-user registry file.
 //
-// Layout on disk (JSON, keys sorted, two-space indent):
+// Layout on disk (JSON, keys sorted, two-space indent; comrt/json_document.h):
 //   "classes":  { "{CLSID}": { "progid", "server", "threading", "typelib" } }
 //   "progids":  { "ProgID": "{CLSID}" }
 //   "typelibs": { "{LIBID}": { "major.minor": { "path", "name" } } }
 // GUID keys and values are kept in the canonical braced upper-case form; versions are
-// decimal. Members this code does not know are kept as they are on rewrite.
+// decimal. Members this code does not know are kept as they are on rewrite. A file that
+// is not a registry (not JSON, another shape, two entries for one GUID, nested deeper
+// than 16, larger than 16 MiB, or anything but a regular file) is never rewritten, and a
+// rewrite that would not read back is not written. A symbolic link at the registry's
+// path stays one (the file it leads to is replaced), and a rewritten file keeps its
+// permission bits.
 //
 // Concurrency: "<registry>.lock" next to the file carries an flock; writers hold it
 // exclusively from reading the old contents to renaming the new file into place, readers
@@ -26,21 +31,16 @@
 #include <functional>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
-
 #include <comrt/error.h>
+#include <comrt/json_document.h>
+#include <comrt/text_file.h>
 
 #include "ascii_text.h"
 
 namespace comrt {
 namespace {
 
-using json = nlohmann::json;
-
 constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
-// Deeper than any registry entry (4 levels) leaves room for members added by hand, and
-// bounds the recursion of writing the document back.
-constexpr int kMaxDepth = 16;
 constexpr std::size_t kMaxProgIdLength = 39;
 
 // ---- text forms ---------------------------------------------------------------------
@@ -120,13 +120,23 @@ HRESULT resolve_path(std::string& out) {
 
 // ---- file access ------------------------------------------------------------------------
 
+// Opens path without waiting: a FIFO at the path must not block the caller (an open
+// for reading of a FIFO waits for a writer).
+int open_without_waiting(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path, flags | O_NONBLOCK | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 // An flock on "<registry>.lock", released when the object goes.
 class registry_lock {
 public:
     // operation: LOCK_SH or LOCK_EX. create: make the lock file when it is missing.
     registry_lock(const std::string& registry, int operation, bool create) {
         const std::string path = registry + ".lock";
-        fd_ = ::open(path.c_str(), (create ? O_RDWR | O_CREAT : O_RDONLY) | O_CLOEXEC, 0644);
+        fd_ = open_without_waiting(path.c_str(), create ? O_RDWR | O_CREAT : O_RDONLY, 0644);
         if (fd_ < 0) return;
         int rc;
         do {
@@ -149,167 +159,124 @@ private:
     int fd_ = -1;
 };
 
-class file_descriptor {
-public:
-    explicit file_descriptor(int fd) noexcept : fd_(fd) {}
-    ~file_descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    file_descriptor(const file_descriptor&) = delete;
-    file_descriptor& operator=(const file_descriptor&) = delete;
-    int get() const noexcept { return fd_; }
-    // Closes now, reporting the outcome (a delayed write error shows here).
-    bool close() noexcept {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// The file's bytes; exists = false (and S_OK) when there is no file.
-HRESULT read_text(const std::string& path, std::string& text, bool& exists) {
-    text.clear();
-    exists = false;
-    file_descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return errno == ENOENT ? S_OK : REGDB_E_READREGDB;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return REGDB_E_READREGDB;
-    if (st.st_size > kMaxFileSize) return REGDB_E_INVALIDVALUE;
-    exists = true;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return REGDB_E_READREGDB;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-        if (text.size() > static_cast<std::size_t>(kMaxFileSize)) return REGDB_E_INVALIDVALUE;
-    }
-    return S_OK;
-}
-
-bool write_all(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 std::string parent_folder(const std::string& path) {
     const std::string parent = std::filesystem::path(path).parent_path().string();
     return parent.empty() ? "." : parent;
 }
 
-// Temporary file in the same folder, fsync, rename over path, fsync the folder.
-HRESULT write_atomically(const std::string& path, std::string_view text) {
-    std::string temp = path + ".XXXXXX";
-    file_descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0) return REGDB_E_WRITEREGDB;
-    const bool written = ::fchmod(fd.get(), 0644) == 0 && write_all(fd.get(), text) && ::fsync(fd.get()) == 0;
-    if (!fd.close() || !written || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return REGDB_E_WRITEREGDB;
+// The file's bytes; exists = false (and S_OK) when there is no file. Anything but a
+// regular file (a folder, a FIFO, a device) cannot be read as a registry, and reading
+// never waits on one.
+HRESULT read_text(const std::string& path, std::string& text, bool& exists) {
+    exists = false;
+    switch (read_text_file(path, static_cast<std::size_t>(kMaxFileSize), text)) {
+    case file_read::done: exists = true; return S_OK;
+    case file_read::missing: return S_OK;
+    case file_read::too_large: return REGDB_E_INVALIDVALUE;
+    case file_read::not_regular:
+    case file_read::failed: break;
     }
-    // The rename itself is durable once the folder is flushed; failing that is not an
-    // error of this transaction.
-    file_descriptor folder(::open(parent_folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() >= 0) ::fsync(folder.get());
-    return S_OK;
+    return REGDB_E_READREGDB;
 }
 
 // ---- the document -----------------------------------------------------------------------
 
-bool is_optional_string(const json& entry, const char* key) {
-    const auto it = entry.find(key);
-    return it == entry.end() || it->is_string();
+const json::value* member_of(const json::value& entry, const char* key) { return entry.find(key); }
+
+bool is_optional_string(const json::value& entry, const char* key) {
+    const json::value* v = member_of(entry, key);
+    return !v || v->is_string();
 }
 
-// Rewrites a GUID-keyed object with canonical keys; false when a key is not a GUID.
-bool canonical_guid_keys(json& section) {
-    json result = json::object();
-    for (auto& [key, value] : section.items()) {
+// The text of an optional string member; empty when it is absent.
+std::string string_member(const json::value& entry, const char* key) {
+    const json::value* v = member_of(entry, key);
+    return v ? v->text() : std::string();
+}
+
+// Rewrites the keys of a GUID-keyed object in canonical form; false when a key is not a
+// GUID, or two keys name the same GUID (one of them would be lost on the next rewrite).
+bool canonical_guid_keys(json::value& section) {
+    std::vector<std::string> keys;
+    keys.reserve(section.children().size());
+    for (const json::member& m : section.children()) {
         GUID g{};
-        if (!parse_guid(key, g)) return false;
-        result[guid_string(g)] = std::move(value);
+        if (!parse_guid(m.key, g)) return false;
+        keys.push_back(guid_string(g));
     }
-    section = std::move(result);
+    std::vector<std::string_view> sorted(keys.begin(), keys.end());
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return false;
+    for (std::size_t i = 0; i < keys.size(); ++i) section.children()[i].key = std::move(keys[i]);
     return true;
 }
 
-bool valid_class(json& entry) {
+bool valid_class(json::value& entry) {
     if (!entry.is_object()) return false;
-    const auto server = entry.find("server");
-    if (server == entry.end() || !server->is_string()) return false;
+    const json::value* server = member_of(entry, "server");
+    if (!server || !server->is_string()) return false;
     if (!is_optional_string(entry, "threading") || !is_optional_string(entry, "progid") ||
         !is_optional_string(entry, "typelib"))
         return false;
-    if (const auto p = entry.find("progid"); p != entry.end() && !valid_progid(p->get<std::string>())) return false;
-    if (const auto t = entry.find("typelib"); t != entry.end()) {
+    if (const json::value* p = member_of(entry, "progid"); p && !valid_progid(p->text())) return false;
+    if (json::value* t = entry.find("typelib")) {
         GUID g{};
-        if (!parse_guid(t->get<std::string>(), g)) return false;
-        *t = guid_string(g);
+        if (!parse_guid(t->text(), g)) return false;
+        *t = json::value::string(guid_string(g));
     }
     return true;
 }
 
-bool valid_typelib(json& versions) {
+bool valid_typelib(const json::value& versions) {
     if (!versions.is_object()) return false;
-    for (auto& [key, entry] : versions.items()) {
+    for (const json::member& m : versions.children()) {
         WORD major = 0, minor = 0;
-        if (!parse_version(key, major, minor) || !entry.is_object()) return false;
-        const auto path = entry.find("path");
-        if (path == entry.end() || !path->is_string() || !is_optional_string(entry, "name")) return false;
+        if (!parse_version(m.key, major, minor) || !m.data.is_object()) return false;
+        const json::value* path = member_of(m.data, "path");
+        if (!path || !path->is_string() || !is_optional_string(m.data, "name")) return false;
     }
     return true;
 }
+
+// A section of the document ("classes", "progids", "typelibs"); it exists after normalise.
+json::value& section(json::value& doc, const char* name) { return *doc.find(name); }
+const json::value& section(const json::value& doc, const char* name) { return *doc.find(name); }
 
 // Checks the document's shape and brings GUIDs to their canonical form; false when the
 // document is not a registry.
-bool normalise(json& doc) {
+bool normalise(json::value& doc) {
     if (!doc.is_object()) return false;
-    for (const char* section : {"classes", "progids", "typelibs"}) {
-        if (!doc.contains(section)) doc[section] = json::object();
-        if (!doc[section].is_object()) return false;
+    for (const char* name : {"classes", "progids", "typelibs"}) {
+        const json::value* s = doc.find(name);
+        if (!s) doc.set(name, json::value::object());
+        else if (!s->is_object()) return false;
     }
-    json& classes = doc["classes"];
+    json::value& classes = section(doc, "classes");
     if (!canonical_guid_keys(classes)) return false;
-    for (auto& [key, entry] : classes.items())
-        if (!valid_class(entry)) return false;
-    for (auto& [progid, clsid] : doc["progids"].items()) {
+    for (json::member& m : classes.children())
+        if (!valid_class(m.data)) return false;
+    for (json::member& m : section(doc, "progids").children()) {
         GUID g{};
-        if (!valid_progid(progid) || !clsid.is_string() || !parse_guid(clsid.get<std::string>(), g)) return false;
-        clsid = guid_string(g);
+        if (!valid_progid(m.key) || !m.data.is_string() || !parse_guid(m.data.text(), g)) return false;
+        m.data = json::value::string(guid_string(g));
     }
-    json& typelibs = doc["typelibs"];
+    json::value& typelibs = section(doc, "typelibs");
     if (!canonical_guid_keys(typelibs)) return false;
-    for (auto& [key, versions] : typelibs.items())
-        if (!valid_typelib(versions)) return false;
+    for (const json::member& m : typelibs.children())
+        if (!valid_typelib(m.data)) return false;
     return true;
 }
 
-HRESULT parse_document(const std::string& text, json& doc) {
-    bool too_deep = false;
-    const json::parser_callback_t limit_depth = [&too_deep](int depth, json::parse_event_t, json&) {
-        if (depth > kMaxDepth) too_deep = true;
-        return !too_deep;
-    };
-    doc = json::parse(text, limit_depth, /*allow_exceptions=*/false);
-    if (too_deep || doc.is_discarded() || !normalise(doc)) return REGDB_E_INVALIDVALUE;
+// Deeper than any registry entry (4 levels) leaves room for members added by hand.
+constexpr std::size_t kMaxDepth = 16;
+
+HRESULT parse_document(const std::string& text, json::value& doc) {
+    if (!json::parse(text, kMaxDepth, doc) || !normalise(doc)) return REGDB_E_INVALIDVALUE;
     return S_OK;
 }
 
 // Reads and checks the file; a missing file gives an empty registry.
-HRESULT load(const std::string& path, json& doc) {
+HRESULT load(const std::string& path, json::value& doc) {
     std::string text;
     bool exists = false;
     if (const HRESULT hr = read_text(path, text, exists); FAILED(hr)) return hr;
@@ -317,35 +284,30 @@ HRESULT load(const std::string& path, json& doc) {
     return parse_document(text, doc);
 }
 
-std::string string_member(const json& entry, const char* key) {
-    const auto it = entry.find(key);
-    return it == entry.end() ? std::string() : it->get<std::string>();
-}
-
-registry_contents contents_of(const json& doc) {
+registry_contents contents_of(const json::value& doc) {
     registry_contents out;
-    for (const auto& [key, entry] : doc["classes"].items()) {
+    for (const json::member& m : section(doc, "classes").children()) {
         class_registration c;
-        parse_guid(key, c.clsid);
-        c.progid = string_member(entry, "progid");
-        c.server = string_member(entry, "server");
-        c.threading = string_member(entry, "threading");
-        if (const std::string typelib = string_member(entry, "typelib"); !typelib.empty())
+        parse_guid(m.key, c.clsid);
+        c.progid = string_member(m.data, "progid");
+        c.server = string_member(m.data, "server");
+        c.threading = string_member(m.data, "threading");
+        if (const std::string typelib = string_member(m.data, "typelib"); !typelib.empty())
             parse_guid(typelib, c.typelib);
         out.classes.push_back(std::move(c));
     }
-    for (const auto& [progid, clsid] : doc["progids"].items()) {
+    for (const json::member& m : section(doc, "progids").children()) {
         CLSID id{};
-        parse_guid(clsid.get<std::string>(), id);
-        out.progids.emplace_back(progid, id);
+        parse_guid(m.data.text(), id);
+        out.progids.emplace_back(m.key, id);
     }
-    for (const auto& [key, versions] : doc["typelibs"].items()) {
-        for (const auto& [version, entry] : versions.items()) {
+    for (const json::member& lib : section(doc, "typelibs").children()) {
+        for (const json::member& version : lib.data.children()) {
             typelib_registration t;
-            parse_guid(key, t.libid);
-            parse_version(version, t.major, t.minor);
-            t.path = string_member(entry, "path");
-            t.name = string_member(entry, "name");
+            parse_guid(lib.key, t.libid);
+            parse_version(version.key, t.major, t.minor);
+            t.path = string_member(version.data, "path");
+            t.name = string_member(version.data, "name");
             out.typelibs.push_back(std::move(t));
         }
     }
@@ -359,61 +321,57 @@ HRESULT read_contents(registry_contents& out) {
     // Without a folder there is no file and nothing to wait for; elsewhere the lock
     // only orders this read after a writer's rename.
     registry_lock lock(path, LOCK_SH, /*create=*/false);
-    json doc;
+    json::value doc;
     if (const HRESULT hr = load(path, doc); FAILED(hr)) return hr;
     out = contents_of(doc);
     return S_OK;
 }
 
-// One write transaction: lock, load, change, write back.
-HRESULT update(const std::function<HRESULT(json&)>& change) {
+// One write transaction: lock, load, change, write back. What is written is read back
+// first, so that the file is never replaced by one that later reads would refuse.
+HRESULT update(const std::function<HRESULT(json::value&)>& change) {
     std::string path;
     if (const HRESULT hr = resolve_path(path); FAILED(hr)) return hr == REGDB_E_READREGDB ? REGDB_E_WRITEREGDB : hr;
     std::error_code ignored;
     std::filesystem::create_directories(parent_folder(path), ignored);
     registry_lock lock(path, LOCK_EX, /*create=*/true);
     if (!lock.held()) return REGDB_E_WRITEREGDB;
-    json doc;
+    json::value doc;
     if (const HRESULT hr = load(path, doc); FAILED(hr)) return hr;
-    const json before = doc;
+    std::string before;
+    if (!json::write(doc, /*sort_keys=*/true, before)) return REGDB_E_INVALIDVALUE;
     if (const HRESULT hr = change(doc); FAILED(hr)) return hr;
-    if (doc == before) return S_OK;  // nothing to write (and no empty file to create)
     std::string text;
-    try {
-        text = doc.dump(2) + "\n";
-    } catch (const json::type_error&) {
-        return E_INVALIDARG;  // a string that is not UTF-8, such as a path in another encoding
-    }
-    return write_atomically(path, text);
+    // A string that is not UTF-8, such as a path in another encoding, cannot be written.
+    if (!json::write(doc, /*sort_keys=*/true, text)) return E_INVALIDARG;
+    if (text == before) return S_OK;  // nothing to write (and no empty file to create)
+    if (text.size() > static_cast<std::size_t>(kMaxFileSize)) return REGDB_E_WRITEREGDB;
+    json::value check;
+    if (FAILED(parse_document(text, check))) return E_INVALIDARG;
+    return replace_text_file(path, text) ? S_OK : REGDB_E_WRITEREGDB;
 }
 
 // Drops every ProgID that names the class clsid_key.
-void drop_progids_of(json& doc, const std::string& clsid_key) {
-    json& progids = doc["progids"];
-    for (auto it = progids.begin(); it != progids.end();) {
-        if (it.value() == clsid_key)
-            it = progids.erase(it);
-        else
-            ++it;
-    }
+void drop_progids_of(json::value& doc, const std::string& clsid_key) {
+    auto& progids = section(doc, "progids").children();
+    progids.erase(std::remove_if(progids.begin(), progids.end(),
+                                 [&clsid_key](const json::member& m) { return m.data.text() == clsid_key; }),
+                  progids.end());
 }
 
 // Drops a ProgID (any case) wherever it appears, so that it can name a new class.
-void drop_progid(json& doc, const std::string& progid) {
-    json& progids = doc["progids"];
-    for (auto it = progids.begin(); it != progids.end();) {
-        if (equal_ignoring_case(it.key(), progid))
-            it = progids.erase(it);
-        else
-            ++it;
-    }
-    for (auto& [key, entry] : doc["classes"].items()) {
-        const auto p = entry.find("progid");
-        if (p != entry.end() && equal_ignoring_case(p->get<std::string>(), progid)) entry.erase(p);
+void drop_progid(json::value& doc, const std::string& progid) {
+    auto& progids = section(doc, "progids").children();
+    progids.erase(std::remove_if(progids.begin(), progids.end(),
+                                 [&progid](const json::member& m) { return equal_ignoring_case(m.key, progid); }),
+                  progids.end());
+    for (json::member& m : section(doc, "classes").children()) {
+        const json::value* p = m.data.find("progid");
+        if (p && equal_ignoring_case(p->text(), progid)) m.data.erase("progid");
     }
 }
 
-HRESULT add_entries(json& doc, const server_registration& entries) {
+HRESULT add_entries(json::value& doc, const server_registration& entries) {
     for (const class_registration& c : entries.classes)
         if (c.server.empty() || (!c.progid.empty() && !valid_progid(c.progid))) return E_INVALIDARG;
     for (const typelib_registration& t : entries.typelibs)
@@ -422,32 +380,43 @@ HRESULT add_entries(json& doc, const server_registration& entries) {
     for (const class_registration& c : entries.classes) {
         const std::string key = guid_string(c.clsid);
         drop_progids_of(doc, key);
-        json entry = {{"server", c.server}, {"threading", c.threading}};
+        json::value entry = json::value::object();
+        entry.set("server", json::value::string(c.server));
+        entry.set("threading", json::value::string(c.threading));
         if (!c.progid.empty()) {
             drop_progid(doc, c.progid);
-            entry["progid"] = c.progid;
-            doc["progids"][c.progid] = key;
+            entry.set("progid", json::value::string(c.progid));
+            section(doc, "progids").set(c.progid, json::value::string(key));
         }
-        if (c.typelib != GUID_NULL) entry["typelib"] = guid_string(c.typelib);
-        doc["classes"][key] = std::move(entry);
+        if (c.typelib != GUID_NULL) entry.set("typelib", json::value::string(guid_string(c.typelib)));
+        section(doc, "classes").set(key, std::move(entry));
     }
-    for (const typelib_registration& t : entries.typelibs)
-        doc["typelibs"][guid_string(t.libid)][version_string(t.major, t.minor)] = {{"path", t.path}, {"name", t.name}};
+    for (const typelib_registration& t : entries.typelibs) {
+        json::value& typelibs = section(doc, "typelibs");
+        const std::string key = guid_string(t.libid);
+        json::value* versions = typelibs.find(key);
+        if (!versions) versions = &typelibs.set(key, json::value::object());
+        json::value entry = json::value::object();
+        entry.set("path", json::value::string(t.path));
+        entry.set("name", json::value::string(t.name));
+        versions->set(version_string(t.major, t.minor), std::move(entry));
+    }
     return S_OK;
 }
 
-HRESULT remove_entries(json& doc, const server_registration& entries) {
+HRESULT remove_entries(json::value& doc, const server_registration& entries) {
     for (const class_registration& c : entries.classes) {
         const std::string key = guid_string(c.clsid);
         drop_progids_of(doc, key);
-        doc["classes"].erase(key);
+        section(doc, "classes").erase(key);
     }
-    json& typelibs = doc["typelibs"];
+    json::value& typelibs = section(doc, "typelibs");
     for (const typelib_registration& t : entries.typelibs) {
-        const auto versions = typelibs.find(guid_string(t.libid));
-        if (versions == typelibs.end()) continue;
+        const std::string key = guid_string(t.libid);
+        json::value* versions = typelibs.find(key);
+        if (!versions) continue;
         versions->erase(version_string(t.major, t.minor));
-        if (versions->empty()) typelibs.erase(versions);
+        if (versions->children().empty()) typelibs.erase(key);
     }
     return S_OK;
 }
@@ -467,13 +436,13 @@ HRESULT read_registry(registry_contents& out) noexcept try {
 }
 
 HRESULT register_server(const server_registration& entries) noexcept try {
-    return update([&entries](json& doc) { return add_entries(doc, entries); });
+    return update([&entries](json::value& doc) { return add_entries(doc, entries); });
 } catch (...) {
     return to_hresult();
 }
 
 HRESULT unregister_server(const server_registration& entries) noexcept try {
-    return update([&entries](json& doc) { return remove_entries(doc, entries); });
+    return update([&entries](json::value& doc) { return remove_entries(doc, entries); });
 } catch (...) {
     return to_hresult();
 }

@@ -2,6 +2,7 @@
 // versions, damaged files, and concurrent writers in separate processes.
 #include <comrt/registry.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -202,6 +203,62 @@ TEST_F(Registry, DamagedFileIsReportedAndLeftAlone) {
     registry_contents all;
     EXPECT_EQ(comrt::read_registry(all), REGDB_E_READREGDB);
     EXPECT_EQ(comrt::register_server(one_class(kClassA, "Lib.A")), REGDB_E_READREGDB);
+}
+
+// Rewrites lose nothing a reader could see: two entries for one class (in any case of
+// its GUID) or two members of one name make a file damaged, numbers in members this code
+// does not know keep their text, a symbolic link stays a link to the file it names, and
+// the file keeps its permissions.
+TEST_F(Registry, RewritesKeepWhatTheFileSaid) {
+    const std::string twice[] = {
+        R"({"classes": {"{6a0b1c2d-0001-4000-8000-00000000000a}": {"server": "/a.so"},
+                        "{6A0B1C2D-0001-4000-8000-00000000000A}": {"server": "/b.so"}}})",
+        R"({"comment": 1, "comment": 2})",
+    };
+    for (const std::string& text : twice) {
+        write_registry(text);
+        EXPECT_EQ(comrt::register_server(one_class(kClassB, "Lib.B")), REGDB_E_INVALIDVALUE) << text;
+        EXPECT_EQ(read_registry_text(), text);
+    }
+
+    write_registry(R"({"note": [0.1000000000000000055511151231257827, -0, 1E+2, 123456789012345678901234567890]})");
+    ASSERT_EQ(comrt::register_server(one_class(kClassA, "Lib.A")), S_OK);
+    EXPECT_NE(read_registry_text().find("0.1000000000000000055511151231257827"), std::string::npos) << read_registry_text();
+    EXPECT_NE(read_registry_text().find("1E+2"), std::string::npos);
+    EXPECT_NE(read_registry_text().find("123456789012345678901234567890"), std::string::npos);
+
+    // The registry's path as a link to a file elsewhere, readable by its owner only.
+    const std::string target = folder_ + "/real.json";
+    std::filesystem::rename(path_, target);
+    std::filesystem::create_symlink(target, path_);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_EQ(comrt::register_server(one_class(kClassB, "Lib.B")), S_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(std::filesystem::status(target).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    class_registration found;
+    EXPECT_EQ(comrt::find_class(kClassB, found), S_OK);
+}
+
+// Nothing waits on a FIFO at the registry's path (or at its lock's): reads and writes
+// fail at once, and the FIFO stays.
+TEST_F(Registry, SpecialFilesAreRefusedWithoutWaiting) {
+    std::filesystem::remove(path_);
+    ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+    registry_contents all;
+    EXPECT_EQ(comrt::read_registry(all), REGDB_E_READREGDB);
+    class_registration found;
+    EXPECT_EQ(comrt::find_class(kClassA, found), REGDB_E_READREGDB);
+    EXPECT_EQ(comrt::register_server(one_class(kClassA, "Lib.A")), REGDB_E_READREGDB);
+    EXPECT_TRUE(std::filesystem::is_fifo(path_));
+
+    std::filesystem::remove(path_);
+    std::filesystem::remove(path_ + ".lock");
+    ASSERT_EQ(::mkfifo((path_ + ".lock").c_str(), 0600), 0);
+    EXPECT_EQ(comrt::find_class(kClassA, found), REGDB_E_CLASSNOTREG) << "no file: nothing to read";
+    // A FIFO locks as well as a file does (the lock is on its inode, never on its data).
+    EXPECT_EQ(comrt::register_server(one_class(kClassA, "Lib.A")), S_OK);
+    EXPECT_EQ(comrt::find_class(kClassA, found), S_OK);
 }
 
 // Writers in separate processes, let go at the same moment: every registration survives,

@@ -4,6 +4,7 @@
 #include <comrt/resource.h>
 
 #include <cstring>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,33 @@ TEST(SafeArrayCreate, RecordsTheTypeBeforeTheDescriptorAndRejectsWhatItCannotHol
     EXPECT_EQ(SafeArrayCreateVector(VT_I4, INT32_MAX, 2), nullptr);  // upper bound past LONG
     SAFEARRAYBOUND huge[3] = {{UINT32_MAX, INT32_MIN}, {UINT32_MAX, INT32_MIN}, {UINT32_MAX, INT32_MIN}};
     EXPECT_EQ(SafeArrayCreate(VT_VARIANT, 3, huge), nullptr);  // the size overflows
+}
+
+// What a caller may ask for: data larger than a 32-bit size is refused before anything
+// is allocated, and a dimension without elements makes an empty array whatever the other
+// dimensions hold, in whichever order they come.
+TEST(SafeArrayCreate, SizesAreCheckedBeforeAllocating) {
+    const struct {
+        const char* name;
+        VARTYPE vt;
+        std::vector<SAFEARRAYBOUND> bounds;
+        bool created;
+    } rows[] = {
+        {"4 GiB of variants", VT_VARIANT, {{1u << 28, 0}}, false},
+        {"just above 4 GiB of bytes", VT_UI1, {{65536, 0}, {65537, 0}}, false},
+        {"empty first", VT_VARIANT, {{0, 0}, {UINT32_MAX, INT32_MIN}, {UINT32_MAX, INT32_MIN}}, true},
+        {"empty last", VT_VARIANT, {{UINT32_MAX, INT32_MIN}, {UINT32_MAX, INT32_MIN}, {0, 5}}, true},
+        {"empty in the middle", VT_BSTR, {{70000, 0}, {0, 0}, {70000, 0}}, true},
+        {"an empty dimension does not excuse a bound past LONG", VT_I4, {{0, 0}, {2, INT32_MAX}}, false},
+    };
+    for (const auto& row : rows) {
+        SafeArrayPtr sa(SafeArrayCreate(row.vt, static_cast<UINT>(row.bounds.size()),
+                                        const_cast<SAFEARRAYBOUND*>(row.bounds.data())));
+        EXPECT_EQ(sa.get() != nullptr, row.created) << row.name;
+        if (!sa) continue;
+        SafeArrayPtr copy;
+        EXPECT_EQ(SafeArrayCopy(sa.get(), copy.put()), S_OK) << row.name << ": an empty array copies";
+    }
 }
 
 TEST(SafeArrayBounds, LastDimensionStoredFirstLeftmostIndexFastestInMemory) {
@@ -118,7 +146,12 @@ TEST(SafeArrayElements, StringsAndVariantsAreCopiedInAndOut) {
     SysFreeString(out);
     ASSERT_EQ(SafeArrayPutElement(strings.get(), &at, *slot), S_OK);  // its own string: copied before freed
     EXPECT_EQ(std::memcmp(*slot, "abc", 3), 0);
+    // A null string is stored as an empty one, as the platform stores it; an element that
+    // holds null is read as null.
     ASSERT_EQ(SafeArrayPutElement(strings.get(), &at, nullptr), S_OK);
+    ASSERT_NE(*slot, nullptr);
+    EXPECT_EQ(SysStringLen(*slot), 0u);
+    SysFreeString(std::exchange(*slot, nullptr));
     ASSERT_EQ(SafeArrayGetElement(strings.get(), &at, &out), S_OK);
     EXPECT_EQ(out, nullptr);
 

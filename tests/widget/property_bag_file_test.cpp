@@ -1,6 +1,8 @@
 // The property bag file: values through the file and back, keys in the order written,
 // missing and damaged entries as failing reads of their key only, damaged files,
 // atomic saving.
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -198,6 +200,74 @@ TEST_F(PropertyBagFileTest, SavingReplacesTheFileWholeAndLeavesNothingBehind) {
     EXPECT_THAT(loaded.keys(), ElementsAre(u"New"));
 
     EXPECT_EQ(bag.save(folder.filePath("no/such/folder/bag.json")), kPathFileAccessError);
+}
+
+// Files that are valid JSON but would bring the host down later are refused when they
+// load, and nothing that is not a regular file is ever waited on.
+TEST_F(PropertyBagFileTest, HostileFilesAreRefusedAtOnce) {
+    bag.WriteProperty(u"Kept", *I4(1).get());
+    const auto nested = [](int depth) {
+        return "{\"Deep\": " + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}";
+    };
+    // Deep nesting: saving it back once overflowed the stack.
+    WriteFile(path("deep.json"), nested(100000).c_str());
+    EXPECT_EQ(bag.load(path("deep.json")), kInvalidFileFormat);
+    WriteFile(path("limit.json"), nested(16).c_str());
+    EXPECT_EQ(bag.load(path("limit.json")), S_OK) << "16 levels are accepted";
+    EXPECT_EQ(FailureOf([&] { bag.ReadProperty(u"Deep"); }), kInvalidFileFormat) << "as a damaged entry";
+    WriteFile(path("over.json"), nested(17).c_str());
+    EXPECT_EQ(bag.load(path("over.json")), kInvalidFileFormat);
+    EXPECT_THAT(bag.keys(), ElementsAre(u"Deep")) << "a refused file leaves the bag as it was";
+
+    // One entry named twice: a rewrite would drop one of them.
+    WriteFile(path("twice.json"), "{\"A\": 1, \"A\": 2}");
+    EXPECT_EQ(bag.load(path("twice.json")), kInvalidFileFormat);
+
+    // Larger than 16 MiB.
+    {
+        QFile large(path("large.json"));
+        ASSERT_TRUE(large.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(large.resize(16 * 1024 * 1024 + 1));
+    }
+    EXPECT_EQ(bag.load(path("large.json")), kInvalidFileFormat);
+
+    // A FIFO, a folder, a device: refused without waiting for a writer or an end.
+    const QByteArray fifo = QFile::encodeName(path("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_EQ(bag.load(path("fifo")), kPathFileAccessError);
+    EXPECT_EQ(bag.save(path("fifo")), kPathFileAccessError) << "a FIFO is not replaced by a file";
+    EXPECT_EQ(bag.load(folder.path()), kPathFileAccessError);
+    EXPECT_EQ(bag.load(QStringLiteral("/dev/zero")), kPathFileAccessError);
+    EXPECT_THAT(bag.keys(), ElementsAre(u"Deep"));
+}
+
+// A save writes exactly what a load reads back as the same entries: numbers keep their
+// text, unknown entries stay as they were read, and the text is never larger than a
+// load accepts (60 KB of brackets once made a save of 1.8 GB).
+TEST_F(PropertyBagFileTest, WhatIsSavedLoadsBackAsItWas) {
+    const char* text = "{\"Exact\": 0.1000000000000000055511151231257827, \"Big\": 123456789012345678901234567890,"
+                       " \"Unknown\": [1, {\"x\": [true, null, \"\\u00e9\"]}]}";
+    WriteFile(path(), text);
+    ASSERT_EQ(bag.load(path()), S_OK);
+    ASSERT_EQ(bag.save(path("copy.json")), S_OK);
+    PropertyBagFile copy;
+    ASSERT_EQ(copy.load(path("copy.json")), S_OK);
+    EXPECT_THAT(copy.keys(), ElementsAre(u"Exact", u"Big", u"Unknown"));
+    const QByteArray saved = ReadFile(path("copy.json"));
+    EXPECT_TRUE(saved.contains("0.1000000000000000055511151231257827")) << saved.constData();
+    EXPECT_TRUE(saved.contains("123456789012345678901234567890")) << saved.constData();
+    ASSERT_EQ(copy.save(path("again.json")), S_OK);
+    EXPECT_EQ(ReadFile(path("again.json")), saved) << "a second round gives the same bytes";
+
+    // Deep and wide: as deep as a load accepts, saved at a size close to the file's.
+    std::string wide = "{\"Wide\": [";
+    for (int i = 0; i < 4000; ++i) wide += std::string(i ? "," : "") + "[[[[[[[[[[[[[[]]]]]]]]]]]]]]";
+    wide += "]}";
+    WriteFile(path("wide.json"), wide.c_str());
+    ASSERT_EQ(bag.load(path("wide.json")), S_OK);
+    ASSERT_EQ(bag.save(path("wide-copy.json")), S_OK);
+    EXPECT_LT(ReadFile(path("wide-copy.json")).size(), 64 * static_cast<qsizetype>(wide.size()));
+    ASSERT_EQ(copy.load(path("wide-copy.json")), S_OK);
 }
 
 // The bag as the control sees it: IPropertyBag, with a type asked for on Read, a failing

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the fuzz targets (fuzz/, clang with libFuzzer,
+# AddressSanitizer and UndefinedBehaviorSanitizer, in build-fuzz/) and runs them one at a
+# time, each from its committed seed corpus (fuzz/corpus/<target>/) with its dictionary
+# (fuzz/dict/<target>.dict) when there is one.
+#   scripts/fuzz.sh                   each target for 30 minutes ($PG_FUZZ_SECONDS seconds)
+#   scripts/fuzz.sh --ci              each target for 45 seconds: what CI runs
+#   scripts/fuzz.sh [--ci] TARGET...  only those targets
+# Inputs found on the way go to build-fuzz/corpus/<target>/ (kept between runs, never
+# committed); a crash, a sanitizer report, a leak, a broken invariant or a hang (10 s per
+# input) stops the target, leaves its input in build-fuzz/artifacts/<target>/ and fails
+# the run. Each target's last lines (executions, coverage) are kept in
+# build-fuzz/fuzz-<target>.log. The build folder is $PG_FUZZ_BUILD_DIR when set.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${PG_FUZZ_SECONDS:-1800}
+if [ "${1:-}" = "--ci" ]; then
+  seconds=45
+  shift
+fi
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(dispatch_fuzz variant_fuzz safearray_fuzz registry_fuzz bag_file_fuzz)
+
+"$root/scripts/setup.sh"
+build_dir="${PG_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
+CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -G Ninja -DPG_FUZZ=ON -DPG_WERROR=$werror \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build_dir" --target "${targets[@]}"
+
+export QT_QPA_PLATFORM=offscreen
+# The sanitizers' shared runtime comes first in every target (see CMakeLists.txt).
+asan_runtime=$(clang++ -print-file-name=libclang_rt.asan-x86_64.so)
+# Leaks are findings; so is any report of the sanitizers.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+failed=()
+for target in "${targets[@]}"; do
+  corpus="$build_dir/corpus/$target"
+  artifacts="$build_dir/artifacts/$target"
+  mkdir -p "$corpus" "$artifacts"
+  options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -max_len=8192 -print_final_stats=1
+           -artifact_prefix="$artifacts/")
+  dict="$root/fuzz/dict/$target.dict"
+  [ -f "$dict" ] && options+=(-dict="$dict")
+  echo "== $target: ${seconds} s =="
+  log="$build_dir/fuzz-$target.log"
+  # The first folder takes the new inputs; the seeds stay as committed.
+  if LD_PRELOAD="$asan_runtime" "$build_dir/bin/$target" "${options[@]}" "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
+    grep -E "^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::peak_rss_mb)" "$log" || true
+  else
+    tail -n 60 "$log"
+    echo "fuzz: $target found a fault; its input is in $artifacts/" >&2
+    failed+=("$target")
+  fi
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "fuzz: findings in ${failed[*]}" >&2
+  exit 1
+fi
+echo "fuzz: no findings"
