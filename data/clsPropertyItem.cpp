@@ -10,12 +10,13 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace tessel {
 
 namespace {
 
-constexpr const char16_t* kSource = u"Tessel";
+constexpr const OLECHAR* kSource = OLESTR("Tessel");
 
 [[noreturn]] void Raise(comrt::runtime_error e) { comrt::raise(e, kSource); }
 
@@ -32,41 +33,41 @@ TextLengths LengthsOf(const unsigned char* block) noexcept {
 }
 
 // The name's first code unit; the value follows the name.
-const char16_t* TextOf(const unsigned char* block) noexcept {
-    return reinterpret_cast<const char16_t*>(block + sizeof(TextLengths));
+const OLECHAR* TextOf(const unsigned char* block) noexcept {
+    return reinterpret_cast<const OLECHAR*>(block + sizeof(TextLengths));
 }
 
 }  // namespace
 
 // ---- the text block --------------------------------------------------------------------
 
-std::u16string_view clsPropertyItem::ItemTexts::name() const noexcept {
+comrt::olestring_view clsPropertyItem::ItemTexts::name() const noexcept {
     if (!block_) return {};
     return {TextOf(block_.get()), LengthsOf(block_.get()).name};
 }
 
-std::u16string_view clsPropertyItem::ItemTexts::value() const noexcept {
+comrt::olestring_view clsPropertyItem::ItemTexts::value() const noexcept {
     if (!block_) return {};
     const TextLengths lengths = LengthsOf(block_.get());
     return {TextOf(block_.get()) + lengths.name, lengths.value};
 }
 
-void clsPropertyItem::ItemTexts::assign(std::u16string_view name, std::u16string_view value) {
+void clsPropertyItem::ItemTexts::assign(comrt::olestring_view name, comrt::olestring_view value) {
     if (name.empty() && value.empty()) {
         block_.reset();
         return;
     }
     // Texts from BSTRs always fit; anything longer cannot be held or returned as a BSTR.
-    constexpr std::size_t kMaxUnits = UINT32_MAX / sizeof(char16_t);
+    constexpr std::size_t kMaxUnits = UINT32_MAX / sizeof(OLECHAR);
     if (name.size() > kMaxUnits || value.size() > kMaxUnits) throw comrt::com_error(E_OUTOFMEMORY);
     const std::size_t units = name.size() + value.size();
-    if (units > (SIZE_MAX - sizeof(TextLengths)) / sizeof(char16_t)) throw comrt::com_error(E_OUTOFMEMORY);
-    auto* fresh = static_cast<unsigned char*>(std::malloc(sizeof(TextLengths) + units * sizeof(char16_t)));
+    if (units > (SIZE_MAX - sizeof(TextLengths)) / sizeof(OLECHAR)) throw comrt::com_error(E_OUTOFMEMORY);
+    auto* fresh = static_cast<unsigned char*>(::operator new(sizeof(TextLengths) + units * sizeof(OLECHAR), std::nothrow));
     if (!fresh) throw comrt::com_error(E_OUTOFMEMORY);
     const TextLengths lengths{static_cast<ULONG>(name.size()), static_cast<ULONG>(value.size())};
     std::memcpy(fresh, &lengths, sizeof lengths);
     // Both views may point into the block held now: copy them before it goes.
-    char16_t* text = reinterpret_cast<char16_t*>(fresh + sizeof(TextLengths));
+    OLECHAR* text = reinterpret_cast<OLECHAR*>(fresh + sizeof(TextLengths));
     std::copy_n(name.data(), name.size(), text);
     std::copy_n(value.data(), value.size(), text + name.size());
     block_.reset(fresh);
@@ -75,6 +76,7 @@ void clsPropertyItem::ItemTexts::assign(std::u16string_view name, std::u16string
 // ---- ItemName, ItemValue, ItemType ---------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::get_ItemName(BSTR* result) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     if (!result) return E_POINTER;
     *result = comrt::Bstr(Texts.name()).detach();
     return S_OK;
@@ -83,6 +85,7 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::get_ItemName(BSTR* result) noexcept t
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemName(BSTR value) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     Texts.assign(comrt::Bstr::view_of(value), Texts.value());
     return S_OK;
 } catch (...) {
@@ -90,6 +93,7 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemName(BSTR value) noexcept try
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::get_ItemValue(BSTR* result) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     if (!result) return E_POINTER;
     *result = comrt::Bstr(Texts.value()).detach();
     return S_OK;
@@ -98,6 +102,7 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::get_ItemValue(BSTR* result) noexcept 
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemValue(BSTR value) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     Texts.assign(Texts.name(), comrt::Bstr::view_of(value));
     return S_OK;
 } catch (...) {
@@ -105,12 +110,14 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemValue(BSTR value) noexcept tr
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::get_ItemType(SHORT* result) noexcept {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     if (!result) return E_POINTER;
     *result = ItemType;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemType(SHORT value) noexcept {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     ItemType = value;
     return S_OK;
 }
@@ -120,6 +127,7 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::put_ItemType(SHORT value) noexcept {
 // Copies first and swaps afterwards, so a copy that fails (out of memory) leaves the
 // list held before in place.
 HRESULT STDMETHODCALLTYPE clsPropertyItem::SetValueCmb(SAFEARRAY** ValuesArray) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     if (!ValuesArray) return E_POINTER;
     SAFEARRAY* source = *ValuesArray;
     comrt::SafeArrayPtr copy;
@@ -137,6 +145,7 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::SetValueCmb(SAFEARRAY** ValuesArray) 
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::GetItem(SHORT* nIndex, BSTR* result) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     if (!nIndex || !result) return E_POINTER;
     *result = nullptr;
     SAFEARRAY* list = ItemChoices.get();
@@ -156,6 +165,7 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::GetItem(SHORT* nIndex, BSTR* result) 
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::Count(SHORT* result) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     if (!result) return E_POINTER;
     *result = 0;
     SAFEARRAY* list = ItemChoices.get();
@@ -172,6 +182,7 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::Count(SHORT* result) noexcept try {
 // ---- ISupportErrorInfo -------------------------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::InterfaceSupportsErrorInfo(REFIID riid) noexcept {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
     return riid == IID__clsPropertyItem ? S_OK : S_FALSE;
 }
 

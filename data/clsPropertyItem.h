@@ -2,10 +2,11 @@
 // an editor type code and the item's own copy of a choice list.
 #pragma once
 
-#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string_view>
 
+#include <comrt/apartment.h>
 #include <comrt/com.h>
 #include <comrt/dispatch.h>
 #include <tessel/tessel.h>
@@ -37,21 +38,21 @@ private:
     // ItemName and ItemValue together in one heap block, neither NUL-terminated (a get
     // hands out a new BSTR anyway):
     //
-    //   [ULONG name length][ULONG value length][name: char16_t x n][value: char16_t x v]
+    //   [ULONG name length][ULONG value length][name: OLECHAR x n][value: OLECHAR x v]
     //
     // Lengths count code units; the text may hold embedded NULs. No block while both
     // texts are empty: an unset string reads as empty.
     class ItemTexts {
     public:
-        std::u16string_view name() const noexcept;
-        std::u16string_view value() const noexcept;
+        comrt::olestring_view name() const noexcept;
+        comrt::olestring_view value() const noexcept;
         // Replaces both texts (either may view the current ones). Throws
         // comrt::com_error(E_OUTOFMEMORY) and keeps the texts held before on failure.
-        void assign(std::u16string_view name, std::u16string_view value);
+        void assign(comrt::olestring_view name, comrt::olestring_view value);
 
     private:
         struct Free {
-            void operator()(void* block) const noexcept { std::free(block); }
+            void operator()(void* block) const noexcept { ::operator delete(block); }
         };
         std::unique_ptr<unsigned char, Free> block_;
     };
@@ -61,6 +62,9 @@ private:
     ItemTexts Texts;
     // The choice list: none, or an array of strings in the caller's dimensions and bounds.
     comrt::SafeArrayPtr ItemChoices;
+    // The thread that created the item, the only one that may call it (no room at all in a
+    // build without thread checks).
+    [[no_unique_address]] comrt::owner_thread OwnerThread;
 };
 
 }  // namespace tessel

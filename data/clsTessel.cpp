@@ -13,7 +13,7 @@ namespace tessel {
 
 namespace {
 
-constexpr const char16_t* kSource = u"Tessel";
+constexpr const OLECHAR* kSource = OLESTR("Tessel");
 
 [[noreturn]] void Raise(comrt::runtime_error e) { comrt::raise(e, kSource); }
 
@@ -67,6 +67,7 @@ comrt::ComPtr<_Collection> clsTessel::HeldCollection() {
 // ---- PropertyGroupName ----------------------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE clsTessel::get_PropertyGroupName(BSTR* result) noexcept try {
+    OwnerThread.check(OLESTR("clsTessel"));
     if (!result) return E_POINTER;
     *result = PropertyGroupName.copy();
     return S_OK;
@@ -75,6 +76,7 @@ HRESULT STDMETHODCALLTYPE clsTessel::get_PropertyGroupName(BSTR* result) noexcep
 }
 
 HRESULT STDMETHODCALLTYPE clsTessel::put_PropertyGroupName(BSTR value) noexcept try {
+    OwnerThread.check(OLESTR("clsTessel"));
     PropertyGroupName = comrt::Bstr::copy_of(value);
     return S_OK;
 } catch (...) {
@@ -84,6 +86,7 @@ HRESULT STDMETHODCALLTYPE clsTessel::put_PropertyGroupName(BSTR value) noexcept 
 // ---- ItemsCollection ------------------------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE clsTessel::get_ItemsCollection(_Collection** result) noexcept try {
+    OwnerThread.check(OLESTR("clsTessel"));
     if (!result) return E_POINTER;
     *result = nullptr;
     HeldCollection().copy_to(result);
@@ -95,10 +98,12 @@ HRESULT STDMETHODCALLTYPE clsTessel::get_ItemsCollection(_Collection** result) n
 // The put by value has no member of its own in the type library; a directly bound
 // caller that uses it gets the put by reference.
 HRESULT STDMETHODCALLTYPE clsTessel::put_ItemsCollection(_Collection* value) noexcept {
+    OwnerThread.check(OLESTR("clsTessel"));
     return putref_ItemsCollection(value);
 }
 
 HRESULT STDMETHODCALLTYPE clsTessel::putref_ItemsCollection(_Collection* value) noexcept {
+    OwnerThread.check(OLESTR("clsTessel"));
     ItemsCollection = comrt::ComPtr<_Collection>(value);
     return S_OK;
 }
@@ -107,6 +112,7 @@ HRESULT STDMETHODCALLTYPE clsTessel::putref_ItemsCollection(_Collection* value) 
 
 HRESULT STDMETHODCALLTYPE clsTessel::AddItem(BSTR* sName, BSTR* sValue, SHORT* nType, SAFEARRAY** oValues,
                                              LONG* result) noexcept try {
+    OwnerThread.check(OLESTR("clsTessel"));
     if (!sName || !sValue || !nType || !oValues || !result) return E_POINTER;
     *result = 0;  // the result of every call
 
@@ -141,6 +147,7 @@ HRESULT STDMETHODCALLTYPE clsTessel::AddItem(BSTR* sName, BSTR* sValue, SHORT* n
 // is emptied and succeeds: only a count that does not fit 16 bits is an overflow, and
 // then nothing is removed.
 HRESULT STDMETHODCALLTYPE clsTessel::Clear() noexcept try {
+    OwnerThread.check(OLESTR("clsTessel"));
     comrt::ComPtr<_Collection> collection = HeldCollection();
 
     // The count, read once, as a 16-bit number.
@@ -166,6 +173,7 @@ HRESULT STDMETHODCALLTYPE clsTessel::Clear() noexcept try {
 // ---- ISupportErrorInfo ----------------------------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE clsTessel::InterfaceSupportsErrorInfo(REFIID riid) noexcept {
+    OwnerThread.check(OLESTR("clsTessel"));
     return riid == IID__clsTessel ? S_OK : S_FALSE;
 }
 

@@ -3,6 +3,7 @@
 // holds it.
 #pragma once
 
+#include <comrt/apartment.h>
 #include <comrt/com.h>
 #include <comrt/dispatch.h>
 #include <tessel/tessel.h>
@@ -37,6 +38,9 @@ private:
 
     comrt::Bstr PropertyGroupName;
     comrt::ComPtr<_Collection> ItemsCollection;
+    // The thread that created the group, the only one that may call it (no room at all in a
+    // build without thread checks).
+    [[no_unique_address]] comrt::owner_thread OwnerThread;
 };
 
 }  // namespace tessel

@@ -42,6 +42,11 @@ RULES = {
     # Tests: unit tests of a layer may use that layer's private headers (tests/<layer>/),
     # the rest public headers only; never the benchmarks.
     "tests": ["public:platform", "public:data", "public:control", "public:widget", "testing"],
+    # Fuzz targets: public headers and the shared test support, and, as a layer's unit
+    # tests do, the objects they drive directly (Tessel's classes, the control on the
+    # recording doubles of tests/fakes, the host's property bag file).
+    "fuzz": ["public:platform", "public:data", "public:control", "public:widget", "testing",
+             "data", "control", "widget", "tests"],
 }
 # Unit tests of a layer: tests/<sub>/ may also include every header of these layers.
 TEST_LAYERS = {
@@ -53,6 +58,8 @@ TEST_LAYERS = {
     "qt": ["control", "toolkit"],
     "widget": ["widget"],
     "cross_runtime": [],
+    # The Windows build's tests (Wine): public headers only, as any host.
+    "windows": [],
 }
 
 SOURCE = re.compile(r".*\.(c|cc|cpp|cxx|h|hh|hpp)$")

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whatever the build, the tests and the demo need and
-# this machine lacks. Safe to run again: it installs nothing when all is present.
+# this machine lacks, and the packages named as arguments (what other scripts need
+# besides). Safe to run again: it installs nothing when all is present.
+#   scripts/setup.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,7 @@ packages=(
   xvfb xauth dbus at-spi2-core python3-pyatspi xdotool
   # the second toolchain (scripts/test.sh --libcxx), which builds GoogleTest from its sources
   clang libc++-dev libc++abi-dev googletest
+  "$@"
 )
 
 missing=()

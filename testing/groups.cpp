@@ -15,7 +15,7 @@ comrt::SafeArrayPtr MakeStringArray(LONG lower, const Texts& texts) {
     if (!array) throw comrt::com_error(E_OUTOFMEMORY);
     LONG index = lower;
     for (const auto& text : texts) {
-        comrt::Bstr element{std::u16string_view(text)};
+        comrt::Bstr element{comrt::olestring_view(text)};
         comrt::check(SafeArrayPutElement(array.get(), &index, element.get()));
         ++index;
     }
@@ -31,7 +31,7 @@ comrt::ComPtr<_Collection> ItemsOf(_clsTessel& group) {
 
 }  // namespace
 
-comrt::ComPtr<_clsTessel> NewGroup(std::u16string_view name, IClassFactory* factory) {
+comrt::ComPtr<_clsTessel> NewGroup(comrt::olestring_view name, IClassFactory* factory) {
     comrt::ComPtr<_clsTessel> group;
     if (factory)
         comrt::check(factory->CreateInstance(nullptr, comrt::iid_of<_clsTessel>(), group.put_void()));
@@ -56,17 +56,17 @@ LONG AddItem(_clsTessel& group, const Item& item) {
     return result;
 }
 
-comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, const std::vector<Item>& items, IClassFactory* factory) {
+comrt::ComPtr<_clsTessel> MakeGroup(comrt::olestring_view name, const std::vector<Item>& items, IClassFactory* factory) {
     comrt::ComPtr<_clsTessel> group = NewGroup(name, factory);
     for (const Item& item : items) AddItem(*group, item);
     return group;
 }
 
-comrt::SafeArrayPtr StringArray(LONG lower, const std::vector<std::u16string>& texts) {
+comrt::SafeArrayPtr StringArray(LONG lower, const std::vector<comrt::olestring>& texts) {
     return MakeStringArray(lower, texts);
 }
 
-comrt::SafeArrayPtr StringArray(LONG lower, std::initializer_list<std::u16string_view> texts) {
+comrt::SafeArrayPtr StringArray(LONG lower, std::initializer_list<comrt::olestring_view> texts) {
     return MakeStringArray(lower, texts);
 }
 
@@ -86,15 +86,15 @@ comrt::ComPtr<_clsPropertyItem> ItemAt(_clsTessel& group, LONG position) {
     return comrt::ComPtr<IDispatch>(element->pdispVal).as<_clsPropertyItem>();
 }
 
-std::u16string ItemValue(_clsTessel& group, LONG position) {
+comrt::olestring ItemValue(_clsTessel& group, LONG position) {
     comrt::Bstr value;
     comrt::check(ItemAt(group, position)->get_ItemValue(value.put()));
-    return std::u16string(value.view());
+    return comrt::olestring(value.view());
 }
 
-std::vector<std::pair<std::u16string, std::u16string>> ItemTexts(_clsTessel& group) {
+std::vector<std::pair<comrt::olestring, comrt::olestring>> ItemTexts(_clsTessel& group) {
     const LONG count = ItemCount(group);
-    std::vector<std::pair<std::u16string, std::u16string>> texts;
+    std::vector<std::pair<comrt::olestring, comrt::olestring>> texts;
     texts.reserve(static_cast<std::size_t>(count));
     for (LONG position = 1; position <= count; ++position) {
         const comrt::ComPtr<_clsPropertyItem> item = ItemAt(group, position);

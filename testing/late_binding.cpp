@@ -33,7 +33,7 @@ VARIANT I2(SHORT value) { return Of(VT_I2, [&](VARIANT& v) { v.iVal = value; });
 VARIANT I4(LONG value) { return Of(VT_I4, [&](VARIANT& v) { v.lVal = value; }); }
 VARIANT UI4(ULONG value) { return Of(VT_UI4, [&](VARIANT& v) { v.ulVal = value; }); }
 VARIANT R8(double value) { return Of(VT_R8, [&](VARIANT& v) { v.dblVal = value; }); }
-VARIANT Text(std::u16string_view text) { return Of(VT_BSTR, [&](VARIANT& v) { v.bstrVal = comrt::Bstr(text).detach(); }); }
+VARIANT Text(comrt::olestring_view text) { return Of(VT_BSTR, [&](VARIANT& v) { v.bstrVal = comrt::Bstr(text).detach(); }); }
 VARIANT Missing() { return Of(VT_ERROR, [](VARIANT& v) { v.scode = DISP_E_PARAMNOTFOUND; }); }
 
 VARIANT Object(IDispatch* object) {
@@ -86,8 +86,8 @@ Outcome::Outcome(Outcome&& other) noexcept
 
 Outcome::~Outcome() { FreeStrings(info); }
 
-DISPID DispatchId(IDispatch* object, std::u16string_view name, HRESULT* hr) {
-    std::u16string text(name);
+DISPID DispatchId(IDispatch* object, comrt::olestring_view name, HRESULT* hr) {
+    comrt::olestring text(name);
     LPOLESTR names[] = {text.data()};
     DISPID id = DISPID_UNKNOWN;
     const HRESULT status = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
@@ -102,7 +102,7 @@ Outcome Invoke(IDispatch* object, DISPID id, WORD flags, Args& args) {
     return out;
 }
 
-Outcome Call(IDispatch* object, std::u16string_view name, WORD flags, Args args) {
+Outcome Call(IDispatch* object, comrt::olestring_view name, WORD flags, Args args) {
     HRESULT found = S_OK;
     const DISPID id = DispatchId(object, name, &found);
     if (FAILED(found)) {

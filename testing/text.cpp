@@ -14,10 +14,10 @@ std::string Hex(HRESULT hr) {
     return text;
 }
 
-std::string Printable(std::u16string_view text) {
+std::string Printable(comrt::olestring_view text) {
     std::string out;
     out.reserve(text.size());
-    for (const char16_t c : text) {
+    for (const OLECHAR c : text) {
         if (c >= 0x20 && c < 0x7f) {
             out += static_cast<char>(c);
         } else {
@@ -31,7 +31,7 @@ std::string Printable(std::u16string_view text) {
 
 std::string Printable(BSTR text) { return Printable(comrt::Bstr::view_of(text)); }
 
-std::string Utf8(std::u16string_view text) { return comrt::to_utf8(text); }
+std::string Utf8(comrt::olestring_view text) { return comrt::to_utf8(text); }
 
 std::string Utf8(BSTR text) { return comrt::to_utf8(comrt::Bstr::view_of(text)); }
 

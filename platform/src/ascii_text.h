@@ -7,11 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include <comrt/wintypes.h>
+
 namespace comrt {
 
 // The ASCII text of a NUL-terminated name into out; false for a null name or one holding
 // anything beyond ASCII (out then holds the part before it).
-inline bool ascii_text(const char16_t* name, std::string& out) {
+inline bool ascii_text(const OLECHAR* name, std::string& out) {
     out.clear();
     if (!name) return false;
     for (; *name; ++name) {
@@ -34,7 +36,7 @@ bool equal_ignoring_case(std::basic_string_view<Char> a, std::basic_string_view<
 inline bool equal_ignoring_case(std::string_view a, std::string_view b) noexcept {
     return detail::equal_ignoring_case(a, b);
 }
-inline bool equal_ignoring_case(std::u16string_view a, std::u16string_view b) noexcept {
+inline bool equal_ignoring_case(std::basic_string_view<OLECHAR> a, std::basic_string_view<OLECHAR> b) noexcept {
     return detail::equal_ignoring_case(a, b);
 }
 

@@ -27,7 +27,7 @@
 namespace comrt {
 namespace {
 
-constexpr const char16_t* kSource = u"Comrt";
+constexpr const OLECHAR* kSource = OLESTR("Comrt");
 constexpr std::size_t kMaxCount = static_cast<std::size_t>(std::numeric_limits<LONG>::max());
 
 // An optional argument is missing when it is null or VT_ERROR / DISP_E_PARAMNOTFOUND.

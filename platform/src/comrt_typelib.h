@@ -17,23 +17,23 @@ inline constexpr DISPID kCollectionCount = 2;
 inline constexpr DISPID kCollectionRemove = 3;
 
 inline constexpr member_desc kCollectionMembers[] = {
-    method<&_Collection::Item>(u"Item", kCollectionItem, {u"Index"}),
-    method<&_Collection::Add>(u"Add", kCollectionAdd,
-                              {u"Item", optional(u"Key"), optional(u"Before"), optional(u"After")}),
-    method<&_Collection::Count>(u"Count", kCollectionCount),
-    method<&_Collection::Remove>(u"Remove", kCollectionRemove, {u"Index"}),
-    method<&_Collection::_NewEnum>(u"_NewEnum", DISPID_NEWENUM).with_flags(FUNCFLAG_FRESTRICTED),
+    method<&_Collection::Item>(OLESTR("Item"), kCollectionItem, {OLESTR("Index")}),
+    method<&_Collection::Add>(OLESTR("Add"), kCollectionAdd,
+                              {OLESTR("Item"), optional(OLESTR("Key")), optional(OLESTR("Before")), optional(OLESTR("After"))}),
+    method<&_Collection::Count>(OLESTR("Count"), kCollectionCount),
+    method<&_Collection::Remove>(OLESTR("Remove"), kCollectionRemove, {OLESTR("Index")}),
+    method<&_Collection::_NewEnum>(OLESTR("_NewEnum"), DISPID_NEWENUM).with_flags(FUNCFLAG_FRESTRICTED),
 };
 
-inline constexpr interface_desc kCollectionInterface{IID__Collection, u"_Collection", dual_interface,
+inline constexpr interface_desc kCollectionInterface{IID__Collection, OLESTR("_Collection"), dual_interface,
                                                      kCollectionMembers};
 
 inline constexpr const interface_desc* kComrtInterfaces[] = {&kCollectionInterface};
 inline constexpr class_desc kComrtClasses[] = {
-    {CLSID_Collection, u"Collection", TYPEFLAG_FCANCREATE, &kCollectionInterface},
+    {CLSID_Collection, OLESTR("Collection"), TYPEFLAG_FCANCREATE, &kCollectionInterface},
 };
 
-inline constexpr type_library kComrtLib{LIBID_Comrt, u"Comrt", 1, 0, 0, kComrtInterfaces, kComrtClasses};
+inline constexpr type_library kComrtLib{LIBID_Comrt, OLESTR("Comrt"), 1, 0, 0, kComrtInterfaces, kComrtClasses};
 static_assert(well_formed(kComrtLib));
 
 }  // namespace comrt

@@ -5,18 +5,26 @@
 //   1. pick the row: the member with the dispatch id whose kind wFlags allows;
 //   2. bind rgvarg to parameters: positional arguments in reverse order at the end of
 //      rgvarg, named ones (parameter positions, DISPID_PROPERTYPUT for a put's value)
-//      at its start;
+//      at its start; positional arguments given to a property get without parameters
+//      that returns an object go to that object's default member instead;
 //   3. build one argument slot per parameter holding exactly the declared type: a VT_BYREF
 //      argument of the declared by-reference type passes through, anything else is
-//      converted into a temporary the slot points at; all before the member runs;
-//   4. call the row's typed member, write converted by-reference values back into the
-//      caller's variables, hand over the result, or turn a failure into EXCEPINFO.
+//      converted into a temporary the slot points at (an array of variants, as script
+//      hosts pass, element by element into an array of the declared element type); all
+//      before the member runs;
+//   4. call the row's typed member, write the by-reference values it changed back into
+//      the caller's variables, hand over the result, or turn a failure into EXCEPINFO.
+//
+// A reference that points nowhere (VT_BYREF with a null pointer, directly or inside a
+// variant passed by reference) is refused in step 3 with E_INVALIDARG, as
+// VariantCopyInd refuses it: no member ever receives one.
 #include <comrt/dispatch.h>
 #include <comrt/error.h>
 #include <comrt/oleauto.h>
 #include <comrt/resource.h>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -54,9 +62,13 @@ const member_desc* find_member_by_name(const interface_desc& itf, const OLECHAR*
     return nullptr;
 }
 
+// True for VT_BYREF with nothing to point at.
+bool is_null_reference(const VARIANT& v) noexcept { return (v.vt & VT_BYREF) && !v.byref; }
+
 // Takes the interface pointer out of an object argument and queries it for the declared
-// interface; a null reference (Nothing) stays null.
+// interface; a null object (Nothing) stays null, a null reference is E_INVALIDARG.
 HRESULT query_object(const VARIANT* src, const type_ref& type, VARIANT* out) noexcept {
+    if (is_null_reference(*src)) return E_INVALIDARG;
     IUnknown* unknown = nullptr;
     switch (src->vt) {
     case VT_DISPATCH: unknown = src->pdispVal; break;
@@ -75,7 +87,41 @@ HRESULT query_object(const VARIANT* src, const type_ref& type, VARIANT* out) noe
 
 // OLE_COLOR: a colour reference or, with the high bit set, a system colour.
 bool is_ole_color(const type_ref& type) noexcept {
-    return (type.vt & ~VT_BYREF) == VT_UI4 && type.name && std::u16string_view(type.name) == u"OLE_COLOR";
+    return (type.vt & ~VT_BYREF) == VT_UI4 && type.name && olestring_view(type.name) == OLESTR("OLE_COLOR");
+}
+
+// Script hosts build only arrays of variants. An array of another element type takes a
+// one-dimensional one: a new array with the same bounds, each element converted as
+// VariantChangeType converts it. A null array stays null (an array variable that holds no
+// array); more or fewer than one dimension, or an element that does not convert, is a
+// type mismatch (E_OUTOFMEMORY stays what it is).
+HRESULT convert_variant_array(const VARIANT* src, VARTYPE want, VARIANT* out) noexcept try {
+    SAFEARRAY* from = (src->vt & VT_BYREF) ? *src->pparray : src->parray;
+    const VARTYPE element = want & VT_TYPEMASK;
+    out->vt = want;
+    out->parray = nullptr;
+    if (!from) return S_OK;
+    LONG lower = 0, upper = 0;
+    if (SafeArrayGetDim(from) != 1 || FAILED(SafeArrayGetLBound(from, 1, &lower)) ||
+        FAILED(SafeArrayGetUBound(from, 1, &upper)))
+        return DISP_E_TYPEMISMATCH;
+    SAFEARRAYBOUND bound{static_cast<ULONG>(static_cast<std::int64_t>(upper) - lower + 1), lower};
+    SafeArrayPtr to(SafeArrayCreate(element, 1, &bound));
+    if (!to) return E_OUTOFMEMORY;
+    for (std::int64_t i = lower; i <= upper; ++i) {
+        LONG index = static_cast<LONG>(i);
+        Variant value, converted;
+        HRESULT hr = SafeArrayGetElement(from, &index, value.get());
+        if (SUCCEEDED(hr)) hr = VariantChangeType(converted.get(), value.get(), 0, element);
+        if (FAILED(hr)) return hr == E_OUTOFMEMORY ? hr : DISP_E_TYPEMISMATCH;
+        const bool pointer = element == VT_BSTR || element == VT_DISPATCH || element == VT_UNKNOWN;
+        hr = SafeArrayPutElement(to.get(), &index, pointer ? converted->byref : &converted->llVal);
+        if (FAILED(hr)) return hr;
+    }
+    out->parray = to.detach();
+    return S_OK;
+} catch (...) {
+    return to_hresult();
 }
 
 // Converts an argument into `out`, holding the declared type by value.
@@ -86,11 +132,14 @@ HRESULT convert(const VARIANT* arg, const type_ref& type, VARIANT* out) noexcept
     // Hosts hold colours in signed 32-bit integers, system colours (0x80000005) as
     // negative numbers: an OLE_COLOR takes those 32 bits unchanged.
     if (is_ole_color(type) && (src->vt & ~VT_BYREF) == VT_I4) {
+        if (is_null_reference(*src)) return E_INVALIDARG;
         out->vt = VT_UI4;
         out->ulVal = static_cast<ULONG>((src->vt & VT_BYREF) ? *src->plVal : src->lVal);
         return S_OK;
     }
     if ((src->vt & ~VT_BYREF) == want) return VariantCopyInd(out, src);
+    if ((want & VT_ARRAY) && (src->vt & ~VT_BYREF) == (VT_ARRAY | VT_VARIANT))
+        return convert_variant_array(src, want, out);
     if (src->vt & VT_BYREF) {
         Variant value;
         const HRESULT hr = VariantCopyInd(value.get(), src);
@@ -152,13 +201,34 @@ struct argument {
     VARIANT slot{};                   // exactly the declared type
     Variant temp;                     // a converted value the slot refers to or copies
     VARIANT* write_back_to = nullptr; // the caller's VT_BYREF variable behind a temporary
+    VARTYPE given_type = VT_EMPTY;    // the temporary's type as the member got it
+    std::int64_t given_bits = 0;      // its value
+    Bstr given_text;                  // and its text, for a string
 };
 
+// Notes what the temporary of a by-reference argument held before the call.
+void remember_given(argument& a) {
+    a.given_type = a.temp.vt();
+    std::memcpy(&a.given_bits, &a.temp->llVal, sizeof a.given_bits);
+    if (a.temp.vt() == VT_BSTR) a.given_text = Bstr::copy_of(a.temp->bstrVal);
+}
+
+// True when the member changed the temporary of a by-reference argument. A string counts
+// as changed by its text only: a new string may take the freed one's address.
+bool changed_by_member(const argument& a) noexcept {
+    if (a.temp.vt() != a.given_type) return true;
+    if (a.temp.vt() == VT_BSTR)
+        return SysStringByteLen(a.temp->bstrVal) != SysStringByteLen(a.given_text.get()) ||
+               Bstr::view_of(a.temp->bstrVal) != a.given_text.view();
+    return std::memcmp(&a.given_bits, &a.temp->llVal, sizeof a.given_bits) != 0;
+}
+
 // Builds the slot for parameter p from argument arg (null: not given).
-HRESULT prepare(const param_desc& p, VARIANT* arg, argument& out) noexcept {
+HRESULT prepare(const param_desc& p, VARIANT* arg, argument& out) noexcept try {
     const VARTYPE declared = p.type.vt;
     const VARTYPE base = declared & ~VT_BYREF;
     out.slot.vt = declared;
+    if (arg && (is_null_reference(*arg) || is_null_reference(*unwrap(arg)))) return E_INVALIDARG;
     if (!arg || is_missing(*arg)) {
         if (!(p.flags & PARAMFLAG_FOPT)) return DISP_E_PARAMNOTOPTIONAL;
         out.temp->vt = VT_ERROR;
@@ -194,13 +264,18 @@ HRESULT prepare(const param_desc& p, VARIANT* arg, argument& out) noexcept {
         const HRESULT hr = convert(arg, p.type, out.temp.get());
         if (FAILED(hr)) return hr;
         out.slot.byref = &out.temp->llVal;
-        if (arg->vt & VT_BYREF) out.write_back_to = arg;
+        if (arg->vt & VT_BYREF) {
+            out.write_back_to = arg;
+            remember_given(out);
+        }
         return S_OK;
     }
     const HRESULT hr = convert(arg, p.type, out.temp.get());
     if (FAILED(hr)) return hr;
     out.slot.llVal = out.temp->llVal;
     return S_OK;
+} catch (...) {
+    return to_hresult();
 }
 
 // Fills EXCEPINFO for a member that failed with hr, from the pending error information
@@ -217,7 +292,30 @@ void fill_exception(HRESULT hr, EXCEPINFO* info) {
         return;
     }
     if (HRESULT_FACILITY(hr) == FACILITY_CONTROL && FAILED(hr))
-        if (const char16_t* text = runtime_description(HRESULT_CODE(hr))) info->bstrDescription = Bstr(text).detach();
+        if (const OLECHAR* text = runtime_description(HRESULT_CODE(hr))) info->bstrDescription = Bstr(text).detach();
+}
+
+// A property without parameters that returns an automation object, given positional
+// arguments only:
+// the arguments index the object it returns (a script's group.ItemsCollection(1)).
+bool indexes_its_result(const member_desc& m, UINT cNamed) noexcept {
+    return m.kind == member_kind::get && m.param_count == 0 && cNamed == 0 && m.result.type.vt == VT_DISPATCH;
+}
+
+// Gets the property, then passes the arguments to the default member (DISPID_VALUE) of the
+// object it returned, as the system's type-library dispatch does. A property that returns
+// no object leaves the arguments without a place: DISP_E_BADPARAMCOUNT.
+HRESULT invoke_default_of_result(const interface_desc& itf, void* self, DISPID id, DISPPARAMS* pDispParams,
+                                 VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) noexcept {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    Variant object;
+    const HRESULT hr =
+        dispatch_invoke(itf, self, id, IID_NULL, DISPATCH_PROPERTYGET, &none, object.get(), pExcepInfo, nullptr);
+    if (FAILED(hr)) return hr;
+    IDispatch* target = object.vt() == VT_DISPATCH ? object->pdispVal : nullptr;
+    if (!target) return DISP_E_BADPARAMCOUNT;
+    return target->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                          pDispParams, pVarResult, pExcepInfo, puArgErr);
 }
 
 }  // namespace
@@ -249,12 +347,14 @@ HRESULT dispatch_get_ids_of_names(const interface_desc& itf, REFIID riid, LPOLES
 HRESULT dispatch_invoke(const interface_desc& itf, void* self, DISPID dispIdMember, REFIID riid, WORD wFlags,
                         DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                         UINT* puArgErr) noexcept try {
+    // The result is an [out] variant: it holds nothing on entry, and is empty on every
+    // failure, so that a caller may always clear it.
+    if (pVarResult) VariantInit(pVarResult);
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (!self) return E_POINTER;
     if (!pDispParams || pDispParams->cNamedArgs > pDispParams->cArgs ||
         (pDispParams->cArgs && !pDispParams->rgvarg) || (pDispParams->cNamedArgs && !pDispParams->rgdispidNamedArgs))
         return E_INVALIDARG;
-    if (pVarResult) VariantInit(pVarResult);
 
     // 1. The row.
     const member_desc* m = find_member(itf, dispIdMember, wFlags);
@@ -279,7 +379,11 @@ HRESULT dispatch_invoke(const interface_desc& itf, void* self, DISPID dispIdMemb
         if (source[count - 1] < 0) return DISP_E_PARAMNOTOPTIONAL;
     }
     const UINT positional = cArgs - cNamed;
-    if (positional > positional_slots) return DISP_E_BADPARAMCOUNT;
+    if (positional > positional_slots) {
+        if (indexes_its_result(*m, cNamed))
+            return invoke_default_of_result(itf, self, dispIdMember, pDispParams, pVarResult, pExcepInfo, puArgErr);
+        return DISP_E_BADPARAMCOUNT;
+    }
     for (UINT i = 0; i < positional; ++i) source[i] = static_cast<long>(cArgs - 1 - i);
     for (UINT k = 0; k < cNamed; ++k) {
         const DISPID id = pDispParams->rgdispidNamedArgs[k];
@@ -308,8 +412,11 @@ HRESULT dispatch_invoke(const interface_desc& itf, void* self, DISPID dispIdMemb
         if (pExcepInfo) fill_exception(hr, pExcepInfo);
         return DISP_E_EXCEPTION;
     }
+    // A caller's variable behind a temporary gets the member's value back only when the
+    // member changed it: a member that only reads its by-reference arguments leaves the
+    // caller's variables as they were, in type and in value.
     for (std::size_t i = 0; i < count; ++i) {
-        if (!args[i].write_back_to) continue;
+        if (!args[i].write_back_to || !changed_by_member(args[i])) continue;
         const HRESULT written = write_back(args[i].write_back_to, args[i].temp);
         if (FAILED(written)) return fail_at(written, source[i]);
     }

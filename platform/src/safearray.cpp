@@ -18,12 +18,15 @@
 // pvData is a separate zero-filled block of cbElements * element count bytes (at least
 // one byte, so an array without elements still has a data pointer). cLocks counts
 // SafeArrayLock / AccessData calls not yet undone; a locked array cannot be destroyed.
+//
+// Both blocks come from the nothrow operator new (zero-filled here), like every other
+// allocation of the library, so that one replaceable allocator sees them all.
 #include <comrt/oleauto.h>
 
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "value_size.h"
 
@@ -34,6 +37,8 @@ constexpr USHORT kPointerFeatures = FADF_BSTR | FADF_UNKNOWN | FADF_DISPATCH;
 constexpr USHORT kOwningFeatures = kPointerFeatures | FADF_VARIANT;
 constexpr USHORT kAllocationFeatures = FADF_AUTO | FADF_STATIC | FADF_EMBEDDED;
 constexpr ULONG kMaxLocks = 0xFFFF;
+// The largest data block an array may have: its size is a 32-bit count on the platform.
+constexpr std::size_t kMaxDataBytes = UINT32_MAX;
 
 // The descriptor's lock count, changed atomically in place: the descriptor's layout is
 // fixed, so cLocks stays a plain ULONG. (These are the compiler's atomic built-ins, the
@@ -89,13 +94,21 @@ void store(void* p, T value) noexcept {
 unsigned char* header_of(SAFEARRAY* psa) noexcept { return reinterpret_cast<unsigned char*>(psa) - kHeaderSize; }
 unsigned char* vartype_slot(SAFEARRAY* psa) noexcept { return reinterpret_cast<unsigned char*>(psa) - sizeof(DWORD); }
 
+// A zero-filled block of `bytes` bytes (at least one); null when memory is short.
+void* allocate_zeroed(std::size_t bytes) noexcept {
+    if (bytes == 0) bytes = 1;
+    void* block = ::operator new(bytes, std::nothrow);
+    if (block) std::memset(block, 0, bytes);
+    return block;
+}
+
 // A zeroed descriptor with room for cDims bounds, after its hidden header.
 SAFEARRAY* allocate_descriptor(UINT cDims) noexcept {
     const std::size_t size = kHeaderSize + offsetof(SAFEARRAY, rgsabound) + cDims * sizeof(SAFEARRAYBOUND);
-    auto* block = static_cast<unsigned char*>(std::calloc(1, size));
+    auto* block = static_cast<unsigned char*>(allocate_zeroed(size));
     return block ? reinterpret_cast<SAFEARRAY*>(block + kHeaderSize) : nullptr;
 }
-void free_descriptor(SAFEARRAY* psa) noexcept { std::free(header_of(psa)); }
+void free_descriptor(SAFEARRAY* psa) noexcept { ::operator delete(header_of(psa)); }
 
 // The bound of dimension d counted from the left (0 = the first bound given at creation).
 const SAFEARRAYBOUND& bound(const SAFEARRAY* psa, UINT d) noexcept {
@@ -103,9 +116,15 @@ const SAFEARRAYBOUND& bound(const SAFEARRAY* psa, UINT d) noexcept {
     return bounds[psa->cDims - 1 - d];
 }
 
-// Number of elements; false when the product overflows.
+// Number of elements; false when the product overflows. A dimension without elements
+// makes the count 0 whatever the others hold, in any order.
 bool element_count(const SAFEARRAY* psa, std::size_t& count) noexcept {
     count = 1;
+    for (UINT d = 0; d < psa->cDims; ++d)
+        if (bound(psa, d).cElements == 0) {
+            count = 0;
+            return true;
+        }
     for (UINT d = 0; d < psa->cDims; ++d)
         if (__builtin_mul_overflow(count, bound(psa, d).cElements, &count)) return false;
     return true;
@@ -192,7 +211,7 @@ void destroy_data(SAFEARRAY* psa) noexcept {
         auto* data = static_cast<unsigned char*>(psa->pvData);
         for (std::size_t i = 0; i < count; ++i) clear_element(psa->fFeatures, data + i * psa->cbElements);
     }
-    std::free(psa->pvData);
+    ::operator delete(psa->pvData);
     psa->pvData = nullptr;
 }
 
@@ -214,20 +233,28 @@ HRESULT get_bound(SAFEARRAY* psa, UINT nDim, LONG* out, bool upper) noexcept {
 //   rgsabound: cDims bounds, leftmost dimension first; a dimension may have no elements.
 //   Returns the array (unlocked); null when vt is not supported, cDims is 0 or above 65535,
 //   rgsabound is null, an upper bound (lLbound + cElements - 1) does not fit a LONG, the
-//   size overflows, or memory is short.
+//   data would not fit a 32-bit byte count (as on the platform, whose arrays keep their
+//   size in a ULONG), or memory is short.
 WINOLEAUTAPI_(SAFEARRAY*) SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound) {
     if (!rgsabound || cDims == 0 || cDims > USHRT_MAX) return nullptr;
     const ElementKind kind = element_kind(vt);
     if (!kind.features) return nullptr;
+    // The data's size: an array with a dimension without elements has none, whatever the
+    // other dimensions hold and in whichever order they come.
     std::size_t bytes = kind.size;
+    bool empty = false;
     for (UINT d = 0; d < cDims; ++d) {
         const std::int64_t upper = std::int64_t{rgsabound[d].lLbound} + rgsabound[d].cElements - 1;
         if (upper < INT32_MIN || upper > INT32_MAX) return nullptr;
-        if (__builtin_mul_overflow(bytes, rgsabound[d].cElements, &bytes)) return nullptr;
+        empty = empty || rgsabound[d].cElements == 0;
     }
+    for (UINT d = 0; d < cDims && !empty; ++d)
+        if (__builtin_mul_overflow(bytes, rgsabound[d].cElements, &bytes)) return nullptr;
+    if (empty) bytes = 0;
+    if (bytes > kMaxDataBytes) return nullptr;
     SAFEARRAY* psa = allocate_descriptor(cDims);
     if (!psa) return nullptr;
-    psa->pvData = std::calloc(1, bytes ? bytes : 1);
+    psa->pvData = allocate_zeroed(bytes);
     if (!psa->pvData) {
         free_descriptor(psa);
         return nullptr;
@@ -288,7 +315,7 @@ WINOLEAUTAPI SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
     copy->cbElements = psa->cbElements;
     copy->cLocks = 0;
     std::memcpy(static_cast<void*>(copy->rgsabound), psa->rgsabound, psa->cDims * sizeof(SAFEARRAYBOUND));
-    copy->pvData = std::calloc(1, bytes ? bytes : 1);
+    copy->pvData = allocate_zeroed(bytes);
     if (!copy->pvData) {
         free_descriptor(copy);
         return E_OUTOFMEMORY;
@@ -362,6 +389,16 @@ WINOLEAUTAPI SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv) {
     hr = SafeArrayLock(psa);
     if (FAILED(hr)) return hr;
 
+    // A null string is stored as a new empty one, as the platform stores it.
+    BSTR empty = nullptr;
+    if ((features & FADF_BSTR) && !pv) {
+        empty = SysAllocStringLen(nullptr, 0);
+        if (!empty) {
+            SafeArrayUnlock(psa);
+            return E_OUTOFMEMORY;
+        }
+        pv = empty;
+    }
     const void* value = by_pointer ? static_cast<const void*>(&pv) : pv;
     if (!(features & kOwningFeatures)) {
         std::memcpy(element, value, psa->cbElements);
@@ -377,6 +414,7 @@ WINOLEAUTAPI SafeArrayPutElement(SAFEARRAY* psa, LONG* rgIndices, void* pv) {
                 clear_element(features, fresh);
         }
     }
+    SysFreeString(empty);
     SafeArrayUnlock(psa);
     return hr;
 }

@@ -73,7 +73,8 @@ HRESULT register_library(const type_library& lib, std::span<const server_class> 
     return to_hresult();
 }
 
-HRESULT unregister_library(const type_library& lib, std::span<const server_class> classes) noexcept try {
+HRESULT unregister_library(const type_library& lib, std::span<const server_class> classes,
+                           const void* /*anchor: entries go by class and library id here*/) noexcept try {
     // Entries are removed by class id and by library id and version only.
     server_registration entries;
     const auto remove_class = [&entries](REFCLSID clsid) {

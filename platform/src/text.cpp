@@ -21,8 +21,8 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 // The character that starts at text[i], with i moved past it; U+FFFD for an unpaired
 // surrogate.
-char32_t next_of(std::u16string_view text, std::size_t& i) noexcept {
-    const char16_t unit = text[i++];
+char32_t next_of(olestring_view text, std::size_t& i) noexcept {
+    const OLECHAR unit = text[i++];
     if (unit < 0xD800 || unit > 0xDFFF) return unit;
     if (unit <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
         return 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[i++] - 0xDC00);
@@ -84,12 +84,12 @@ void append(std::string& out, char32_t c) {
     }
 }
 
-void append(std::u16string& out, char32_t c) {
+void append(olestring& out, char32_t c) {
     if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
+        out += static_cast<OLECHAR>(c);
     } else {
-        out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        out += static_cast<OLECHAR>(0xD800 + ((c - 0x10000) >> 10));
+        out += static_cast<OLECHAR>(0xDC00 + ((c - 0x10000) & 0x3FF));
     }
 }
 
@@ -110,9 +110,9 @@ HRESULT convert(In text, Out& out, std::size_t per_unit) noexcept try {
 }  // namespace
 
 // At most three bytes per code unit (a pair of units gives four).
-HRESULT utf16_to_utf8(std::u16string_view text, std::string& out) noexcept { return convert(text, out, 3); }
+HRESULT utf16_to_utf8(olestring_view text, std::string& out) noexcept { return convert(text, out, 3); }
 
 // At most one code unit per byte (four bytes give two).
-HRESULT utf8_to_utf16(std::string_view text, std::u16string& out) noexcept { return convert(text, out, 1); }
+HRESULT utf8_to_utf16(std::string_view text, olestring& out) noexcept { return convert(text, out, 1); }
 
 }  // namespace comrt

@@ -217,7 +217,7 @@ HRESULT STDMETHODCALLTYPE typeinfo::GetNames(MEMBERID memid, BSTR* rgBstrNames, 
     *pcNames = 0;
     const member_desc* m = member(memid);
     if (!m) return TYPE_E_ELEMENTNOTFOUND;
-    std::vector<const char16_t*> names{m->name};
+    std::vector<const OLECHAR*> names{m->name};
     for (const param_desc& p : m->parameters())
         if (p.name) names.push_back(p.name);
     std::vector<Bstr> out;
@@ -259,6 +259,7 @@ HRESULT STDMETHODCALLTYPE typeinfo::GetIDsOfNames(LPOLESTR* rgszNames, UINT cNam
 
 HRESULT STDMETHODCALLTYPE typeinfo::Invoke(PVOID pvInstance, MEMBERID memid, WORD wFlags, DISPPARAMS* pDispParams,
                                            VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) noexcept {
+    if (pVarResult) VariantInit(pVarResult);  // an [out] variant: empty on every failure
     if (!self().itf || self().itf->kind != TKIND_INTERFACE) return DISP_E_MEMBERNOTFOUND;
     return dispatch_invoke(*self().itf, pvInstance, memid, IID_NULL, wFlags, pDispParams, pVarResult, pExcepInfo,
                            puArgErr);
@@ -266,7 +267,7 @@ HRESULT STDMETHODCALLTYPE typeinfo::Invoke(PVOID pvInstance, MEMBERID memid, WOR
 
 HRESULT STDMETHODCALLTYPE typeinfo::GetDocumentation(MEMBERID memid, BSTR* pBstrName, BSTR* pBstrDocString,
                                                      DWORD* pdwHelpContext, BSTR* pBstrHelpFile) noexcept try {
-    const char16_t* name = nullptr;
+    const OLECHAR* name = nullptr;
     if (memid == MEMBERID_NIL) {
         name = self().name;
     } else if (const member_desc* m = member(memid)) {

@@ -29,8 +29,8 @@ typelib::~typelib() {
     if (owner_count_) owner_count_->fetch_sub(1);
 }
 
-void typelib::add_interface(const IID& iid, const char16_t* name) {
-    if (find_interface(iid) < 0) entries_.push_back({TKIND_INTERFACE, iid, name ? name : u"?"});
+void typelib::add_interface(const IID& iid, const OLECHAR* name) {
+    if (find_interface(iid) < 0) entries_.push_back({TKIND_INTERFACE, iid, name ? name : OLESTR("?")});
 }
 
 void typelib::add_referenced(const type_ref& type) {
@@ -50,7 +50,7 @@ long typelib::find_interface(const IID& iid) const noexcept {
     return -1;
 }
 
-long typelib::find_alias(const char16_t* name) const noexcept {
+long typelib::find_alias(const OLECHAR* name) const noexcept {
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (entries_[i].kind == TKIND_ALIAS && detail::same_name(entries_[i].name, name)) return static_cast<long>(i);
     return -1;

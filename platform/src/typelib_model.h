@@ -21,7 +21,7 @@ namespace comrt::typelib_model {
 struct entry {
     TYPEKIND kind;
     GUID guid;
-    const char16_t* name;
+    const OLECHAR* name;
     const interface_desc* itf = nullptr;  // a described interface
     const class_desc* cls = nullptr;      // a described class
     VARTYPE alias_of = VT_EMPTY;          // TKIND_ALIAS: the aliased type
@@ -37,7 +37,7 @@ public:
     UINT local_count() const noexcept { return local_count_; }
     // The entry index of a described or referenced interface, or of an alias; -1 if none.
     long find_interface(const IID& iid) const noexcept;
-    long find_alias(const char16_t* name) const noexcept;
+    long find_alias(const OLECHAR* name) const noexcept;
 
     UINT STDMETHODCALLTYPE GetTypeInfoCount() noexcept override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, ITypeInfo** ppTInfo) noexcept override;
@@ -53,7 +53,7 @@ public:
     void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR* pTLibAttr) noexcept override;
 
 private:
-    void add_interface(const IID& iid, const char16_t* name);
+    void add_interface(const IID& iid, const OLECHAR* name);
     void add_referenced(const type_ref& type);
 
     const type_library& lib_;
@@ -75,7 +75,7 @@ inline bool is_plain_object(const IID* iid) noexcept {
 // nothing else (no doc string, help context or help file). Every out-parameter may be
 // null. Throws com_error(E_OUTOFMEMORY) when the name cannot be copied; nothing is
 // written then.
-inline void write_documentation(const char16_t* name, BSTR* pBstrName, BSTR* pBstrDocString, DWORD* pdwHelpContext,
+inline void write_documentation(const OLECHAR* name, BSTR* pBstrName, BSTR* pBstrDocString, DWORD* pdwHelpContext,
                                 BSTR* pBstrHelpFile) {
     Bstr text(name);
     if (pBstrName) *pBstrName = text.detach();

@@ -39,11 +39,11 @@ bool valid_type(VARTYPE vt) noexcept {
     }
 }
 
-// A new BSTR with the same bytes (odd byte lengths included); null stays null.
+// A new BSTR with the same bytes (odd byte lengths included). A null string copies as a
+// new empty one, as the platform copies it.
 HRESULT copy_bstr(BSTR s, BSTR& out) noexcept {
-    out = nullptr;
-    if (s && !(out = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(s), SysStringByteLen(s)))) return E_OUTOFMEMORY;
-    return S_OK;
+    out = SysAllocStringByteLen(reinterpret_cast<LPCSTR>(s), SysStringByteLen(s));
+    return out ? S_OK : E_OUTOFMEMORY;
 }
 
 // A deep copy of src into out (taken as holding nothing; written on success only).

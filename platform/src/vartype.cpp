@@ -8,9 +8,13 @@
 // and overwritten. A failed change therefore leaves the destination as it was, and a
 // destination that is the source itself is converted in place.
 //
-// Built here: VT_EMPTY, VT_NULL, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_R4, VT_R8, VT_CY, VT_BSTR, VT_DISPATCH,
-// VT_ERROR, VT_BOOL, VT_UNKNOWN, references to any of them, and arrays (copied to their
-// own type only). Every other well-formed type answers E_NOTIMPL.
+// Built here: VT_EMPTY, VT_NULL, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR,
+// VT_DISPATCH, VT_ERROR, VT_BOOL, VT_UNKNOWN, references to any of them, and arrays (copied
+// to their own type only). Every other well-formed type answers E_NOTIMPL.
+//
+// A DATE is a number of days (vartype_date.h): it converts to numbers as a double does,
+// and a number converts to a DATE only within the days a DATE holds (DISP_E_OVERFLOW
+// outside them); dates as text follow vartype_date.h.
 //
 // Numbers become integers rounded half to even (2.5 -> 2, 3.5 -> 4, -2.5 -> -2) and fail
 // with DISP_E_OVERFLOW outside the target's range; VT_CY is a 64-bit integer scaled by
@@ -24,6 +28,7 @@
 #include <comrt/oleauto.h>
 #include <comrt/resource.h>
 
+#include "vartype_date.h"
 #include "vartype_string.h"
 
 namespace {
@@ -62,6 +67,7 @@ bool is_built(VARTYPE vt) noexcept {
     case VT_R4:
     case VT_R8:
     case VT_CY:
+    case VT_DATE:
     case VT_BSTR:
     case VT_DISPATCH:
     case VT_ERROR:
@@ -202,6 +208,8 @@ std::int64_t to_integer(const VARIANT& v, std::int64_t min, std::int64_t max, in
         return integer_from_real(v.fltVal, min, max);
     case VT_R8:
         return integer_from_real(v.dblVal, min, max);
+    case VT_DATE:
+        return integer_from_real(v.date, min, max);
     case VT_CY:
         value = integer_from_currency(v.cyVal.int64);
         break;
@@ -226,6 +234,8 @@ double to_double(const VARIANT& v) {
         return v.fltVal;
     case VT_R8:
         return v.dblVal;
+    case VT_DATE:
+        return v.date;
     case VT_CY:
         return static_cast<double>(v.cyVal.int64) / kCurrencyScale;
     case VT_BOOL:
@@ -261,12 +271,18 @@ std::int64_t to_currency(const VARIANT& v) {
         return integer_from_real(double{v.fltVal} * kCurrencyScale, min, max);
     case VT_R8:
         return integer_from_real(v.dblVal * kCurrencyScale, min, max);
+    case VT_DATE:
+        return integer_from_real(v.date * kCurrencyScale, min, max);
     case VT_CY:
         return v.cyVal.int64;
     case VT_BOOL:
         return std::int64_t{v.boolVal} * kCurrencyScale;
-    case VT_BSTR:
-        return text::to_integer(number_in(v.bstrVal), 4, min, max, 0);
+    case VT_BSTR: {
+        // The platform takes no "&H" / "&O" literal as currency: it reports an overflow.
+        const text::NumberText n = number_in(v.bstrVal);
+        if (n.radix_literal) fail(DISP_E_OVERFLOW);
+        return text::to_integer(n, 4, min, max, 0);
+    }
     default:
         fail(DISP_E_TYPEMISMATCH);
     }
@@ -283,6 +299,9 @@ VARIANT_BOOL to_bool(const VARIANT& v) {
         break;
     case VT_R8:
         on = v.dblVal != 0;
+        break;
+    case VT_DATE:
+        on = v.date != 0;
         break;
     case VT_CY:
         on = v.cyVal.int64 != 0;
@@ -310,15 +329,27 @@ comrt::Bstr to_string(const VARIANT& v, USHORT flags) {
         return comrt::Bstr(text::text_from_double(v.dblVal));
     case VT_CY:
         return comrt::Bstr(text::text_from_currency(v.cyVal.int64));
+    case VT_DATE:
+        return comrt::Bstr(text::text_from_date(v.date));
     case VT_BOOL:
         if (flags & (VARIANT_ALPHABOOL | VARIANT_LOCALBOOL)) return comrt::Bstr(v.boolVal ? u"True" : u"False");
         return comrt::Bstr(text::text_from_integer(v.boolVal));
     case VT_BSTR:
-        // A null string stays null: both are the empty string.
-        return v.bstrVal ? comrt::Bstr::copy_of(v.bstrVal) : comrt::Bstr();
+        // A null string becomes a new empty one, as the platform makes it.
+        return comrt::Bstr::copy_of(v.bstrVal);
     default:
         fail(DISP_E_TYPEMISMATCH);
     }
+}
+
+// A date: text in a date's form, any other value as its number of days, within the days
+// a DATE holds.
+DATE to_date(const VARIANT& v) {
+    if (v.vt == VT_DATE) return v.date;
+    if (v.vt == VT_BSTR) return text::date_from_text(comrt::Bstr::view_of(v.bstrVal));
+    const double days = to_double(v);
+    if (!text::is_date_in_range(days)) fail(DISP_E_OVERFLOW);
+    return days;
 }
 
 SCODE to_error(const VARIANT& v) {
@@ -365,6 +396,37 @@ comrt::Variant default_value(IDispatch* object, LCID lcid) {
     return value;
 }
 
+// The platform converts between the signed and the unsigned integer of one width, and from
+// a boolean to an unsigned integer, by their bits, without an overflow: -1 as VT_UI2 is
+// 65535, 4294967295 as VT_I4 is -1, VARIANT_TRUE as VT_UI1 is 255. True when `value` and vt
+// are such a pair (out's value is then written).
+bool convert_bits(const VARIANT& value, VARTYPE vt, VARIANT& out) noexcept {
+    switch (vt) {
+    case VT_UI1:
+        if (value.vt != VT_BOOL) return false;
+        out.bVal = static_cast<BYTE>(value.boolVal);
+        return true;
+    case VT_I2:
+        if (value.vt != VT_UI2) return false;
+        out.iVal = static_cast<SHORT>(value.uiVal);
+        return true;
+    case VT_UI2:
+        if (value.vt != VT_I2 && value.vt != VT_BOOL) return false;
+        out.uiVal = static_cast<USHORT>(value.vt == VT_I2 ? value.iVal : value.boolVal);
+        return true;
+    case VT_I4:
+        if (value.vt != VT_UI4) return false;
+        out.lVal = static_cast<LONG>(value.ulVal);
+        return true;
+    case VT_UI4:
+        if (value.vt != VT_I4 && value.vt != VT_BOOL) return false;
+        out.ulVal = static_cast<ULONG>(value.vt == VT_I4 ? value.lVal : LONG{value.boolVal});
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Builds `value` (already dereferenced) as type vt into `out`, which is VT_EMPTY and is
 // given its type only once its value is complete.
 void change_type(const VARIANT& value, VARTYPE vt, USHORT flags, LCID lcid, int depth, VARIANT& out) {
@@ -394,6 +456,10 @@ void change_type(const VARIANT& value, VARTYPE vt, USHORT flags, LCID lcid, int 
         return;
     }
 
+    if (convert_bits(value, vt, out)) {
+        out.vt = vt;
+        return;
+    }
     switch (vt) {
     case VT_UI1:
         out.bVal = static_cast<BYTE>(to_integer(value, 0, UINT8_MAX, 8));
@@ -405,7 +471,7 @@ void change_type(const VARIANT& value, VARTYPE vt, USHORT flags, LCID lcid, int 
         out.uiVal = static_cast<USHORT>(to_integer(value, 0, UINT16_MAX, 16));
         break;
     case VT_I4:
-        out.lVal = value.vt == VT_ERROR ? value.scode : static_cast<LONG>(to_integer(value, INT32_MIN, INT32_MAX, 32));
+        out.lVal = static_cast<LONG>(to_integer(value, INT32_MIN, INT32_MAX, 32));
         break;
     case VT_UI4:
         out.ulVal = static_cast<ULONG>(to_integer(value, 0, UINT32_MAX, 32));
@@ -418,6 +484,9 @@ void change_type(const VARIANT& value, VARTYPE vt, USHORT flags, LCID lcid, int 
         break;
     case VT_CY:
         out.cyVal.int64 = to_currency(value);
+        break;
+    case VT_DATE:
+        out.date = to_date(value);
         break;
     case VT_BOOL:
         out.boolVal = to_bool(value);

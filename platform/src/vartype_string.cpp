@@ -92,9 +92,15 @@ NumberText parse_decimal(std::u16string_view s) {
         if (n.digits.empty() && c == u'0') return;  // leading zero
         n.digits.push_back(static_cast<char>(c));
     };
-    for (; i < s.size() && is_digit(s[i]); ++i) take(s[i]);
+    // The thousands separator ',' may follow any digit of the mantissa, before the decimal
+    // point or after it, and is skipped, as the platform's number parsing skips it
+    // ("1,000" and "1,,0" are numbers, ",5" is not).
+    const auto separator = [&](char16_t c) { return c == u',' && any_digit; };
+    for (; i < s.size() && (is_digit(s[i]) || separator(s[i])); ++i)
+        if (s[i] != u',') take(s[i]);
     if (i < s.size() && s[i] == u'.') {
-        for (++i; i < s.size() && is_digit(s[i]); ++i) {
+        for (++i; i < s.size() && (is_digit(s[i]) || separator(s[i])); ++i) {
+            if (s[i] == u',') continue;
             take(s[i]);
             --n.exponent;
         }
@@ -245,7 +251,8 @@ VARIANT_BOOL bool_from_text(std::u16string_view text) {
     };
     if (named(u"true")) return VARIANT_TRUE;
     if (named(u"false")) return VARIANT_FALSE;
-    return parse_number(body).is_zero() ? VARIANT_FALSE : VARIANT_TRUE;
+    // A number beyond a double's range is an overflow, not a true value.
+    return to_double(parse_number(body)) == 0 ? VARIANT_FALSE : VARIANT_TRUE;
 }
 
 std::u16string text_from_integer(std::int64_t value) {

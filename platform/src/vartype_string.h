@@ -1,8 +1,8 @@
 // Numbers to text and back for the variant coercions (vartype.cpp).
 //
 // Always the invariant (C) locale, whatever locale a caller names: '.' is the decimal
-// point, there are no thousands separators or currency symbols, and the boolean names
-// are the English "True" and "False". Text is UTF-16 (char16_t); only ASCII characters
+// point, ',' the thousands separator (skipped when read, never written), there are no
+// currency symbols, and the boolean names are the English "True" and "False". Text is UTF-16 (char16_t); only ASCII characters
 // can be part of a number.
 //
 // Every function throws comrt::com_error: DISP_E_TYPEMISMATCH for text that is not a
@@ -30,7 +30,8 @@ struct NumberText {
 };
 
 // Reads text of the form
-//   [space] [+|-] digits [. digits] [(e|E) [+|-] digits] [space]    (".5" and "5." too)
+//   [space] [+|-] digits [. digits] [(e|E) [+|-] digits] [space]    (".5" and "5." too;
+//                                    a ',' after any digit before the exponent is skipped)
 //   [space] &H hexdigits [space]   or   [space] &O octaldigits [space]
 // Space is blanks, tabs, CR and LF.
 NumberText parse_number(std::u16string_view text);
@@ -44,8 +45,8 @@ std::int64_t to_integer(const NumberText& n, int scale, std::int64_t min, std::i
 double to_double(const NumberText& n);
 float to_float(const NumberText& n);
 
-// "True" / "False" in any case, or any number (non-zero is true): VARIANT_TRUE or
-// VARIANT_FALSE.
+// "True" / "False" in any case, or any number within a double's range (non-zero is
+// true): VARIANT_TRUE or VARIANT_FALSE.
 VARIANT_BOOL bool_from_text(std::u16string_view text);
 
 // Integers plainly ("-32768").

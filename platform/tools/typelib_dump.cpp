@@ -1,5 +1,6 @@
 // typelib-dump LIBRARY.so: prints the type library a component library carries as
-// IDL-like text (ids, flags, members with dispatch ids and types, in slot order).
+// IDL-like text (ids, flags, members with dispatch ids and types, in slot order). Built
+// for Windows, it prints what the system's LoadTypeLib reads from a file (LIBRARY.dll).
 //
 // Exit status: 0 printed; 1 the library or its type library could not be read (the
 // status, its meaning and the loader's message go to stderr); 2 usage.
@@ -11,7 +12,9 @@
 #include <comrt/objbase.h>
 #include <comrt/text.h>
 
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <cstdio>
 
@@ -38,7 +41,9 @@ int main(int argc, char** argv) {
                      static_cast<unsigned>(hr));
         const std::string meaning = typelib_dump::meaning(hr);
         if (!meaning.empty()) std::fprintf(stderr, " (%s)", meaning.c_str());
+#ifndef _WIN32
         if (const char* loader = dlerror()) std::fprintf(stderr, "\n  %s", loader);
+#endif
         std::fprintf(stderr, "\n");
         return 1;
     }

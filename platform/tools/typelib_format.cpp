@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace typelib_dump {
@@ -22,7 +23,7 @@ using comrt::to_utf8;
 std::string guid_text(const GUID& g) {
     OLECHAR text[39];
     if (StringFromGUID2(g, text, 39) != 39) throw comrt::com_error(E_UNEXPECTED);
-    return to_utf8(std::u16string_view(text + 1, 36));  // without the braces
+    return to_utf8(comrt::olestring_view(text + 1, 36));  // without the braces
 }
 
 std::string hex_id(MEMBERID id) {
@@ -65,6 +66,22 @@ struct func_desc {
     ~func_desc() { info->ReleaseFuncDesc(desc); }
     FUNCDESC* operator->() const { return desc; }
 };
+
+// A dual interface as its vtable interface. The system describes a dual interface by its
+// dispatch view (TKIND_DISPATCH), from which GetRefTypeOfImplType(-1) leads to the
+// interface itself; comrt's type libraries hand out the interface directly. Either way
+// the text shows the interface, with its slots.
+ComPtr<ITypeInfo> vtable_view(ITypeInfo* info) {
+    {
+        type_attr attr(info);
+        if (attr->typekind != TKIND_DISPATCH || !(attr->wTypeFlags & TYPEFLAG_FDUAL)) return ComPtr<ITypeInfo>(info);
+    }
+    HREFTYPE href = 0;
+    check(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &href));
+    ComPtr<ITypeInfo> itf;
+    check(info->GetRefTypeInfo(href, itf.put()));
+    return itf;
+}
 
 std::string type_text(ITypeInfo* context, const TYPEDESC& t) {
     switch (t.vt) {
@@ -112,7 +129,8 @@ std::string direction(USHORT flags) {
     return out + "]";
 }
 
-std::string member_line(ITypeInfo* info, UINT index) {
+// `seen` holds the dispatch ids of the members printed before this one.
+std::string member_line(ITypeInfo* info, UINT index, std::set<MEMBERID>& seen) {
     func_desc f(info, index);
     std::vector<std::string> attributes{"id(" + hex_id(f->memid) + ")"};
     switch (f->invkind) {
@@ -128,7 +146,10 @@ std::string member_line(ITypeInfo* info, UINT index) {
                {FUNCFLAG_FDEFAULTCOLLELEM, "defaultcollelem"}, {FUNCFLAG_FUIDEFAULT, "uidefault"},
                {FUNCFLAG_FNONBROWSABLE, "nonbrowsable"}, {FUNCFLAG_FIMMEDIATEBIND, "immediatebind"}});
 
-    // Names: the member's, then its named parameters in order.
+    // Names: the member's, then its named parameters in order. GetNames describes the first
+    // member with the dispatch id (a property's get), so a later one with the same id (its
+    // put) shows the name alone.
+    const bool own_names = seen.insert(f->memid).second;
     std::vector<BSTR> raw(static_cast<std::size_t>(f->cParams) + 1, nullptr);
     UINT count = 0;
     check(info->GetNames(f->memid, raw.data(), static_cast<UINT>(raw.size()), &count));
@@ -143,12 +164,12 @@ std::string member_line(ITypeInfo* info, UINT index) {
     }
     line += "[";
     for (std::size_t i = 0; i < attributes.size(); ++i) line += (i ? ", " : "") + attributes[i];
-    line += "] " + type_text(info, f->elemdescFunc.tdesc) + " " + to_utf8(names.empty() ? u"" : names[0].view()) + "(";
+    line += "] " + type_text(info, f->elemdescFunc.tdesc) + " " + to_utf8(names.empty() ? comrt::olestring_view() : names[0].view()) + "(";
     for (SHORT p = 0; p < f->cParams; ++p) {
         const ELEMDESC& e = f->lprgelemdescParam[p];
         line += (p ? ", " : "") + direction(e.paramdesc.wParamFlags) + " " + type_text(info, e.tdesc);
         const std::size_t name_index = static_cast<std::size_t>(p) + 1;
-        if (name_index < names.size() && !(e.paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
+        if (own_names && name_index < names.size() && !(e.paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
             line += " " + to_utf8(names[name_index].view());
     }
     return line + ");\n";
@@ -172,7 +193,8 @@ std::string interface_text(ITypeInfo* info) {
     }
     out += " {\n";
     if (dispinterface) out += "    methods:\n";
-    for (UINT i = 0; i < attr->cFuncs; ++i) out += member_line(info, i);
+    std::set<MEMBERID> seen;
+    for (UINT i = 0; i < attr->cFuncs; ++i) out += member_line(info, i, seen);
     return out + "    };\n";
 }
 
@@ -190,8 +212,9 @@ std::string coclass_text(ITypeInfo* info) {
         INT flags = 0;
         check(info->GetRefTypeOfImplType(i, &href));
         check(info->GetImplTypeFlags(i, &flags));
-        ComPtr<ITypeInfo> implemented;
-        check(info->GetRefTypeInfo(href, implemented.put()));
+        ComPtr<ITypeInfo> referenced;
+        check(info->GetRefTypeInfo(href, referenced.put()));
+        const ComPtr<ITypeInfo> implemented = vtable_view(referenced.get());
         type_attr implemented_attr(implemented.get());
         std::vector<std::string> parts;
         add_flags(parts, static_cast<unsigned>(flags),
@@ -234,7 +257,7 @@ std::string format(ITypeLib* lib) {
         check(lib->GetTypeInfoType(i, &kind));
         out += i ? "\n" : "";
         if (kind == TKIND_COCLASS) out += coclass_text(info.get());
-        else if (kind == TKIND_INTERFACE || kind == TKIND_DISPATCH) out += interface_text(info.get());
+        else if (kind == TKIND_INTERFACE || kind == TKIND_DISPATCH) out += interface_text(vtable_view(info.get()).get());
         else out += "    // " + name_of(info.get()) + ": type kind " + std::to_string(kind) + "\n";
     }
     return out + "};\n";
@@ -254,7 +277,7 @@ std::string meaning(HRESULT hr) {
     default: break;
     }
     if (HRESULT_FACILITY(hr) == FACILITY_CONTROL)
-        if (const char16_t* text = comrt::runtime_description(HRESULT_CODE(hr))) return to_utf8(text);
+        if (const OLECHAR* text = comrt::runtime_description(HRESULT_CODE(hr))) return to_utf8(text);
     return "";
 }
 

@@ -30,7 +30,7 @@ ComPtr<_Collection> NewCollection() {
 }
 
 // AddItem with by-reference copies of the arguments; returns the status.
-HRESULT Add(_clsTessel* group, std::u16string_view name, std::u16string_view value, SHORT type = 0,
+HRESULT Add(_clsTessel* group, comrt::olestring_view name, comrt::olestring_view value, SHORT type = 0,
             SAFEARRAY* values = nullptr) {
     Bstr sName(name), sValue(value);
     BSTR n = sName.get(), v = sValue.get();
@@ -71,9 +71,9 @@ TEST(PropertyGroup, NewGroupCreatesItsCollectionOnFirstUse) {
     EXPECT_EQ(0, CountOf(first.get()));
     EXPECT_EQ(first, ItemsOf(group.get())) << "a second get returns the same collection";
 
-    Bstr given(u"Layout");
+    Bstr given(OLESTR("Layout"));
     ASSERT_EQ(S_OK, group->put_PropertyGroupName(given.get()));
-    given.get()[0] = u'#';
+    given.get()[0] = OLESTR('#');
     ASSERT_EQ(S_OK, group->get_PropertyGroupName(name.put()));
     EXPECT_EQ("Layout", Printable(name.view())) << "the group holds its own copy";
 }
@@ -94,9 +94,9 @@ TEST(PropertyGroup, AddItemTakesAListOnlyForTypeOne) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ComPtr<_clsTessel> group = NewGroup();
-        comrt::SafeArrayPtr values = StringArray(0, {u"on", u"off"});
-        ASSERT_EQ(S_OK, Add(group.get(), u"Mode", u"on", row.type, row.with_array ? values.get() : nullptr));
-        PutString(values.get(), 0, u"changed");  // the caller's array changes afterwards
+        comrt::SafeArrayPtr values = StringArray(0, {OLESTR("on"), OLESTR("off")});
+        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("Mode"), OLESTR("on"), row.type, row.with_array ? values.get() : nullptr));
+        PutString(values.get(), 0, OLESTR("changed"));  // the caller's array changes afterwards
 
         ComPtr<_Collection> items = ItemsOf(group.get());
         ASSERT_EQ(1, CountOf(items.get()));
@@ -118,19 +118,19 @@ TEST(PropertyGroup, AddItemTakesAListOnlyForTypeOne) {
 
 TEST(PropertyGroup, ItemsKeepTheirOrderAndNamesNeedNotBeUnique) {
     ComPtr<_clsTessel> group = NewGroup();
-    ASSERT_EQ(S_OK, Add(group.get(), u"Size", u"1"));
-    ASSERT_EQ(S_OK, Add(group.get(), u"Size", u"2"));
-    ASSERT_EQ(S_OK, Add(group.get(), u"Colour", u"red"));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("Size"), OLESTR("1")));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("Size"), OLESTR("2")));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("Colour"), OLESTR("red")));
     EXPECT_THAT(Contents(ItemsOf(group.get()).get()), testing::ElementsAre("Size=1", "Size=2", "Colour=red"));
 }
 
 TEST(PropertyGroup, FailingAddItemLeavesNothingBehind) {
     ComPtr<_clsTessel> group = NewGroup();
-    ASSERT_EQ(S_OK, Add(group.get(), u"kept", u""));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("kept"), OLESTR("")));
     const long live = LiveObjects();
 
     comrt::SafeArrayPtr numbers(SafeArrayCreateVector(VT_I4, 0, 1));
-    EXPECT_EQ(Hex(kTypeMismatch), Hex(Add(group.get(), u"bad", u"", 1, numbers.get())));
+    EXPECT_EQ(Hex(kTypeMismatch), Hex(Add(group.get(), OLESTR("bad"), OLESTR(""), 1, numbers.get())));
     EXPECT_THAT(Contents(ItemsOf(group.get()).get()), testing::ElementsAre("kept="));
     EXPECT_EQ(live, LiveObjects()) << "the new item was released";
 }
@@ -141,12 +141,12 @@ TEST(PropertyGroup, ClearEmptiesAndKeepsTheCollection) {
     EXPECT_EQ(0, CountOf(ItemsOf(unused.get()).get()));
 
     ComPtr<_clsTessel> group = NewGroup();
-    ASSERT_EQ(S_OK, Add(group.get(), u"a", u"1"));
-    ASSERT_EQ(S_OK, Add(group.get(), u"b", u"2"));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("a"), OLESTR("1")));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("b"), OLESTR("2")));
     ComPtr<_Collection> items = ItemsOf(group.get());
     ASSERT_EQ(S_OK, group->Clear());
     EXPECT_EQ(0, CountOf(items.get()));
-    ASSERT_EQ(S_OK, Add(group.get(), u"c", u"3"));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("c"), OLESTR("3")));
     EXPECT_EQ(items, ItemsOf(group.get())) << "Clear keeps the collection object";
     EXPECT_THAT(Contents(items.get()), testing::ElementsAre("c=3"));
 }
@@ -161,14 +161,14 @@ TEST(PropertyGroup, HostCollectionPutByReferenceIsShared) {
     for (auto [name, put] : puts) {
         SCOPED_TRACE(name);
         ComPtr<_clsTessel> source = NewGroup();
-        ASSERT_EQ(S_OK, Add(source.get(), u"x", u"1"));
-        ASSERT_EQ(S_OK, Add(source.get(), u"y", u"2"));
+        ASSERT_EQ(S_OK, Add(source.get(), OLESTR("x"), OLESTR("1")));
+        ASSERT_EQ(S_OK, Add(source.get(), OLESTR("y"), OLESTR("2")));
         ComPtr<_Collection> hosts = ItemsOf(source.get());
 
         ComPtr<_clsTessel> group = NewGroup();
         ASSERT_EQ(S_OK, (group.get()->*put)(hosts.get()));
         EXPECT_EQ(hosts, ItemsOf(group.get()));
-        ASSERT_EQ(S_OK, Add(group.get(), u"z", u"3"));
+        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("z"), OLESTR("3")));
         EXPECT_THAT(Contents(hosts.get()), testing::ElementsAre("x=1", "y=2", "z=3"));
 
         ASSERT_EQ(S_OK, group->Clear());
@@ -179,11 +179,11 @@ TEST(PropertyGroup, HostCollectionPutByReferenceIsShared) {
 
 TEST(PropertyGroup, PutOfNoneStartsAFreshCollection) {
     ComPtr<_clsTessel> group = NewGroup();
-    ASSERT_EQ(S_OK, Add(group.get(), u"old", u""));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("old"), OLESTR("")));
     ComPtr<_Collection> old = ItemsOf(group.get());
     ASSERT_EQ(S_OK, group->putref_ItemsCollection(nullptr));
     EXPECT_EQ(S_OK, group->Clear());
-    ASSERT_EQ(S_OK, Add(group.get(), u"new", u""));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("new"), OLESTR("")));
     ComPtr<_Collection> fresh = ItemsOf(group.get());
     EXPECT_NE(old, fresh);
     EXPECT_THAT(Contents(fresh.get()), testing::ElementsAre("new="));
@@ -192,9 +192,9 @@ TEST(PropertyGroup, PutOfNoneStartsAFreshCollection) {
 
 TEST(PropertyGroup, DestructionEmptiesTheCollectionButKeptItemsLive) {
     ComPtr<_clsTessel> group = NewGroup();
-    comrt::SafeArrayPtr values = StringArray(0, {u"Left", u"Right"});
-    ASSERT_EQ(S_OK, Add(group.get(), u"Align", u"Left", 1, values.get()));
-    ASSERT_EQ(S_OK, Add(group.get(), u"Gone", u""));
+    comrt::SafeArrayPtr values = StringArray(0, {OLESTR("Left"), OLESTR("Right")});
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("Align"), OLESTR("Left"), 1, values.get()));
+    ASSERT_EQ(S_OK, Add(group.get(), OLESTR("Gone"), OLESTR("")));
     ComPtr<_Collection> items = ItemsOf(group.get());
     ComPtr<_clsPropertyItem> kept = ElementAt(items.get(), 1);
     const long live = LiveObjects();
@@ -219,7 +219,7 @@ TEST(PropertyGroup, ClearStopsAtAnElementThatIsNoItem) {
         {"a string", [] {
              comrt::Variant v;
              v->vt = VT_BSTR;
-             v->bstrVal = Bstr(u"text").detach();
+             v->bstrVal = Bstr(OLESTR("text")).detach();
              return v;
          }},
         {"an empty object", [] {
@@ -235,9 +235,9 @@ TEST(PropertyGroup, ClearStopsAtAnElementThatIsNoItem) {
         SCOPED_TRACE(row.name);
         ComPtr<_clsTessel> group = NewGroup();
         ComPtr<_Collection> items = ItemsOf(group.get());
-        ASSERT_EQ(S_OK, Add(group.get(), u"first", u""));
+        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("first"), OLESTR("")));
         ASSERT_EQ(S_OK, Append(items.get(), row.make()));
-        ASSERT_EQ(S_OK, Add(group.get(), u"behind", u""));
+        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("behind"), OLESTR("")));
 
         TakeErrorInfo();
         EXPECT_EQ(Hex(kTypeMismatch), Hex(group->Clear()));
@@ -252,11 +252,11 @@ TEST(PropertyGroup, FailingClearInDestructionStillReleasesEverything) {
     {
         ComPtr<_clsTessel> group = NewGroup();
         items = ItemsOf(group.get());
-        ASSERT_EQ(S_OK, Add(group.get(), u"first", u""));
+        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("first"), OLESTR("")));
         ASSERT_EQ(S_OK, Append(items.get(), ObjectVariant(NewCollection())));
-        ASSERT_EQ(S_OK, Add(group.get(), u"behind", u""));
+        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("behind"), OLESTR("")));
         // Error information pending before the release survives it.
-        comrt::set_error_info(u"Host", u"pending");
+        comrt::set_error_info(OLESTR("Host"), OLESTR("pending"));
     }
     EXPECT_EQ("Host: pending", TakeErrorInfo());
     EXPECT_THAT(Contents(items.get()), testing::ElementsAre("<not an item>", "behind="));
@@ -291,7 +291,7 @@ TEST(PropertyGroup, FullGroupsOfDistinctItemsLeaveNothingBehind) {
     for (bool clear_first : {true, false}) {
         SCOPED_TRACE(clear_first ? "Clear" : "destruction");
         ComPtr<_clsTessel> group = NewGroup();
-        for (int i = 0; i < 32767; ++i) ASSERT_EQ(S_OK, Add(group.get(), u"n", u"v"));
+        for (int i = 0; i < 32767; ++i) ASSERT_EQ(S_OK, Add(group.get(), OLESTR("n"), OLESTR("v")));
         EXPECT_EQ(live + 2 + 32767, LiveObjects());  // the group, its collection, its items
         if (clear_first) {
             EXPECT_EQ(S_OK, group->Clear());
@@ -333,7 +333,7 @@ TEST(PropertyGroup, CollectionFailuresPassThroughUnchanged) {
         ComPtr<FakeCollection> fake = comrt::make<FakeCollection>(2147483647, E_ACCESSDENIED);
         ComPtr<_clsTessel> group = NewGroup();
         ASSERT_EQ(S_OK, group->putref_ItemsCollection(fake.get()));
-        EXPECT_EQ(Hex(E_ACCESSDENIED), Hex(Add(group.get(), u"a", u"b")));
+        EXPECT_EQ(Hex(E_ACCESSDENIED), Hex(Add(group.get(), OLESTR("a"), OLESTR("b"))));
         EXPECT_EQ(Hex(kOverflow), Hex(group->Clear()));
         EXPECT_EQ(0, fake->touched) << "nothing is read or removed on overflow";
 

@@ -40,11 +40,11 @@ TEST(PropertyItem, NewItemIsEmptyWithoutList) {
 
 TEST(PropertyItem, FieldsStoreCopies) {
     ComPtr<_clsPropertyItem> item = NewItem();
-    for (std::u16string_view text : {std::u16string_view(u"a\0b", 3), std::u16string_view(u"\u00e9\u4e2d")}) {
+    for (comrt::olestring_view text : {comrt::olestring_view(OLESTR("a\0b"), 3), comrt::olestring_view(OLESTR("\u00e9\u4e2d"))}) {
         Bstr given(text);
         ASSERT_EQ(S_OK, item->put_ItemName(given.get()));
         ASSERT_EQ(S_OK, item->put_ItemValue(given.get()));
-        given.get()[0] = u'#';  // the caller changes its string afterwards
+        given.get()[0] = OLESTR('#');  // the caller changes its string afterwards
         EXPECT_EQ(Printable(text), Name(item.get()));
         EXPECT_EQ(Printable(text), Value(item.get()));
     }
@@ -62,15 +62,15 @@ TEST(PropertyItem, ChoiceListKeepsTheCallersBounds) {
     struct Row {
         const char* name;
         LONG lower;
-        std::initializer_list<std::u16string_view> texts;
+        std::initializer_list<comrt::olestring_view> texts;
         const char* count;
         std::initializer_list<std::pair<SHORT, const char*>> reads;  // index, text ("" for error 9)
     } rows[] = {
-        {"base 0", 0, {u"s0", u"s1", u"s2"}, "2", {{0, "s0"}, {2, "s2"}, {3, ""}, {-1, ""}}},
-        {"base 1", 1, {u"s0", u"s1", u"s2"}, "3", {{1, "s0"}, {3, "s2"}, {0, ""}}},
-        {"negative base", -2, {u"a", u"b"}, "-1", {{-2, "a"}, {-1, "b"}, {0, ""}}},
+        {"base 0", 0, {OLESTR("s0"), OLESTR("s1"), OLESTR("s2")}, "2", {{0, "s0"}, {2, "s2"}, {3, ""}, {-1, ""}}},
+        {"base 1", 1, {OLESTR("s0"), OLESTR("s1"), OLESTR("s2")}, "3", {{1, "s0"}, {3, "s2"}, {0, ""}}},
+        {"negative base", -2, {OLESTR("a"), OLESTR("b")}, "-1", {{-2, "a"}, {-1, "b"}, {0, ""}}},
         {"no elements", 0, {}, "-1", {{0, ""}, {-1, ""}}},
-        {"at the top", 32767, {u"last"}, "32767", {{32767, "last"}, {32766, ""}}},
+        {"at the top", 32767, {OLESTR("last")}, "32767", {{32767, "last"}, {32766, ""}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -86,7 +86,7 @@ TEST(PropertyItem, ChoiceListKeepsTheCallersBounds) {
 TEST(PropertyItem, UpperBoundOutside16BitsOverflowsCountOnly) {
     ComPtr<_clsPropertyItem> item = NewItem();
     comrt::SafeArrayPtr values = EmptyStrings(0, 32769);  // upper bound 32768
-    PutString(values.get(), 32767, u"at 32767");
+    PutString(values.get(), 32767, OLESTR("at 32767"));
     ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
     EXPECT_EQ("error " + Hex(kOverflow) + " (result 0)", CountText(item.get()));
     EXPECT_EQ("at 32767", ItemAt(item.get(), 32767)) << "GetItem still reads up to 32767";
@@ -98,14 +98,14 @@ TEST(PropertyItem, UpperBoundOutside16BitsOverflowsCountOnly) {
 
 TEST(PropertyItem, ListIsTheItemsOwnCopyUntilReplaced) {
     ComPtr<_clsPropertyItem> item = NewItem();
-    comrt::SafeArrayPtr values = StringArray(0, {u"red", u"green"});
+    comrt::SafeArrayPtr values = StringArray(0, {OLESTR("red"), OLESTR("green")});
     ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
-    PutString(values.get(), 0, u"changed");
+    PutString(values.get(), 0, OLESTR("changed"));
     values.reset();
     EXPECT_EQ("red", ItemAt(item.get(), 0)) << "the caller's changes do not reach the item";
     EXPECT_EQ("green", ItemAt(item.get(), 1));
 
-    comrt::SafeArrayPtr other = StringArray(5, {u"x"});
+    comrt::SafeArrayPtr other = StringArray(5, {OLESTR("x")});
     ASSERT_EQ(S_OK, SetList(item.get(), other.get()));
     EXPECT_EQ("5", CountText(item.get())) << "a second call replaces the whole list";
     EXPECT_EQ(kError9, ItemAt(item.get(), 0));
@@ -129,7 +129,7 @@ TEST(PropertyItem, TypeAndListAreIndependent) {
     ASSERT_EQ(S_OK, item->put_ItemType(1));
     EXPECT_EQ(kNoList, CountText(item.get())) << "ItemType 1 creates no list";
 
-    comrt::SafeArrayPtr values = StringArray(0, {u"kept"});
+    comrt::SafeArrayPtr values = StringArray(0, {OLESTR("kept")});
     ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
     ASSERT_EQ(S_OK, item->put_ItemType(0));
     EXPECT_EQ("kept", ItemAt(item.get(), 0)) << "writing ItemType keeps the list";
@@ -137,7 +137,7 @@ TEST(PropertyItem, TypeAndListAreIndependent) {
 
 TEST(PropertyItem, FailedSetValueCmbKeepsTheOldList) {
     ComPtr<_clsPropertyItem> item = NewItem();
-    comrt::SafeArrayPtr values = StringArray(0, {u"kept"});
+    comrt::SafeArrayPtr values = StringArray(0, {OLESTR("kept")});
     ASSERT_EQ(S_OK, SetList(item.get(), values.get()));
 
     // Only strings make a list.
@@ -145,11 +145,12 @@ TEST(PropertyItem, FailedSetValueCmbKeepsTheOldList) {
     EXPECT_EQ(Hex(kTypeMismatch), Hex(SetList(item.get(), numbers.get())));
     EXPECT_EQ("kept", ItemAt(item.get(), 0));
 
-    // A copy that fails passes its own error on.
-    comrt::SafeArrayPtr broken = StringArray(0, {u"x"});
-    void* data = std::exchange(broken.get()->pvData, nullptr);
+    // A copy that fails passes its own error on (an element size of 0 makes any array
+    // unusable, to comrt and to the system alike).
+    comrt::SafeArrayPtr broken = StringArray(0, {OLESTR("x")});
+    const ULONG size = std::exchange(broken.get()->cbElements, 0);
     EXPECT_EQ(Hex(E_INVALIDARG), Hex(SetList(item.get(), broken.get())));
-    broken.get()->pvData = data;
+    broken.get()->cbElements = size;
     EXPECT_EQ("kept", ItemAt(item.get(), 0));
     EXPECT_EQ("0", CountText(item.get()));
 }

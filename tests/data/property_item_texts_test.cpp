@@ -19,40 +19,40 @@ enum class Field { name, value };
 
 struct Put {
     Field field;
-    std::u16string_view text;  // a default (null) view is put as a null BSTR
+    comrt::olestring_view text;  // a default (null) view is put as a null BSTR
     const char* name;          // both texts afterwards, as Printable shows them
     const char* value;
 };
 
 TEST(PropertyItemTexts, EachPutKeepsTheOtherText) {
-    const std::u16string_view nul_inside(u"x\0y", 3);
+    const comrt::olestring_view nul_inside(OLESTR("x\0y"), 3);
     struct Row {
         const char* case_name;
         std::initializer_list<Put> puts;
     } rows[] = {
         {"value first, then name",
-         {{Field::value, u"v", "", "v"}, {Field::name, u"name", "name", "v"}}},
+         {{Field::value, OLESTR("v"), "", "v"}, {Field::name, OLESTR("name"), "name", "v"}}},
         {"name grows and shrinks before the value",
-         {{Field::name, u"ab", "ab", ""},
-          {Field::value, u"value", "ab", "value"},
-          {Field::name, u"a much longer name", "a much longer name", "value"},
-          {Field::name, u"n", "n", "value"}}},
+         {{Field::name, OLESTR("ab"), "ab", ""},
+          {Field::value, OLESTR("value"), "ab", "value"},
+          {Field::name, OLESTR("a much longer name"), "a much longer name", "value"},
+          {Field::name, OLESTR("n"), "n", "value"}}},
         {"value grows and shrinks after the name",
-         {{Field::name, u"name", "name", ""},
-          {Field::value, u"1", "name", "1"},
-          {Field::value, u"123456789012", "name", "123456789012"},
-          {Field::value, u"", "name", ""}}},
+         {{Field::name, OLESTR("name"), "name", ""},
+          {Field::value, OLESTR("1"), "name", "1"},
+          {Field::value, OLESTR("123456789012"), "name", "123456789012"},
+          {Field::value, OLESTR(""), "name", ""}}},
         {"emptied texts come back",
-         {{Field::name, u"n", "n", ""},
-          {Field::value, u"v", "n", "v"},
+         {{Field::name, OLESTR("n"), "n", ""},
+          {Field::value, OLESTR("v"), "n", "v"},
           {Field::name, {}, "", "v"},
-          {Field::value, u"", "", ""},
-          {Field::value, u"again", "", "again"},
-          {Field::name, u"N", "N", "again"}}},
+          {Field::value, OLESTR(""), "", ""},
+          {Field::value, OLESTR("again"), "", "again"},
+          {Field::name, OLESTR("N"), "N", "again"}}},
         {"NULs inside and at the ends",
          {{Field::name, nul_inside, "x\\u0000y", ""},
-          {Field::value, std::u16string_view(u"\0", 1), "x\\u0000y", "\\u0000"},
-          {Field::name, std::u16string_view(u"\0\0", 2), "\\u0000\\u0000", "\\u0000"}}},
+          {Field::value, comrt::olestring_view(OLESTR("\0"), 1), "x\\u0000y", "\\u0000"},
+          {Field::name, comrt::olestring_view(OLESTR("\0\0"), 2), "\\u0000\\u0000", "\\u0000"}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.case_name);
@@ -76,8 +76,8 @@ TEST(PropertyItemTexts, GetsReturnStringsOfTheirOwn) {
     for (bool set : {false, true}) {
         SCOPED_TRACE(set ? "set" : "unset");
         if (set) {
-            ASSERT_EQ(S_OK, item->put_ItemName(Bstr(u"name").get()));
-            ASSERT_EQ(S_OK, item->put_ItemValue(Bstr(u"value").get()));
+            ASSERT_EQ(S_OK, item->put_ItemName(Bstr(OLESTR("name")).get()));
+            ASSERT_EQ(S_OK, item->put_ItemValue(Bstr(OLESTR("value")).get()));
         }
         Bstr first;
         Bstr second;
@@ -85,8 +85,8 @@ TEST(PropertyItemTexts, GetsReturnStringsOfTheirOwn) {
         ASSERT_EQ(S_OK, item->get_ItemValue(second.put()));
         ASSERT_NE(nullptr, first.get()) << "an unset text reads as an empty string, not as null";
         EXPECT_NE(first.get(), second.get());
-        EXPECT_EQ(u'\0', first.get()[first.length()]) << "the string handed out ends in a NUL";
-        if (set) first.get()[0] = u'#';
+        EXPECT_EQ(OLESTR('\0'), first.get()[first.length()]) << "the string handed out ends in a NUL";
+        if (set) first.get()[0] = OLESTR('#');
         EXPECT_EQ(set ? "value" : "", Value(item.get()));
         EXPECT_EQ(set ? "name" : "", Name(item.get()));
     }

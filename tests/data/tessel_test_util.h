@@ -31,7 +31,7 @@ inline comrt::SafeArrayPtr EmptyStrings(LONG lower, ULONG count) {
 }
 
 // Replaces element `index` of a one-dimensional string array.
-inline void PutString(SAFEARRAY* array, LONG index, std::u16string_view text) {
+inline void PutString(SAFEARRAY* array, LONG index, comrt::olestring_view text) {
     comrt::Bstr s(text);
     comrt::check(SafeArrayPutElement(array, &index, s.get()));
 }

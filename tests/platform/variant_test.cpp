@@ -104,6 +104,19 @@ TEST(VariantCopy, DeepCopiesOwnedValuesAndLeavesTheSourceAlone) {
     }
     EXPECT_EQ(refs(obj.get()), 2u);
     for (VARIANT* v : {&text, &array, &object}) VariantClear(v);
+
+    // A null string copies as a new empty one, as the platform copies it, directly and
+    // through a reference.
+    BSTR none = nullptr;
+    VARIANT null_text = variant_of(VT_BSTR), null_ref = variant_of(VT_BYREF | VT_BSTR, &none);
+    for (VARIANT* src : {&null_text, &null_ref}) {
+        VARIANT dest = variant_of(VT_EMPTY);
+        ASSERT_EQ(src == &null_ref ? VariantCopyInd(&dest, src) : VariantCopy(&dest, src), S_OK);
+        EXPECT_EQ(dest.vt, VT_BSTR);
+        EXPECT_NE(dest.bstrVal, nullptr);
+        EXPECT_EQ(SysStringLen(dest.bstrVal), 0u);
+        VariantClear(&dest);
+    }
 }
 
 TEST(VariantCopy, ReleasesTheOldValueOnceOrLeavesTheDestinationAsItWas) {

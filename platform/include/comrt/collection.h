@@ -18,7 +18,8 @@ struct _Collection : IDispatch {
 };
 COMRT_INTERFACE_ID(_Collection, "A4C46780-499F-101B-BB78-00AA00383CBB");
 
-inline constexpr CLSID CLSID_Collection = comrt::make_guid("A4C4671C-499F-101B-BB78-00AA00383CBB");
+// The collection class is comrt's own (its interface is the standard collection interface).
+inline constexpr CLSID CLSID_Collection = comrt::make_guid("892BAD1E-A56F-44CA-AE6C-0C1C1BA95556");
 
 namespace comrt {
 

@@ -5,6 +5,7 @@
 
 #include <comrt/olectl.h>
 
+#ifndef _WIN32
 // System colour indices, as the platform numbers them (index 25 has no name).
 #define COLOR_SCROLLBAR 0
 #define COLOR_BACKGROUND 1
@@ -33,6 +34,7 @@
 #define COLOR_GRADIENTINACTIVECAPTION 28
 #define COLOR_MENUHILIGHT 29
 #define COLOR_MENUBAR 30
+#endif  // !_WIN32
 
 namespace comrt {
 
@@ -46,9 +48,11 @@ constexpr COLORREF rgb(BYTE r, BYTE g, BYTE b) noexcept {
 
 }  // namespace comrt
 
+#ifndef _WIN32
 // Makes each system colour lpaElements[i] translate to lpaRgbValues[i] from now on, in
 // every thread. TRUE on success; FALSE, with nothing changed, for an index outside 0 to
 // 30, a colour that is not a plain colour reference (high byte not 0) or null arrays.
 WINUSERAPI BOOL WINAPI SetSysColors(int cElements, const INT* lpaElements, const COLORREF* lpaRgbValues);
 // The colour reference of system colour nIndex; 0 for an index outside 0 to 30.
 WINUSERAPI DWORD WINAPI GetSysColor(int nIndex);
+#endif  // !_WIN32

@@ -21,11 +21,19 @@
 //   - Arguments come in reverse order; named arguments (first in rgvarg) name a parameter by
 //     its position, and a put's value by DISPID_PROPERTYPUT, which a put requires
 //     (DISP_E_PARAMNOTOPTIONAL without it, DISP_E_BADPARAMCOUNT with no argument at all).
-//     More arguments than parameters: DISP_E_BADPARAMCOUNT; a required parameter missing:
+//     More arguments than parameters: DISP_E_BADPARAMCOUNT, except for a property get
+//     without parameters whose result is an object: positional arguments given to it index
+//     that object, through its default member (DISPID_VALUE, as DISPATCH_METHOD |
+//     DISPATCH_PROPERTYGET), as the system's type-library dispatch does (a script's
+//     group.ItemsCollection(1)); a required parameter missing:
 //     DISP_E_PARAMNOTOPTIONAL; an unknown named argument: DISP_E_PARAMNOTFOUND.
 //   - Each argument is converted to its declared type with VariantChangeType (failures as
 //     it returns them, e.g. DISP_E_OVERFLOW, DISP_E_TYPEMISMATCH) before any member runs;
-//     *puArgErr is then the failing argument's index in rgvarg. An interface argument is
+//     *puArgErr is then the failing argument's index in rgvarg. A one-dimensional array of
+//     VARIANTs (what script hosts build), by value or by reference, given for an array of
+//     another element type converts element by element into a new array with the same
+//     bounds (a null array stays null); an element that does not convert, or an array of
+//     more or fewer dimensions, fails with DISP_E_TYPEMISMATCH. An interface argument is
 //     queried for the declared interface. A VT_BYREF argument of exactly a by-reference
 //     parameter's type is passed through, so the member's writes reach the caller; another
 //     VT_BYREF argument is converted into a temporary and converted back into the
@@ -35,7 +43,8 @@
 //     member's HRESULT, source and description from the pending error information, or for
 //     0x800A0000|n with none pending the run-time error catalogue's description }. Without
 //     an EXCEPINFO the error information stays pending for the caller.
-//   - The result goes to pVarResult (VariantInit first); a null pVarResult discards it.
+//   - The result goes to pVarResult, which is VariantInit'ed before anything else (it is
+//     empty after every failure); a null pVarResult discards it.
 #pragma once
 
 #include <atomic>

@@ -22,35 +22,35 @@ namespace comrt {
 // The run-time error catalogue: every run-time error number the libraries raise, with
 // its standard English description and when it is used. The enum and the descriptions
 // both come from this one list.
-#define COMRT_RUNTIME_ERRORS(X)                                                                          \
-    /* An argument outside what a member accepts (a collection key, Before or After). */               \
-    X(invalid_procedure_call, 5, u"Invalid procedure call or argument")                                 \
-    /* A value that leaves the range of its 16-bit (or 32-bit) integer. */                               \
-    X(overflow, 6, u"Overflow")                                                                          \
-    /* An allocation failed. */                                                                          \
-    X(out_of_memory, 7, u"Out of memory")                                                                \
-    /* A position or index outside the bounds of a list or array. */                                    \
-    X(subscript_out_of_range, 9, u"Subscript out of range")                                              \
-    /* An integer or currency division by zero. */                                                       \
-    X(division_by_zero, 11, u"Division by zero")                                                         \
-    /* An element or argument of the wrong kind. */                                                      \
-    X(type_mismatch, 13, u"Type mismatch")                                                               \
-    /* A file that should be read is not there (a property bag file). */                                \
-    X(file_not_found, 53, u"File not found")                                                             \
-    /* A file that cannot be read or written. */                                                         \
-    X(path_file_access_error, 75, u"Path/File access error")                                             \
-    /* A required object reference is missing. */                                                        \
-    X(object_not_set, 91, u"Object variable or With block variable not set")                            \
-    /* A file whose contents are not of the expected format (a property bag file). */                   \
-    X(invalid_file_format, 321, u"Invalid file format")                                                  \
-    /* A property bag read of a key that the bag does not hold. */                                      \
-    X(data_value_not_found, 327, u"Data value named not found")                                          \
-    /* A property put with a value the property does not accept. */                                     \
-    X(invalid_property_value, 380, u"Invalid property value")                                            \
-    /* A member called on something that is not an object. */                                           \
-    X(object_required, 424, u"Object required")                                                          \
-    /* The object has no such property or method. */                                                     \
-    X(not_supported, 438, u"Object doesn't support this property or method")
+#define COMRT_RUNTIME_ERRORS(X)                                                          \
+    /* An argument outside what a member accepts (a collection key, Before or After). */ \
+    X(invalid_procedure_call, 5, OLESTR("Invalid procedure call or argument"))           \
+    /* A value that leaves the range of its 16-bit (or 32-bit) integer. */               \
+    X(overflow, 6, OLESTR("Overflow"))                                                   \
+    /* An allocation failed. */                                                          \
+    X(out_of_memory, 7, OLESTR("Out of memory"))                                         \
+    /* A position or index outside the bounds of a list or array. */                     \
+    X(subscript_out_of_range, 9, OLESTR("Subscript out of range"))                       \
+    /* An integer or currency division by zero. */                                       \
+    X(division_by_zero, 11, OLESTR("Division by zero"))                                  \
+    /* An element or argument of the wrong kind. */                                      \
+    X(type_mismatch, 13, OLESTR("Type mismatch"))                                        \
+    /* A file that should be read is not there (a property bag file). */                 \
+    X(file_not_found, 53, OLESTR("File not found"))                                      \
+    /* A file that cannot be read or written. */                                         \
+    X(path_file_access_error, 75, OLESTR("Path/File access error"))                      \
+    /* A required object reference is missing. */                                        \
+    X(object_not_set, 91, OLESTR("Object variable or With block variable not set"))      \
+    /* A file whose contents are not of the expected format (a property bag file). */    \
+    X(invalid_file_format, 321, OLESTR("Invalid file format"))                           \
+    /* A property bag read of a key that the bag does not hold. */                       \
+    X(data_value_not_found, 327, OLESTR("Data value named not found"))                   \
+    /* A property put with a value the property does not accept. */                      \
+    X(invalid_property_value, 380, OLESTR("Invalid property value"))                     \
+    /* A member called on something that is not an object. */                            \
+    X(object_required, 424, OLESTR("Object required"))                                   \
+    /* The object has no such property or method. */                                     \
+    X(not_supported, 438, OLESTR("Object doesn't support this property or method"))
 
 enum class runtime_error : int {
 #define COMRT_RUNTIME_ERROR_ENUM(name, number, description) name = number,
@@ -68,14 +68,14 @@ constexpr HRESULT runtime_hresult(int number) noexcept {
 
 // The standard English description of a run-time error number; null when the
 // catalogue does not know it.
-constexpr const char16_t* runtime_description(int number) noexcept {
+constexpr const OLECHAR* runtime_description(int number) noexcept {
 #define COMRT_RUNTIME_ERROR_TEXT(name, n, description) \
     if (number == (n)) return description;
     COMRT_RUNTIME_ERRORS(COMRT_RUNTIME_ERROR_TEXT)
 #undef COMRT_RUNTIME_ERROR_TEXT
     return nullptr;
 }
-constexpr const char16_t* runtime_description(runtime_error e) noexcept {
+constexpr const OLECHAR* runtime_description(runtime_error e) noexcept {
     return runtime_description(static_cast<int>(e));
 }
 
@@ -96,12 +96,12 @@ inline HRESULT check(HRESULT hr) {
 }
 
 // The one way to raise a run-time error: sets the thread's error information to the
-// error's description and the raiser's source (its component's name, e.g. u"Tessel"),
+// error's description and the raiser's source (its component's name, e.g. OLESTR("Tessel")),
 // then throws the error's HRESULT.
-[[noreturn]] void raise(runtime_error e, const char16_t* source);
+[[noreturn]] void raise(runtime_error e, const OLECHAR* source);
 
 // Sets the thread's error information (source and description) without throwing.
-void set_error_info(const char16_t* source, const char16_t* description) noexcept;
+void set_error_info(const OLECHAR* source, const OLECHAR* description) noexcept;
 
 // Converts the exception in flight (call only inside a catch block) to an HRESULT:
 // com_error gives its code, std::bad_alloc E_OUTOFMEMORY (with the "Out of memory"

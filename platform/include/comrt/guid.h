@@ -4,6 +4,7 @@
 
 #include <comrt/wintypes.h>
 
+#ifndef _WIN32
 struct GUID {
     ULONG Data1;
     USHORT Data2;
@@ -44,8 +45,18 @@ STDAPI_(int) StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax);
 // malformed text (and E_INVALIDARG for a null pointer); *pclsid is GUID_NULL on failure.
 // ProgIDs are resolved through the registry by CLSIDFromProgID, not here.
 WINOLEAPI CLSIDFromString(LPCOLESTR lpsz, LPCLSID pclsid);
+#endif  // !_WIN32
 
 namespace comrt {
+
+// GUID equality where a constant expression needs it (the system's operator== is not
+// constexpr).
+constexpr bool same_guid(const GUID& a, const GUID& b) noexcept {
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+    for (int i = 0; i < 8; ++i)
+        if (a.Data4[i] != b.Data4[i]) return false;
+    return true;
+}
 
 namespace detail {
 constexpr int hex_digit(char c) {
@@ -95,5 +106,14 @@ constexpr const IID& iid_of() noexcept {
     template <>                                                  \
     struct comrt::interface_id<Name> {                           \
         static constexpr const IID& value = IID_##Name;          \
-        static constexpr const char16_t* name = u"" #Name;       \
+        static constexpr const OLECHAR* name = OLESTR(#Name);    \
+    }
+
+// Binds an interface the system declares (with its IID_<Name>) to its interface id, as
+// COMRT_INTERFACE_ID does for the interfaces comrt declares itself (at global scope).
+#define COMRT_SYSTEM_INTERFACE_ID(Name)                          \
+    template <>                                                  \
+    struct comrt::interface_id<Name> {                           \
+        static constexpr const IID& value = IID_##Name;          \
+        static constexpr const OLECHAR* name = OLESTR(#Name);    \
     }

@@ -10,6 +10,13 @@
 
 #include <comrt/unknwn.h>
 
+#ifdef _WIN32
+COMRT_SYSTEM_INTERFACE_ID(IDispatch);
+COMRT_SYSTEM_INTERFACE_ID(IEnumVARIANT);
+COMRT_SYSTEM_INTERFACE_ID(IErrorInfo);
+COMRT_SYSTEM_INTERFACE_ID(ICreateErrorInfo);
+COMRT_SYSTEM_INTERFACE_ID(ISupportErrorInfo);
+#else
 // ---- VARTYPE ----------------------------------------------------------------
 enum VARENUM : VARTYPE {
     VT_EMPTY = 0,
@@ -278,3 +285,4 @@ struct ISupportErrorInfo : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept = 0;
 };
 COMRT_INTERFACE_ID(ISupportErrorInfo, "DF0B3D60-548F-101B-8E65-08002B2BD119");
+#endif  // _WIN32

@@ -10,6 +10,9 @@
 
 #include <comrt/unknwn.h>
 
+#ifdef _WIN32
+// The system declares these (objbase.h, oleauto.h).
+#else
 struct ITypeLib;
 struct COSERVERINFO;
 
@@ -102,3 +105,4 @@ WINOLEAUTAPI LoadRegTypeLib(REFGUID rguid, WORD wVerMajor, WORD wVerMinor, LCID 
 //   DllGetClassObject returns. The library is loaded as for CoGetClassObject, and
 //   CoFreeUnusedLibraries unloads it once the type library is released.
 WINOLEAUTAPI LoadTypeLib(LPCOLESTR szFile, ITypeLib** pptlib);
+#endif  // _WIN32

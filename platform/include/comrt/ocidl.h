@@ -5,6 +5,13 @@
 
 #include <comrt/oaidl.h>
 
+#ifdef _WIN32
+COMRT_SYSTEM_INTERFACE_ID(IErrorLog);
+COMRT_SYSTEM_INTERFACE_ID(IPropertyBag);
+COMRT_SYSTEM_INTERFACE_ID(IPersist);
+COMRT_SYSTEM_INTERFACE_ID(IPersistPropertyBag);
+COMRT_SYSTEM_INTERFACE_ID(IPropertyNotifySink);
+#else
 // The container's error log for a property bag load: one entry per property that could
 // not be read.
 struct IErrorLog : IUnknown {
@@ -45,3 +52,4 @@ struct IPropertyNotifySink : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID dispID) noexcept = 0;
 };
 COMRT_INTERFACE_ID(IPropertyNotifySink, "9BFBBC02-EFF1-101A-84ED-00AA00341D07");
+#endif  // _WIN32

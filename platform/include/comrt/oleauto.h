@@ -4,6 +4,24 @@
 
 #include <comrt/oaidl.h>
 
+#ifdef _WIN32
+// The system declares these (oleauto.h), mingw-w64's headers without the const of the
+// source the documented signatures carry; these overloads add it (the functions never
+// change their source).
+inline HRESULT VariantCopy(VARIANTARG* pvargDest, const VARIANTARG* pvargSrc) {
+    return ::VariantCopy(pvargDest, const_cast<VARIANTARG*>(pvargSrc));
+}
+inline HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANTARG* pvargSrc) {
+    return ::VariantCopyInd(pvarDest, const_cast<VARIANTARG*>(pvargSrc));
+}
+inline HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHORT wFlags, VARTYPE vt) {
+    return ::VariantChangeType(pvargDest, const_cast<VARIANTARG*>(pvarSrc), wFlags, vt);
+}
+inline HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LCID lcid, USHORT wFlags,
+                                   VARTYPE vt) {
+    return ::VariantChangeTypeEx(pvargDest, const_cast<VARIANTARG*>(pvarSrc), lcid, wFlags, vt);
+}
+#else
 // ---- strings (bstr.cpp) ---------------------------------------------------------
 // A BSTR points at UTF-16 text preceded by a 32-bit byte length and followed by a
 // 16-bit NUL. A null BSTR is the empty string for every reader.
@@ -50,3 +68,4 @@ WINOLEAUTAPI VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSr
 WINOLEAUTAPI SetErrorInfo(ULONG dwReserved, IErrorInfo* perrinfo);
 WINOLEAUTAPI GetErrorInfo(ULONG dwReserved, IErrorInfo** pperrinfo);
 WINOLEAUTAPI CreateErrorInfo(ICreateErrorInfo** pperrinfo);
+#endif  // _WIN32

@@ -7,6 +7,10 @@
 
 #include <comrt/oaidl.h>
 
+#ifdef _WIN32
+COMRT_SYSTEM_INTERFACE_ID(IFont);
+COMRT_SYSTEM_INTERFACE_ID(IFontDisp);
+#else
 struct HFONT__;
 using HFONT = HFONT__*;
 struct HDC__;
@@ -90,3 +94,4 @@ WINOLEAPI OleTranslateColor(OLE_COLOR clr, HPALETTE hpal, COLORREF* lpcolorref);
 #define COLOR_WINDOW 5
 #define COLOR_WINDOWTEXT 8
 #define COLOR_BTNFACE 15
+#endif  // _WIN32

@@ -3,6 +3,10 @@
 
 #include <comrt/unknwn.h>
 
+#ifdef _WIN32
+COMRT_SYSTEM_INTERFACE_ID(IOleWindow);
+COMRT_SYSTEM_INTERFACE_ID(IOleInPlaceObject);
+#else
 // A rectangle in device pixels: left and top inclusive, right and bottom exclusive.
 struct RECT {
     LONG left;
@@ -33,3 +37,4 @@ struct IOleInPlaceObject : IOleWindow {
 COMRT_INTERFACE_ID(IOleInPlaceObject, "00000113-0000-0000-C000-000000000046");
 
 #define INPLACE_E_NOTUNDOABLE _HRESULT_TYPEDEF_(0x800401A0L)
+#endif  // _WIN32

@@ -8,6 +8,7 @@
 
 #include <comrt/error.h>
 #include <comrt/oleauto.h>
+#include <comrt/text.h>
 
 namespace comrt {
 
@@ -15,8 +16,8 @@ namespace comrt {
 class Bstr {
 public:
     Bstr() noexcept = default;
-    explicit Bstr(std::u16string_view text) : s_(alloc(text)) {}
-    explicit Bstr(const char16_t* text) : Bstr(text ? std::u16string_view(text) : std::u16string_view()) {}
+    explicit Bstr(olestring_view text) : s_(alloc(text)) {}
+    explicit Bstr(const OLECHAR* text) : Bstr(text ? olestring_view(text) : olestring_view()) {}
     Bstr(Bstr&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
     Bstr& operator=(Bstr&& other) noexcept {
         if (this != &other) reset(std::exchange(other.s_, nullptr));
@@ -46,17 +47,17 @@ public:
 
     UINT length() const noexcept { return SysStringLen(s_); }
     bool empty() const noexcept { return length() == 0; }
-    std::u16string_view view() const noexcept { return view_of(s_); }
+    olestring_view view() const noexcept { return view_of(s_); }
     // A new BSTR with the same text, for handing to an out-parameter.
     [[nodiscard]] BSTR copy() const { return alloc(view()); }
 
-    static std::u16string_view view_of(BSTR s) noexcept { return {s ? s : u"", SysStringLen(s)}; }
+    static olestring_view view_of(BSTR s) noexcept { return {s ? s : OLESTR(""), SysStringLen(s)}; }
 
     friend bool operator==(const Bstr& a, const Bstr& b) noexcept { return a.view() == b.view(); }
-    friend bool operator==(const Bstr& a, std::u16string_view b) noexcept { return a.view() == b; }
+    friend bool operator==(const Bstr& a, olestring_view b) noexcept { return a.view() == b; }
 
 private:
-    static BSTR alloc(std::u16string_view text) {
+    static BSTR alloc(olestring_view text) {
         // The byte length is stored in 32 bits: longer text cannot be a BSTR.
         if (text.size() > UINT32_MAX / sizeof(OLECHAR)) throw com_error(E_OUTOFMEMORY);
         BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));

@@ -32,13 +32,22 @@
 
 // The four exports, as every server library defines them (through COMRT_DEFINE_SERVER).
 //   DllGetClassObject: *ppv a new reference, null on failure; E_INVALIDARG for a null ppv.
+//   DllRegisterServer: S_OK; SELFREG_E_CLASS when the library's own path cannot be found or
+//   a class gives no valid ProgID; SELFREG_E_TYPELIB for a library name that is not ASCII
+//   (on Windows: for a type library that cannot be loaded from the library's resources or
+//   registered); the registry's errors (REGDB_E_WRITEREGDB, REGDB_E_INVALIDVALUE for a
+//   damaged file); E_OUTOFMEMORY.
+// On Windows the system declares them (without noexcept, which their definitions there
+// leave out as well); a server library exports them through a module-definition file.
+#ifdef _WIN32
+#define COMRT_SERVER_ENTRY
+#else
+#define COMRT_SERVER_ENTRY noexcept
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) noexcept;
 STDAPI DllCanUnloadNow() noexcept;
-//   S_OK; SELFREG_E_CLASS when the library's own path cannot be found or a class gives no
-//   valid ProgID; SELFREG_E_TYPELIB for a library name that is not ASCII; the registry's
-//   errors (REGDB_E_WRITEREGDB, REGDB_E_INVALIDVALUE for a damaged file); E_OUTOFMEMORY.
 STDAPI DllRegisterServer() noexcept;
 STDAPI DllUnregisterServer() noexcept;
+#endif
 
 namespace comrt {
 
@@ -107,14 +116,27 @@ private:
 };
 
 // Writes the classes of `classes` that `lib` marks creatable, and `lib` itself, into the
-// registry; `anchor` is any address inside the library (its path comes from dladdr).
-// Results as DllRegisterServer above.
+// registry; `anchor` is any address inside the library (its path comes from dladdr, or on
+// Windows from the module that holds it). Results as DllRegisterServer above.
+//
+// On Windows the registry is the system's: for each class CLSID\{clsid} (the ProgID as
+// its name) with InprocServer32 (the DLL's path, ThreadingModel), ProgID and TypeLib, and
+// the ProgID's key with its CLSID, under Software\Classes of the machine, or of the user
+// when the machine's keys cannot be written; then the type libraries the DLL carries as
+// resources (TYPELIB 1 its own, each further one a library it refers to) through
+// RegisterTypeLib (RegisterTypeLibForUser for the user).
 HRESULT register_library(const type_library& lib, std::span<const server_class> classes,
                                       const void* anchor) noexcept;
 
 // Removes every class of `lib` and of `classes`, and this version of `lib`, from the
 // registry. S_OK (also when nothing was registered); the registry's errors; E_OUTOFMEMORY.
-HRESULT unregister_library(const type_library& lib, std::span<const server_class> classes) noexcept;
+//
+// On Windows it removes exactly what register_library wrote, from the machine's and the
+// user's keys: each value only while it still holds what this DLL wrote (a class or type
+// library registered since by another file stays), then each key left empty.
+// `anchor` as for register_library (only Windows needs it).
+HRESULT unregister_library(const type_library& lib, std::span<const server_class> classes,
+                           const void* anchor) noexcept;
 
 namespace detail {
 
@@ -155,14 +177,14 @@ COMRT_HIDDEN inline HRESULT get_class_object(const type_library& lib, std::span<
     namespace {                                                                                      \
     constexpr ::comrt::server_class comrt_server_classes[] = {__VA_ARGS__};                          \
     }                                                                                                \
-    STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) noexcept {                   \
+    STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) COMRT_SERVER_ENTRY {         \
         return ::comrt::detail::get_class_object(library, comrt_server_classes, rclsid, riid, ppv); \
     }                                                                                                \
-    STDAPI DllCanUnloadNow() noexcept { return ::comrt::module::can_unload_now(); }                 \
-    STDAPI DllRegisterServer() noexcept {                                                            \
+    STDAPI DllCanUnloadNow() COMRT_SERVER_ENTRY { return ::comrt::module::can_unload_now(); }       \
+    STDAPI DllRegisterServer() COMRT_SERVER_ENTRY {                                                  \
         return ::comrt::register_library(library, comrt_server_classes, comrt_server_classes);      \
     }                                                                                                \
-    STDAPI DllUnregisterServer() noexcept {                                                          \
-        return ::comrt::unregister_library(library, comrt_server_classes);                           \
+    STDAPI DllUnregisterServer() COMRT_SERVER_ENTRY {                                                \
+        return ::comrt::unregister_library(library, comrt_server_classes, comrt_server_classes);    \
     }                                                                                                \
     static_assert(true, "a use of COMRT_DEFINE_SERVER ends with a semicolon")

@@ -1,5 +1,5 @@
-// UTF-16 text (OLECHAR, char16_t) and UTF-8 text (file contents, paths, messages)
-// converted into each other.
+// UTF-16 text (OLECHAR: char16_t, or wchar_t on Windows) and UTF-8 text (file contents,
+// paths, messages) converted into each other.
 //
 // Text that is not well formed converts all the same: each unpaired surrogate, and each
 // maximal piece of a byte sequence that cannot begin or continue a UTF-8 character
@@ -14,26 +14,30 @@
 
 namespace comrt {
 
+// Text in the platform's own character type, as BSTRs hold it.
+using olestring = std::basic_string<OLECHAR>;
+using olestring_view = std::basic_string_view<OLECHAR>;
+
 // UTF-16 to UTF-8.
 //   in:  text, any sequence of UTF-16 code units.
 //   out: out, the UTF-8 form of text (what out held before is replaced; empty on failure).
 //   S_OK; E_OUTOFMEMORY when the result does not fit in memory.
-HRESULT utf16_to_utf8(std::u16string_view text, std::string& out) noexcept;
+HRESULT utf16_to_utf8(olestring_view text, std::string& out) noexcept;
 
 // UTF-8 to UTF-16.
 //   in:  text, any sequence of bytes.
 //   out: out, the UTF-16 form of text (what out held before is replaced; empty on failure).
 //   S_OK; E_OUTOFMEMORY when the result does not fit in memory.
-HRESULT utf8_to_utf16(std::string_view text, std::u16string& out) noexcept;
+HRESULT utf8_to_utf16(std::string_view text, olestring& out) noexcept;
 
 // The same as values, for code that reports failures by throwing com_error.
-inline std::string to_utf8(std::u16string_view text) {
+inline std::string to_utf8(olestring_view text) {
     std::string out;
     check(utf16_to_utf8(text, out));
     return out;
 }
-inline std::u16string from_utf8(std::string_view text) {
-    std::u16string out;
+inline olestring from_utf8(std::string_view text) {
+    olestring out;
     check(utf8_to_utf16(text, out));
     return out;
 }

@@ -7,23 +7,23 @@
 // (a virtual call: the very member a vtable caller reaches).
 //
 //     inline constexpr comrt::member_desc kItemMembers[] = {
-//         comrt::prop_get<&_clsItem::get_Name>(u"Name", 0x40030000),
-//         comrt::prop_put<&_clsItem::put_Name>(u"Name", 0x40030000),
-//         comrt::prop_get<&_clsItem::get_Color>(u"Color", 0x40030001).result_as(comrt::ole_color),
-//         comrt::method<&_clsItem::SetList>(u"SetList", 0x60030000,
-//                                           {{u"aValues", comrt::array_of(VT_BSTR)}}),
-//         comrt::method<&_clsItem::Find>(u"Find", 0x60030001,          // Find(BSTR*, VARIANT*, LONG*)
-//                                        {u"sName", comrt::optional(u"vStart")}),  // LONG* = result
+//         comrt::prop_get<&_clsItem::get_Name>(OLESTR("Name"), 0x40030000),
+//         comrt::prop_put<&_clsItem::put_Name>(OLESTR("Name"), 0x40030000),
+//         comrt::prop_get<&_clsItem::get_Color>(OLESTR("Color"), 0x40030001).result_as(comrt::ole_color),
+//         comrt::method<&_clsItem::SetList>(OLESTR("SetList"), 0x60030000,
+//                                           {{OLESTR("aValues"), comrt::array_of(VT_BSTR)}}),
+//         comrt::method<&_clsItem::Find>(OLESTR("Find"), 0x60030001,          // Find(BSTR*, VARIANT*, LONG*)
+//                                        {OLESTR("sName"), comrt::optional(OLESTR("vStart"))}),  // LONG* = result
 //     };
-//     inline constexpr comrt::interface_desc kItemItf{IID__clsItem, u"_clsItem",
+//     inline constexpr comrt::interface_desc kItemItf{IID__clsItem, OLESTR("_clsItem"),
 //                                                     comrt::dual_interface, kItemMembers};
 //     inline constexpr const comrt::interface_desc* kInterfaces[] = {&kItemItf};
 //     inline constexpr comrt::class_desc kClasses[] = {
-//         {CLSID_clsItem, u"clsItem", TYPEFLAG_FCANCREATE, &kItemItf},
+//         {CLSID_clsItem, OLESTR("clsItem"), TYPEFLAG_FCANCREATE, &kItemItf},
 //         // with an event interface (listed in kInterfaces too):
-//         // {CLSID_ctlItem, u"ctlItem", TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL, &kItemItf, &kEventsItf},
+//         // {CLSID_ctlItem, OLESTR("ctlItem"), TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL, &kItemItf, &kEventsItf},
 //     };
-//     inline constexpr comrt::type_library kLib{LIBID_Lib, u"Lib", 1, 0, 0, kInterfaces, kClasses};
+//     inline constexpr comrt::type_library kLib{LIBID_Lib, OLESTR("Lib"), 1, 0, 0, kInterfaces, kClasses};
 //     static_assert(comrt::well_formed(kLib));
 //
 // Rows:
@@ -69,11 +69,11 @@ enum class member_kind : std::uint8_t {
 struct type_ref {
     VARTYPE vt = VT_EMPTY;
     const IID* iid = nullptr;
-    const char16_t* name = nullptr;
+    const OLECHAR* name = nullptr;
 };
 
 struct param_desc {
-    const char16_t* name = nullptr;
+    const OLECHAR* name = nullptr;
     type_ref type{};
     USHORT flags = 0;  // PARAMFLAG_*
 };
@@ -91,23 +91,23 @@ using slot_fn = int (*)() noexcept;
 struct type_hint {
     VARTYPE as = VT_EMPTY;            // replaces the deduced type by one of the same size
     VARTYPE element = VT_EMPTY;       // element type of a SAFEARRAY
-    const char16_t* alias = nullptr;  // user-defined alias shown for the type
+    const OLECHAR* alias = nullptr;  // user-defined alias shown for the type
 };
 inline constexpr type_hint vt_bool{VT_BOOL, VT_EMPTY, nullptr};
 inline constexpr type_hint vt_date{VT_DATE, VT_EMPTY, nullptr};
 inline constexpr type_hint vt_error{VT_ERROR, VT_EMPTY, nullptr};
-inline constexpr type_hint ole_color{VT_EMPTY, VT_EMPTY, u"OLE_COLOR"};
+inline constexpr type_hint ole_color{VT_EMPTY, VT_EMPTY, OLESTR("OLE_COLOR")};
 constexpr type_hint array_of(VARTYPE element) { return {VT_EMPTY, element, nullptr}; }
 
 // One parameter of a row: its name, and how to read its type.
 struct param {
-    const char16_t* name = nullptr;
+    const OLECHAR* name = nullptr;
     type_hint type{};
     bool is_optional = false;
-    constexpr param(const char16_t* n) : name(n) {}
-    constexpr param(const char16_t* n, type_hint t) : name(n), type(t) {}
+    constexpr param(const OLECHAR* n) : name(n) {}
+    constexpr param(const OLECHAR* n, type_hint t) : name(n), type(t) {}
 };
-constexpr param optional(const char16_t* name) {
+constexpr param optional(const OLECHAR* name) {
     param p(name);
     p.is_optional = true;
     return p;
@@ -119,7 +119,7 @@ constexpr type_ref apply(type_ref t, type_hint s);
 
 // One member: one row of an interface's description.
 struct member_desc {
-    const char16_t* name = nullptr;
+    const OLECHAR* name = nullptr;
     DISPID id = DISPID_UNKNOWN;
     member_kind kind = member_kind::method;
     USHORT flags = 0;  // FUNCFLAG_*
@@ -151,30 +151,30 @@ inline constexpr USHORT dual_interface =
 
 struct interface_desc {
     IID iid;
-    const char16_t* name;
+    const OLECHAR* name;
     USHORT flags;  // TYPEFLAG_*: FDUAL, FHIDDEN, FNONEXTENSIBLE, FOLEAUTOMATION, ...
     std::span<const member_desc> members;  // in slot order; undescribed slots are skipped
     TYPEKIND kind = TKIND_INTERFACE;       // TKIND_DISPATCH for a pure dispinterface
     const IID* base = &IID_IDispatch;
-    const char16_t* base_name = u"IDispatch";
+    const OLECHAR* base_name = OLESTR("IDispatch");
 };
 
 // A class: its interfaces are named by pointers to their descriptions, which the library
 // must list; the class keeps their ids.
 struct class_desc {
     CLSID clsid;
-    const char16_t* name;
+    const OLECHAR* name;
     USHORT flags;                      // TYPEFLAG_*: FCANCREATE, FCONTROL, ...
     IID default_interface;
-    IID source_interface = GUID_NULL;  // the event interface; GUID_NULL when there is none
-    const char16_t* threading_model = u"Apartment";
+    IID source_interface{};            // the event interface; GUID_NULL when there is none
+    const OLECHAR* threading_model = OLESTR("Apartment");
 
-    constexpr class_desc(const CLSID& id, const char16_t* n, USHORT f, const interface_desc* default_itf)
+    constexpr class_desc(const CLSID& id, const OLECHAR* n, USHORT f, const interface_desc* default_itf)
         : clsid(id), name(n), flags(f), default_interface(default_itf->iid) {}
-    constexpr class_desc(const CLSID& id, const char16_t* n, USHORT f, const interface_desc* default_itf,
+    constexpr class_desc(const CLSID& id, const OLECHAR* n, USHORT f, const interface_desc* default_itf,
                          const interface_desc* source_itf)
         : clsid(id), name(n), flags(f), default_interface(default_itf->iid), source_interface(source_itf->iid) {}
-    constexpr class_desc with_threading_model(const char16_t* model) const {
+    constexpr class_desc with_threading_model(const OLECHAR* model) const {
         class_desc c = *this;
         c.threading_model = model;
         return c;
@@ -183,7 +183,7 @@ struct class_desc {
 
 struct type_library {
     GUID libid;
-    const char16_t* name;
+    const OLECHAR* name;
     WORD major;
     WORD minor;
     WORD flags;  // LIBFLAG_*: FCONTROL, ...
@@ -196,7 +196,7 @@ struct type_library {
 // undefined-behaviour sanitizer makes such comparisons non-constant.)
 constexpr std::size_t interface_index(const type_library& lib, const IID& iid) {
     for (std::size_t i = 0; i < lib.interfaces.size(); ++i)
-        if (lib.interfaces[i]->iid == iid) return i;
+        if (same_guid(lib.interfaces[i]->iid, iid)) return i;
     return lib.interfaces.size();
 }
 
@@ -346,7 +346,7 @@ int vtable_slot() noexcept {
 }
 
 template <auto Fn, member_kind Kind, std::size_t N>
-constexpr member_desc make_row(const char16_t* name, DISPID id, const param* params) {
+constexpr member_desc make_row(const OLECHAR* name, DISPID id, const param* params) {
     using traits = member_traits<decltype(Fn)>;
     constexpr std::size_t arity = traits::arity;
     constexpr bool has_result = Kind == member_kind::get || (Kind == member_kind::method && N + 1 == arity);
@@ -370,7 +370,7 @@ constexpr member_desc make_row(const char16_t* name, DISPID id, const param* par
     for (std::size_t i = 0; i < count; ++i) {
         param_desc& p = m.params[i];
         const type_ref deduced = types[i];
-        p.name = N ? params[i].name : u"rhs";
+        p.name = N ? params[i].name : OLESTR("rhs");
         p.type = N ? apply(deduced, params[i].type) : deduced;
         const bool by_ref = (deduced.vt & VT_BYREF) && deduced.vt != (VT_BYREF | VT_VARIANT);
         p.flags = static_cast<USHORT>(PARAMFLAG_FIN | (by_ref ? PARAMFLAG_FOUT : 0));
@@ -398,42 +398,42 @@ constexpr member_desc make_row(const char16_t* name, DISPID id, const param* par
 
 // ---- rows -------------------------------------------------------------------------------
 template <auto Fn, std::size_t N>
-constexpr member_desc method(const char16_t* name, DISPID id, const param (&params)[N]) {
+constexpr member_desc method(const OLECHAR* name, DISPID id, const param (&params)[N]) {
     return detail::make_row<Fn, member_kind::method, N>(name, id, params);
 }
 template <auto Fn>
-constexpr member_desc method(const char16_t* name, DISPID id) {
+constexpr member_desc method(const OLECHAR* name, DISPID id) {
     return detail::make_row<Fn, member_kind::method, 0>(name, id, nullptr);
 }
 template <auto Fn, std::size_t N>
-constexpr member_desc prop_get(const char16_t* name, DISPID id, const param (&params)[N]) {
+constexpr member_desc prop_get(const OLECHAR* name, DISPID id, const param (&params)[N]) {
     return detail::make_row<Fn, member_kind::get, N>(name, id, params);
 }
 template <auto Fn>
-constexpr member_desc prop_get(const char16_t* name, DISPID id) {
+constexpr member_desc prop_get(const OLECHAR* name, DISPID id) {
     return detail::make_row<Fn, member_kind::get, 0>(name, id, nullptr);
 }
 template <auto Fn, std::size_t N>
-constexpr member_desc prop_put(const char16_t* name, DISPID id, const param (&params)[N]) {
+constexpr member_desc prop_put(const OLECHAR* name, DISPID id, const param (&params)[N]) {
     return detail::make_row<Fn, member_kind::put, N>(name, id, params);
 }
 template <auto Fn>
-constexpr member_desc prop_put(const char16_t* name, DISPID id) {
+constexpr member_desc prop_put(const OLECHAR* name, DISPID id) {
     return detail::make_row<Fn, member_kind::put, 0>(name, id, nullptr);
 }
 template <auto Fn, std::size_t N>
-constexpr member_desc prop_putref(const char16_t* name, DISPID id, const param (&params)[N]) {
+constexpr member_desc prop_putref(const OLECHAR* name, DISPID id, const param (&params)[N]) {
     return detail::make_row<Fn, member_kind::putref, N>(name, id, params);
 }
 template <auto Fn>
-constexpr member_desc prop_putref(const char16_t* name, DISPID id) {
+constexpr member_desc prop_putref(const OLECHAR* name, DISPID id) {
     return detail::make_row<Fn, member_kind::putref, 0>(name, id, nullptr);
 }
 
 // ---- checks -------------------------------------------------------------------------------
 namespace detail {
-constexpr bool same_name(const char16_t* a, const char16_t* b) {
-    auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
+constexpr bool same_name(const OLECHAR* a, const OLECHAR* b) {
+    auto fold = [](OLECHAR c) { return c >= 'a' && c <= 'z' ? static_cast<OLECHAR>(c - 32) : c; };
     for (; *a && *b; ++a, ++b)
         if (fold(*a) != fold(*b)) return false;
     return *a == *b;
@@ -463,7 +463,7 @@ constexpr bool well_formed(const type_library& lib) {
     const std::size_t absent = lib.interfaces.size();
     for (const class_desc& c : lib.classes) {
         if (!c.name || interface_index(lib, c.default_interface) == absent) return false;
-        if (c.source_interface != GUID_NULL && interface_index(lib, c.source_interface) == absent) return false;
+        if (!same_guid(c.source_interface, GUID{}) && interface_index(lib, c.source_interface) == absent) return false;
     }
     return true;
 }

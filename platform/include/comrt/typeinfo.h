@@ -14,6 +14,10 @@
 
 #include <comrt/oaidl.h>
 
+#ifdef _WIN32
+COMRT_SYSTEM_INTERFACE_ID(ITypeInfo);
+COMRT_SYSTEM_INTERFACE_ID(ITypeLib);
+#else
 using HREFTYPE = DWORD;
 #define MEMBERID_NIL DISPID_UNKNOWN
 
@@ -282,3 +286,4 @@ struct ITypeLib : IUnknown {
     virtual void STDMETHODCALLTYPE ReleaseTLibAttr(TLIBATTR* pTLibAttr) noexcept = 0;
 };
 COMRT_INTERFACE_ID(ITypeLib, "00020402-0000-0000-C000-000000000046");
+#endif  // _WIN32

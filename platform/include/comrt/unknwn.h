@@ -5,6 +5,10 @@
 
 #include <comrt/guid.h>
 
+#ifdef _WIN32
+COMRT_SYSTEM_INTERFACE_ID(IUnknown);
+COMRT_SYSTEM_INTERFACE_ID(IClassFactory);
+#else
 struct IUnknown {
     virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) noexcept = 0;
     virtual ULONG STDMETHODCALLTYPE AddRef() noexcept = 0;
@@ -18,3 +22,4 @@ struct IClassFactory : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) noexcept = 0;
 };
 COMRT_INTERFACE_ID(IClassFactory, "00000001-0000-0000-C000-000000000046");
+#endif  // _WIN32

@@ -13,6 +13,9 @@
 
 #include <comrt/wintypes.h>
 
+// On Windows windows are the system's own, with the system's handles: there is no table.
+#ifndef _WIN32
+
 // Gives window (the toolkit's object; not null) a new handle.
 //   out: *phwnd, the handle; null on failure.
 //   S_OK; E_INVALIDARG for a null argument; E_OUTOFMEMORY.
@@ -29,3 +32,4 @@ WINUSERAPI HRESULT WINAPI ComrtGetWindowObject(HWND hwnd, void** window);
 
 // TRUE when hWnd names a window.
 WINUSERAPI BOOL WINAPI IsWindow(HWND hWnd);
+#endif  // !_WIN32

@@ -4,10 +4,34 @@
 //   LONG / ULONG are 32-bit, SHORT 16-bit, VARIANT_BOOL 16-bit (-1 / 0),
 //   HRESULT 32-bit, DISPID 32-bit, OLECHAR is char16_t (UTF-16), never wchar_t.
 // Pointer-sized values (LONG_PTR, WPARAM, LPARAM, LRESULT) stay pointer-sized.
+//
+// On Windows the system's own headers declare all of this (OLECHAR is wchar_t there, also
+// UTF-16); every header of comrt/ then includes the system's declarations and adds only
+// what the system lacks. Text literals are written OLESTR("...") on both.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+// Server libraries name their exports in a module-definition file; nothing else of a DLL
+// is exported, so there is nothing to hide.
+#define COMRT_EXPORT
+#define COMRT_HIDDEN
+
+static_assert(sizeof(LONG) == 4 && sizeof(ULONG) == 4 && sizeof(SHORT) == 2 && sizeof(OLECHAR) == 2);
+static_assert(sizeof(LONG_PTR) == 8, "the binary interface is the x64 one");
+#else
 
 // ---- calling convention and linkage --------------------------------------
 // Data layouts follow Windows x64; calls use this platform's own calling convention, so
@@ -65,6 +89,8 @@ using HRESULT = std::int32_t;
 using SCODE = std::int32_t;
 using VARIANT_BOOL = std::int16_t;
 using OLECHAR = char16_t;
+// A text literal of OLECHARs, as the platform's headers spell it.
+#define OLESTR(str) u##str
 using LPOLESTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
@@ -195,3 +221,4 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 #define LOCALE_SYSTEM_DEFAULT ((LCID)0x0800)
 #define LOCALE_INVARIANT ((LCID)0x007F)
 #define LOCALE_NEUTRAL ((LCID)0x0000)
+#endif  // _WIN32

@@ -23,34 +23,34 @@
 namespace pg_testing {
 
 struct Item {
-    std::u16string name;
-    std::u16string value;
+    comrt::olestring name;
+    comrt::olestring value;
     // The drop-down list, stored from index 0; none: the item has no list.
-    std::vector<std::u16string> choices = {};
+    std::vector<comrt::olestring> choices = {};
     // The type code; by default 1 (edited with the drop-down list) when there are
     // choices, else 0 (free text).
     std::optional<SHORT> type = std::nullopt;
 };
 
 // A new group named `name`: from `factory` when given, else from CoCreateInstance.
-comrt::ComPtr<_clsTessel> NewGroup(std::u16string_view name = {}, IClassFactory* factory = nullptr);
+comrt::ComPtr<_clsTessel> NewGroup(comrt::olestring_view name = {}, IClassFactory* factory = nullptr);
 
 // Appends one item through AddItem and returns what AddItem returned.
 LONG AddItem(_clsTessel& group, const Item& item);
 
 // A new group holding the items, added in the order given.
-comrt::ComPtr<_clsTessel> MakeGroup(std::u16string_view name, const std::vector<Item>& items,
+comrt::ComPtr<_clsTessel> MakeGroup(comrt::olestring_view name, const std::vector<Item>& items,
                                     IClassFactory* factory = nullptr);
 
 // A one-dimensional array of strings whose first index is `lower`.
-comrt::SafeArrayPtr StringArray(LONG lower, const std::vector<std::u16string>& texts);
-comrt::SafeArrayPtr StringArray(LONG lower, std::initializer_list<std::u16string_view> texts);
+comrt::SafeArrayPtr StringArray(LONG lower, const std::vector<comrt::olestring>& texts);
+comrt::SafeArrayPtr StringArray(LONG lower, std::initializer_list<comrt::olestring_view> texts);
 
 // Reading a group: its item count, item k (from 1), and every item's name and value in
 // order.
 LONG ItemCount(_clsTessel& group);
 comrt::ComPtr<_clsPropertyItem> ItemAt(_clsTessel& group, LONG position);
-std::u16string ItemValue(_clsTessel& group, LONG position);
-std::vector<std::pair<std::u16string, std::u16string>> ItemTexts(_clsTessel& group);
+comrt::olestring ItemValue(_clsTessel& group, LONG position);
+std::vector<std::pair<comrt::olestring, comrt::olestring>> ItemTexts(_clsTessel& group);
 
 }  // namespace pg_testing

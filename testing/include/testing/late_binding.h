@@ -24,7 +24,7 @@ VARIANT I2(SHORT value);
 VARIANT I4(LONG value);
 VARIANT UI4(ULONG value);
 VARIANT R8(double value);
-VARIANT Text(std::u16string_view text);
+VARIANT Text(comrt::olestring_view text);
 // A new reference to object (null: an object variable set to nothing).
 VARIANT Object(IDispatch* object);
 // An optional argument left out, as a script host marks it.
@@ -72,13 +72,13 @@ struct Outcome {
 
 // The dispatch id of a member by name; DISPID_UNKNOWN when it has none, with the status of
 // GetIDsOfNames in *hr when given.
-DISPID DispatchId(IDispatch* object, std::u16string_view name, HRESULT* hr = nullptr);
+DISPID DispatchId(IDispatch* object, comrt::olestring_view name, HRESULT* hr = nullptr);
 
 // IDispatch::Invoke by dispatch id. The arguments stay the caller's (by-value arguments
 // can be read back afterwards).
 Outcome Invoke(IDispatch* object, DISPID id, WORD flags, Args& args);
 
 // The same by name: GetIDsOfNames first, whose failure becomes the outcome's status.
-Outcome Call(IDispatch* object, std::u16string_view name, WORD flags, Args args = {});
+Outcome Call(IDispatch* object, comrt::olestring_view name, WORD flags, Args args = {});
 
 }  // namespace pg_testing
