@@ -68,6 +68,7 @@ constexpr SHORT kNoGroup = 1;  // past the only group: the empty branch clears t
 struct Sizes {
     std::vector<int> rows;
     std::vector<int> choices;
+    std::vector<int> lists;  // choices of the drop-down whose list is opened
 };
 
 QString ToQString(const std::u16string& text) {
@@ -364,6 +365,40 @@ void ComboInitBare(benchmark::State& state) {
     });
 }
 
+// ---- opening the drop-down's list ------------------------------------------------------------------
+
+// A click on a drop-down value cell opens the editor and its list (untimed); then each
+// iteration closes the list and times opening it again until the list has painted, with
+// the item's value (the last choice) selected in it.
+void DropDownOpenControl(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const int choices = static_cast<int>(state.range(0));
+        bench::ControlHost host(kWindowWidth, kWindowHeight);
+        comrt::check(host.status());
+        const comrt::ComPtr<_clsTessel> group = bench::ChoiceGroup(choices);
+        comrt::check(host.addGroup(*group));
+        comrt::check(host.select(kShownGroup));
+        bench::DrainEvents();
+        host.clickCell(0, 1);
+        bench::DrainEvents();
+        QComboBox& list = host.dropDownEditor();
+        QAbstractItemView& entries = *list.view();
+        if (!list.isVisible() || list.count() != choices) throw std::runtime_error("the drop-down did not open filled");
+        const bench::PaintCounter paints(*entries.viewport());
+        for (auto _ : state) {
+            list.hidePopup();
+            bench::DrainEvents();
+            const int seen = paints.count();
+            Stopwatch watch;
+            list.showPopup();
+            Paint(paints, seen);
+            state.SetIterationTime(watch.seconds());
+            if (entries.currentIndex().row() != choices - 1) throw std::runtime_error("the value is not selected");
+        }
+        list.hidePopup();
+    });
+}
+
 // ---- memory ------------------------------------------------------------------------------------------
 
 void SetPerRow(benchmark::State& state, double resident, double heap) {
@@ -443,6 +478,7 @@ void Register(const Sizes& sizes, bool short_run) {
     add("Move/bare_view", MoveBareView, sizes.rows)->Unit(benchmark::kMicrosecond);
     add("ComboInit/control", ComboInitControl, sizes.choices);
     add("ComboInit/bare_combo", ComboInitBare, sizes.choices);
+    add("DropDownOpen/control", DropDownOpenControl, sizes.lists)->Unit(benchmark::kMicrosecond);
     add("Memory/control", MemoryControl, {sizes.rows.back()}, true);
     add("Memory/bare_view", MemoryBareView, {sizes.rows.back()}, true);
 }
@@ -491,6 +527,15 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
     c.push_back({"ComboInit per choice, " + most + " vs " + fewest + " choices (linear: ~1)",
                  {"ComboInit/control/" + most, "per_choice"}, {"ComboInit/control/" + fewest, "per_choice"},
                  Unit::seconds, Check::ratio_at_most, 2});
+    const std::string shortest = std::to_string(sizes.lists.front());
+    const std::string longest = std::to_string(sizes.lists.back());
+    for (const int m : sizes.lists) {
+        c.push_back({"open the drop-down's list until painted, " + std::to_string(m) + " choices",
+                     {"DropDownOpen/control/" + std::to_string(m), ""}, {}, Unit::seconds});
+    }
+    c.push_back({"open the drop-down's list, " + longest + " vs " + shortest + " choices (independent of N: ~1)",
+                 {"DropDownOpen/control/" + longest, ""}, {"DropDownOpen/control/" + shortest, ""}, Unit::seconds,
+                 Check::ratio_at_most, 1.5});
     c.push_back({"resident bytes per shown row, " + largest + " rows: control vs bare QTableView",
                  {"Memory/control/" + largest, "bytes_per_row"}, {"Memory/bare_view/" + largest, "bytes_per_row"},
                  Unit::bytes, Check::figure_at_most, 250});
@@ -504,7 +549,8 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
 
 int main(int argc, char** argv) {
     return bench::RunQtBenchmarks(argc, argv, "qt_bench", TESSEL_LIBRARY, ORVANE_LIBRARY, [](bool short_run) {
-        const Sizes sizes = short_run ? Sizes{{100, 1000}, {100, 1000}} : Sizes{{1000, 10000, 32766}, {1000, 32768}};
+        const Sizes sizes = short_run ? Sizes{{100, 1000}, {100, 1000}, {100, 1000}}
+                                      : Sizes{{1000, 10000, 32766}, {1000, 32768}, {100, 1000, 32768}};
         Register(sizes, short_run);
         return Comparisons(sizes);
     });

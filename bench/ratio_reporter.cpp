@@ -152,6 +152,7 @@ std::string RatioReporter::KeyOf(const Run& run) {
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
+        ran_.insert(KeyOf(run));
         if (run.error_occurred) {
             errors_.push_back(KeyOf(run) + ": " + run.error_message);
             continue;
@@ -192,7 +193,8 @@ void RatioReporter::Finalize() {
         const std::optional<Spread> measured = SpreadOf(c.measured);
         out << "  " << FormatComparison(c, measured, baseline) << "\n";
         const Outcome outcome = Judge(c, measured, baseline);
-        if (outcome == Outcome::not_measured) ++not_measured_;
+        const bool ran = ran_.count(c.measured.benchmark) > 0 || ran_.count(c.baseline.benchmark) > 0;
+        if (outcome == Outcome::not_measured && ran) ++not_measured_;
         if (outcome == Outcome::missed) ++missed_;
     }
     for (const std::string& error : errors_) out << "ERROR " << error << "\n";

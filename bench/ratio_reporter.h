@@ -17,6 +17,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -91,7 +92,8 @@ public:
     void Finalize() override;
 
     // What makes a run fail: benchmarks that reported an error (a failed check of what
-    // they measured, or an exception), comparisons without figures, missed targets.
+    // they measured, or an exception), comparisons without figures although their
+    // benchmarks ran (one left out by --benchmark_filter is not counted), missed targets.
     int errors() const noexcept { return static_cast<int>(errors_.size()); }
     int not_measured() const noexcept { return not_measured_; }
     int missed() const noexcept { return missed_; }
@@ -110,6 +112,7 @@ private:
     std::vector<Comparison> comparisons_;
     std::map<std::string, Collected> figures_;  // "key|counter" -> values
     std::vector<std::string> errors_;           // "key: message"
+    std::set<std::string> ran_;                 // keys of every run reported
     int not_measured_ = 0;
     int missed_ = 0;
 };

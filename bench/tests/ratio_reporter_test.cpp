@@ -176,11 +176,13 @@ TEST(RunAndCompare, ErrorsAndMissedTargetsFailTheRun) {
     })->UseManualTime()->Iterations(3);
     const Comparison holds{"holds", {"Slow", ""}, {"Fast", ""}, Unit::seconds, Check::ratio_at_most, 3};
     const Comparison fails{"fails", {"Slow", ""}, {"Fast", ""}, Unit::seconds, Check::ratio_at_most, 1.5};
-    const Comparison absent{"absent", {"Gone", ""}, {"Fast", ""}, Unit::seconds, Check::ratio_at_most, 3};
+    const Comparison absent{"absent", {"Slow", "no such counter"}, {"Fast", ""}, Unit::seconds, Check::ratio_at_most, 3};
+    const Comparison filtered{"filtered", {"Gone", ""}, {"Never", ""}, Unit::seconds, Check::ratio_at_most, 3};
     EXPECT_EQ(run(true, {holds}), 0);
     EXPECT_EQ(run(true, {holds, fails}), 1);
     EXPECT_EQ(run(false, {holds, fails}), 0) << "a short run's figures decide nothing";
     EXPECT_EQ(run(false, {absent}), 1) << "a comparison without its figure";
+    EXPECT_EQ(run(true, {filtered}), 0) << "benchmarks that did not run (a filter) fail nothing";
 
     benchmark::RegisterBenchmark("Broken", [](benchmark::State& state) {
         for (auto _ : state) {
