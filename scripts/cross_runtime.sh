@@ -41,8 +41,8 @@ run() {
     needs "$library" "$library_runtime" || fail "$library does not link $library_runtime"
   done
   local resolved
-  resolved=$(LD_LIBRARY_PATH="$libs" ldd "$host" | awk '$1 == "libcomrt.so" { print $3 }')
-  [ "$(realpath "$resolved")" = "$libs/libcomrt.so" ] ||
+  resolved=$(LD_LIBRARY_PATH="$libs" ldd "$host" | awk '$1 ~ /^libcomrt\.so/ { print $3 }')
+  [ "$(realpath "$resolved")" = "$(realpath "$libs/libcomrt.so")" ] ||
     fail "$host would load libcomrt.so from '$resolved', not from $libs"
   local output status=0
   output=$(LD_LIBRARY_PATH="$libs" "$host" --comrt "$libs/libcomrt.so" --tessel "$tessel" --orvane "$orvane" 2>&1) ||

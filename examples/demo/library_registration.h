@@ -14,9 +14,9 @@ namespace orvane::demo {
 class LibraryRegistration {
 public:
     // Points the platform's registry ($COMRT_REGISTRY) at a new temporary file and
-    // registers liborvane.so and libtessel.so (those next to the program's own folder,
-    // else the ones it was built with) there. When $COMRT_REGISTRY is set already, it is
-    // used as it is and nothing is registered.
+    // registers liborvane.so and libtessel.so there: those of the tree the program lies
+    // in, installed (bin/ and the library folder) or as built (bin/ and lib/). When
+    // $COMRT_REGISTRY is set already, it is used as it is and nothing is registered.
     LibraryRegistration();
 
     // S_OK, or why a library could not be registered.
