@@ -314,15 +314,20 @@ void SetPerChoice(benchmark::State& state, double seconds) {
         benchmark::Counter(seconds / static_cast<double>(state.range(0)), benchmark::Counter::kAvgIterations);
 }
 
+// The control showing one drop-down item of `choices` choices (bench::ChoiceGroup).
+void ShowChoiceGroup(bench::ControlHost& host, int choices) {
+    comrt::check(host.status());
+    const comrt::ComPtr<_clsTessel> group = bench::ChoiceGroup(choices);
+    comrt::check(host.addGroup(*group));
+    comrt::check(host.select(kShownGroup));
+    bench::DrainEvents();
+}
+
 void ComboInitControl(benchmark::State& state) {
     bench::Guarded(state, [&] {
         const int choices = static_cast<int>(state.range(0));
         bench::ControlHost host(kWindowWidth, kWindowHeight);
-        comrt::check(host.status());
-        const comrt::ComPtr<_clsTessel> group = bench::ChoiceGroup(choices);
-        comrt::check(host.addGroup(*group));
-        comrt::check(host.select(kShownGroup));
-        bench::DrainEvents();
+        ShowChoiceGroup(host, choices);
         // A list whose upper bound is 32,767 may end, once filled, with the overflow error of
         // a 16-bit counter stepping past it; the fill is what is measured.
         const auto acceptable = [&](HRESULT hr) {
@@ -374,11 +379,7 @@ void DropDownOpenControl(benchmark::State& state) {
     bench::Guarded(state, [&] {
         const int choices = static_cast<int>(state.range(0));
         bench::ControlHost host(kWindowWidth, kWindowHeight);
-        comrt::check(host.status());
-        const comrt::ComPtr<_clsTessel> group = bench::ChoiceGroup(choices);
-        comrt::check(host.addGroup(*group));
-        comrt::check(host.select(kShownGroup));
-        bench::DrainEvents();
+        ShowChoiceGroup(host, choices);
         host.clickCell(0, 1);
         bench::DrainEvents();
         QComboBox& list = host.dropDownEditor();
