@@ -8,9 +8,9 @@ namespace {
 struct FakeKit {
     widgets::Container& surface() { return *w.surface; }
     widgets::Grid& grid() { return *w.grid; }
-    widgets::TextBox& text_box() { return *w.text1; }
-    widgets::DropDown& drop_down() { return *w.combo2; }
-    widgets::DropDown& other_drop_down() { return *w.combo1; }
+    widgets::TextBox& text_box() { return *w.text_editor; }
+    widgets::DropDown& drop_down() { return *w.drop_down_editor; }
+    widgets::DropDown& other_drop_down() { return *w.selector; }
 
     fakes::FakeWidgets w;
 };

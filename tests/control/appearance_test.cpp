@@ -41,7 +41,7 @@ protected:
         return out;
     }
     std::vector<std::string> FanOut(const std::string& set, const std::string& name) {
-        return {"surface." + set, "text1." + set, "combo1." + set, "combo2." + set, "grid." + set,
+        return {"surface." + set, "text_editor." + set, "selector." + set, "drop_down_editor." + set, "grid." + set,
                 "site.OnChanged(" + name + ")"};
     }
 
@@ -87,8 +87,8 @@ TEST_F(AppearanceTest, FontPutsHandTheSameObjectToEveryReceiver) {
         log().clear();
         ASSERT_EQ(S_OK, (ctl.get()->*put)(font.get()));
         EXPECT_EQ(FanOut("Font=(font)", "Font"), AppearanceLog());
-        for (const widgets::FontRef* held : {&fakes.surface->font(), &fakes.text1->font(), &fakes.combo1->font(),
-                                             &fakes.combo2->font(), &fakes.grid->font()})
+        for (const widgets::FontRef* held : {&fakes.surface->font(), &fakes.text_editor->font(), &fakes.selector->font(),
+                                             &fakes.drop_down_editor->font(), &fakes.grid->font()})
             EXPECT_EQ(font.get(), held->get());
         comrt::ComPtr<IFontDisp> got;
         ASSERT_EQ(S_OK, ctl->get_Font(got.put()));
@@ -97,10 +97,10 @@ TEST_F(AppearanceTest, FontPutsHandTheSameObjectToEveryReceiver) {
 }
 
 TEST_F(AppearanceTest, AFailingReceiverEndsThePutWithoutNotice) {
-    fakes.combo1->fail_at("BackColor=", 1, E_FAIL);
+    fakes.selector->fail_at("BackColor=", 1, E_FAIL);
     EXPECT_EQ(Hex(E_FAIL), Hex(ctl->put_BackColor(0x00112233)));
-    EXPECT_THAT(AppearanceLog(), ElementsAre("surface.BackColor=0x00112233", "text1.BackColor=0x00112233",
-                                             "combo1.BackColor=0x00112233 (failed)"));
+    EXPECT_THAT(AppearanceLog(), ElementsAre("surface.BackColor=0x00112233", "text_editor.BackColor=0x00112233",
+                                             "selector.BackColor=0x00112233 (failed)"));
     EXPECT_EQ(Hex(kObjectNotSet), Hex(ctl->put_Font(nullptr))) << "the surface refuses no font";
     EXPECT_THAT(site->changed, IsEmpty());
 }
@@ -128,8 +128,8 @@ TEST_F(AppearanceTest, SavingWritesExactlyThreeEntriesAndRestoringReachesEveryWi
     ASSERT_EQ(S_OK, Load(*loaded, *bag));
     EXPECT_THAT(second_site->changed, ElementsAre(u"BackColor", u"ForeColor", u"Font"));
     EXPECT_EQ(0x8000000Fu, second.grid->back_color());
-    EXPECT_EQ(0x80000012u, second.text1->fore_color());
-    EXPECT_EQ(font.get(), second.combo2->font().get());
+    EXPECT_EQ(0x80000012u, second.text_editor->fore_color());
+    EXPECT_EQ(font.get(), second.drop_down_editor->font().get());
     EXPECT_THAT(fakes.env->event_failures(), IsEmpty());
     EXPECT_THAT(site->failures, IsEmpty()) << site->text();
     second.surface->raise_terminate();

@@ -32,15 +32,19 @@ protected:
     // "T <text editor> | D <drop-down editor> | flags <text>,<drop-down>", then the value
     // cells and item values that differ from the group's ("cell0=250 item1=250") and the
     // failures the error channel received. A shown editor gives its content, selection or
-    // entries, focus and place; a hidden one its content only.
+    // entries, focus and place; a hidden one its content only ("(initial)": nothing was put).
     std::string State() {
         std::ostringstream out;
-        const fakes::FakeTextBox& t = *fakes.text1;
-        out << "T " << (t.visible() ? "" : "hidden ") << "'" << Printable(t.text()) << "'";
+        const fakes::FakeTextBox& t = *fakes.text_editor;
+        out << "T " << (t.visible() ? "" : "hidden ");
+        if (t.text() == fakes::kInitialText)
+            out << "(initial)";
+        else
+            out << "'" << Printable(t.text()) << "'";
         if (t.visible())
             out << " " << t.sel_start() << "+" << t.sel_length() << (t.has_focus() ? " focus" : "") << " @"
                 << t.left() << "," << t.top() << " " << t.width() << "x" << t.height();
-        const fakes::FakeDropDown& d = *fakes.combo2;
+        const fakes::FakeDropDown& d = *fakes.drop_down_editor;
         out << " | D " << (d.visible() ? "" : "hidden ") << "[";
         for (std::size_t i = 0; i < d.entries().size(); ++i) out << (i ? "," : "") << Printable(d.entries()[i]);
         out << "] #" << d.list_index();

@@ -29,12 +29,12 @@ void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.nam
 class EditingScenario : public EditingFixture, public ::testing::WithParamInterface<Scenario> {
 public:
     void MoveTo(std::int32_t row, std::int32_t col) { fakes.grid->user_move_to(row, col); }
-    void Type(std::u16string text) { fakes.text1->user_type(std::move(text)); }
+    void Type(std::u16string text) { fakes.text_editor->user_type(std::move(text)); }
     void Press(std::int32_t row, std::int32_t col, MouseDownOrder order = kAfter, SHORT button = 1, SHORT shift = 0) {
         fakes.grid->user_click(row, col, order, button, shift);
     }
     void ScrollTo(std::int32_t top_row) { fakes.grid->user_scroll_to(top_row); }
-    void Pick(SHORT index) { fakes.combo2->user_pick(index); }
+    void Pick(SHORT index) { fakes.drop_down_editor->user_pick(index); }
     HRESULT Show(SHORT index) { return Select(index); }
     // The host writes item k's value itself.
     void HostPuts(LONG k, const char16_t* value) {
@@ -47,7 +47,7 @@ public:
 };
 
 // Nothing shown, nothing written.
-constexpr const char* kStart = "T hidden 'Text1' | D hidden [] #-1 | flags 0,0";
+constexpr const char* kStart = "T hidden (initial) | D hidden [] #-1 | flags 0,0";
 // End states that both press orders, and every button, must reach.
 constexpr const char* kTextToText =
     "T 'n' 0+0 focus @2400,1580 2400x315 | D hidden [] #-1 | flags 1,0 | cell0=250 | item1=250";
@@ -64,11 +64,11 @@ const Scenario kScenarios[] = {
     {"EnterTextCellUnderScrollBar", [](S& s) { s.w().grid->set_vertical_scroll_bar(true); s.MoveTo(4, 1); },
      "T 'n' 0+1 focus @2400,1580 2100x315 | D hidden [] #-1 | flags 1,0"},
     {"EnterDropDownCellSelectsLastEqualChoice", [](S& s) { s.MoveTo(1, 1); },
-     "T hidden 'Text1' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,1"},
+     "T hidden (initial) | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,1"},
     // A value that is none of the choices stays on show until the user picks.
     {"EnterDropDownCellWithoutExactMatchKeepsTheValueOnShow",
      [](S& s) { s.w().grid->set_vertical_scroll_bar(true); s.MoveTo(2, 1); },
-     "T hidden 'Text1' | D [round,square] #0 focus @2400,950 2100 | flags 0,1"},
+     "T hidden (initial) | D [round,square] #0 focus @2400,950 2100 | flags 0,1"},
     {"EnterNameColumn", [](S& s) { s.MoveTo(1, 0); }, kStart},
     // ---- cell left ----
     {"LeaveTextCellWritesTypedText", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.MoveTo(1, 0); },
@@ -76,12 +76,12 @@ const Scenario kScenarios[] = {
     {"AnyTypedWordIsWrittenBack", [](S& s) { s.MoveTo(0, 1); s.Type(u"asdfghjkl"); s.MoveTo(1, 1); },
      "T hidden 'asdfghjkl' | D [a,b,c,b] #3 focus @2400,635 2400 | flags 0,1 | cell0=asdfghjkl | item1=asdfghjkl"},
     {"PickShowsInCellButNotInItem", [](S& s) { s.MoveTo(1, 1); s.Pick(2); },
-     "T hidden 'Text1' | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,1 | cell1=c"},
+     "T hidden (initial) | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,1 | cell1=c"},
     {"PickIsStoredOnLeave", [](S& s) { s.MoveTo(1, 1); s.Pick(2); s.MoveTo(0, 1); },
      "T '100' 0+3 focus @2400,320 2400x315 | D hidden [a,b,c,b] #2 | flags 1,0 | cell1=c | item2=c"},
     // Entered and left without a pick: the item keeps its value, none of the choices.
     {"UntouchedDropDownWritesNothing", [](S& s) { s.MoveTo(2, 1); s.MoveTo(2, 0); },
-     "T hidden 'Text1' | D hidden [round,square] #0 | flags 0,0"},
+     "T hidden (initial) | D hidden [round,square] #0 | flags 0,0"},
     // Entered and left without typing: nothing is written, so a value the host put into
     // the item meanwhile stays.
     {"UntouchedTextCellWritesNothing", [](S& s) { s.MoveTo(0, 1); s.HostPuts(1, u"newer"); s.MoveTo(1, 0); },
@@ -109,7 +109,7 @@ const Scenario kScenarios[] = {
      "T '250' 3+0 focus @2400,5 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"PressAfterScrollReopensDropDown",
      [](S& s) { s.MoveTo(1, 1); s.Pick(0); s.ScrollTo(0); s.Press(1, 1, kAfter, 2); },
-     "T hidden 'Text1' | D [a,b,c,b] #0 focus @2400,635 2400 | flags 0,1 | cell1=a"},
+     "T hidden (initial) | D [a,b,c,b] #0 focus @2400,635 2400 | flags 0,1 | cell1=a"},
     {"PressInNameColumn", [](S& s) { s.Press(0, 0, kAfter, 4, 7); }, kStart},
     {"PressTextToTextBefore", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(4, 1, kBefore); }, kTextToText},
     {"PressTextToTextAfter", [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.Press(4, 1, kAfter); }, kTextToText},
@@ -124,10 +124,10 @@ const Scenario kScenarios[] = {
     // ---- focus, host calls, window hook ----
     // Coming back to the editor keeps what the user typed in it.
     {"RegainedFocusKeepsTheTypedText",
-     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->user_leave_focus(); s.host().ChangeCellText(); },
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text_editor->user_leave_focus(); s.host().ChangeCellText(); },
      "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"RegainedFocusWithoutTypingReloadsTheCellText",
-     [](S& s) { s.MoveTo(0, 1); s.w().text1->user_leave_focus(); s.host().ChangeCellText(); },
+     [](S& s) { s.MoveTo(0, 1); s.w().text_editor->user_leave_focus(); s.host().ChangeCellText(); },
      "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
     {"ChangeCellTextWhileFocusedOnlyReplaces",
      [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().grid->set_vertical_scroll_bar(true); s.host().ChangeCellText(); },
@@ -135,7 +135,7 @@ const Scenario kScenarios[] = {
     {"HostChangeCellTextOverNameCell", [](S& s) { s.host().ChangeCellText(); },
      "T 'Width' 0+5 focus @0,320 2400x315 | D hidden [] #-1 | flags 0,0"},
     {"HostComboInitOverNameCell", [](S& s) { s.MoveTo(2, 0); s.host().ComboInit(); },
-     "T hidden 'Text1' | D [round,square] #0 focus @0,950 2400 | flags 0,0"},
+     "T hidden (initial) | D [round,square] #0 focus @0,950 2400 | flags 0,0"},
     {"HostComboInitOnTextItemEmptiesTheDropDown",
      [](S& s) { s.MoveTo(1, 1); s.MoveTo(0, 1); EXPECT_EQ(s.host().ComboInit(), kSubscript); },
      "T '100' 0+3 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0"},
@@ -143,23 +143,23 @@ const Scenario kScenarios[] = {
      "T 'n' 0+1 focus @3000,1580 3000x315 | D hidden [] #-1 | flags 1,0"},
     {"HookMovesDropDownAfterResize",
      [](S& s) { s.MoveTo(1, 1); s.w().grid->set_vertical_scroll_bar(true); s.w().surface->resize(6000, 3975); },
-     "T hidden 'Text1' | D [a,b,c,b] #3 focus @3000,635 2700 | flags 0,1"},
+     "T hidden (initial) | D [a,b,c,b] #3 focus @3000,635 2700 | flags 0,1"},
     // ---- failures: the handler stops at the failing step and reports it ----
     {"DropDownWithoutListWritesNothingBack", [](S& s) { s.MoveTo(1, 1); s.MoveTo(3, 1); s.MoveTo(3, 0); },
-     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A0009; "},
+     "T hidden (initial) | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A0009; "},
     {"DropDownListBasedAtOneWritesNothingBack",
      [](S& s) { s.SetChoices(4, 1, {u"kept"}); s.MoveTo(1, 1); s.MoveTo(3, 1); s.MoveTo(3, 0); },
-     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A0009; "},
+     "T hidden (initial) | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A0009; "},
     {"EmptyDropDownListWritesNothingBack", [](S& s) { s.SetChoices(4, 0, {}); s.MoveTo(3, 1); s.MoveTo(3, 0); },
-     "T hidden 'Text1' | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A017C; "},
+     "T hidden (initial) | D hidden [] #-1 | flags 0,0 | errors grid.EnterCell 0x800A017C; "},
     {"LeaveFailingAfterTheWriteKeepsIt",
-     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().combo2->fail_at("Visible=", 1); s.MoveTo(1, 0); },
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().drop_down_editor->fail_at("Visible=", 1); s.MoveTo(1, 0); },
      "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0 | cell0=250 | item1=250"
      " | errors grid.LeaveCell 0x80004005; "},
     {"LeaveFailingBeforeTheWriteWritesNothing",
-     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text1->fail_at("Text", 1); s.MoveTo(1, 0); },
+     [](S& s) { s.MoveTo(0, 1); s.Type(u"250"); s.w().text_editor->fail_at("Text", 1); s.MoveTo(1, 0); },
      "T '250' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 0,0 | errors grid.LeaveCell 0x80004005; "},
-    {"EntryWhoseEditorFailsToMoveKeepsItsFlag", [](S& s) { s.w().text1->fail_at("Move", 1); s.MoveTo(0, 1); },
+    {"EntryWhoseEditorFailsToMoveKeepsItsFlag", [](S& s) { s.w().text_editor->fail_at("Move", 1); s.MoveTo(0, 1); },
      "T '100' 0+0 @840,3000 1335x285 | D hidden [] #-1 | flags 1,0 | errors grid.EnterCell 0x80004005; "},
 };
 
@@ -189,7 +189,7 @@ TEST_F(CommitTest, SwitchingGroupWritesThePendingEditIntoTheGroupItWasMadeIn) {
     // By the host, by the user's pick in the selector, and after Clear by a selection.
     const std::function<void(CommitTest&)> switches[] = {
         [](CommitTest& t) { EXPECT_EQ(t.Show(1), S_OK); },
-        [](CommitTest& t) { t.w().combo1->user_pick(1); },
+        [](CommitTest& t) { t.w().selector->user_pick(1); },
         [](CommitTest& t) {
             EXPECT_EQ(t.host().Clear(), S_OK);
             EXPECT_EQ(t.Add(t.other), S_OK);
@@ -206,7 +206,7 @@ TEST_F(CommitTest, SwitchingGroupWritesThePendingEditIntoTheGroupItWasMadeIn) {
         EXPECT_EQ(Printable(ItemValue(*group, 5)), "typed " + std::to_string(round));
         EXPECT_EQ(Printable(ItemValue(*other, 1)), "Blue") << "the new group is untouched";
         EXPECT_EQ(Printable(fakes.grid->cell_text(0, 0)), "Colour");
-        EXPECT_FALSE(fakes.text1->visible());
+        EXPECT_FALSE(fakes.text_editor->visible());
         if (round == 3) break;  // Clear left only the other group
     }
     EXPECT_TRUE(site->failures.empty()) << site->text();
@@ -245,21 +245,21 @@ void PrintTo(const FailingHandler& handler, std::ostream* out) { *out << handler
 class HandlerNameTest : public EditingFixture, public ::testing::WithParamInterface<FailingHandler> {};
 
 const FailingHandler kFailingHandlers[] = {
-    {"grid.EnterCell", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text1->fail_at("Text=", 1); w.grid->user_move_to(0, 1); }},
+    {"grid.EnterCell", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text_editor->fail_at("Text=", 1); w.grid->user_move_to(0, 1); }},
     {"grid.LeaveCell", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Col", 1); w.grid->user_move_to(0, 1); }},
     {"grid.MouseDown", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Col", 1); w.grid->user_click(0, 0); }},
-    {"grid.Scroll", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text1->fail_at("Visible=", 1); w.grid->user_scroll_to(1); }},
-    {"textEditor.GotFocus", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text1->fail_at("Text=", 1); w.text1->SetFocus(); }},
-    {"selector.Click", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.combo1->fail_at("ListIndex", 1); w.combo1->user_pick(0); }},
+    {"grid.Scroll", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text_editor->fail_at("Visible=", 1); w.grid->user_scroll_to(1); }},
+    {"textEditor.GotFocus", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.text_editor->fail_at("Text=", 1); w.text_editor->SetFocus(); }},
+    {"selector.Click", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.selector->fail_at("ListIndex", 1); w.selector->user_pick(0); }},
     {"dropDownEditor.Click",
      [](fakes::FakeWidgets& w, PropertiesCtl&) {
          w.grid->user_move_to(1, 1);
          w.grid->fail_at("Text=", 1);
-         w.combo2->user_pick(2);
+         w.drop_down_editor->user_pick(2);
      }},
     {"control.Initialize", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Left=", 1); w.surface->raise_initialize(); }},
     {"control.Resize", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.grid->fail_at("Width=", 1); w.surface->resize(6000, 3975); }},
-    {"control.Terminate", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.combo1->fail_at("Clear", 1); w.surface->raise_terminate(); }},
+    {"control.Terminate", [](fakes::FakeWidgets& w, PropertiesCtl&) { w.selector->fail_at("Clear", 1); w.surface->raise_terminate(); }},
     {"control.WriteProperties",
      [](fakes::FakeWidgets& w, PropertiesCtl& control) {
          auto bag = comrt::make<fakes::FakePropertyBag>(w.env);
@@ -279,7 +279,7 @@ const FailingHandler kFailingHandlers[] = {
     {"editorHook",
      [](fakes::FakeWidgets& w, PropertiesCtl&) {
          w.grid->user_move_to(0, 1);
-         w.text1->fail_at("Move", 1);
+         w.text_editor->fail_at("Move", 1);
          w.surface->paint();
      }},
 };

@@ -35,8 +35,8 @@ std::shared_ptr<EditorTracking> MakeTracking(const FakeWidgets& w) {
     auto tracking = std::make_shared<EditorTracking>();
     tracking->control_window = widgets::ToHandle(w.surface->window());
     tracking->grid = w.grid;
-    tracking->text_editor = w.text1;
-    tracking->drop_down_editor = w.combo2;
+    tracking->text_editor = w.text_editor;
+    tracking->drop_down_editor = w.drop_down_editor;
     return tracking;
 }
 
@@ -84,7 +84,7 @@ TEST_F(EditorHookTest, EveryMessageReachesThePreviousProcedureFirstAndItsResultI
         const auto entries = log();
         ASSERT_FALSE(entries.empty());
         EXPECT_EQ(entries.front().substr(0, 13), "surface.proc(") << "message 0x" << std::hex << row.msg;
-        EXPECT_EQ(w_.env->log().starting_with("text1.Move").size(), row.replaces ? 1u : 0u)
+        EXPECT_EQ(w_.env->log().starting_with("text_editor.Move").size(), row.replaces ? 1u : 0u)
             << "message 0x" << std::hex << row.msg;
     }
 }
@@ -104,10 +104,10 @@ TEST_F(EditorHookTest, TextEditorLiesOverTheCellNarrowerByTheScrollBarAllowance)
     for (const Row row : {Row{false, 2001}, Row{true, 1701}}) {
         w_.grid->set_vertical_scroll_bar(row.scroll_bar);
         w_.surface->paint();
-        EXPECT_EQ(w_.text1->left(), 120.0f + 1500) << "scroll bar " << row.scroll_bar;
-        EXPECT_EQ(w_.text1->top(), 480.0 + 510) << "scroll bar " << row.scroll_bar;
-        EXPECT_EQ(w_.text1->width(), row.width) << "scroll bar " << row.scroll_bar;
-        EXPECT_EQ(w_.text1->height(), 255) << "scroll bar " << row.scroll_bar;
+        EXPECT_EQ(w_.text_editor->left(), 120.0f + 1500) << "scroll bar " << row.scroll_bar;
+        EXPECT_EQ(w_.text_editor->top(), 480.0 + 510) << "scroll bar " << row.scroll_bar;
+        EXPECT_EQ(w_.text_editor->width(), row.width) << "scroll bar " << row.scroll_bar;
+        EXPECT_EQ(w_.text_editor->height(), 255) << "scroll bar " << row.scroll_bar;
     }
 }
 
@@ -116,10 +116,10 @@ TEST_F(EditorHookTest, DropDownGetsLeftTopAndWidthAndKeepsItsHeight) {
     w_.grid->set_vertical_scroll_bar(true);
     w_.surface->paint();
 
-    EXPECT_THAT(w_.env->log().starting_with("combo2."),
-                ElementsAre("combo2.Left=1620", "combo2.Top=990", "combo2.Width=1701"));
-    EXPECT_EQ(w_.combo2->height(), 315.0f);
-    EXPECT_TRUE(w_.env->log().starting_with("text1.").empty());
+    EXPECT_THAT(w_.env->log().starting_with("drop_down_editor."),
+                ElementsAre("drop_down_editor.Left=1620", "drop_down_editor.Top=990", "drop_down_editor.Width=1701"));
+    EXPECT_EQ(w_.drop_down_editor->height(), 315.0f);
+    EXPECT_TRUE(w_.env->log().starting_with("text_editor.").empty());
 }
 
 TEST_F(EditorHookTest, BothEditorsMoveOnOneMessageTextEditorFirstReadingTheGridInOrder) {
@@ -130,10 +130,10 @@ TEST_F(EditorHookTest, BothEditorsMoveOnOneMessageTextEditorFirstReadingTheGridI
     EXPECT_THAT(log(), ElementsAre("surface.proc(0x000F)",
                                    // text editor: allowance, then six reads, then one Move
                                    "grid.hWnd", "grid.Left", "grid.CellLeft", "grid.Top", "grid.CellTop",
-                                   "grid.CellWidth", "grid.CellHeight", "text1.Move(1620,990,2001,255)",
+                                   "grid.CellWidth", "grid.CellHeight", "text_editor.Move(1620,990,2001,255)",
                                    // drop-down: allowance read afresh, each edge read just before it is set
-                                   "grid.hWnd", "grid.Left", "grid.CellLeft", "combo2.Left=1620", "grid.Top",
-                                   "grid.CellTop", "combo2.Top=990", "grid.CellWidth", "combo2.Width=2001"));
+                                   "grid.hWnd", "grid.Left", "grid.CellLeft", "drop_down_editor.Left=1620", "grid.Top",
+                                   "grid.CellTop", "drop_down_editor.Top=990", "grid.CellWidth", "drop_down_editor.Width=2001"));
 }
 
 TEST_F(EditorHookTest, TextEditorTopKeepsDoublePrecisionWhileTheDropDownGetsSingle) {
@@ -147,9 +147,9 @@ TEST_F(EditorHookTest, TextEditorTopKeepsDoublePrecisionWhileTheDropDownGetsSing
     w_.surface->paint();
 
     const double exact = static_cast<double>(0.1f) + 100000;
-    EXPECT_EQ(w_.text1->top(), exact);
-    EXPECT_EQ(w_.combo2->top(), static_cast<float>(exact));
-    EXPECT_NE(static_cast<double>(w_.combo2->top()), exact);
+    EXPECT_EQ(w_.text_editor->top(), exact);
+    EXPECT_EQ(w_.drop_down_editor->top(), static_cast<float>(exact));
+    EXPECT_NE(static_cast<double>(w_.drop_down_editor->top()), exact);
 }
 
 TEST_F(EditorHookTest, ResizeIsHandledByTheControlBeforeTheEditorIsMoved) {
@@ -167,7 +167,7 @@ TEST_F(EditorHookTest, ResizeIsHandledByTheControlBeforeTheEditorIsMoved) {
     ASSERT_GE(entries.size(), 3u);
     EXPECT_EQ(entries[0], "surface.proc(0x0005)");
     EXPECT_EQ(entries[1], "surface:Resize");
-    EXPECT_EQ(entries.back(), "text1.Move(1620,990,2001,255)");
+    EXPECT_EQ(entries.back(), "text_editor.Move(1620,990,2001,255)");
 }
 
 TEST_F(EditorHookTest, InstallingTwiceKeepsTheFirstPreviousProcedureAndRemovalRestoresIt) {
@@ -203,7 +203,7 @@ TEST_F(EditorHookTest, AfterRemovalTheWindowNoLongerPassesThroughTheHook) {
     InstallEditorHook(tracking_);
     EXPECT_TRUE(tracking_->hook_installed);
     w_.surface->paint();
-    EXPECT_EQ(w_.env->log().starting_with("text1.Move").size(), 1u);
+    EXPECT_EQ(w_.env->log().starting_with("text_editor.Move").size(), 1u);
 }
 
 TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
@@ -215,8 +215,8 @@ TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
         std::size_t combo_puts;
     };
     const Row rows[] = {
-        {"grid", "hWnd", 0, 0},    {"grid", "CellHeight", 0, 0}, {"text1", "Move", 0, 0},
-        {"combo2", "Left=", 1, 0}, {"combo2", "Width=", 1, 2},
+        {"grid", "hWnd", 0, 0},    {"grid", "CellHeight", 0, 0}, {"text_editor", "Move", 0, 0},
+        {"drop_down_editor", "Left=", 1, 0}, {"drop_down_editor", "Width=", 1, 2},
     };
     std::vector<HRESULT> reported;
     tracking_->report_error = [&](HRESULT hr) { reported.push_back(hr); };
@@ -233,16 +233,16 @@ TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
     for (const Row& row : rows) {
         const std::string fake = row.fake;
         fakes::FakeBase& target = fake == "grid"    ? static_cast<fakes::FakeBase&>(*w_.grid)
-                                  : fake == "text1" ? static_cast<fakes::FakeBase&>(*w_.text1)
-                                                    : static_cast<fakes::FakeBase&>(*w_.combo2);
+                                  : fake == "text_editor" ? static_cast<fakes::FakeBase&>(*w_.text_editor)
+                                                    : static_cast<fakes::FakeBase&>(*w_.drop_down_editor);
         target.fail_at(row.member, 1, kWidgetFailure);
         reported.clear();
         w_.env->log().clear();
 
         EXPECT_EQ(w_.surface->paint(), 77) << row.fake << "." << row.member;
         EXPECT_THAT(reported, ElementsAre(kWidgetFailure)) << row.fake << "." << row.member;
-        EXPECT_EQ(succeeded("text1.Move("), row.text_moves) << row.fake << "." << row.member;
-        EXPECT_EQ(succeeded("combo2."), row.combo_puts) << row.fake << "." << row.member;
+        EXPECT_EQ(succeeded("text_editor.Move("), row.text_moves) << row.fake << "." << row.member;
+        EXPECT_EQ(succeeded("drop_down_editor."), row.combo_puts) << row.fake << "." << row.member;
     }
 }
 
@@ -250,11 +250,11 @@ TEST_F(EditorHookTest, FailureWithoutOrInsideTheErrorChannelStillReturnsTheResul
     tracking_->text_editor_active = true;
     windows().set_default_result(window(), 5);
 
-    w_.text1->fail_at("Move", 1);
+    w_.text_editor->fail_at("Move", 1);
     EXPECT_EQ(w_.surface->paint(), 5);
 
     tracking_->report_error = [](HRESULT) { throw std::runtime_error("channel down"); };
-    w_.text1->fail_at("Move", 1);
+    w_.text_editor->fail_at("Move", 1);
     EXPECT_EQ(w_.surface->paint(), 5);
 }
 
@@ -276,7 +276,7 @@ TEST_F(EditorHookTest, HookRemovedWhileTheControlHandlesTheMessageMovesNothing) 
         return static_cast<LRESULT>(3);
     });
     EXPECT_EQ(w_.surface->paint(), 3);
-    EXPECT_TRUE(w_.env->log().starting_with("text1.").empty());
+    EXPECT_TRUE(w_.env->log().starting_with("text_editor.").empty());
     EXPECT_EQ(windows().window_proc(window()), fakes::FakeWindowSystem::original_proc());
 }
 
@@ -334,13 +334,13 @@ TEST(EditorHookInstall, TwoControlsOnOneThreadEachTrackTheirOwnEditors) {
 
     env->log().clear();
     a.surface->paint();
-    EXPECT_THAT(env->log().starting_with("a.text1."), ElementsAre("a.text1.Move(1620,990,2001,255)"));
+    EXPECT_THAT(env->log().starting_with("a.text_editor."), ElementsAre("a.text_editor.Move(1620,990,2001,255)"));
     EXPECT_THAT(env->log().starting_with("b."), IsEmpty());
 
     env->log().clear();
     b.surface->paint();
-    EXPECT_THAT(env->log().starting_with("b.combo2."),
-                ElementsAre("b.combo2.Left=2500", "b.combo2.Top=990", "b.combo2.Width=2001"));
+    EXPECT_THAT(env->log().starting_with("b.drop_down_editor."),
+                ElementsAre("b.drop_down_editor.Left=2500", "b.drop_down_editor.Top=990", "b.drop_down_editor.Width=2001"));
     EXPECT_THAT(env->log().starting_with("a."), IsEmpty());
 
     // Removing the first leaves the second hooked and working.
@@ -350,8 +350,8 @@ TEST(EditorHookInstall, TwoControlsOnOneThreadEachTrackTheirOwnEditors) {
     env->log().clear();
     a.surface->paint();
     b.surface->resize(5000, 3000);
-    EXPECT_THAT(env->log().starting_with("a.text1."), IsEmpty());
-    EXPECT_EQ(env->log().starting_with("b.combo2.Width=").size(), 1u);
+    EXPECT_THAT(env->log().starting_with("a.text_editor."), IsEmpty());
+    EXPECT_EQ(env->log().starting_with("b.drop_down_editor.Width=").size(), 1u);
     RemoveEditorHook(*tracking_b);
 }
 

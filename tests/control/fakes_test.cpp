@@ -170,51 +170,51 @@ struct ClickProbe final : widgets::DropDownEvents {
 TEST(FakeTextBox, GotFocusOnlyWhenTheFocusArrivesAlsoWhenReenteredFromItsHandler) {
     FakeWidgets w;
     FocusProbe probe;
-    w.text1->SetEventSink(&probe);
-    probe.on_got = [&] { w.text1->SetFocus(); };  // the handler takes the focus again
+    w.text_editor->SetEventSink(&probe);
+    probe.on_got = [&] { w.text_editor->SetFocus(); };  // the handler takes the focus again
 
-    w.text1->SetFocus();
-    w.text1->SetFocus();
+    w.text_editor->SetFocus();
+    w.text_editor->SetFocus();
     EXPECT_THAT(probe.seen, ElementsAre("Got"));
-    EXPECT_EQ(w.text1->calls("SetFocus"), 3);
+    EXPECT_EQ(w.text_editor->calls("SetFocus"), 3);
 
-    w.combo2->SetFocus();
-    w.text1->SetFocus();
-    w.text1->user_leave_focus();
+    w.drop_down_editor->SetFocus();
+    w.text_editor->SetFocus();
+    w.text_editor->user_leave_focus();
     EXPECT_THAT(probe.seen, ElementsAre("Got", "Lost", "Got", "Lost"));
 }
 
 TEST(FakeDropDown, ClickOnlyWhenTheIndexChangesAndTextShowsTheSelectedEntry) {
     FakeWidgets w;
     ClickProbe probe;
-    probe.list = w.combo1.get();
-    w.combo1->SetEventSink(&probe);
-    w.combo1->AddItem(u"x");
-    w.combo1->AddItem(u"y");
-    EXPECT_EQ(w.combo1->ListIndex(), -1);
-    EXPECT_EQ(w.combo1->Text(), u"");
+    probe.list = w.selector.get();
+    w.selector->SetEventSink(&probe);
+    w.selector->AddItem(u"x");
+    w.selector->AddItem(u"y");
+    EXPECT_EQ(w.selector->ListIndex(), -1);
+    EXPECT_EQ(w.selector->Text(), u"");
 
     // The handler sets the index it was raised for, as the selector's handler does.
-    probe.on_click = [&] { w.combo1->SetListIndex(w.combo1->list_index()); };
-    w.combo1->SetListIndex(1);
-    w.combo1->SetListIndex(1);
-    EXPECT_EQ(w.combo1->Text(), u"y");
-    w.combo1->user_pick(1);  // a user's pick clicks even on the selected entry
+    probe.on_click = [&] { w.selector->SetListIndex(w.selector->list_index()); };
+    w.selector->SetListIndex(1);
+    w.selector->SetListIndex(1);
+    EXPECT_EQ(w.selector->Text(), u"y");
+    w.selector->user_pick(1);  // a user's pick clicks even on the selected entry
     EXPECT_THAT(probe.seen, ElementsAre("y", "y"));
 
     probe.seen.clear();
     for (std::int16_t bad : {std::int16_t{2}, std::int16_t{-2}}) {
         try {
-            w.combo1->SetListIndex(bad);
+            w.selector->SetListIndex(bad);
             ADD_FAILURE() << "index " << bad << " accepted";
         } catch (const comrt::com_error& e) {
             EXPECT_EQ(e.code(), CTL_E_INVALIDPROPERTYVALUE) << "index " << bad;
         }
     }
-    EXPECT_EQ(w.combo1->list_index(), 1);
-    w.combo1->Clear();
-    EXPECT_EQ(w.combo1->ListIndex(), -1);
-    EXPECT_THROW(w.combo1->SetListIndex(0), comrt::com_error);
+    EXPECT_EQ(w.selector->list_index(), 1);
+    w.selector->Clear();
+    EXPECT_EQ(w.selector->ListIndex(), -1);
+    EXPECT_THROW(w.selector->SetListIndex(0), comrt::com_error);
     EXPECT_THAT(probe.seen, IsEmpty());
 }
 

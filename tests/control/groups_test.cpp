@@ -26,8 +26,8 @@ protected:
         EXPECT_EQ(rows, GridRows()) << why;
         EXPECT_EQ(0, fakes.grid->row()) << why;
         EXPECT_EQ(0, fakes.grid->col()) << why;
-        EXPECT_FALSE(fakes.text1->visible()) << why;
-        EXPECT_FALSE(fakes.combo2->visible()) << why;
+        EXPECT_FALSE(fakes.text_editor->visible()) << why;
+        EXPECT_FALSE(fakes.drop_down_editor->visible()) << why;
         EXPECT_EQ(GridFill::idle, impl().grid_fill()) << why;
     }
     const std::vector<std::string> kRowsOfB = {"B.Name1=B.Value1", "B.Name2=B.Value2", "B.Name3=B.Value3"};
@@ -37,14 +37,14 @@ protected:
 
 TEST_F(GroupsTest, AddingListsTheNameAndSelectingShowsTheItems) {
     for (const auto& group : groups) ASSERT_EQ(S_OK, Add(group));
-    EXPECT_THAT(fakes.combo1->entries(), ElementsAre(u"A", u"B", u"C"));
-    EXPECT_THAT(log().entries(), ElementsAre("combo1.AddItem(A)", "combo1.AddItem(B)", "combo1.AddItem(C)"))
+    EXPECT_THAT(fakes.selector->entries(), ElementsAre(u"A", u"B", u"C"));
+    EXPECT_THAT(log().entries(), ElementsAre("selector.AddItem(A)", "selector.AddItem(B)", "selector.AddItem(C)"))
         << "nothing is shown or selected";
 
     ASSERT_EQ(S_OK, Select(1));
     ExpectShowing("host call", kRowsOfB);
     EXPECT_EQ(0, fakes.grid->cell_alignment(2, 1));
-    EXPECT_EQ(1, fakes.combo1->list_index());
+    EXPECT_EQ(1, fakes.selector->list_index());
     EXPECT_EQ(impl().current_group(), groups[1]);
 }
 
@@ -59,7 +59,7 @@ TEST_F(GroupsTest, EveryShowFillsTheGridOnce) {
     };
     log().clear();
     ASSERT_EQ(S_OK, Select(1));  // the first show: a changed index, whose Click the control raised
-    EXPECT_EQ(1u, log().starting_with("combo1:Click").size());
+    EXPECT_EQ(1u, log().starting_with("selector:Click").size());
     expect_one_fill("first show", 3);
     ExpectShowing("first show", kRowsOfB);
 
@@ -70,7 +70,7 @@ TEST_F(GroupsTest, EveryShowFillsTheGridOnce) {
     ASSERT_EQ(S_OK, Select(0));  // the same index: no Click
     expect_one_fill("re-show", 2);
 
-    fakes.combo1->user_pick(2);
+    fakes.selector->user_pick(2);
     expect_one_fill("user pick", 1);
     ExpectShowing("user pick", {"C.Name1=C.Value1"});
     EXPECT_EQ(impl().current_group(), groups[2]);
@@ -88,9 +88,9 @@ TEST_F(GroupsTest, EveryShowFillsTheGridOnce) {
 // when the selector refuses that put.
 TEST_F(GroupsTest, ASelectorRefusingTheIndexFailsTheShowAndLeavesThePickWorking) {
     AddAll();
-    fakes.combo1->fail_at("ListIndex=", 1, E_FAIL);
+    fakes.selector->fail_at("ListIndex=", 1, E_FAIL);
     EXPECT_EQ(Hex(E_FAIL), Hex(Select(1)));
-    fakes.combo1->user_pick(0);
+    fakes.selector->user_pick(0);
     ExpectShowing("a pick after the failure", {"A.Name1=A.Value1", "A.Name2=A.Value2"});
 }
 
@@ -101,13 +101,13 @@ TEST_F(GroupsTest, SelectingTheGroupOnShowCommitsTheEditThenRebuildsIt) {
     ASSERT_EQ(S_OK, Select(1));
     fakes.grid->user_click(2, 1);
     fakes.grid->set_cell_text(1, 1, u"stale");
-    fakes.text1->user_type(u"typed");
+    fakes.text_editor->user_type(u"typed");
 
     ASSERT_EQ(S_OK, Select(1));
     EXPECT_EQ(u"typed", ItemValue(*groups[1], 3));
     EXPECT_EQ("B.Name2=B.Value2", GridRows()[1]) << "the stale cell is rebuilt";
     EXPECT_EQ("B.Name3=typed", GridRows()[2]);
-    EXPECT_FALSE(fakes.text1->visible());
+    EXPECT_FALSE(fakes.text_editor->visible());
 }
 
 TEST_F(GroupsTest, AnIndexNamingNoGroupEmptiesTheGridAndKeepsTheRest) {
@@ -118,13 +118,13 @@ TEST_F(GroupsTest, AnIndexNamingNoGroupEmptiesTheGridAndKeepsTheRest) {
     AddAll();
     for (SHORT index : {1, 3, 4, 32767}) {
         ASSERT_EQ(S_OK, Select(1));
-        fakes.text1->SetVisible(true);
-        fakes.combo2->SetVisible(true);
+        fakes.text_editor->SetVisible(true);
+        fakes.drop_down_editor->SetVisible(true);
         EXPECT_EQ(S_OK, Select(index));
         if (index == 1) continue;
         EXPECT_EQ(0, fakes.grid->rows()) << index;
-        EXPECT_FALSE(fakes.text1->visible() || fakes.combo2->visible()) << index;
-        EXPECT_EQ(1, fakes.combo1->list_index()) << index;
+        EXPECT_FALSE(fakes.text_editor->visible() || fakes.drop_down_editor->visible()) << index;
+        EXPECT_EQ(1, fakes.selector->list_index()) << index;
         EXPECT_EQ(impl().current_group(), groups[1]) << index;
         EXPECT_EQ(GridFill::idle, impl().grid_fill()) << index;
     }
@@ -137,7 +137,7 @@ TEST_F(GroupsTest, AnIndexNamingNoGroupEmptiesTheGridAndKeepsTheRest) {
 
 TEST_F(GroupsTest, AGroupWithoutItemsEndsWithAnEmptyGrid) {
     ASSERT_EQ(S_OK, Add(MakeGroup(u"Empty", 0)));
-    fakes.text1->SetVisible(true);
+    fakes.text_editor->SetVisible(true);
     EXPECT_EQ(S_OK, Select(0));
     ExpectShowing("no items", {});
 }
@@ -148,7 +148,7 @@ TEST_F(GroupsTest, AFailureFromTheRowCountOnLeavesTheFillUnfinished) {
     const std::pair<fakes::FakeBase*, const char*> rows[] = {
         {fakes.grid.get(), "Rows="},  // the fill starts before the row count changes
         {fakes.grid.get(), "Text="},
-        {fakes.text1.get(), "Visible="},
+        {fakes.text_editor.get(), "Visible="},
     };
     for (const auto& [widget, member] : rows) {
         widget->fail_at(member, 1, E_FAIL);
@@ -163,11 +163,11 @@ TEST_F(GroupsTest, ShrinkingRowsOpensNoEditorOnTheNewGroup) {
     AddAll();
     ASSERT_EQ(S_OK, Select(1));
     fakes.grid->user_click(2, 1);  // an editor open on B's last value
-    fakes.text1->user_type(u"typed");
+    fakes.text_editor->user_type(u"typed");
 
     log().clear();
     ASSERT_EQ(S_OK, Select(2));  // C has one row: the current row moves while the rows shrink
-    EXPECT_THAT(log().starting_with("text1.SetFocus"), IsEmpty());
+    EXPECT_THAT(log().starting_with("text_editor.SetFocus"), IsEmpty());
     EXPECT_THAT(site->failures, IsEmpty()) << site->text();
     EXPECT_EQ(u"C.Value1", ItemValue(*groups[2], 1));
 }
@@ -195,8 +195,8 @@ TEST_F(GroupsTest, ClearForgetsTheGroupsButKeepsTheDisplay) {
     log().clear();
     ASSERT_EQ(S_OK, ctl->Clear());
     EXPECT_EQ(0, GroupCount());
-    EXPECT_THAT(fakes.combo1->entries(), IsEmpty());
-    EXPECT_THAT(log().entries(), ElementsAre("combo1.Clear()"));
+    EXPECT_THAT(fakes.selector->entries(), IsEmpty());
+    EXPECT_THAT(log().entries(), ElementsAre("selector.Clear()"));
     EXPECT_EQ(kRowsOfB, GridRows());
     EXPECT_EQ(impl().current_group(), groups[1]);
 
@@ -212,7 +212,7 @@ TEST_F(GroupsTest, ClearHandlesTheSixteenBitLimit) {
     for (int i = 0; i < 32767; ++i) ASSERT_EQ(S_OK, Add(groups[0]));
     EXPECT_EQ(S_OK, ctl->Clear()) << "exactly 32767 groups all go";
     EXPECT_EQ(0, GroupCount());
-    EXPECT_THAT(fakes.combo1->entries(), IsEmpty());
+    EXPECT_THAT(fakes.selector->entries(), IsEmpty());
 
     for (int i = 0; i < 32768; ++i) ASSERT_EQ(S_OK, Add(groups[0]));
     EXPECT_EQ(Hex(kOverflow), Hex(ctl->Clear()));
@@ -226,9 +226,9 @@ TEST_F(GroupsTest, NamesAreTakenWhenAddedAndAGroupMayComeTwice) {
     ASSERT_EQ(S_OK, Add(groups[0]));
     comrt::Bstr renamed(u"Renamed");
     ASSERT_EQ(S_OK, groups[0]->put_PropertyGroupName(renamed.get()));
-    EXPECT_THAT(fakes.combo1->entries(), ElementsAre(u"", u"A", u"A"));
+    EXPECT_THAT(fakes.selector->entries(), ElementsAre(u"", u"A", u"A"));
     for (std::int16_t pick : {2, 1}) {
-        fakes.combo1->user_pick(pick);
+        fakes.selector->user_pick(pick);
         EXPECT_EQ(impl().current_group(), groups[0]) << pick;
         EXPECT_THAT(GridRows(), ElementsAre("A.Name1=A.Value1", "A.Name2=A.Value2"));
     }
@@ -241,11 +241,11 @@ TEST_F(GroupsTest, NoGroupOrARefusedEntryLeavesCollectionAndSelectorInStep) {
     EXPECT_EQ(0, GroupCount());
 
     ASSERT_EQ(S_OK, Add(groups[0]));
-    fakes.combo1->fail_at("AddItem", 1, E_FAIL);
+    fakes.selector->fail_at("AddItem", 1, E_FAIL);
     EXPECT_EQ(Hex(E_FAIL), Hex(Add(groups[1])));
     EXPECT_EQ(1, GroupCount());
     ASSERT_EQ(S_OK, Add(groups[2]));
-    fakes.combo1->user_pick(1);
+    fakes.selector->user_pick(1);
     EXPECT_EQ(impl().current_group(), groups[2]);
 }
 

@@ -108,14 +108,14 @@ TEST_F(OrvaneDispatchTest, EditsAreCommittedCancelledAndSeenByNameThroughTheirOw
 
     fakes.grid->user_click(1, 1);
     EXPECT_FALSE(pending()) << "an editor with nothing typed";
-    fakes.text1->user_type(u"typed");
+    fakes.text_editor->user_type(u"typed");
     EXPECT_TRUE(pending());
     ASSERT_EQ(Hex(S_OK), Hex(Call(editing.get(), u"CommitEdit", DISPATCH_METHOD).hr));
     EXPECT_FALSE(pending());
     EXPECT_EQ(u"typed", ItemValue(*group, 2));
 
     fakes.grid->user_click(0, 1);
-    fakes.text1->user_type(u"dropped");
+    fakes.text_editor->user_type(u"dropped");
     ASSERT_EQ(Hex(S_OK), Hex(Call(editing.get(), u"CancelEdit", DISPATCH_METHOD).hr));
     EXPECT_FALSE(pending());
     EXPECT_EQ(u"G.Value1", ItemValue(*group, 1));

@@ -37,8 +37,8 @@ TEST_F(PlacementTest, RowsFrom32767FailWithOverflowBeforeAnythingChanges) {
 
     // The leave has no open edit to write, so it needs no item and only closes the editors.
     EXPECT_EQ(site->text(), "grid.EnterCell 0x800A0006; grid.MouseDown 0x800A0006; ");
-    EXPECT_THAT(log().starting_with("text1."), ElementsAre("text1.Visible=false"));
-    EXPECT_THAT(log().starting_with("combo2."), ElementsAre("combo2.Visible=false"));
+    EXPECT_THAT(log().starting_with("text_editor."), ElementsAre("text_editor.Visible=false"));
+    EXPECT_THAT(log().starting_with("drop_down_editor."), ElementsAre("drop_down_editor.Visible=false"));
     EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
     EXPECT_FALSE(impl().editor_tracking()->text_editor_active);
     EXPECT_FALSE(impl().editor_tracking()->drop_down_editor_active);
@@ -54,12 +54,12 @@ TEST_F(PlacementTest, ChoiceListEndingAt32767ShowsAll32768Entries) {
     fakes.grid->user_move_to(0, 1);
 
     EXPECT_EQ(site->text(), "");
-    const auto& entries = fakes.combo2->entries();
+    const auto& entries = fakes.drop_down_editor->entries();
     ASSERT_EQ(entries.size(), 32768u);
     EXPECT_EQ(Printable(entries.front()), "c0");
     EXPECT_EQ(Printable(entries.back()), "c32767");
-    EXPECT_EQ(fakes.combo2->list_index(), 32767);
-    EXPECT_TRUE(fakes.combo2->visible());
+    EXPECT_EQ(fakes.drop_down_editor->list_index(), 32767);
+    EXPECT_TRUE(fakes.drop_down_editor->visible());
     EXPECT_TRUE(impl().editor_tracking()->drop_down_editor_active);
 }
 
@@ -71,18 +71,18 @@ TEST_F(NoGroupShownTest, HandlersOpenAndWriteNothingAndComboInitFailsWith91) {
     log().clear();
 
     fakes.grid->user_move_to(0, 1);
-    fakes.text1->user_type(u"typed");
+    fakes.text_editor->user_type(u"typed");
     fakes.grid->user_click(1, 1, fakes::MouseDownOrder::before_cell_events);
     fakes.grid->user_click(1, 1, fakes::MouseDownOrder::after_cell_events, 2);
     fakes.grid->user_scroll_to(1);
     fakes.grid->user_move_to(1, 0);
-    const std::vector<std::string> handler_calls = log().starting_with("text1.");
+    const std::vector<std::string> handler_calls = log().starting_with("text_editor.");
     EXPECT_EQ(ctl->ComboInit(), kObjectNotSet);
 
     EXPECT_EQ(site->text(), "");
     // The scroll hides the editors; nothing else reaches them or the cells.
-    EXPECT_THAT(handler_calls, ::testing::ElementsAre("text1.Visible=false"));
-    EXPECT_THAT(log().starting_with("combo2."), ::testing::ElementsAre("combo2.Visible=false"));
+    EXPECT_THAT(handler_calls, ::testing::ElementsAre("text_editor.Visible=false"));
+    EXPECT_THAT(log().starting_with("drop_down_editor."), ::testing::ElementsAre("drop_down_editor.Visible=false"));
     EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
     EXPECT_FALSE(impl().editor_tracking()->text_editor_active);
     EXPECT_FALSE(impl().editor_tracking()->drop_down_editor_active);

@@ -19,8 +19,8 @@ protected:
 };
 
 TEST_F(ShellTest, SitingHidesBothEditorsAndHappensOnce) {
-    EXPECT_FALSE(fakes.text1->visible());
-    EXPECT_FALSE(fakes.combo2->visible());
+    EXPECT_FALSE(fakes.text_editor->visible());
+    EXPECT_FALSE(fakes.drop_down_editor->visible());
     widgets::WidgetSet set = fakes.set();
     EXPECT_EQ(Hex(E_UNEXPECTED), Hex(impl().Site(set, nullptr)));
 
@@ -63,7 +63,7 @@ TEST(Activation, RunsInitializeSizesSavesAndTerminatesThroughCom) {
     EXPECT_EQ(parent, toolkit.parent);
     EXPECT_EQ(330, toolkit.position.right);
     EXPECT_TRUE(control->editor_tracking()->hook_installed) << "Initialize ran";
-    EXPECT_FALSE(w.text1->visible());
+    EXPECT_FALSE(w.text_editor->visible());
     HWND window = nullptr;
     ASSERT_EQ(S_OK, control->GetWindow(&window));
     EXPECT_EQ(w.surface->window(), window);
@@ -131,8 +131,8 @@ TEST(Activation, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {
     };
     ASSERT_EQ(S_OK, show(*first, MakeGroup(u"A", 1)));
     ASSERT_EQ(S_OK, show(*second, MakeGroup(u"B", 2)));
-    EXPECT_THAT(a.combo1->entries(), ElementsAre(u"A"));
-    EXPECT_THAT(b.combo1->entries(), ElementsAre(u"B"));
+    EXPECT_THAT(a.selector->entries(), ElementsAre(u"A"));
+    EXPECT_THAT(b.selector->entries(), ElementsAre(u"B"));
     EXPECT_EQ(u"B.Name2", b.grid->cell_text(1, 0));
 
     const WNDPROC original = fakes::FakeWindowSystem::original_proc();
@@ -145,32 +145,32 @@ TEST(Activation, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {
     // The second control still edits, and its hook brings the editor back over its cell
     // after a resize: value cell 1 at (grid left + column 0, grid top + one row).
     b.grid->user_click(1, 1);
-    ASSERT_TRUE(b.text1->visible());
-    b.text1->Move(0, 0, 10, 10);
+    ASSERT_TRUE(b.text_editor->visible());
+    b.text_editor->Move(0, 0, 10, 10);
     b.surface->resize(6000, 5000);
-    EXPECT_EQ(3000.0f, b.text1->left());
-    EXPECT_EQ(static_cast<double>(b.grid->top() + static_cast<float>(b.grid->row_height())), b.text1->top());
-    EXPECT_EQ(3000, b.text1->width());
+    EXPECT_EQ(3000.0f, b.text_editor->left());
+    EXPECT_EQ(static_cast<double>(b.grid->top() + static_cast<float>(b.grid->row_height())), b.text_editor->top());
+    EXPECT_EQ(3000, b.text_editor->width());
     EXPECT_THAT(site->failures, IsEmpty()) << site->text();
     b.surface->raise_terminate();
 }
 
 TEST_F(ShellTest, InitializeRunsItsStepsInOrderAndInstallsTheHook) {
-    fakes.combo1->set_height(300);
-    fakes.combo2->set_height(314.5f);  // rounds to the even neighbour
+    fakes.selector->set_height(300);
+    fakes.drop_down_editor->set_height(314.5f);  // rounds to the even neighbour
     log().clear();
     fakes.surface->raise_initialize();
 
     EXPECT_THAT(log().entries(),
-                ElementsAre("surface:Initialize", "grid.Left=0", "combo1.Top=0", "combo1.Height", "grid.Top=305",
-                            "combo1.Left=0", "text1.TabIndex=2", "text1.BorderStyle=0", "combo2.Height",
+                ElementsAre("surface:Initialize", "grid.Left=0", "selector.Top=0", "selector.Height", "grid.Top=305",
+                            "selector.Left=0", "text_editor.TabIndex=2", "text_editor.BorderStyle=0", "drop_down_editor.Height",
                             "grid.RowHeightMin=314", "grid.Cols=2", "grid.TabStop=true", "surface.hWnd"));
     const EditorTracking& tracking = *impl().editor_tracking();
     EXPECT_TRUE(tracking.hook_installed);
     EXPECT_EQ(widgets::ToHandle(fakes.surface->window()), tracking.control_window);
     EXPECT_EQ(fakes.grid, tracking.grid);
-    EXPECT_EQ(fakes.text1, tracking.text_editor);
-    EXPECT_EQ(fakes.combo2, tracking.drop_down_editor);
+    EXPECT_EQ(fakes.text_editor, tracking.text_editor);
+    EXPECT_EQ(fakes.drop_down_editor, tracking.drop_down_editor);
     EXPECT_NE(original, SurfaceProc());
 }
 
@@ -198,7 +198,7 @@ TEST_F(ShellTest, ResizeSharesTheWidthBetweenTheColumns) {
         fakes.grid->set_col_width_step(row.step);
         fakes.surface->resize(row.width, row.height);
         EXPECT_EQ(row.width, fakes.grid->width());
-        EXPECT_EQ(row.width, fakes.combo1->width());
+        EXPECT_EQ(row.width, fakes.selector->width());
         EXPECT_EQ(row.grid_height, fakes.grid->height());
         EXPECT_EQ(row.col0, fakes.grid->col_width(0));
         EXPECT_EQ("grid.ColWidth(1)=" + std::to_string(row.col1), log().starting_with("grid.ColWidth(1)=").back());
@@ -208,7 +208,7 @@ TEST_F(ShellTest, ResizeSharesTheWidthBetweenTheColumns) {
 
 TEST_F(ShellTest, GridTopStaysWhileItsHeightFollowsTheSelector) {
     Start();
-    fakes.combo1->set_height(400);  // e.g. after a larger font
+    fakes.selector->set_height(400);  // e.g. after a larger font
     for (float height : {5000.0f, 1000.0f}) {
         fakes.surface->resize(4800, height);
         EXPECT_EQ(320.0f, fakes.grid->top());
@@ -220,8 +220,8 @@ TEST_F(ShellTest, GridTopStaysWhileItsHeightFollowsTheSelector) {
 TEST_F(ShellTest, ANewFontMovesTheGridBelowTheSelectorAndRaisesItsRows) {
     Start();
     fakes.surface->resize(4800, 3975);
-    fakes.combo1->set_height(400);  // as the toolkit sizes them for the larger font
-    fakes.combo2->set_height(420);
+    fakes.selector->set_height(400);  // as the toolkit sizes them for the larger font
+    fakes.drop_down_editor->set_height(420);
     comrt::ComPtr<IFontDisp> font = pg_testing::MakeFont(u"Sans", 20);
     IFontDisp* raw = font.get();
     ASSERT_EQ(S_OK, ctl->putref_Font(raw));
@@ -237,10 +237,10 @@ TEST_F(ShellTest, TheSplitTheUserDraggedKeepsItsShareAndTheOpenEditorFollowsIt) 
     ASSERT_EQ(S_OK, Select(0));
     fakes.surface->resize(4800, 3975);
     fakes.grid->user_click(1, 1);
-    ASSERT_TRUE(fakes.text1->visible());
+    ASSERT_TRUE(fakes.text_editor->visible());
     fakes.grid->user_drag_split(1200);
     EXPECT_EQ(3600, fakes.grid->col_width(1)) << "the value column takes the rest";
-    EXPECT_EQ(1200.0f + fakes.grid->left(), fakes.text1->left()) << "the editor moved with its cell";
+    EXPECT_EQ(1200.0f + fakes.grid->left(), fakes.text_editor->left()) << "the editor moved with its cell";
     for (float width : {9600.0f, 2400.0f}) {
         fakes.surface->resize(width, 3975);
         EXPECT_EQ(static_cast<std::int32_t>(width / 4), fakes.grid->col_width(0)) << width;
@@ -275,7 +275,7 @@ TEST_F(ShellTest, TerminateRemovesTheHookAndReleasesTheGroupsButNotTheCurrentOne
     EXPECT_FALSE(impl().editor_tracking()->hook_installed);
     EXPECT_EQ(original, SurfaceProc());
     EXPECT_FALSE(impl().group_collection());
-    EXPECT_THAT(fakes.combo1->entries(), IsEmpty());
+    EXPECT_THAT(fakes.selector->entries(), IsEmpty());
     EXPECT_EQ(before - 2, (group->AddRef(), group->Release()));
     EXPECT_EQ(impl().current_group(), group);
 }
@@ -292,13 +292,13 @@ TEST_F(ShellTest, TerminateWithoutHookOrGroupsTouchesNothing) {
 
 TEST_F(ShellTest, AControlReleasedWithoutTerminateLeavesNoHookOrSinkBehind) {
     Start();
-    fakes.combo1->AddItem(u"x");
+    fakes.selector->AddItem(u"x");
     log().clear();
     ctl = nullptr;
     EXPECT_EQ(original, SurfaceProc());
     EXPECT_TRUE(fakes.surface->destroyed()) << "its window goes with it";
     fakes.surface->raise_initialize();
-    fakes.combo1->user_pick(0);
+    fakes.selector->user_pick(0);
     EXPECT_THAT(log().entries(), IsEmpty()) << "no event reaches a sink";
 }
 

@@ -12,7 +12,7 @@ namespace orvane::fakes {
 
 class FakeDropDown final : public FakeAppearance<widgets::DropDown>, private Focusable {
 public:
-    explicit FakeDropDown(std::shared_ptr<FakeEnvironment> env, std::string name = "combo2");
+    explicit FakeDropDown(std::shared_ptr<FakeEnvironment> env, std::string name = "drop_down_editor");
     ~FakeDropDown();
 
     // ---- widgets::DropDown -----------------------------------------------------------

@@ -17,7 +17,7 @@ class CallLog {
 public:
     void add(std::string entry);
     const std::vector<std::string>& entries() const noexcept { return entries_; }
-    // The entries that start with prefix, in order (e.g. "text1." or "grid.Cell").
+    // The entries that start with prefix, in order (e.g. "text_editor." or "grid.Cell").
     std::vector<std::string> starting_with(std::string_view prefix) const;
     void clear() noexcept { entries_.clear(); }
     // A disabled log records nothing (for long fills).

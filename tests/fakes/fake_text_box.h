@@ -10,9 +10,12 @@
 
 namespace orvane::fakes {
 
+// The text a text box holds before anything is put into it (the designed text).
+inline constexpr char16_t kInitialText[] = u"Text1";
+
 class FakeTextBox final : public FakeAppearance<widgets::TextBox>, private Focusable {
 public:
-    explicit FakeTextBox(std::shared_ptr<FakeEnvironment> env, std::string name = "text1");
+    explicit FakeTextBox(std::shared_ptr<FakeEnvironment> env, std::string name = "text_editor");
     ~FakeTextBox();
 
     // ---- widgets::TextBox ------------------------------------------------------------
@@ -62,7 +65,7 @@ private:
     std::int32_t length() const noexcept { return static_cast<std::int32_t>(text_.size()); }
 
     widgets::TextBoxEvents* sink_ = nullptr;
-    std::u16string text_ = u"Text1";
+    std::u16string text_{kInitialText};
     bool visible_ = true;
     float left_ = 840;
     double top_ = 3000;

@@ -15,8 +15,8 @@ namespace orvane::fakes {
 struct FakeWidgets {
     // A new environment of its own (registered as the thread's window system), or the
     // given one, so that several controls can share one window system, log and focus.
-    // Names in the log: "<prefix>surface", "<prefix>grid", "<prefix>text1",
-    // "<prefix>combo1", "<prefix>combo2".
+    // Names in the log: "<prefix>surface", "<prefix>grid", "<prefix>text_editor",
+    // "<prefix>selector", "<prefix>drop_down_editor".
     explicit FakeWidgets(std::shared_ptr<FakeEnvironment> environment = nullptr, const std::string& prefix = "");
 
     widgets::WidgetSet set() const;
@@ -24,9 +24,9 @@ struct FakeWidgets {
     std::shared_ptr<FakeEnvironment> env;
     std::shared_ptr<FakeContainer> surface;
     std::shared_ptr<FakeGrid> grid;
-    std::shared_ptr<FakeTextBox> text1;
-    std::shared_ptr<FakeDropDown> combo1;
-    std::shared_ptr<FakeDropDown> combo2;
+    std::shared_ptr<FakeTextBox> text_editor;
+    std::shared_ptr<FakeDropDown> selector;
+    std::shared_ptr<FakeDropDown> drop_down_editor;
 };
 
 }  // namespace orvane::fakes
