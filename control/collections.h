@@ -9,6 +9,7 @@
 #include <comrt/collection.h>
 #include <comrt/com_ptr.h>
 #include <comrt/resource.h>
+#include <tessel/groups.h>
 #include <tessel/tessel.h>
 
 namespace orvane {
@@ -37,7 +38,7 @@ comrt::ComPtr<_Collection> ItemsCollectionOf(_clsTessel& group);
 
 // The item type code of an item edited with the drop-down list of its choices; every
 // other code is a free-text item.
-inline constexpr SHORT kDropDownItemType = 1;
+inline constexpr SHORT kDropDownItemType = tessel::kDropDownItem;
 // The item's ItemType.
 SHORT ItemTypeOf(_clsPropertyItem& item);
 

@@ -6,16 +6,7 @@
 # registration writes the system registry (src/server_windows.cpp).
 enable_language(RC)
 
-add_library(comrt STATIC
-  src/errors.cpp
-  src/apartment.cpp
-  src/text.cpp
-  src/dispatch.cpp
-  src/typeinfo.cpp
-  src/typelib.cpp
-  src/collection.cpp
-  src/collection_enum.cpp
-  src/server_windows.cpp)
+add_library(comrt STATIC ${comrt_portable_support_sources} src/server_windows.cpp)
 target_include_directories(comrt PUBLIC include)
 target_link_libraries(comrt PUBLIC oleaut32 ole32 advapi32 uuid)
 

@@ -29,14 +29,16 @@ RULES = {
     # The control's logic and its widget contract: no toolkit, data only through its
     # binary interface.
     "control": ["public:platform", "public:data"],
-    # The toolkit implements the control's widget contract inside the control's library.
-    "toolkit": ["public:platform", "public:data", "control"],
+    # The toolkit implements the control's widget contract inside the control's library;
+    # it shares the COM-to-Qt conversions of the host side (orvane/qt_types.h).
+    "toolkit": ["public:platform", "public:data", "control", "public:widget"],
     # The host-side Qt container: COM only, through the public headers.
     "widget": ["public:platform", "public:data", "public:control"],
-    # Programs on top: public headers only (the demo also registers its libraries and
-    # makes its groups with the shared support in testing/).
-    "examples": ["public:platform", "public:data", "public:control", "public:widget", "testing"],
+    # Programs on top: public headers only.
+    "examples": ["public:platform", "public:data", "public:control", "public:widget"],
     "bench": ["public:platform", "public:data", "public:control", "public:widget", "testing"],
+    # The Qt Designer plugin of the host-side widget: public headers only.
+    "designer": ["public:platform", "public:data", "public:control", "public:widget"],
     # What tests, benchmarks and the demo share.
     "testing": ["public:platform", "public:data", "public:control", "public:widget"],
     # Tests: unit tests of a layer may use that layer's private headers (tests/<layer>/),

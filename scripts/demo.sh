@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the demo: with a display it opens
-# the demo's window; without one it renders the window into build/demo.png.
+# Installs what is missing, builds the libraries, the tools and the demo (no tests or
+# benchmarks) and runs the demo: with a display it opens the demo's window; without one it
+# renders the window into build/demo.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build"
+"$root/scripts/setup.sh" --demo
+"$root/scripts/build.sh" "$root/build" -DPG_BUILD_TESTS=OFF
 demo="$root/build/bin/orvane-demo"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$demo"

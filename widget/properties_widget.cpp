@@ -5,11 +5,15 @@
 #include <QPointer>
 #include <QResizeEvent>
 
+#include <comrt/colour.h>
 #include <comrt/error.h>
+#include <comrt/font_attributes.h>
 #include <comrt/implements.h>
 #include <comrt/objbase.h>
 #include <comrt/typeinfo.h>
 #include <comrt/window.h>
+
+#include <orvane/qt_types.h>
 
 #include "property_bag_file.h"
 
@@ -50,7 +54,7 @@ public:
         comrt::Bstr name;
         UINT count = 0;
         if (FAILED(info_->GetNames(dispID, name.put(), 1, &count)) || count == 0) return S_OK;
-        emit widget_->appearanceChanged(QString::fromUtf16(name.view().data(), static_cast<qsizetype>(name.view().size())));
+        widget_->notifyAppearanceChanged(ToQString(name.view()));
         return S_OK;
     } catch (...) {
         return comrt::to_hresult();
@@ -61,11 +65,8 @@ public:
     HRESULT STDMETHODCALLTYPE ItemValueChanged(_clsTessel* group, LONG index, BSTR oldValue,
                                                BSTR newValue) noexcept override try {
         if (!widget_) return S_OK;
-        const auto text = [](BSTR value) {
-            return value ? QString::fromUtf16(reinterpret_cast<const char16_t*>(value), SysStringLen(value))
-                         : QString();
-        };
-        emit widget_->itemValueChanged(group, static_cast<int>(index), text(oldValue), text(newValue));
+        emit widget_->itemValueChanged(group, static_cast<int>(index), ToQString(comrt::Bstr::view_of(oldValue)),
+                                       ToQString(comrt::Bstr::view_of(newValue)));
         return S_OK;
     } catch (...) {
         return comrt::to_hresult();
@@ -169,6 +170,56 @@ bool PropertiesWidget::isEditPending() const {
 HRESULT PropertiesWidget::refreshValues() {
     const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
     return editing ? editing->RefreshValues() : creation_status_;
+}
+
+QFont PropertiesWidget::controlFont() const try {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    comrt::ComPtr<IFontDisp> font;
+    if (!properties || FAILED(properties->get_Font(font.put())) || !font) return {};
+    return ToQFont(comrt::ReadFontAttributes(font.get()));
+} catch (...) {
+    return {};
+}
+
+HRESULT PropertiesWidget::setControlFont(const QFont& font) try {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    if (!properties) return creation_status_;
+    return properties->putref_Font(comrt::CreateFontObject(ToFontAttributes(font)).get());
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+QColor PropertiesWidget::colour(HRESULT (STDMETHODCALLTYPE _PropertiesCtl::*get)(OLE_COLOR*)) const {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    OLE_COLOR colour = 0;
+    COLORREF rgb = 0;
+    if (!properties || FAILED((properties.get()->*get)(&colour)) || FAILED(OleTranslateColor(colour, nullptr, &rgb)))
+        return {};
+    return ToQColor(rgb);
+}
+
+QColor PropertiesWidget::backColor() const { return colour(&_PropertiesCtl::get_BackColor); }
+
+QColor PropertiesWidget::foreColor() const { return colour(&_PropertiesCtl::get_ForeColor); }
+
+HRESULT PropertiesWidget::setBackColor(const QColor& colour) {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    return properties ? properties->put_BackColor(ToColorRef(colour)) : creation_status_;
+}
+
+HRESULT PropertiesWidget::setForeColor(const QColor& colour) {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    return properties ? properties->put_ForeColor(ToColorRef(colour)) : creation_status_;
+}
+
+void PropertiesWidget::notifyAppearanceChanged(const QString& property) {
+    emit appearanceChanged(property);
+    if (property == u"Font")
+        emit controlFontChanged(controlFont());
+    else if (property == u"BackColor")
+        emit backColorChanged(backColor());
+    else if (property == u"ForeColor")
+        emit foreColorChanged(foreColor());
 }
 
 QSize PropertiesWidget::sizeHint() const {

@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <comrt/com_ptr.h>
+#include <comrt/font_attributes.h>
 #include <comrt/json_document.h>
 #include <comrt/olectl.h>
 #include <comrt/text.h>
@@ -77,28 +78,15 @@ json::value DoubleToJson(double d) {
 json::value FontToJson(IUnknown* object) {
     comrt::ComPtr<IFont> font;
     if (!object || FAILED(object->QueryInterface(comrt::iid_of<IFont>(), font.put_void()))) FailTypeMismatch();
-    comrt::Bstr name;
-    CY size{};
-    SHORT weight = 0;
-    SHORT charset = 0;
-    BOOL italic = FALSE;
-    BOOL underline = FALSE;
-    BOOL strikethrough = FALSE;
-    comrt::check(font->get_Name(name.put()));
-    comrt::check(font->get_Size(&size));
-    comrt::check(font->get_Weight(&weight));
-    comrt::check(font->get_Charset(&charset));
-    comrt::check(font->get_Italic(&italic));
-    comrt::check(font->get_Underline(&underline));
-    comrt::check(font->get_Strikethrough(&strikethrough));
+    const comrt::FontAttributes attributes = comrt::ReadFontAttributes(font.get());
     json::value out = json::value::object();
-    out.set("Name", json::value::string(comrt::to_utf8(name.view())));
-    out.set("Size", DoubleToJson(static_cast<double>(size.int64) / 10000.0));
-    out.set("Weight", json::value::integer(weight));
-    out.set("Charset", json::value::integer(charset));
-    out.set("Italic", json::value::boolean(italic != FALSE));
-    out.set("Underline", json::value::boolean(underline != FALSE));
-    out.set("Strikethrough", json::value::boolean(strikethrough != FALSE));
+    out.set("Name", json::value::string(comrt::to_utf8(attributes.name)));
+    out.set("Size", DoubleToJson(static_cast<double>(attributes.size.int64) / 10000.0));
+    out.set("Weight", json::value::integer(attributes.weight));
+    out.set("Charset", json::value::integer(attributes.charset));
+    out.set("Italic", json::value::boolean(attributes.italic));
+    out.set("Underline", json::value::boolean(attributes.underline));
+    out.set("Strikethrough", json::value::boolean(attributes.strikethrough));
     return out;
 }
 
@@ -114,11 +102,11 @@ long long FontInteger(const json::value& font, const char* name, long long fallb
 }
 
 // An optional flag of a font: absent is false; anything but true / false damages it.
-BOOL FontFlag(const json::value& font, const char* name) {
+bool FontFlag(const json::value& font, const char* name) {
     const json::value* v = font.find(name);
-    if (!v) return FALSE;
+    if (!v) return false;
     if (!v->is_boolean()) FailDamaged();
-    return v->boolean_value() ? TRUE : FALSE;
+    return v->boolean_value();
 }
 
 comrt::Variant FontFromJson(const json::value& font) {
@@ -128,20 +116,17 @@ comrt::Variant FontFromJson(const json::value& font) {
     const double points = DoubleOf(*size);
     if (!(points > 0 && points < 1e6)) FailDamaged();
 
-    comrt::Bstr family(comrt::from_utf8(name->text()));
-    if (family.empty()) FailDamaged();
-    FONTDESC desc{};
-    desc.cbSizeofstruct = sizeof desc;
-    desc.lpstrName = family.get();
-    desc.cySize.int64 = std::llround(points * 10000.0);
-    desc.sWeight = static_cast<SHORT>(FontInteger(font, "Weight", FW_NORMAL, 0, 1000));
-    desc.sCharset = static_cast<SHORT>(FontInteger(font, "Charset", DEFAULT_CHARSET, 0, 255));
-    desc.fItalic = FontFlag(font, "Italic");
-    desc.fUnderline = FontFlag(font, "Underline");
-    desc.fStrikethrough = FontFlag(font, "Strikethrough");
+    comrt::FontAttributes attributes;
+    attributes.name = comrt::from_utf8(name->text());
+    if (attributes.name.empty()) FailDamaged();
+    attributes.size.int64 = std::llround(points * 10000.0);
+    attributes.weight = static_cast<SHORT>(FontInteger(font, "Weight", FW_NORMAL, 0, 1000));
+    attributes.charset = static_cast<SHORT>(FontInteger(font, "Charset", DEFAULT_CHARSET, 0, 255));
+    attributes.italic = FontFlag(font, "Italic");
+    attributes.underline = FontFlag(font, "Underline");
+    attributes.strikethrough = FontFlag(font, "Strikethrough");
 
-    comrt::ComPtr<IFontDisp> object;
-    comrt::check(OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), object.put_void()));
+    comrt::ComPtr<IFontDisp> object = comrt::CreateFontObject(attributes);
     comrt::Variant value;
     value->vt = VT_DISPATCH;
     V_DISPATCH(value.get()) = object.detach();

@@ -2,10 +2,7 @@
 // filled with items, handed to the control, and read back from the same objects.
 #pragma once
 
-#include <utility>
 #include <vector>
-
-#include <QString>
 
 #include <comrt/com_ptr.h>
 #include <tessel/tessel.h>
@@ -18,9 +15,5 @@ using Group = comrt::ComPtr<_clsTessel>;
 // items), and "Character map", a few thousand items to show the grid's scale.
 // Fails with comrt::com_error (the Tessel library not registered, ...).
 std::vector<Group> MakeSettingsGroups();
-
-// A group's name, and its items' names and current values, in order.
-QString GroupName(_clsTessel& group);
-std::vector<std::pair<QString, QString>> ReadItems(_clsTessel& group);
 
 }  // namespace orvane::demo

@@ -1,9 +1,6 @@
 // The demo's window (settings_form.h).
 #include "settings_form.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include <QAbstractItemView>
 #include <QColorDialog>
 #include <QCoreApplication>
@@ -20,65 +17,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <orvane/properties_widget.h>
-#include <comrt/olectl.h>
 #include <comrt/resource.h>
+#include <orvane/properties_widget.h>
+#include <orvane/qt_types.h>
 
 namespace orvane::demo {
 namespace {
 
 QString Hex(HRESULT hr) { return QStringLiteral("0x%1").arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0')); }
-
-// The font a font object describes, for the font dialog; the default font when it cannot
-// say.
-QFont ToQFont(IFontDisp* object, const QFont& fallback) {
-    comrt::ComPtr<IFont> font;
-    if (!object || FAILED(object->QueryInterface(comrt::iid_of<IFont>(), font.put_void()))) return fallback;
-    comrt::Bstr name;
-    CY size{};
-    SHORT weight = 0;
-    BOOL italic = FALSE, underline = FALSE, strikethrough = FALSE;
-    if (FAILED(font->get_Name(name.put())) || FAILED(font->get_Size(&size)) || FAILED(font->get_Weight(&weight)) ||
-        FAILED(font->get_Italic(&italic)) || FAILED(font->get_Underline(&underline)) ||
-        FAILED(font->get_Strikethrough(&strikethrough)))
-        return fallback;
-    QFont result(QString::fromUtf16(name.view().data(), static_cast<qsizetype>(name.view().size())));
-    result.setPointSizeF(static_cast<double>(size.int64) / 10000.0);
-    result.setWeight(static_cast<QFont::Weight>(std::clamp<int>(weight / 10 * 10, 100, 900)));
-    result.setItalic(italic != FALSE);
-    result.setUnderline(underline != FALSE);
-    result.setStrikeOut(strikethrough != FALSE);
-    return result;
-}
-
-// A new font object with a QFont's attributes.
-comrt::ComPtr<IFontDisp> ToFontObject(const QFont& font) {
-    comrt::Bstr name(font.family().toStdU16String());
-    FONTDESC desc{};
-    desc.cbSizeofstruct = sizeof desc;
-    desc.lpstrName = name.get();
-    desc.cySize.int64 = static_cast<LONGLONG>(std::llround(font.pointSizeF() * 10000.0));
-    desc.sWeight = static_cast<SHORT>(font.weight());
-    desc.sCharset = DEFAULT_CHARSET;
-    desc.fItalic = font.italic() ? TRUE : FALSE;
-    desc.fUnderline = font.underline() ? TRUE : FALSE;
-    desc.fStrikethrough = font.strikeOut() ? TRUE : FALSE;
-    comrt::ComPtr<IFontDisp> object;
-    OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), object.put_void());
-    return object;
-}
-
-// The colour an OLE colour names (a system colour as the platform translates it).
-QColor ToQColor(OLE_COLOR colour) {
-    COLORREF ref = 0;
-    if (FAILED(OleTranslateColor(colour, nullptr, &ref))) return {};
-    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF), static_cast<int>((ref >> 16) & 0xFF));
-}
-
-OLE_COLOR ToOleColor(const QColor& colour) {
-    return static_cast<OLE_COLOR>(colour.red()) | (static_cast<OLE_COLOR>(colour.green()) << 8) |
-           (static_cast<OLE_COLOR>(colour.blue()) << 16);
-}
 
 // Sends a press and a release of the left button at `at`, as a user's click does.
 void ClickAt(QWidget* widget, QPoint at) {
@@ -177,9 +123,9 @@ void SettingsForm::readValues() {
     values_->clear();
     for (const Group& group : groups_) {
         try {
-            const auto items = ReadItems(*group);
+            const auto items = ItemTexts(*group);
             const QString count = tr("%n item(s)", nullptr, static_cast<int>(items.size()));
-            auto* node = new QTreeWidgetItem(values_, {GroupName(*group), count});
+            auto* node = new QTreeWidgetItem(values_, {ToQString(tessel::GroupName(*group)), count});
             for (const auto& [name, value] : items) new QTreeWidgetItem(node, {name, value});
             node->setExpanded(items.size() <= 20);
         } catch (const comrt::com_error& e) {
@@ -190,39 +136,25 @@ void SettingsForm::readValues() {
 }
 
 void SettingsForm::chooseFont() {
-    const comrt::ComPtr<_PropertiesCtl> control = properties_->control();
-    if (!control) return;
-    comrt::ComPtr<IFontDisp> current;
-    QFont initial = font();
-    if (SUCCEEDED(control->get_Font(current.put()))) initial = ToQFont(current.get(), initial);
     bool chosen = false;
-    const QFont picked = QFontDialog::getFont(&chosen, initial, this, tr("Font of the property grid"));
+    const QFont picked = QFontDialog::getFont(&chosen, properties_->controlFont(), this, tr("Font of the property grid"));
     if (!chosen) return;
-    const comrt::ComPtr<IFontDisp> object = ToFontObject(picked);
-    const HRESULT hr = object ? control->put_Font(object.get()) : E_OUTOFMEMORY;
+    const HRESULT hr = properties_->setControlFont(picked);
     if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
 }
 
 void SettingsForm::useGridFontSize(double points) {
-    const comrt::ComPtr<_PropertiesCtl> control = properties_->control();
-    if (!control) return;
     QFont sized = font();
     sized.setPointSizeF(points);
-    const comrt::ComPtr<IFontDisp> object = ToFontObject(sized);
-    const HRESULT hr = object ? control->put_Font(object.get()) : E_OUTOFMEMORY;
+    const HRESULT hr = properties_->setControlFont(sized);
     if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
 }
 
 void SettingsForm::chooseColour(bool background) {
-    const comrt::ComPtr<_PropertiesCtl> control = properties_->control();
-    if (!control) return;
-    OLE_COLOR current = 0;
-    const HRESULT read = background ? control->get_BackColor(&current) : control->get_ForeColor(&current);
-    const QColor initial = SUCCEEDED(read) ? ToQColor(current) : QColor();
+    const QColor initial = background ? properties_->backColor() : properties_->foreColor();
     const QColor picked = QColorDialog::getColor(initial, this, background ? tr("Background") : tr("Text colour"));
     if (!picked.isValid()) return;
-    const HRESULT hr =
-        background ? control->put_BackColor(ToOleColor(picked)) : control->put_ForeColor(ToOleColor(picked));
+    const HRESULT hr = background ? properties_->setBackColor(picked) : properties_->setForeColor(picked);
     if (FAILED(hr)) report(tr("The colour was refused: %1.").arg(Hex(hr)));
 }
 

@@ -16,6 +16,7 @@
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>
 #include <comrt/error.h>
+#include <comrt/font_attributes.h>
 #include <comrt/implements.h>
 #include <comrt/resource.h>
 #include <comrt/typedesc.h>
@@ -30,15 +31,15 @@ constexpr char16_t kDefaultName[] = u"Tahoma";
 constexpr LONGLONG kDefaultSize = 82500;  // 8.25 points
 constexpr SHORT kBoldAbove = (FW_NORMAL + FW_BOLD) / 2;
 
-struct FontAttributes {
-    std::u16string name = kDefaultName;
-    CY size{.int64 = kDefaultSize};
-    SHORT weight = FW_NORMAL;
-    SHORT charset = DEFAULT_CHARSET;
-    bool italic = false;
-    bool underline = false;
-    bool strikethrough = false;
-};
+using comrt::FontAttributes;
+
+// A font object's attributes before anything is put: 8.25-point Tahoma, normal weight.
+FontAttributes DefaultAttributes() {
+    FontAttributes attributes;
+    attributes.name = kDefaultName;
+    attributes.size.int64 = kDefaultSize;
+    return attributes;
+}
 
 BOOL to_bool(bool b) noexcept { return b ? TRUE : FALSE; }
 VARIANT_BOOL to_variant_bool(bool b) noexcept { return b ? VARIANT_TRUE : VARIANT_FALSE; }
@@ -114,20 +115,7 @@ public:
     HRESULT STDMETHODCALLTYPE IsEqual(IFont* pFontOther) noexcept override try {
         if (!pFontOther) return E_POINTER;
         if (pFontOther == static_cast<IFont*>(this)) return S_OK;
-        comrt::Bstr name;
-        CY size{};
-        SHORT weight = 0, charset = 0;
-        BOOL italic = FALSE, underline = FALSE, strikethrough = FALSE;
-        comrt::check(pFontOther->get_Name(name.put()));
-        comrt::check(pFontOther->get_Size(&size));
-        comrt::check(pFontOther->get_Weight(&weight));
-        comrt::check(pFontOther->get_Charset(&charset));
-        comrt::check(pFontOther->get_Italic(&italic));
-        comrt::check(pFontOther->get_Underline(&underline));
-        comrt::check(pFontOther->get_Strikethrough(&strikethrough));
-        const bool equal = name.view() == a_.name && size.int64 == a_.size.int64 && weight == a_.weight &&
-                           charset == a_.charset && (italic != 0) == a_.italic && (underline != 0) == a_.underline &&
-                           (strikethrough != 0) == a_.strikethrough;
+        const bool equal = comrt::ReadFontAttributes(pFontOther) == a_;
         return equal ? S_OK : S_FALSE;
     } catch (...) {
         return comrt::to_hresult();
@@ -244,7 +232,7 @@ namespace comrt {
 HRESULT create_std_font(const FONTDESC* desc, REFIID riid, void** ppv) noexcept try {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    FontAttributes attributes;
+    FontAttributes attributes = DefaultAttributes();
     if (desc) {
         if (!desc->lpstrName || desc->lpstrName[0] == u'\0' || desc->cySize.int64 <= 0) return E_INVALIDARG;
         attributes.name = desc->lpstrName;

@@ -7,7 +7,6 @@
 // when $COMRT_REGISTRY is not set (the user's own registry is never written).
 #include <cstdio>
 #include <cstdlib>
-#include <initializer_list>
 #include <string>
 
 #include <QApplication>
@@ -20,7 +19,7 @@
 #include <comrt/com.h>
 #include <comrt/library_registration.h>
 #include <orvane/properties_widget.h>
-#include <tessel/tessel.h>
+#include <orvane/qt_types.h>
 
 namespace {
 
@@ -32,58 +31,8 @@ void Check(bool passed, const char* what, const QString& detail = {}) {
     std::fprintf(stderr, "grid_consumer: FAILED: %s %s\n", what, detail.toLocal8Bit().constData());
 }
 
-struct Item {
-    const char16_t* name;
-    const char16_t* value;
-    std::initializer_list<const char16_t*> choices;
-};
-
-// A group from the registered libtessel.so, one AddItem per item (type 1, the drop-down
-// list, for an item with choices).
-comrt::ComPtr<_clsTessel> MakeGroup(const char16_t* name, std::initializer_list<Item> items) {
-    comrt::ComPtr<_clsTessel> group;
-    comrt::check(CoCreateInstance(CLSID_clsTessel, nullptr, CLSCTX_INPROC_SERVER, comrt::iid_of<_clsTessel>(),
-                                  group.put_void()));
-    comrt::check(group->put_PropertyGroupName(comrt::Bstr(name).get()));
-    for (const Item& item : items) {
-        comrt::SafeArrayPtr choices;
-        if (item.choices.size() > 0) {
-            choices.reset(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(item.choices.size())));
-            if (!choices) throw comrt::com_error(E_OUTOFMEMORY);
-            LONG index = 0;
-            for (const char16_t* choice : item.choices) {
-                comrt::Bstr text(choice);
-                comrt::check(SafeArrayPutElement(choices.get(), &index, text.get()));
-                ++index;
-            }
-        }
-        comrt::Bstr item_name(item.name);
-        comrt::Bstr item_value(item.value);
-        BSTR name_arg = item_name.get();
-        BSTR value_arg = item_value.get();
-        SHORT type = item.choices.size() > 0 ? 1 : 0;
-        SAFEARRAY* choices_arg = choices.get();
-        LONG added = 0;
-        comrt::check(group->AddItem(&name_arg, &value_arg, &type, &choices_arg, &added));
-    }
-    return group;
-}
-
-// Item `position` (from 1) of a group: its value, read through the group's collection.
-QString ValueOf(_clsTessel& group, LONG position) {
-    comrt::ComPtr<_Collection> items;
-    comrt::check(group.get_ItemsCollection(items.put()));
-    comrt::Variant index;
-    index->vt = VT_I4;
-    index->lVal = position;
-    comrt::Variant element;
-    comrt::check(items->Item(index.get(), element.put()));
-    if (element.vt() != VT_DISPATCH || !element->pdispVal) throw comrt::com_error(DISP_E_TYPEMISMATCH);
-    const auto item = comrt::ComPtr<IDispatch>(element->pdispVal).as<_clsPropertyItem>();
-    comrt::Bstr value;
-    comrt::check(item->get_ItemValue(value.put()));
-    return QString::fromUtf16(value.view().data(), static_cast<qsizetype>(value.view().size()));
-}
+// Item `position` (from 1) of a group: its value.
+QString ValueOf(_clsTessel& group, LONG position) { return orvane::ToQString(tessel::ItemValue(group, position)); }
 
 int Run() {
     for (const char* server : {TESSEL_SERVER, ORVANE_SERVER}) {
@@ -96,10 +45,13 @@ int Run() {
     }
     if (failures) return 1;
 
-    const auto report = MakeGroup(u"Report", {{u"Title", u"Quarterly", {}},
-                                               {u"Format", u"PDF", {u"HTML", u"PDF", u"Text"}}});
-    const auto page = MakeGroup(u"Page", {{u"Margins", u"2 cm", {}},
-                                           {u"Orientation", u"Portrait", {u"Portrait", u"Landscape"}}});
+    // The host's groups, one call per item (a list of choices makes a drop-down item).
+    const auto report = orvane::NewGroup("Report");
+    orvane::AddItem(*report, "Title", "Quarterly");
+    orvane::AddItem(*report, "Format", "PDF", {"HTML", "PDF", "Text"});
+    const auto page = orvane::NewGroup("Page");
+    orvane::AddItem(*page, "Margins", "2 cm");
+    orvane::AddItem(*page, "Orientation", "Portrait", {"Portrait", "Landscape"});
 
     QWidget window;
     auto* layout = new QVBoxLayout(&window);

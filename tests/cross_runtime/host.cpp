@@ -35,6 +35,7 @@
 #include <comrt/objbase.h>
 #include <comrt/oleauto.h>
 #include <comrt/resource.h>
+#include <comrt/string_array.h>
 #include <comrt/text.h>
 #include <comrt/typeinfo.h>
 #include <orvane/orvane.h>
@@ -228,19 +229,6 @@ Variant Missing() {
     return v;
 }
 
-// A one-dimensional array of strings from index 0.
-comrt::SafeArrayPtr StringArray(std::initializer_list<std::u16string_view> texts) {
-    comrt::SafeArrayPtr array(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(texts.size())));
-    if (!array) throw comrt::com_error(E_OUTOFMEMORY);
-    LONG index = 0;
-    for (std::u16string_view text : texts) {
-        Bstr element(text);
-        comrt::check(SafeArrayPutElement(array.get(), &index, element.get()));
-        ++index;
-    }
-    return array;
-}
-
 // ---- the platform ---------------------------------------------------------------------------
 
 // The libcomrt.so this process resolved its C functions to.
@@ -365,7 +353,7 @@ void CheckTesselVtable() {
     Check(result == 0, "AddItem's result is 0");
 
     const std::u16string_view choices[] = {u"Links", u"R\u00e9chts", u"\u4e2d\u592e"};
-    comrt::SafeArrayPtr list = StringArray({choices[0], choices[1], choices[2]});
+    comrt::SafeArrayPtr list = comrt::MakeStringArray(0, {choices[0], choices[1], choices[2]});
     SAFEARRAY* list_arg = list.get();
     Bstr choice_name(u"Alignment");
     Bstr choice_value(choices[1]);
@@ -533,7 +521,7 @@ void CheckTesselLateBound() {
             Check(get.value.vt() == VT_I2 && get.value->iVal == 1, "ItemType is VT_I2 1 after the overflow");
     }
     {
-        comrt::SafeArrayPtr list = StringArray({u"eins", kWide});
+        comrt::SafeArrayPtr list = comrt::MakeStringArray(0, {u"eins", kWide});
         const VARIANT array = Borrowed(list.get());
         LateResult set;
         InvokeByName(late_item.get(), u"SetValueCmb", DISPATCH_METHOD, {&array}, set);

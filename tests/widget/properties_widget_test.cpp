@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -213,6 +214,35 @@ TEST_F(IntegrationTest, SavedAppearanceRestoredIntoANewWidgetReachesEveryChildWi
         EXPECT_EQ(w.font().weight(), QFont::Bold) << c.name;
     }
     EXPECT_EQ(restored.loadAppearance(folder.filePath("missing.json")), MAKE_HRESULT(1, FACILITY_CONTROL, 53));
+}
+
+TEST_F(IntegrationTest, FontAndColoursAsQtTypesReachTheChildWidgetsAndSignalTheirChange) {
+    // Before any put: the system colours the control starts with (button face and button
+    // text), as the application's palette has them.
+    EXPECT_EQ(widget->backColor(), QApplication::palette().color(QPalette::Active, QPalette::Button));
+    EXPECT_EQ(widget->foreColor(), QApplication::palette().color(QPalette::Active, QPalette::ButtonText));
+
+    QSignalSpy fonts(widget, &PropertiesWidget::controlFontChanged);
+    QSignalSpy backs(widget, &PropertiesWidget::backColorChanged);
+    QFont serif(QStringLiteral("DejaVu Serif"));
+    serif.setPointSizeF(10.5);
+    serif.setWeight(QFont::Bold);
+    serif.setItalic(true);
+    ASSERT_EQ(widget->setControlFont(serif), S_OK);
+    ASSERT_EQ(widget->setBackColor(QColor(255, 255, 224)), S_OK);
+
+    const QFont read = widget->controlFont();
+    EXPECT_EQ(read.family(), "DejaVu Serif");
+    EXPECT_DOUBLE_EQ(read.pointSizeF(), 10.5);
+    EXPECT_EQ(read.weight(), QFont::Bold);
+    EXPECT_TRUE(read.italic());
+    EXPECT_EQ(grid().font().family(), "DejaVu Serif");
+    EXPECT_EQ(widget->backColor(), QColor(255, 255, 224));
+    EXPECT_EQ(grid().palette().color(QPalette::Base), QColor(255, 255, 224));
+    ASSERT_EQ(fonts.count(), 1);
+    EXPECT_EQ(fonts.at(0).at(0).value<QFont>().family(), "DejaVu Serif");
+    ASSERT_EQ(backs.count(), 1);
+    EXPECT_EQ(backs.at(0).at(0).value<QColor>(), QColor(255, 255, 224));
 }
 
 TEST_F(IntegrationTest, TwoWidgetsInOneWindowEditIndependently) {

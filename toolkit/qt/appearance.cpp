@@ -1,16 +1,16 @@
 // Colours and fonts (appearance.h).
 #include <toolkit/qt/appearance.h>
 
-#include <algorithm>
 #include <array>
-#include <cmath>
 #include <optional>
 
 #include <QApplication>
-#include <QFontInfo>
 #include <QWidget>
 
+#include <orvane/qt_types.h>
+
 #include <comrt/colour.h>
+#include <comrt/font_attributes.h>
 #include <comrt/resource.h>
 
 namespace orvane::qt {
@@ -62,16 +62,6 @@ const std::array<RoleEntry, comrt::system_colour_count> kSystemColourRoles = {
     active(QPalette::Window),                         // 30 menu bar
 };
 
-QColor FromColourRef(COLORREF ref) {
-    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
-                  static_cast<int>((ref >> 16) & 0xFF));
-}
-
-COLORREF ToColourRef(const QColor& colour) {
-    return comrt::rgb(static_cast<BYTE>(colour.red()), static_cast<BYTE>(colour.green()),
-                      static_cast<BYTE>(colour.blue()));
-}
-
 }  // namespace
 
 QColor ToQColor(OLE_COLOR colour, const QWidget& widget) {
@@ -84,7 +74,7 @@ QColor ToQColor(OLE_COLOR colour, const QWidget& widget) {
     }
     COLORREF ref = 0;
     if (FAILED(OleTranslateColor(colour, nullptr, &ref))) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
-    return FromColourRef(ref);
+    return orvane::ToQColor(ref);
 }
 
 void SetPaletteRoles(QWidget& widget, std::initializer_list<QPalette::ColorRole> roles, const QColor& colour) {
@@ -95,51 +85,13 @@ void SetPaletteRoles(QWidget& widget, std::initializer_list<QPalette::ColorRole>
 
 QFont ToQFont(IFontDisp* font) {
     if (!font) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
-    const auto attributes = comrt::ComPtr<IFontDisp>(font).as<IFont>();
-    comrt::Bstr name;
-    CY size{};
-    SHORT weight = FW_NORMAL;
-    BOOL italic = FALSE;
-    BOOL underline = FALSE;
-    BOOL strikethrough = FALSE;
-    comrt::check(attributes->get_Name(name.put()));
-    comrt::check(attributes->get_Size(&size));
-    comrt::check(attributes->get_Weight(&weight));
-    comrt::check(attributes->get_Italic(&italic));
-    comrt::check(attributes->get_Underline(&underline));
-    comrt::check(attributes->get_Strikethrough(&strikethrough));
-    if (size.int64 <= 0) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
-
-    const std::u16string_view family = name.view();
-    QFont result(QString::fromUtf16(family.data(), static_cast<qsizetype>(family.size())));
-    result.setPointSizeF(static_cast<double>(size.int64) / 10000.0);
-    result.setWeight(static_cast<QFont::Weight>(std::clamp<int>(weight, 1, 1000)));
-    result.setItalic(italic != FALSE);
-    result.setUnderline(underline != FALSE);
-    result.setStrikeOut(strikethrough != FALSE);
-    // Every attribute is the font's own: nothing is taken over from a parent widget.
-    result.setResolveMask(QFont::AllPropertiesResolved);
-    return result;
+    const comrt::FontAttributes attributes = comrt::ReadFontAttributes(font);
+    if (attributes.size.int64 <= 0) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
+    return orvane::ToQFont(attributes);
 }
 
 widgets::FontRef ToFontObject(const QFont& font) {
-    const QString family = font.family();
-    comrt::Bstr name(std::u16string_view(reinterpret_cast<const char16_t*>(family.utf16()),
-                                         static_cast<std::size_t>(family.size())));
-    FONTDESC desc{};
-    desc.cbSizeofstruct = sizeof desc;
-    desc.lpstrName = name.get();
-    // A font sized in pixels has no point size of its own; its resolved size serves.
-    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : QFontInfo(font).pointSizeF();
-    desc.cySize.int64 = std::llround(std::max(points, 0.0) * 10000.0);
-    desc.sWeight = static_cast<SHORT>(font.weight());
-    desc.sCharset = DEFAULT_CHARSET;
-    desc.fItalic = font.italic() ? TRUE : FALSE;
-    desc.fUnderline = font.underline() ? TRUE : FALSE;
-    desc.fStrikethrough = font.strikeOut() ? TRUE : FALSE;
-    widgets::FontRef object;
-    comrt::check(OleCreateFontIndirect(&desc, comrt::iid_of<IFontDisp>(), object.put_void()));
-    return object;
+    return comrt::CreateFontObject(orvane::ToFontAttributes(font));
 }
 
 QFont DesignTimeFont() {
@@ -156,7 +108,7 @@ void ShareSystemColours() noexcept {
         if (!kSystemColourRoles[index]) continue;
         const SystemColourRole& at = *kSystemColourRoles[index];
         const INT element = static_cast<INT>(index);
-        const COLORREF colour = ToColourRef(palette.color(at.group, at.role));
+        const COLORREF colour = orvane::ToColorRef(palette.color(at.group, at.role));
         SetSysColors(1, &element, &colour);
     }
 }
