@@ -2,15 +2,15 @@
 # Installs, from Debian's archive, whatever the build, the tests and the demo need and
 # this machine lacks, and the packages named as arguments (what other scripts need
 # besides). Safe to run again: it installs nothing when all is present. With --demo, only
-# what building the libraries, the demo and the Designer plugin needs (scripts/demo.sh).
+# what building the libraries and the demo needs (scripts/demo.sh).
 #   scripts/setup.sh [--demo] [PACKAGE...]
 set -euo pipefail
 
-# The libraries, the demo and the Designer plugin (Qt6::UiPlugin).
+# The libraries and the demo.
 demo_packages=(
   g++ cmake ninja-build pkg-config
   nlohmann-json3-dev
-  qt6-base-dev qt6-tools-dev fonts-dejavu-core
+  qt6-base-dev fonts-dejavu-core
 )
 if [ "${1:-}" = "--demo" ]; then
   shift
@@ -19,10 +19,10 @@ else
 packages=(
   "${demo_packages[@]}"
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-minimal binutils
-  # the Designer plugin's test (Qt6::UiTools, whose CMake package needs Qt6::OpenGL's),
-  # and the API documentation (scripts/docs.sh)
-  libqt6opengl6-dev doxygen
+  python3 binutils
+  # the Designer plugin (Qt6::UiPlugin) and its test (Qt6::UiTools, whose CMake package
+  # needs Qt6::OpenGL's), and the API documentation (scripts/docs.sh)
+  qt6-tools-dev libqt6opengl6-dev doxygen
   # what a screen reader sees of the demo (the accessibility test): an X server, a session
   # bus with the accessibility bus, its Python bindings, and real mouse input
   xvfb xauth dbus at-spi2-core python3-pyatspi xdotool

@@ -311,24 +311,23 @@ ComPtr<_clsPropertyItem> ItemAt(_Collection* items, LONG position) {
     return item;
 }
 
-ComPtr<_clsTessel> NewGroup() {
-    ComPtr<_clsTessel> group;
+// A new object of the class that `prog_id` names, which must be `clsid`, through `iid`.
+template <typename I>
+ComPtr<I> NewObject(const char16_t* prog_id, const CLSID& expected, REFIID iid) {
+    ComPtr<I> object;
+    const std::string name = comrt::to_utf8(prog_id);
     CLSID clsid{};
-    CheckHr(CLSIDFromProgID(u"Tessel.clsTessel", &clsid), S_OK, "CLSIDFromProgID(Tessel.clsTessel)");
-    Check(clsid == CLSID_clsTessel, "Tessel.clsTessel names CLSID_clsTessel");
-    CheckHr(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsTessel, group.put_void()), S_OK,
-            "CoCreateInstance(Tessel.clsTessel)");
-    return group;
+    CheckHr(CLSIDFromProgID(prog_id, &clsid), S_OK, "CLSIDFromProgID(" + name + ")");
+    Check(clsid == expected, name + " names its class id");
+    CheckHr(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object.put_void()), S_OK,
+            "CoCreateInstance(" + name + ")");
+    return object;
 }
 
+ComPtr<_clsTessel> NewGroup() { return NewObject<_clsTessel>(u"Tessel.clsTessel", CLSID_clsTessel, IID__clsTessel); }
+
 ComPtr<_clsPropertyItem> NewItem() {
-    ComPtr<_clsPropertyItem> item;
-    CLSID clsid{};
-    CheckHr(CLSIDFromProgID(u"Tessel.clsPropertyItem", &clsid), S_OK, "CLSIDFromProgID(Tessel.clsPropertyItem)");
-    Check(clsid == CLSID_clsPropertyItem, "Tessel.clsPropertyItem names CLSID_clsPropertyItem");
-    CheckHr(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID__clsPropertyItem, item.put_void()), S_OK,
-            "CoCreateInstance(Tessel.clsPropertyItem)");
-    return item;
+    return NewObject<_clsPropertyItem>(u"Tessel.clsPropertyItem", CLSID_clsPropertyItem, IID__clsPropertyItem);
 }
 
 // A group filled through its vtable: names, values and a choice list read back through
