@@ -49,6 +49,17 @@ std::string ChoicesOf(_clsPropertyItem& item) {
     return out;
 }
 
+// The HRESULT of the com_error that `call` throws; "no failure" when it throws none.
+template <typename Call>
+std::string FailureOf(Call&& call) {
+    try {
+        call();
+        return "no failure";
+    } catch (const comrt::com_error& e) {
+        return Hex(e.code());
+    }
+}
+
 SHORT TypeOf(_clsPropertyItem& item) {
     SHORT type = -1;
     comrt::check(item.get_ItemType(&type));
@@ -97,12 +108,9 @@ TEST_F(GroupsTest, AnUnnamedEmptyGroupAndItemsOutOfRange) {
     const auto group = pg_testing::NewGroup();
     EXPECT_EQ(pg_testing::ItemCount(*group), 0);
     EXPECT_THAT(pg_testing::ItemTexts(*group), ::testing::IsEmpty());
-    try {
-        pg_testing::ItemAt(*group, 1);
-        ADD_FAILURE() << "no item 1";
-    } catch (const comrt::com_error& e) {
-        EXPECT_EQ(Hex(e.code()), Hex(comrt::runtime_hresult(comrt::runtime_error::subscript_out_of_range)));
-    }
+    EXPECT_EQ(FailureOf([&] { tessel::ItemAt(*group, 1); }),
+              Hex(comrt::runtime_hresult(comrt::runtime_error::subscript_out_of_range)))
+        << "no item 1";
 }
 
 TEST_F(GroupsTest, AGivenClassFactoryNeedsNoRegistration) {
@@ -114,12 +122,8 @@ TEST_F(GroupsTest, AGivenClassFactoryNeedsNoRegistration) {
 
     const auto group = pg_testing::MakeGroup(u"Direct", {{u"A", u"1"}}, factory.get());
     EXPECT_EQ(pg_testing::ItemTexts(*group), (Texts{{u"A", u"1"}}));
-    try {
-        pg_testing::NewGroup(u"Registered");
-        ADD_FAILURE() << "the library is no longer registered";
-    } catch (const comrt::com_error& e) {
-        EXPECT_EQ(Hex(e.code()), Hex(REGDB_E_CLASSNOTREG));
-    }
+    EXPECT_EQ(FailureOf([] { tessel::NewGroup(u"Registered"); }), Hex(REGDB_E_CLASSNOTREG))
+        << "the library is no longer registered";
 }
 
 TEST(StringArray, KeepsTheLowerBoundAndEveryText) {
@@ -141,14 +145,7 @@ TEST(StringArray, ReadingTakesNullElementsAsEmptyAndRefusesOtherArrays) {
     ASSERT_EQ(S_OK, SafeArrayPutElement(holes.get(), &second, comrt::Bstr(u"set").get()));
     EXPECT_EQ(comrt::ReadStringArray(holes.get()), (std::vector<std::u16string>{u"", u"set"}));
 
-    const auto refused = [](SAFEARRAY* array) {
-        try {
-            comrt::ReadStringArray(array);
-            return std::string("read");
-        } catch (const comrt::com_error& e) {
-            return Hex(e.code());
-        }
-    };
+    const auto refused = [](SAFEARRAY* array) { return FailureOf([&] { comrt::ReadStringArray(array); }); };
     EXPECT_EQ(refused(nullptr), Hex(E_INVALIDARG));
     const comrt::SafeArrayPtr numbers(SafeArrayCreateVector(VT_I4, 0, 2));
     EXPECT_EQ(refused(numbers.get()), Hex(DISP_E_TYPEMISMATCH));
@@ -179,14 +176,7 @@ TEST(FontAttributes, AFontObjectMadeFromAttributesReadsBackTheSame) {
 }
 
 TEST(FontAttributes, NoObjectOrNoFontIsAnError) {
-    const auto failure = [](IUnknown* object) {
-        try {
-            comrt::ReadFontAttributes(object);
-            return std::string("read");
-        } catch (const comrt::com_error& e) {
-            return Hex(e.code());
-        }
-    };
+    const auto failure = [](IUnknown* object) { return FailureOf([&] { comrt::ReadFontAttributes(object); }); };
     EXPECT_EQ(failure(nullptr), Hex(E_POINTER));
     comrt::ComPtr<IUnknown> collection;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_Collection, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
@@ -195,12 +185,7 @@ TEST(FontAttributes, NoObjectOrNoFontIsAnError) {
 
     comrt::FontAttributes nameless;
     nameless.size.int64 = 100000;
-    try {
-        comrt::CreateFontObject(nameless);
-        ADD_FAILURE() << "a font needs a name";
-    } catch (const comrt::com_error& e) {
-        EXPECT_EQ(Hex(e.code()), Hex(E_INVALIDARG));
-    }
+    EXPECT_EQ(FailureOf([&] { comrt::CreateFontObject(nameless); }), Hex(E_INVALIDARG)) << "a font needs a name";
 }
 
 }  // namespace
