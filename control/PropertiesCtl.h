@@ -30,6 +30,7 @@
 #include <string>
 #include <string_view>
 
+#include <comrt/apartment.h>
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>
 #include <comrt/implements.h>
@@ -213,8 +214,13 @@ private:
     void ShowEditorOnCurrentCell();
     // Makes row the current row in the value column, where its editor opens (keyboard.cpp).
     void MoveToValueCell(std::int32_t row);
-    // The number of rows the grid shows: the current group's items (keyboard.cpp).
+    // The number of rows the grid shows: the current group's items as last filled, none
+    // after the rows went (keyboard.cpp).
     std::int32_t ShownRows();
+    // The thread rule: a debug build reports the first call from a thread other than the
+    // one that created the control (comrt/apartment.h). Every host-facing member starts
+    // with it.
+    void CheckThread() const noexcept { owner_thread_.check(OLESTR("PropertiesCtl")); }
     // Lets go of the widgets and the site: disconnects the event sinks, removes the hook,
     // takes the window away (shell.cpp).
     void Unsite() noexcept;
@@ -222,7 +228,11 @@ private:
     // Control instance state.
     comrt::ComPtr<_Collection> group_collection_;
     comrt::ComPtr<_clsTessel> current_group_;
+    [[no_unique_address]] comrt::owner_thread owner_thread_;
     GridFill grid_fill_ = GridFill::idle;
+    // The rows the grid was last given for the current group (SelectPropertyGroup,
+    // RefreshValues): 0 once a selection past the last group took the rows away.
+    std::int32_t shown_rows_ = 0;
     // Set while SelectPropertyGroup puts the selector's index (OnSelectorClick).
     bool selecting_group_ = false;
     // The name column's share of the grid's width: half, until the user drags the split

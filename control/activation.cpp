@@ -11,6 +11,7 @@
 namespace orvane {
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::Activate(IUnknown* pSite, HWND hwndParent, LPCRECT lprcPosRect) noexcept try {
+    CheckThread();
     if (!lprcPosRect) return E_INVALIDARG;
     if (activated_ || widgets_.surface) return E_UNEXPECTED;
     if (!create_widgets_) return E_NOTIMPL;
@@ -29,6 +30,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::Activate(IUnknown* pSite, HWND hwndPare
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::GetWindow(HWND* phwnd) noexcept try {
+    CheckThread();
     if (!phwnd) return E_POINTER;
     *phwnd = nullptr;
     if (!widgets_.surface) return E_FAIL;
@@ -41,6 +43,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::GetWindow(HWND* phwnd) noexcept try {
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ContextSensitiveHelp(BOOL) noexcept { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::InPlaceDeactivate() noexcept {
+    CheckThread();
     if (!widgets_.surface) return S_OK;
     // A failing Terminate handler went to the error sink; the window goes all the same.
     sinks_.surface.Terminate();
@@ -51,6 +54,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::InPlaceDeactivate() noexcept {
 HRESULT STDMETHODCALLTYPE PropertiesCtl::UIDeactivate() noexcept { return S_OK; }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::SetObjectRects(LPCRECT lprcPosRect, LPCRECT) noexcept try {
+    CheckThread();
     if (!lprcPosRect) return E_INVALIDARG;
     if (!widgets_.surface) return E_UNEXPECTED;
     surface().SetObjectRect(*lprcPosRect);
@@ -62,6 +66,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SetObjectRects(LPCRECT lprcPosRect, LPC
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ReactivateAndUndo() noexcept { return INPLACE_E_NOTUNDOABLE; }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::GetClassID(CLSID* pClassID) noexcept {
+    CheckThread();
     if (!pClassID) return E_POINTER;
     *pClassID = CLSID_PropertiesCtl;
     return S_OK;
@@ -71,12 +76,14 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::GetClassID(CLSID* pClassID) noexcept {
 HRESULT STDMETHODCALLTYPE PropertiesCtl::InitNew() noexcept { return S_OK; }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) noexcept {
+    CheckThread();
     if (!pPropBag) return E_POINTER;
     if (!widgets_.surface) return E_UNEXPECTED;
     return OnReadProperties(*pPropBag, pErrorLog);
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::Save(IPropertyBag* pPropBag, BOOL, BOOL) noexcept {
+    CheckThread();
     if (!pPropBag) return E_POINTER;
     return ReportHandlerStatus(handler_names::kControlWriteProperties, OnWriteProperties(*pPropBag));
 }

@@ -96,6 +96,7 @@ void PropertiesCtl::PutFont(IFontDisp* NewFont) {
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_BackColor(OLE_COLOR* result) noexcept try {
+    CheckThread();
     if (!result) return E_POINTER;
     *result = 0;
     *result = surface().BackColor();
@@ -105,6 +106,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::get_BackColor(OLE_COLOR* result) noexce
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::put_BackColor(OLE_COLOR NewColor) noexcept try {
+    CheckThread();
     PutColour(ColourProperty::back, NewColor);
     return S_OK;
 } catch (...) {
@@ -112,6 +114,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::put_BackColor(OLE_COLOR NewColor) noexc
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_BackColor(OLE_COLOR NewColor) noexcept try {
+    CheckThread();
     PutColour(ColourProperty::back, NewColor);
     return S_OK;
 } catch (...) {
@@ -119,6 +122,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_BackColor(OLE_COLOR NewColor) no
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_ForeColor(OLE_COLOR* result) noexcept try {
+    CheckThread();
     if (!result) return E_POINTER;
     *result = 0;
     *result = surface().ForeColor();
@@ -128,6 +132,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::get_ForeColor(OLE_COLOR* result) noexce
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::put_ForeColor(OLE_COLOR NewColor) noexcept try {
+    CheckThread();
     PutColour(ColourProperty::fore, NewColor);
     return S_OK;
 } catch (...) {
@@ -135,6 +140,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::put_ForeColor(OLE_COLOR NewColor) noexc
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_ForeColor(OLE_COLOR NewColor) noexcept try {
+    CheckThread();
     PutColour(ColourProperty::fore, NewColor);
     return S_OK;
 } catch (...) {
@@ -142,6 +148,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_ForeColor(OLE_COLOR NewColor) no
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_Font(IFontDisp** result) noexcept try {
+    CheckThread();
     if (!result) return E_POINTER;
     *result = nullptr;
     surface().Font().copy_to(result);
@@ -151,6 +158,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::get_Font(IFontDisp** result) noexcept t
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::put_Font(IFontDisp* NewFont) noexcept try {
+    CheckThread();
     PutFont(NewFont);
     return S_OK;
 } catch (...) {
@@ -158,6 +166,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::put_Font(IFontDisp* NewFont) noexcept t
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::putref_Font(IFontDisp* NewFont) noexcept try {
+    CheckThread();
     PutFont(NewFont);
     return S_OK;
 } catch (...) {

@@ -18,6 +18,7 @@ _Collection& PropertiesCtl::HeldGroupCollection() {
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData, VARIANT* result) noexcept try {
+    CheckThread();
     if (!mPropData || !result) return E_POINTER;
     VariantInit(result);
     // Without a group nothing changes: no empty position, no selector entry.
@@ -47,20 +48,24 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::Clear() noexcept try {
+    CheckThread();
     _Collection& groups = HeldGroupCollection();
     const std::int32_t count = CollectionCount(groups);
     if (count == 0) return S_OK;
     const std::int16_t n = ToInt16(count);
+    // The selector first: a selector that refuses to clear leaves the groups and their
+    // entries in step, as they were.
+    selector().Clear();
     // Each pass removes the front element. The counter is wider than 16 bits, so that
     // exactly 32767 groups are all removed without the counter overflowing afterwards.
     for (std::int32_t i = 1; i <= n; ++i) CollectionRemove(groups, 1);
-    selector().Clear();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARIANT* result) noexcept try {
+    CheckThread();
     if (!nIndex || !result) return E_POINTER;
     VariantInit(result);
     const std::int16_t index = *nIndex;
@@ -78,7 +83,9 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         // Set before the row count changes: cell events that the grid raises while its
         // rows shrink must not open or write an editor against the new group.
         grid_fill_ = GridFill::filling;
-        grid().SetRows(CollectionCount(*ItemsCollectionOf(*current_group_)));
+        const std::int32_t rows = CollectionCount(*ItemsCollectionOf(*current_group_));
+        grid().SetRows(rows);
+        shown_rows_ = rows;
         // A changed index raises the selector's Click: the control's own doing, which
         // OnSelectorClick leaves alone, so that the grid is filled once, below.
         selecting_group_ = true;
@@ -101,6 +108,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         CommitOpenEdit();
         grid_fill_ = GridFill::filling;
         grid().SetRows(0);
+        shown_rows_ = 0;
         text_editor().SetVisible(false);
         drop_down_editor().SetVisible(false);
     }
@@ -135,14 +143,20 @@ void PropertiesCtl::FillRowsFromItems() {
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
+    CheckThread();
     if (!current_group_) return S_OK;
     const std::int32_t row = grid().Row();
     const std::int32_t col = grid().Col();
+    // The fill's cell moves drop the editor flags; an edit that stays open keeps its
+    // editor following the cell as before.
+    const bool text_editor_following = editor_tracking_->text_editor_active;
+    const bool drop_down_editor_following = editor_tracking_->drop_down_editor_active;
     // As a fill: the moves through the rows open and write nothing, and an open edit
     // stays open, with what the user typed.
     grid_fill_ = GridFill::filling;
     const std::int32_t count = CollectionCount(*ItemsCollectionOf(*current_group_));
     grid().SetRows(count);
+    shown_rows_ = count;
     FillRowsFromItems();
     if (count > 0) {
         grid().SetRow(std::min(row, count - 1));
@@ -151,6 +165,10 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
     grid_fill_ = GridFill::idle;
     // An edit whose row is gone has nothing left to write into.
     if (edit_ && edit_->row >= count) CancelOpenEdit();
+    if (edit_) {
+        editor_tracking_->text_editor_active = text_editor_following;
+        editor_tracking_->drop_down_editor_active = drop_down_editor_following;
+    }
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

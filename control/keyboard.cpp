@@ -24,9 +24,7 @@ constexpr std::int32_t kValueColumn = 1;
 
 }  // namespace
 
-std::int32_t PropertiesCtl::ShownRows() {
-    return current_group_ ? CollectionCount(*ItemsCollectionOf(*current_group_)) : 0;
-}
+std::int32_t PropertiesCtl::ShownRows() { return current_group_ ? shown_rows_ : 0; }
 
 void PropertiesCtl::MoveToValueCell(std::int32_t row) {
     // The moves raise the cell events: the leave closes the old editor, the entry opens

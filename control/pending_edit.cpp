@@ -57,6 +57,7 @@ void PropertiesCtl::CloseEditors() {
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::CommitEdit() noexcept try {
+    CheckThread();
     if (edit_) CommitOpenEdit();
     return S_OK;
 } catch (...) {
@@ -64,6 +65,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::CommitEdit() noexcept try {
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::CancelEdit() noexcept try {
+    CheckThread();
     if (edit_) CancelOpenEdit();
     return S_OK;
 } catch (...) {
@@ -71,6 +73,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::CancelEdit() noexcept try {
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::get_EditPending(VARIANT_BOOL* result) noexcept try {
+    CheckThread();
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
     *result = widgets_.surface && EditPending() ? VARIANT_TRUE : VARIANT_FALSE;

@@ -38,6 +38,7 @@ comrt::Bstr Choice(_clsPropertyItem& item, std::int16_t index) {
 //   handler when the editor did not have the focus.
 //   Failure: a widget's status; overflow (6) when cell width - allowance leaves 32 bits.
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ChangeCellText() noexcept try {
+    CheckThread();
     widgets::TextBox& editor = text_editor();
     // Worked out afresh: the scroll bar comes and goes with the rows.
     const std::int32_t allowance = ScrollBarAllowance(grid());
@@ -72,6 +73,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ChangeCellText() noexcept try {
 //   with the cell's text: a leave without a pick writes nothing back. Until then no edit
 //   is open.
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
+    CheckThread();
     // Looked up before anything changes, so that a row without an item leaves the
     // drop-down as it was.
     const comrt::ComPtr<_clsPropertyItem> item = CurrentRowItem();

@@ -19,7 +19,7 @@ if [ "${1:-}" = "--ci" ]; then
   shift
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(dispatch_fuzz variant_fuzz safearray_fuzz registry_fuzz bag_file_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(dispatch_fuzz control_fuzz variant_fuzz safearray_fuzz registry_fuzz bag_file_fuzz)
 
 "$root/scripts/setup.sh"
 build_dir="${PG_FUZZ_BUILD_DIR:-$root/build-fuzz}"

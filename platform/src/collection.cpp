@@ -14,6 +14,7 @@
 #include <deque>
 #include <limits>
 
+#include <comrt/apartment.h>
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>
 #include <comrt/error.h>
@@ -28,6 +29,8 @@ namespace comrt {
 namespace {
 
 constexpr const OLECHAR* kSource = OLESTR("Comrt");
+// The name a call from another thread is reported with (comrt/apartment.h).
+constexpr const OLECHAR* kClassName = OLESTR("Collection");
 constexpr std::size_t kMaxCount = static_cast<std::size_t>(std::numeric_limits<LONG>::max());
 
 // An optional argument is missing when it is null or VT_ERROR / DISP_E_PARAMNOTFOUND.
@@ -76,6 +79,7 @@ public:
     // a new reference); VT_EMPTY on failure. E_POINTER for a null argument; error 9 for a
     // position outside 1 to Count; errors 5, 6, 13 for an index that names no position.
     HRESULT STDMETHODCALLTYPE Item(VARIANT* Index, VARIANT* pvarRet) noexcept override try {
+        owner_.check(kClassName);
         if (!pvarRet) return E_POINTER;
         VariantInit(pvarRet);
         const std::size_t at = slot_of(Index);
@@ -92,6 +96,7 @@ public:
     // when Key, Before or After is given (nothing changes); error 7 when the collection
     // already holds the largest count a LONG can report.
     HRESULT STDMETHODCALLTYPE Add(VARIANT* Item, VARIANT* Key, VARIANT* Before, VARIANT* After) noexcept override try {
+        owner_.check(kClassName);
         if (!Item) return E_POINTER;
         if (!is_missing(Key) || !is_missing(Before) || !is_missing(After))
             raise(runtime_error::invalid_procedure_call, kSource);
@@ -107,6 +112,7 @@ public:
 
     // Out: *pi4, the number of elements. E_POINTER for a null pi4.
     HRESULT STDMETHODCALLTYPE Count(LONG* pi4) noexcept override {
+        owner_.check(kClassName);
         if (!pi4) return E_POINTER;
         *pi4 = static_cast<LONG>(items_.size());
         return S_OK;
@@ -116,6 +122,7 @@ public:
     // element is released after the collection has closed the gap. Failures as for Item;
     // a failing call changes nothing.
     HRESULT STDMETHODCALLTYPE Remove(VARIANT* Index) noexcept override try {
+        owner_.check(kClassName);
         const std::size_t at = slot_of(Index);
         Variant removed;
         *removed.get() = items_[at];
@@ -128,6 +135,7 @@ public:
     // Out: *ppunk, a new IEnumVARIANT at the front of the collection (it holds a reference
     // to the collection). E_POINTER for a null ppunk.
     HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown** ppunk) noexcept override try {
+        owner_.check(kClassName);
         if (!ppunk) return E_POINTER;
         *ppunk = nullptr;
         *ppunk = detail::make_collection_enum(ComPtr<_Collection>(this)).detach();
@@ -152,6 +160,7 @@ private:
     }
 
     std::deque<VARIANT> items_;
+    [[no_unique_address]] owner_thread owner_;
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 // below; late-bound callers see the four flags as VARIANT_BOOL.
 #include "font_object.h"
 
+#include <comrt/apartment.h>
 #include <comrt/com_ptr.h>
 #include <comrt/dispatch.h>
 #include <comrt/error.h>
@@ -50,6 +51,7 @@ public:
 
     // ---- IFont: attributes ----
     HRESULT STDMETHODCALLTYPE get_Name(BSTR* pName) noexcept override try {
+        check_thread();
         if (!pName) return E_POINTER;
         *pName = nullptr;
         *pName = comrt::Bstr(a_.name).detach();
@@ -58,6 +60,7 @@ public:
         return comrt::to_hresult();
     }
     HRESULT STDMETHODCALLTYPE put_Name(BSTR name) noexcept override try {
+        check_thread();
         const std::u16string_view text = comrt::Bstr::view_of(name);
         if (text.empty()) return E_INVALIDARG;
         a_.name.assign(text);
@@ -67,6 +70,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_Size(CY* pSize) noexcept override { return read(a_.size, pSize); }
     HRESULT STDMETHODCALLTYPE put_Size(CY size) noexcept override {
+        check_thread();
         if (size.int64 <= 0) return E_INVALIDARG;
         a_.size = size;
         return S_OK;
@@ -75,6 +79,7 @@ public:
         return read(to_bool(a_.weight > kBoldAbove), pBold);
     }
     HRESULT STDMETHODCALLTYPE put_Bold(BOOL bold) noexcept override {
+        check_thread();
         a_.weight = bold ? FW_BOLD : FW_NORMAL;
         return S_OK;
     }
@@ -92,17 +97,20 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_Weight(SHORT* pWeight) noexcept override { return read(a_.weight, pWeight); }
     HRESULT STDMETHODCALLTYPE put_Weight(SHORT weight) noexcept override {
+        check_thread();
         a_.weight = weight;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_Charset(SHORT* pCharset) noexcept override { return read(a_.charset, pCharset); }
     HRESULT STDMETHODCALLTYPE put_Charset(SHORT charset) noexcept override {
+        check_thread();
         a_.charset = charset;
         return S_OK;
     }
 
     // ---- IFont: copies and comparison ----
     HRESULT STDMETHODCALLTYPE Clone(IFont** ppFont) noexcept override try {
+        check_thread();
         if (!ppFont) return E_POINTER;
         *ppFont = nullptr;
         *ppFont = static_cast<IFont*>(comrt::make<StdFont>(a_).detach());
@@ -113,6 +121,7 @@ public:
     // S_OK when every attribute of the other font equals this one's (names exactly),
     // S_FALSE otherwise.
     HRESULT STDMETHODCALLTYPE IsEqual(IFont* pFontOther) noexcept override try {
+        check_thread();
         if (!pFontOther) return E_POINTER;
         if (pFontOther == static_cast<IFont*>(this)) return S_OK;
         const bool equal = comrt::ReadFontAttributes(pFontOther) == a_;
@@ -151,19 +160,24 @@ public:
     HRESULT auto_put_Strikethrough(VARIANT_BOOL v) noexcept { return write(a_.strikethrough, v); }
 
 private:
+    // Every member starts with the thread rule's check (comrt/apartment.h).
+    void check_thread() const noexcept { owner_.check(OLESTR("StdFont")); }
     template <typename T>
-    static HRESULT read(T value, T* out) noexcept {
+    HRESULT read(T value, T* out) const noexcept {
+        check_thread();
         if (!out) return E_POINTER;
         *out = value;
         return S_OK;
     }
     template <typename T>
-    static HRESULT write(bool& field, T value) noexcept {
+    HRESULT write(bool& field, T value) noexcept {
+        check_thread();
         field = value != 0;
         return S_OK;
     }
 
     FontAttributes a_;
+    [[no_unique_address]] comrt::owner_thread owner_;
 };
 
 // ---- the dispatch description ------------------------------------------------------

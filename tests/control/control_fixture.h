@@ -21,6 +21,7 @@
 #include <testing/groups.h>
 #include <testing/registry_fixture.h>
 #include <testing/text.h>
+#include <testing/unload_check.h>
 
 namespace orvane {
 
@@ -132,6 +133,12 @@ protected:
     void TearDown() override {
         if (started_ && !terminated_) Terminate();
         ctl = nullptr;
+    }
+    // The unload check runs here, once the derived fixtures' groups and items are gone too.
+    ~ControlFixture() override {
+        ctl = nullptr;
+        site = nullptr;
+        pg_testing::ExpectNothingAlive();
     }
 
     // The container's start-up: Initialize, then a Resize to width x height. Clears the

@@ -232,6 +232,50 @@ TEST_F(CommitTest, AnUntouchedEditorNeverOverwritesANewerValue) {
     EXPECT_EQ(Printable(ItemValue(*group, 1)), "again");
 }
 
+// ---- a refill and an emptied grid -------------------------------------------------------------
+
+class RefillTest : public EditingFixture {
+protected:
+    HRESULT Refresh() { return ctl.as<IPropertiesEditing>()->RefreshValues(); }
+    // The value cell's place once the control is 6000 twips wide: the split moves right.
+    void Widen() { fakes.surface->resize(6000, 3975); }
+};
+
+TEST_F(RefillTest, AnEditKeptOpenByARefreshStillFollowsItsCell) {
+    // The refill's cell moves used to drop the editor flags while the edit stayed open, so
+    // the next size message left the editor where the old split had been.
+    fakes.grid->user_move_to(0, 1);
+    fakes.text_editor->user_type(u"typed");
+    ASSERT_EQ(S_OK, Refresh());
+    Widen();
+    EXPECT_EQ(State(), "T 'typed' 5+0 focus @3000,320 3000x315 | D hidden [] #-1 | flags 1,0");
+
+    fakes.grid->user_move_to(1, 1);
+    fakes.drop_down_editor->user_pick(2);
+    ASSERT_EQ(S_OK, Refresh());
+    fakes.surface->resize(4800, 3975);
+    // The refill shows the item's value in the cell; the open list keeps the pick.
+    EXPECT_EQ(State(), "T hidden 'typed' | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,1 | cell0=typed | item1=typed");
+}
+
+TEST_F(RefillTest, OnceTheRowsWentNoKeyOpensAnEditorForAHiddenItem) {
+    // Selecting past the last group takes the rows away and keeps the current group. Typing
+    // or F2 on the empty grid used to open an editor for item 1, whose commit then failed on
+    // the missing cell and made every later selection fail.
+    fakes.grid->user_move_to(0, 1);
+    ASSERT_EQ(S_OK, Select(1));
+    ASSERT_EQ(0, fakes.grid->rows());
+    ASSERT_EQ(1, fakes.grid->col()) << "the value column stays current";
+    fakes.grid->user_type(u'x');
+    fakes.grid->user_key(widgets::keys::kF2);
+    fakes.grid->user_key(widgets::keys::kReturn);
+    fakes.surface->raise_exit_focus();
+    EXPECT_EQ(State(), "T hidden '100' | D hidden [] #-1 | flags 0,0 | cell0= | cell1= | cell2= | cell3= | cell4=");
+    EXPECT_EQ(S_OK, Select(0));
+    EXPECT_EQ(Printable(fakes.grid->cell_text(0, 1)), "100");
+    EXPECT_TRUE(site->failures.empty()) << site->text();
+}
+
 // ---- the names of failing handlers ---------------------------------------------------------
 
 // A handler made to fail once, and the name the error channel must hear it under. Hosts

@@ -207,6 +207,19 @@ TEST_F(GroupsTest, ClearForgetsTheGroupsButKeepsTheDisplay) {
     EXPECT_EQ(0, fakes.grid->rows());
 }
 
+TEST_F(GroupsTest, ASelectorRefusingToClearKeepsGroupsAndEntriesInStep) {
+    // The groups used to go first: a failing selector then kept entries that named no
+    // group, and a pick of one failed.
+    AddAll();
+    fakes.selector->fail_at("Clear", 1, E_FAIL);
+    EXPECT_EQ(Hex(E_FAIL), Hex(ctl->Clear()));
+    EXPECT_EQ(3, GroupCount());
+    EXPECT_THAT(fakes.selector->entries(), ElementsAre(u"A", u"B", u"C"));
+    fakes.selector->user_pick(2);
+    EXPECT_EQ(impl().current_group(), groups[2]);
+    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
+}
+
 TEST_F(GroupsTest, ClearHandlesTheSixteenBitLimit) {
     log().set_enabled(false);
     for (int i = 0; i < 32767; ++i) ASSERT_EQ(S_OK, Add(groups[0]));

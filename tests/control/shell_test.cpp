@@ -302,5 +302,23 @@ TEST_F(ShellTest, AControlReleasedWithoutTerminateLeavesNoHookOrSinkBehind) {
     EXPECT_THAT(log().entries(), IsEmpty()) << "no event reaches a sink";
 }
 
+TEST_F(ShellTest, TheUnloadCheckAtTheEndOfEachTestSeesWhatIsStillHeld) {
+    // The fixture ends with pg_testing::ExpectNothingAlive(); it must name the module of an
+    // object still held, or a leak would pass unseen.
+    Start();
+    comrt::ComPtr<_clsTessel> group = MakeGroup(u"G", 1);
+    ASSERT_EQ(S_OK, Add(group));
+    const std::string held = pg_testing::LiveComponentModules();
+    EXPECT_THAT(held, ::testing::HasSubstr("the test program")) << "the control";
+    EXPECT_THAT(held, ::testing::HasSubstr("libtessel.so")) << "the group";
+
+    Terminate();
+    ctl = nullptr;
+    site = nullptr;
+    EXPECT_THAT(pg_testing::LiveComponentModules(), ::testing::Not(::testing::HasSubstr("the test program")));
+    group = nullptr;
+    EXPECT_EQ("", pg_testing::LiveComponentModules());
+}
+
 }  // namespace
 }  // namespace orvane::testing

@@ -24,7 +24,10 @@ void FakeBase::record(std::string_view key, std::string_view entry) {
     if (window_gone_ && *window_gone_) throw comrt::com_error(E_HANDLE);
     std::string line = name_ + "." + std::string(entry);
     const std::optional<HRESULT> failure = plan_.next_call(key);
-    if (failure) line += " (failed)";
+    if (failure) {
+        line += " (failed)";
+        env_->count_injected_failure();
+    }
     env_->log().add(std::move(line));
     if (failure) throw comrt::com_error(*failure);
 }

@@ -15,6 +15,7 @@
 //   recorded in event_failures() and does not fail the member that raised the event.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +54,15 @@ public:
     FakeWindowSystem& windows() noexcept { return windows_; }
 
     std::vector<EventFailure>& event_failures() noexcept { return event_failures_; }
+    // Calls that failed because a fail_at plan made them fail, over every fake so far.
+    long injected_failures() const noexcept { return injected_failures_; }
+    void count_injected_failure() noexcept { ++injected_failures_; }
+    // Told "<fake>:<Event>" after each event's handler has returned (for checks that must
+    // run between the handlers of a move, e.g. after LeaveCell and before EnterCell).
+    void set_event_observer(std::function<void(std::string_view event)> observer) {
+        event_observer_ = std::move(observer);
+    }
+    const std::function<void(std::string_view)>& event_observer() const noexcept { return event_observer_; }
 
     // The widget holding the input focus, or null.
     Focusable* focus() const noexcept { return focus_; }
@@ -65,6 +75,8 @@ private:
     FakeWindowSystem windows_{log_};
     widgets::ScopedWindowSystem registration_{windows_};
     std::vector<EventFailure> event_failures_;
+    long injected_failures_ = 0;
+    std::function<void(std::string_view)> event_observer_;
     Focusable* focus_ = nullptr;
 };
 
@@ -105,7 +117,8 @@ protected:
         std::string line = name_ + ":" + std::string(event);
         env_->log().add(line);
         const HRESULT hr = handler();
-        if (FAILED(hr)) env_->event_failures().push_back(EventFailure{std::move(line), hr});
+        if (FAILED(hr)) env_->event_failures().push_back(EventFailure{line, hr});
+        if (env_->event_observer()) env_->event_observer()(line);
     }
 
 private:

@@ -98,6 +98,8 @@ public:
     std::int32_t cols() const noexcept { return cols_; }
     std::int32_t row() const noexcept { return row_; }
     std::int32_t col() const noexcept { return col_; }
+    // The first row in view (user_scroll_to).
+    std::int32_t top_row() const noexcept { return top_row_; }
     std::u16string cell_text(std::int32_t row, std::int32_t col) const;
     // The alignment last set on a cell (-1: never set).
     std::int16_t cell_alignment(std::int32_t row, std::int32_t col) const;

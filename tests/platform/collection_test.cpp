@@ -14,6 +14,7 @@
 #include <testing/dispatch_stub.h>
 #include <testing/late_binding.h>
 #include <testing/text.h>
+#include <testing/unload_check.h>
 
 namespace {
 
@@ -85,6 +86,10 @@ std::vector<LONG> drain(IEnumVARIANT* e) {
 class CollectionTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(comrt::create_collection(col.put()), S_OK); }
+    void TearDown() override {
+        col = nullptr;
+        pg_testing::ExpectNothingAlive();
+    }
 
     void add(VARIANT* item) { ASSERT_EQ(col->Add(item, nullptr, nullptr, nullptr), S_OK); }
     void add_numbers(std::initializer_list<LONG> values) {

@@ -2,6 +2,7 @@
 
 #include <testing/late_binding.h>
 #include <testing/text.h>
+#include <testing/unload_check.h>
 #include "probe_object.h"
 
 #include <testing/dispatch_stub.h>
@@ -13,6 +14,11 @@ using probe::Probe;
 
 class DispatchTest : public ::testing::Test {
 protected:
+    void TearDown() override {
+        object = nullptr;
+        ExpectNothingAlive();
+    }
+
     comrt::ComPtr<Probe> object = comrt::make<Probe>();
     IDispatch* disp() { return static_cast<IDispatch*>(object.get()); }
     int calls(const char* name) { return object->calls[name]; }

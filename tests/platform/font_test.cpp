@@ -5,6 +5,7 @@
 #include <comrt/com.h>
 #include <comrt/olectl.h>
 #include <comrt/typeinfo.h>
+#include <testing/unload_check.h>
 
 #include <functional>
 #include <string>
@@ -132,6 +133,11 @@ TEST(FontCopies, CloneIsIndependentAndIsEqualSeesEveryAttribute) {
 
 class FontDispatch : public ::testing::Test {
 protected:
+    void TearDown() override {
+        disp = nullptr;
+        font = nullptr;
+        pg_testing::ExpectNothingAlive();
+    }
     HRESULT get(DISPID id, comrt::Variant& result) {
         DISPPARAMS none{nullptr, nullptr, 0, 0};
         return disp->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result.put(), nullptr, nullptr);

@@ -6,6 +6,7 @@
 #include <comrt/text.h>
 #include <testing/late_binding.h>
 #include <testing/text.h>
+#include <testing/unload_check.h>
 #include "probe_object.h"
 
 namespace {
@@ -16,6 +17,10 @@ using comrt::ComPtr;
 class TypeLibTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(comrt::create_typelib(probe::kLibrary, lib.put()), S_OK); }
+    void TearDown() override {
+        lib = nullptr;
+        ExpectNothingAlive();
+    }
     ComPtr<ITypeInfo> info_of(const GUID& guid) {
         ComPtr<ITypeInfo> info;
         EXPECT_EQ(Hex(lib->GetTypeInfoOfGuid(guid, info.put())), Hex(S_OK));

@@ -19,6 +19,7 @@
 #include <testing/server_library.h>
 #include <testing/temporary_registry.h>
 #include <testing/text.h>
+#include <testing/unload_check.h>
 
 #include "failing_allocator.h"
 
@@ -83,10 +84,7 @@ std::size_t ExpectEveryFailureHandled(Make make, Call call, Unchanged unchanged)
 class AllocationFailureTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(Tessel().loaded()) << Tessel().load_error(); }
-    void TearDown() override {
-        SetErrorInfo(0, nullptr);
-        EXPECT_EQ(Hex(S_OK), Hex(Tessel().can_unload_now())) << "an object of the data library was leaked";
-    }
+    void TearDown() override { pg_testing::ExpectNothingAlive(); }
 };
 
 TEST_F(AllocationFailureTest, StringsAndArrays) {

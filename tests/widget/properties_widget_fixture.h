@@ -23,6 +23,7 @@
 #include <tessel/tessel.h>
 #include <testing/groups.h>
 #include <testing/registry_fixture.h>
+#include <testing/unload_check.h>
 
 namespace orvane::widget_testing {
 
@@ -48,6 +49,16 @@ inline std::vector<pg_testing::Item> ManyItems(int count) {
 
 class IntegrationTest : public ::testing::Test {
 protected:
+    // Every control of the window goes, with what the fixture holds; then no object of a
+    // component library may be left.
+    ~IntegrationTest() override {
+        control = nullptr;
+        settings = nullptr;
+        for (PropertiesWidget* each : window.findChildren<PropertiesWidget*>()) delete each;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        pg_testing::ExpectNothingAlive();
+    }
+
     void SetUp() override {
         ASSERT_EQ(widget->creationStatus(), S_OK);
         window.resize(480, 360);

@@ -12,6 +12,7 @@
 
 #include <testing/temporary_registry.h>
 #include <testing/text.h>
+#include <testing/unload_check.h>
 
 namespace pg_testing {
 
@@ -20,6 +21,8 @@ namespace pg_testing {
 class TemporaryRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(Hex(registry_.status()), Hex(S_OK)) << registry_.failure(); }
+    // Whatever a derived fixture made through the registry is gone by now.
+    ~TemporaryRegistryTest() override { ExpectNothingAlive(); }
 
     // The registry file's text, and replacing it (path_ may be pointed elsewhere by a test
     // that moves $COMRT_REGISTRY itself).
