@@ -39,6 +39,46 @@ void DrainEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+namespace {
+
+class ApplicationPaints final : public QObject {
+public:
+    ApplicationPaints() : QObject(QCoreApplication::instance()) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    long long count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+long long PaintsInApplication() {
+    // Owned by the application, which outlives every benchmark.
+    static const ApplicationPaints* const paints = new ApplicationPaints;
+    return paints->count;
+}
+
+bool Settle(int quiet_passes, int timeout_ms) {
+    QElapsedTimer timer;
+    timer.start();
+    int quiet = 0;
+    long long painted = PaintsInApplication();
+    while (quiet < quiet_passes) {
+        if (timer.elapsed() > timeout_ms) return false;
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        const long long now = PaintsInApplication();
+        quiet = now == painted ? quiet + 1 : 0;
+        painted = now;
+    }
+    return true;
+}
+
 bool ShowActive(QWidget& window) {
     window.show();
     window.activateWindow();

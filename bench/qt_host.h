@@ -55,6 +55,15 @@ bool WaitForCount(const EventCounter& counter, int seen, int timeout_ms = 10000)
 // Runs the event loop until nothing is left to do.
 void DrainEvents();
 
+// The paint events of every widget of the application so far (an application-wide event
+// filter, installed on the first call).
+long long PaintsInApplication();
+
+// Runs the event loop until the application has settled: `quiet_passes` consecutive
+// passes (posted events sent, then pending events processed) in which no widget painted.
+// False when it has not settled within timeout_ms.
+bool Settle(int quiet_passes = 3, int timeout_ms = 10000);
+
 // Shows a top-level window and waits until it is active; false when it does not become
 // active.
 bool ShowActive(QWidget& window);

@@ -48,7 +48,82 @@ const char* VerdictOf(Outcome outcome) {
     }
 }
 
+const char* JsonVerdictOf(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::no_target: return "no target";
+    case Outcome::met: return "met";
+    case Outcome::undecided: return "undecided";
+    case Outcome::missed: return "missed";
+    case Outcome::not_measured: return "not measured";
+    }
+    return "missed";
+}
+
+std::string JsonNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    char text[40];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+std::string JsonSpread(const std::optional<Spread>& s) {
+    if (!s || s->median == 0) return "null";
+    return JsonNumber((s->max - s->min) / std::fabs(s->median));
+}
+
+// The target as the console line states it, or "" for none.
+std::string TargetText(const Comparison& c) {
+    char limit[32];
+    switch (c.check) {
+    case Check::ratio_at_most: std::snprintf(limit, sizeof limit, "%.3g", c.limit); return std::string("ratio <= ") + limit;
+    case Check::figure_at_most: return "<= " + FormatQuantity(c.limit, c.unit);
+    case Check::difference_at_most: return "difference <= " + FormatQuantity(c.limit, c.unit);
+    default: return "";
+    }
+}
+
+std::string ComparisonJson(const Comparison& c, const std::optional<Spread>& measured,
+                           const std::optional<Spread>& baseline) {
+    const bool has_baseline = !c.baseline.benchmark.empty();
+    std::string j = "{\"label\": " + JsonString(c.label);
+    j += ", \"unit\": ";
+    j += c.unit == Unit::bytes ? "\"bytes\"" : "\"seconds\"";
+    j += ", \"measured\": " + JsonString(c.measured.benchmark + (c.measured.counter.empty() ? "" : ":" + c.measured.counter));
+    j += ", \"against\": " +
+         (has_baseline ? JsonString(c.baseline.benchmark + (c.baseline.counter.empty() ? "" : ":" + c.baseline.counter))
+                       : std::string("null"));
+    j += ", \"figure\": " + (measured ? JsonNumber(measured->median) : std::string("null"));
+    j += ", \"figure_spread\": " + JsonSpread(measured);
+    j += ", \"baseline\": " + (baseline ? JsonNumber(baseline->median) : std::string("null"));
+    j += ", \"baseline_spread\": " + JsonSpread(baseline);
+    j += ", \"ratio\": " +
+         (measured && baseline && baseline->median != 0 ? JsonNumber(measured->median / baseline->median)
+                                                        : std::string("null"));
+    const std::string target = TargetText(c);
+    j += ", \"target\": " + (target.empty() ? std::string("null") : JsonString(target));
+    j += ", \"verdict\": " + JsonString(JsonVerdictOf(Judge(c, measured, baseline))) + "}";
+    return j;
+}
+
 }  // namespace
+
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (u < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            out += escaped;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
 
 std::optional<Spread> Summarize(std::vector<double> values) {
     if (values.empty()) return std::nullopt;
@@ -192,6 +267,7 @@ void RatioReporter::Finalize() {
         if (!c.baseline.benchmark.empty()) baseline = SpreadOf(c.baseline);
         const std::optional<Spread> measured = SpreadOf(c.measured);
         out << "  " << FormatComparison(c, measured, baseline) << "\n";
+        json_comparisons_ += (json_comparisons_.empty() ? "\n    " : ",\n    ") + ComparisonJson(c, measured, baseline);
         const Outcome outcome = Judge(c, measured, baseline);
         const bool ran = ran_.count(c.measured.benchmark) > 0 || ran_.count(c.baseline.benchmark) > 0;
         if (outcome == Outcome::not_measured && ran) ++not_measured_;
@@ -201,12 +277,30 @@ void RatioReporter::Finalize() {
     out.flush();
 }
 
+std::string RatioReporter::Json() const {
+    std::string j = "{\"comparisons\": [" + json_comparisons_ + (json_comparisons_.empty() ? "]" : "\n  ]");
+    j += ", \"errors\": [";
+    for (std::size_t i = 0; i < errors_.size(); ++i) j += (i ? ", " : "") + JsonString(errors_[i]);
+    return j + "]}\n";
+}
+
 int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons, bool targets_decide) {
+    const std::optional<std::string> ratios_out = TakeOption(argc, argv, "--ratios_out=");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter(std::move(comparisons));
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    if (ratios_out) {
+        std::FILE* file = std::fopen(ratios_out->c_str(), "w");
+        const std::string json = reporter.Json();
+        if (!file || std::fwrite(json.data(), 1, json.size(), file) != json.size()) {
+            std::fprintf(stderr, "cannot write %s\n", ratios_out->c_str());
+            if (file) std::fclose(file);
+            return 1;
+        }
+        std::fclose(file);
+    }
     const bool failed = reporter.errors() > 0 || reporter.not_measured() > 0 || (targets_decide && reporter.missed() > 0);
     if (failed)
         std::fprintf(stderr, "benchmarks FAILED: %d errors, %d comparisons not measured, %d targets missed\n",
@@ -227,6 +321,18 @@ bool TakeShortFlag(int& argc, char** argv) {
     argc = kept;
     argv[kept] = nullptr;  // argv holds argc + 1 pointers, the last one null
     return found;
+}
+
+std::optional<std::string> TakeOption(int& argc, char** argv, const char* prefix) {
+    const std::size_t length = std::strlen(prefix);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], prefix, length) != 0) continue;
+        std::string value = argv[i] + length;
+        for (int j = i; j < argc; ++j) argv[j] = argv[j + 1];  // argv[argc] is null
+        --argc;
+        return value;
+    }
+    return std::nullopt;
 }
 
 }  // namespace bench

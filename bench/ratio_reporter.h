@@ -103,6 +103,14 @@ public:
     // The figure's spread over what was reported so far; nothing when it was not measured.
     std::optional<Spread> SpreadOf(const Figure& figure) const;
 
+    // The comparisons as Finalize() judged them, and the errors, as one JSON object:
+    // {"comparisons": [{"label", "unit", "measured", "against" (the figures' sources,
+    // "benchmark:counter"), "figure", "figure_spread", "baseline", "baseline_spread",
+    // "ratio", "target", "verdict"}...], "errors": [...]}. Figures are medians in base
+    // units, spreads (max - min) / median; what was not measured, or is absent, is null.
+    // Verdicts: "met", "undecided", "missed", "no target", "not measured".
+    std::string Json() const;
+
 private:
     struct Collected {
         std::vector<double> values;           // one per repetition
@@ -113,12 +121,14 @@ private:
     std::map<std::string, Collected> figures_;  // "key|counter" -> values
     std::vector<std::string> errors_;           // "key: message"
     std::set<std::string> ran_;                 // keys of every run reported
+    std::string json_comparisons_;              // filled by Finalize()
     int not_measured_ = 0;
     int missed_ = 0;
 };
 
 // Runs the benchmarks registered so far with a RatioReporter over comparisons: the
-// console table, then the comparison lines. argv as benchmark::Initialize takes it.
+// console table, then the comparison lines. argv as benchmark::Initialize takes it, and
+// --ratios_out=FILE, which writes RatioReporter::Json() into FILE.
 // 0 on success; 1 for an unrecognised argument, a benchmark that reported an error, a
 // comparison without its figures, or (when targets_decide) a missed target. A short run
 // passes targets_decide false: its figures mean nothing, but its errors do.
@@ -142,5 +152,12 @@ void Guarded(benchmark::State& state, Body&& body) {
 // Removes "--short" from argv; true when it was there. Short mode: a few iterations at
 // small sizes, to keep the suite building and running (CI).
 bool TakeShortFlag(int& argc, char** argv);
+
+// Removes the first "<prefix>VALUE" argument from argv and returns VALUE; nothing when
+// there is none.
+std::optional<std::string> TakeOption(int& argc, char** argv, const char* prefix);
+
+// The text as a JSON string literal, quotes included.
+std::string JsonString(const std::string& text);
 
 }  // namespace bench

@@ -267,6 +267,27 @@ TEST(TakeShortFlag, RemovesEveryShortFlagAndKeepsTheRest) {
     }
 }
 
+TEST(TakeOption, RemovesTheFirstMatchAndReturnsItsValue) {
+    std::vector<std::string> storage{"bench", "--ratios_out=a.json", "--short", "--ratios_out=b.json"};
+    std::vector<char*> argv;
+    for (std::string& arg : storage) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    int argc = 4;
+    EXPECT_EQ(TakeOption(argc, argv.data(), "--ratios_out="), "a.json");
+    ASSERT_EQ(argc, 3);
+    EXPECT_STREQ(argv[1], "--short");
+    EXPECT_STREQ(argv[2], "--ratios_out=b.json");
+    EXPECT_EQ(argv[3], nullptr);
+    EXPECT_EQ(TakeOption(argc, argv.data(), "--ratios_out="), "b.json");
+    EXPECT_FALSE(TakeOption(argc, argv.data(), "--ratios_out=").has_value());
+    EXPECT_EQ(argc, 2);
+}
+
+TEST(JsonString, EscapesQuotesBackslashesAndControls) {
+    EXPECT_EQ(JsonString("the control's \"fill\""), "\"the control's \\\"fill\\\"\"");
+    EXPECT_EQ(JsonString("a\\b\n"), "\"a\\\\b\\u000a\"");
+}
+
 // Through the benchmark library itself: figures read the same whether the repetitions or
 // only their aggregates reach the reporter, and a counter averaged over iterations is not
 // averaged again in the aggregates.
@@ -306,6 +327,16 @@ TEST(RatioReporter, ReadsTheLibrarysRunsWithAndWithoutDisplayedRepetitions) {
                                          "target ratio <= 4.5x: met"))
             << display << "\n" << out.str();
         EXPECT_THAT(out.str(), HasSubstr("counter: 2.00 ns\n")) << out.str();
+        const std::string json = reporter.Json();
+        EXPECT_THAT(json, HasSubstr("\"label\": \"four against one\", \"unit\": \"seconds\", \"measured\": "
+                                    "\"Steady/4\", \"against\": \"Steady/1\", \"figure\": 0.004, \"figure_spread\": "
+                                    "0, \"baseline\": 0.001, \"baseline_spread\": 0, \"ratio\": 4, \"target\": "
+                                    "\"ratio <= 4.5\", \"verdict\": \"met\"}"))
+            << json;
+        EXPECT_THAT(json, HasSubstr("\"against\": null, \"figure\": 2e-09, \"figure_spread\": 0, \"baseline\": null, "
+                                    "\"baseline_spread\": null, \"ratio\": null, \"target\": null, \"verdict\": "
+                                    "\"no target\"}"))
+            << json;
     }
     benchmark::ClearRegisteredBenchmarks();
 }
