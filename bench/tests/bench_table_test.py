@@ -7,9 +7,9 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "..", "..", "scripts", "bench_table.py")
-spec = importlib.util.spec_from_file_location("bench_table", SCRIPT)
-bench_table = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(bench_table)
+loader_info = importlib.util.spec_from_file_location("bench_table", SCRIPT)
+bench_table = importlib.util.module_from_spec(loader_info)
+loader_info.loader.exec_module(bench_table)
 
 
 def load_fixture():

@@ -59,7 +59,7 @@ TEST(QtTypes, ColoursAreColourReferencesByteForByte) {
     EXPECT_EQ(orvane::ToColorRef(QColor(0x12, 0x34, 0x56)), 0x00563412u);
     EXPECT_EQ(orvane::ToQColor(0x00563412u), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(orvane::ToColorRef(QColor(1, 2, 3, 0)), 0x00030201u) << "the alpha is dropped";
-    EXPECT_EQ(orvane::ToColorRef(QColor::fromHsv(0, 255, 255)), 0x000000FFu) << "any colour spec";
+    EXPECT_EQ(orvane::ToColorRef(QColor::fromHsv(0, 255, 255)), 0x000000FFu) << "a colour given as hue, saturation and value";
 }
 
 class QtGroupsTest : public pg_testing::TemporaryRegistryTest {
