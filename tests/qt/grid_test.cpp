@@ -296,6 +296,33 @@ TEST_F(QtGridTest, APutAfterAFillRepaintsItsCellWhenTheEventLoopRuns) {
     EXPECT_EQ(view().model()->index(2, 1).data().toString(), QStringLiteral("changed"));
 }
 
+// A resize of the grid that also sets its column widths (what a resize of the control
+// does) paints the viewport once, with the columns in their new places: a repaint of the
+// columns left to a frame of its own would paint the viewport, and the editor over it,
+// twice per size step.
+TEST_F(QtGridTest, AResizeThatSetsTheColumnsPaintsTheViewportOnce) {
+    Fill(100);
+    testing::Settle();
+    struct Paints final : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++count;
+            return false;
+        }
+        int count = 0;
+    } paints;
+    view().viewport()->installEventFilter(&paints);
+    for (int step = 1; step <= 3; ++step) {
+        paints.count = 0;
+        grid.SetWidth(static_cast<float>(4575 + 15 * step));
+        grid.SetColWidth(0, 2280 + 15 * step);
+        grid.SetColWidth(1, 2295);
+        testing::Settle();
+        EXPECT_EQ(1, paints.count) << "step " << step;
+        EXPECT_EQ(grid.ColWidth(0), 2280 + 15 * step);
+        EXPECT_EQ(view().columnViewportPosition(1), view().columnWidth(0)) << "the columns are laid out";
+    }
+}
+
 TEST_F(QtGridTest, AFocusChangeRepaintsTheCurrentCellOnly) {
     Fill(100);
     grid.SetRow(3);

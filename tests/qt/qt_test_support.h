@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
 
@@ -87,6 +88,15 @@ inline std::unique_ptr<QWidget> ShownWindow(int width = 400, int height = 300) {
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     return window;
+}
+
+// Runs the event loop until what is due has happened: posted events, zero-time timers,
+// repaints, and what they post in turn.
+inline void Settle() {
+    for (int pass = 0; pass < 10; ++pass) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
 }
 
 }  // namespace orvane::qt::testing

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 #include <comrt/error.h>
 
@@ -195,6 +196,21 @@ QRect GridView::currentCellRect() {
 bool GridView::showsVerticalScrollBar() {
     catchUp();
     return verticalScrollBar()->isVisibleTo(this);
+}
+
+void GridView::resizeColumn(int col, int pixels) {
+    if (columnWidth(col) == pixels) return;
+    // QTableView repaints a resized column from a zero-time timer, that is in a frame of
+    // its own after the one a resize of the grid paints anyway: a control resize that
+    // sets both columns would paint the viewport (and the editor over it) twice. The
+    // layout and the repaint that timer makes are done here instead.
+    {
+        const QSignalBlocker quiet(horizontalHeader());
+        setColumnWidth(col, pixels);
+    }
+    markLayoutStale();
+    updateGeometries();
+    viewport()->update();
 }
 
 void GridView::setMinimumRowHeight(int pixels) {

@@ -66,6 +66,9 @@ public:
     // Whether the vertical scroll bar shows (after catchUp).
     bool showsVerticalScrollBar();
 
+    // A column's new width, laid out and repainted within the current frame.
+    void resizeColumn(int col, int pixels);
+
     // Rows are max(the font's natural row height, minimum) pixels high.
     void setMinimumRowHeight(int pixels);
 

@@ -137,7 +137,7 @@ void QtGrid::SetColWidth(std::int32_t col, std::int32_t width) {
     if (col < 0 || col >= view.cells().cols())
         comrt::raise(comrt::runtime_error::subscript_out_of_range, kErrorSource);
     if (width < 0) FailInvalidValue();
-    view.setColumnWidth(col, PixelsX(view, width));
+    view.resizeColumn(col, PixelsX(view, width));
 }
 
 OLE_HANDLE QtGrid::hWnd() { return widgets::ToHandle(live().windowHandle()); }
