@@ -14,7 +14,9 @@ std::u16string PaddedText(std::u16string_view prefix, int k) {
     return text;
 }
 
-ItemTexts MakeItemTexts(int count) {
+ItemTexts MakeItemTexts(int count) { return MakeItemTexts(count, u"Name", u"Value"); }
+
+ItemTexts MakeItemTexts(int count, std::u16string_view name_prefix, std::u16string_view value_prefix) {
     ItemTexts texts;
     const auto n = static_cast<std::size_t>(count > 0 ? count : 0);
     texts.names.reserve(n);
@@ -22,8 +24,8 @@ ItemTexts MakeItemTexts(int count) {
     texts.name_bstrs.reserve(n);
     texts.value_bstrs.reserve(n);
     for (int k = 1; k <= count; ++k) {
-        texts.names.push_back(PaddedText(u"Name", k));
-        texts.values.push_back(PaddedText(u"Value", k));
+        texts.names.push_back(PaddedText(name_prefix, k));
+        texts.values.push_back(PaddedText(value_prefix, k));
         texts.name_bstrs.emplace_back(texts.names.back());
         texts.value_bstrs.emplace_back(texts.values.back());
     }

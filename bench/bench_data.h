@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <comrt/com_ptr.h>
@@ -25,6 +26,8 @@ struct ItemTexts {
     std::size_t size() const noexcept { return names.size(); }
 };
 ItemTexts MakeItemTexts(int count);
+// The same with other prefixes: "<name_prefix>0001", "<value_prefix>0001"...
+ItemTexts MakeItemTexts(int count, std::u16string_view name_prefix, std::u16string_view value_prefix);
 
 // "<prefix><k>", k zero-padded so that the text is kTextLength code units (the prefix
 // must leave room for k's digits).

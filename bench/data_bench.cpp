@@ -2,9 +2,13 @@
 //
 //   Build/N, Clear/N            AddItem x N into a group, then its Clear, per item; both
 //                               linear: the per-item cost at 32,767 items against 1,000.
-//   ItemValue/vtable|Invoke     reading ItemValue through the vtable and late bound
-//   AddItem/vtable|Invoke       (IDispatch::Invoke by dispatch id, arguments by value as a
-//                               script passes them), per call; target Invoke <= 10x vtable.
+//   ItemType/..., ItemValue/..., AddItem/...
+//                               a trivial get (ItemType), a get that allocates (ItemValue)
+//                               and AddItem, per call: through the vtable, late bound by
+//                               dispatch id (Invoke, arguments by value as a script passes
+//                               them) and by name (Invoke_by_name: GetIDsOfNames on every
+//                               call); target Invoke by id <= 10x vtable for the calls
+//                               that allocate.
 //   Memory/Item/N               bytes per clsPropertyItem (12-character name and value) in
 //                               a group, over the empty group: resident set and heap;
 //                               target <= 160 bytes. Memory/Parts/N splits the heap figure
@@ -16,6 +20,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -111,46 +116,74 @@ DISPID DispatchIdOf(IDispatch& object, const char16_t* name) {
     return id;
 }
 
-void ItemValueVtable(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const OneItem one = MakeOneItem();
-        double total = 0;
-        for (auto _ : state) {
-            Stopwatch watch;
-            for (int i = 0; i < kCallsPerIteration; ++i) {
-                BSTR value = nullptr;
-                comrt::check(one.item->get_ItemValue(&value));
-                SysFreeString(value);
-            }
-            const double seconds = watch.seconds();
-            state.SetIterationTime(seconds);
-            total += seconds;
-        }
-        SetPerItem(state, total, kCallsPerIteration);
+// kCallsPerIteration calls of `call` per iteration; the time per call as counter per_item.
+template <typename Call>
+void TimeCalls(benchmark::State& state, Call&& call) {
+    double total = 0;
+    for (auto _ : state) {
+        Stopwatch watch;
+        for (int i = 0; i < kCallsPerIteration; ++i) call(i);
+        const double seconds = watch.seconds();
+        state.SetIterationTime(seconds);
+        total += seconds;
+    }
+    SetPerItem(state, total, kCallsPerIteration);
+}
+
+// How a late-bound caller finds the member: by the dispatch id it looked up once, or by
+// name on every call (GetIDsOfNames, then Invoke), as a script engine that keeps no ids.
+enum class Binding { by_id, by_name };
+
+// A property get through IDispatch::Invoke.
+void TimeInvokeGet(benchmark::State& state, IDispatch& late, const char16_t* name, Binding binding) {
+    const DISPID id = DispatchIdOf(late, name);
+    pg_testing::Args none{};
+    TimeCalls(state, [&](int) {
+        const DISPID member = binding == Binding::by_id ? id : DispatchIdOf(late, name);
+        VARIANT result;
+        VariantInit(&result);
+        comrt::check(late.Invoke(member, IID_NULL, 0, DISPATCH_PROPERTYGET, none.params(), &result, nullptr, nullptr));
+        VariantClear(&result);
     });
 }
 
+// ItemType: a trivial get (a 16-bit integer, nothing allocated).
+void ItemTypeVtable(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const OneItem one = MakeOneItem();
+        TimeCalls(state, [&](int) {
+            SHORT type = -1;
+            comrt::check(one.item->get_ItemType(&type));
+            benchmark::DoNotOptimize(type);
+        });
+    });
+}
+
+template <Binding binding>
+void ItemTypeInvoke(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const OneItem one = MakeOneItem();
+        TimeInvokeGet(state, *one.item.as<IDispatch>(), u"ItemType", binding);
+    });
+}
+
+// ItemValue: a get that allocates (a copy of the value's string).
+void ItemValueVtable(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const OneItem one = MakeOneItem();
+        TimeCalls(state, [&](int) {
+            BSTR value = nullptr;
+            comrt::check(one.item->get_ItemValue(&value));
+            SysFreeString(value);
+        });
+    });
+}
+
+template <Binding binding>
 void ItemValueInvoke(benchmark::State& state) {
     bench::Guarded(state, [&] {
         const OneItem one = MakeOneItem();
-        const comrt::ComPtr<IDispatch> late = one.item.as<IDispatch>();
-        const DISPID item_value = DispatchIdOf(*late, u"ItemValue");
-        pg_testing::Args none{};
-        double total = 0;
-        for (auto _ : state) {
-            Stopwatch watch;
-            for (int i = 0; i < kCallsPerIteration; ++i) {
-                VARIANT result;
-                VariantInit(&result);
-                comrt::check(late->Invoke(item_value, IID_NULL, 0, DISPATCH_PROPERTYGET, none.params(), &result,
-                                          nullptr, nullptr));
-                VariantClear(&result);
-            }
-            const double seconds = watch.seconds();
-            state.SetIterationTime(seconds);
-            total += seconds;
-        }
-        SetPerItem(state, total, kCallsPerIteration);
+        TimeInvokeGet(state, *one.item.as<IDispatch>(), u"ItemValue", binding);
     });
 }
 
@@ -158,6 +191,7 @@ void AddItemVtable(benchmark::State& state) { TimeAddItems(state, kCallsPerItera
 
 // AddItem as a script calls it: strings and the type by value (VT_I4, converted to the
 // 16-bit parameter), an empty string array for the choices.
+template <Binding binding>
 void AddItemInvoke(benchmark::State& state) {
     bench::Guarded(state, [&] {
         const comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
@@ -176,15 +210,17 @@ void AddItemInvoke(benchmark::State& state) {
         for (auto _ : state) {
             Stopwatch watch;
             for (pg_testing::Args& args : calls) {
+                const DISPID member = binding == Binding::by_id ? add_item : DispatchIdOf(*late, u"AddItem");
                 VARIANT result;
                 VariantInit(&result);
                 comrt::check(
-                    late->Invoke(add_item, IID_NULL, 0, DISPATCH_METHOD, args.params(), &result, nullptr, nullptr));
+                    late->Invoke(member, IID_NULL, 0, DISPATCH_METHOD, args.params(), &result, nullptr, nullptr));
                 VariantClear(&result);
             }
             const double seconds = watch.seconds();
             state.SetIterationTime(seconds);
             total += seconds;
+            if (pg_testing::ItemCount(*group) != kCallsPerIteration) throw std::runtime_error("items missing");
             comrt::check(group->Clear());
         }
         SetPerItem(state, total, kCallsPerIteration);
@@ -265,10 +301,15 @@ void Register(const Sizes& sizes, bool short_run) {
     };
     add("Build", Build)->Arg(sizes.small)->Arg(sizes.large);
     add("Clear", Clear)->Arg(sizes.small)->Arg(sizes.large);
+    add("ItemType/vtable", ItemTypeVtable);
+    add("ItemType/Invoke", ItemTypeInvoke<Binding::by_id>);
+    add("ItemType/Invoke_by_name", ItemTypeInvoke<Binding::by_name>);
     add("ItemValue/vtable", ItemValueVtable);
-    add("ItemValue/Invoke", ItemValueInvoke);
+    add("ItemValue/Invoke", ItemValueInvoke<Binding::by_id>);
+    add("ItemValue/Invoke_by_name", ItemValueInvoke<Binding::by_name>);
     add("AddItem/vtable", AddItemVtable);
-    add("AddItem/Invoke", AddItemInvoke);
+    add("AddItem/Invoke", AddItemInvoke<Binding::by_id>);
+    add("AddItem/Invoke_by_name", AddItemInvoke<Binding::by_name>);
     add("Memory/Item", MemoryPerItem, true)->Arg(sizes.large);
     add("Memory/Parts", MemoryParts, true)->Arg(sizes.large);
 }
@@ -287,12 +328,22 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
         Comparison{"Clear per item, " + large + " vs " + small + " items",
                    {"Clear/" + large, "per_item"}, {"Clear/" + small, "per_item"}, Unit::seconds,
                    Check::ratio_at_most, 2},
-        Comparison{"ItemValue get per call, Invoke vs vtable",
+        // A trivial get is reported without a target: the vtable call is a few
+        // nanoseconds, so the ratio is the cost of Invoke's own argument handling.
+        Comparison{"ItemType get (trivial) per call, Invoke by id vs vtable",
+                   {"ItemType/Invoke", "per_item"}, {"ItemType/vtable", "per_item"}, Unit::seconds},
+        Comparison{"  the same, Invoke by name (GetIDsOfNames on every call) vs vtable",
+                   {"ItemType/Invoke_by_name", "per_item"}, {"ItemType/vtable", "per_item"}, Unit::seconds},
+        Comparison{"ItemValue get (allocating) per call, Invoke by id vs vtable",
                    {"ItemValue/Invoke", "per_item"}, {"ItemValue/vtable", "per_item"}, Unit::seconds,
                    Check::ratio_at_most, 10},
-        Comparison{"AddItem per call, Invoke vs vtable",
+        Comparison{"  the same, Invoke by name vs vtable",
+                   {"ItemValue/Invoke_by_name", "per_item"}, {"ItemValue/vtable", "per_item"}, Unit::seconds},
+        Comparison{"AddItem per call, Invoke by id vs vtable",
                    {"AddItem/Invoke", "per_item"}, {"AddItem/vtable", "per_item"}, Unit::seconds,
                    Check::ratio_at_most, 10},
+        Comparison{"  the same, Invoke by name vs vtable",
+                   {"AddItem/Invoke_by_name", "per_item"}, {"AddItem/vtable", "per_item"}, Unit::seconds},
         Comparison{"resident bytes per item (" + large + " items, 12-character name and value)",
                    {"Memory/Item/" + large, "bytes_per_item"}, {}, Unit::bytes, Check::figure_at_most, 160},
         Comparison{"heap bytes per item", {"Memory/Item/" + large, "heap_per_item"}, {}, Unit::bytes,

@@ -27,6 +27,25 @@ std::size_t ResidentBytes() {
     return static_cast<std::size_t>(resident) * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
 
+std::size_t PeakResidentBytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) return 0;
+    char line[256];
+    unsigned long kilobytes = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status))
+        found = std::sscanf(line, "VmHWM: %lu kB", &kilobytes) == 1;
+    std::fclose(status);
+    return found ? static_cast<std::size_t>(kilobytes) * 1024 : 0;
+}
+
+bool ResetPeakResident() {
+    std::FILE* clear_refs = std::fopen("/proc/self/clear_refs", "w");
+    if (!clear_refs) return false;
+    const bool written = std::fputs("5", clear_refs) >= 0;
+    return std::fclose(clear_refs) == 0 && written;
+}
+
 std::size_t HeapBytesInUse() {
     const struct mallinfo2 info = ::mallinfo2();
     return info.uordblks + info.hblkhd;

@@ -22,6 +22,13 @@ MemorySample Sample();
 // The resident set in bytes; 0 when /proc/self/statm cannot be read.
 std::size_t ResidentBytes();
 
+// The peak resident set since the process started or since the last ResetPeakResident()
+// (VmHWM, /proc/self/status), bytes; 0 when it cannot be read.
+std::size_t PeakResidentBytes();
+// Starts a new peak at the current resident set (/proc/self/clear_refs); false when the
+// system refuses.
+bool ResetPeakResident();
+
 // Bytes in use on the heap: small blocks (uordblks) plus mmapped ones (hblkhd).
 std::size_t HeapBytesInUse();
 

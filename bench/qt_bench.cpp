@@ -1,31 +1,18 @@
-// The control in real Qt widgets (offscreen), against what the toolkit itself does with the
-// same texts, measured in the same run:
+// The control's lists and memory in real Qt widgets (offscreen), against what the toolkit
+// itself does with the same texts, measured in the same run (the paths of showing a
+// group, moving and scrolling are path_bench's):
 //
-//   Show/control/N        SelectPropertyGroup of a group of N items (12-character names and
-//                         values) through the whole path: Tessel items, the control, the
-//                         widget contract, the Qt grid, until the grid's visible rows are
-//                         painted. Counters: fill (until SelectPropertyGroup returns) and
-//                         paint (the event loop until the viewport has painted).
-//   Show/bare_view/N      baseline: a bare QTableView (headers hidden, like the control's
-//                         grid) over a two-column model of QString pairs, filled with the
-//                         same texts, until painted;
-//   Show/qstring_copy/N   baseline: copying the texts into QString pairs alone.
-//   Show/parts/data_reads/N  where the control's fill spends its time: the reads of the
-//                         items that the fill makes (ItemsCollection, the element, ItemName
-//                         and ItemValue, for every row), alone; the rest of the fill, the
-//                         difference to it, is the control's work on the grid.
-//                         Each show starts from an empty grid (model) with free memory
-//                         handed back to the system, as a first show in a fresh process.
-//   Move/control/N        a user's click from one value cell to the next (leave writes back,
-//                         enter opens the text editor, the editor is placed) until the window
-//                         has repainted; baseline Move/bare_view/N, the bare view's click and
-//                         repaint.
 //   ComboInit/control/M   ComboInit of an item with M choices, per choice; baseline
 //                         ComboInit/bare_combo/M, a QComboBox cleared and filled with the same
 //                         texts one addItem at a time.
-//   Memory/control/N      resident bytes per row of a shown group in the grid (the group's
-//                         items existing before), over the empty grid; baseline
-//                         Memory/bare_view/N.
+//   DropDownOpen/control/M  the drop-down editor's list of M choices opened until painted.
+//   Memory/control/N      heap and resident bytes per row of a shown group in the grid (the
+//                         group's items existing before), over the empty grid; baseline
+//                         Memory/bare_view/N, a bare QTableView over QString pairs.
+//   Memory/whole_path/control/N  the same from before the group's items existed: the items
+//                         (AddItem), AddPropertyGroup, SelectPropertyGroup, painted; per
+//                         row, and the peak resident set during it per row. Baseline
+//                         Memory/whole_path/bare_view/N: the QString pairs and the bare view.
 //
 // Run: <build>/bin/qt_bench [--short] [benchmark flags], or scripts/bench.sh.
 #include <benchmark/benchmark.h>
@@ -71,43 +58,6 @@ struct Sizes {
     std::vector<int> lists;  // choices of the drop-down whose list is opened
 };
 
-QString ToQString(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// ---- the baselines' model and view ------------------------------------------------------------
-
-// A two-column table of QString pairs.
-class PairModel final : public QAbstractTableModel {
-public:
-    void fill(const bench::ItemTexts& texts) {
-        beginResetModel();
-        rows_.clear();
-        rows_.reserve(texts.size());
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            rows_.emplace_back(ToQString(texts.names[i]), ToQString(texts.values[i]));
-        endResetModel();
-    }
-    void clear() {
-        beginResetModel();
-        rows_ = {};
-        endResetModel();
-    }
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-    }
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 2; }
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override {
-        if (role != Qt::DisplayRole || !index.isValid()) return {};
-        const auto& row = rows_[static_cast<std::size_t>(index.row())];
-        return index.column() == 0 ? row.first : row.second;
-    }
-
-private:
-    std::vector<std::pair<QString, QString>> rows_;
-};
-
 // The size of the control's grid in its window (measured once).
 QSize ControlGridSize() {
     static const QSize size = [] {
@@ -128,7 +78,7 @@ struct BareView {
         paints = std::make_unique<bench::PaintCounter>(*view.viewport());
     }
 
-    PairModel model;
+    bench::PairModel model;
     QTableView view;
     std::unique_ptr<bench::PaintCounter> paints;
 };
@@ -155,156 +105,6 @@ void StartEmpty(bench::ControlHost& host) {
     comrt::check(host.select(kNoGroup));
     bench::DrainEvents();
     (void)bench::Sample();
-}
-
-// ---- show a group -----------------------------------------------------------------------------
-
-struct FillAndPaint {
-    double fill = 0;
-    double paint = 0;
-    void report(benchmark::State& state) const {
-        state.counters["fill"] = benchmark::Counter(fill, benchmark::Counter::kAvgIterations);
-        state.counters["paint"] = benchmark::Counter(paint, benchmark::Counter::kAvgIterations);
-    }
-};
-
-void ShowControl(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        ControlWithGroup shown(texts);
-        bench::ControlHost& host = shown.host;
-        FillAndPaint totals;
-        for (auto _ : state) {
-            StartEmpty(host);
-            const int seen = host.gridPaints().count();
-            Stopwatch watch;
-            const HRESULT selected = host.select(kShownGroup);
-            const double filled = watch.seconds();
-            comrt::check(selected);
-            Paint(host.gridPaints(), seen);
-            const double seconds = watch.seconds();
-            state.SetIterationTime(seconds);
-            totals.fill += filled;
-            totals.paint += seconds - filled;
-        }
-        if (host.grid().model()->rowCount() != state.range(0)) throw std::runtime_error("rows missing");
-        totals.report(state);
-    });
-}
-
-void ShowBareView(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        BareView bare;
-        FillAndPaint totals;
-        for (auto _ : state) {
-            bare.model.clear();
-            bench::DrainEvents();
-            (void)bench::Sample();
-            const int seen = bare.paints->count();
-            Stopwatch watch;
-            bare.model.fill(texts);
-            const double filled = watch.seconds();
-            Paint(*bare.paints, seen);
-            const double seconds = watch.seconds();
-            state.SetIterationTime(seconds);
-            totals.fill += filled;
-            totals.paint += seconds - filled;
-        }
-        totals.report(state);
-    });
-}
-
-void ShowQStringCopy(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        for (auto _ : state) {
-            std::vector<std::pair<QString, QString>> rows;
-            (void)bench::Sample();
-            Stopwatch watch;
-            rows.reserve(texts.size());
-            for (std::size_t i = 0; i < texts.size(); ++i)
-                rows.emplace_back(ToQString(texts.names[i]), ToQString(texts.values[i]));
-            benchmark::DoNotOptimize(rows.data());
-            state.SetIterationTime(watch.seconds());
-        }
-    });
-}
-
-// Where the control's show spends its time: the reads of the items that it makes (the
-// group's ItemsCollection, the element, ItemName and ItemValue, for every row), alone.
-void ShowDataReads(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        const comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
-        bench::AddItems(*group, texts);
-        const LONG n = pg_testing::ItemCount(*group);
-        std::size_t characters = 0;
-        for (auto _ : state) {
-            Stopwatch watch;
-            for (LONG i = 0; i < n; ++i) {
-                comrt::ComPtr<_Collection> items;
-                comrt::check(group->get_ItemsCollection(items.put()));
-                comrt::Variant position;
-                position->vt = VT_I4;
-                position->lVal = i + 1;
-                comrt::Variant element;
-                comrt::check(items->Item(position.get(), element.put()));
-                if (element.vt() != VT_DISPATCH) throw comrt::com_error(DISP_E_TYPEMISMATCH);
-                const auto item = comrt::ComPtr<IDispatch>(element->pdispVal).as<_clsPropertyItem>();
-                comrt::Bstr name;
-                comrt::check(item->get_ItemName(name.put()));
-                comrt::Bstr value;
-                comrt::check(item->get_ItemValue(value.put()));
-                characters += name.length() + value.length();
-            }
-            state.SetIterationTime(watch.seconds());
-        }
-        benchmark::DoNotOptimize(characters);
-    });
-}
-
-// ---- a user's move --------------------------------------------------------------------------------
-
-// Clicks the value cells of rows 1 and 0 in turn and waits for the repaint of each.
-template <typename Click>
-void TimeMoves(benchmark::State& state, const bench::PaintCounter& paints, Click&& click) {
-    int row = 0;
-    for (auto _ : state) {
-        row = 1 - row;
-        const int seen = paints.count();
-        Stopwatch watch;
-        click(row);
-        Paint(paints, seen);
-        state.SetIterationTime(watch.seconds());
-    }
-}
-
-void MoveControl(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        ControlWithGroup shown(texts);
-        bench::ControlHost& host = shown.host;
-        comrt::check(host.select(kShownGroup));
-        bench::DrainEvents();
-        host.clickCell(0, 1);
-        bench::DrainEvents();
-        if (!host.textEditor().isVisible()) throw std::runtime_error("the text editor did not open");
-        TimeMoves(state, host.gridPaints(), [&](int row) { host.clickCell(row, 1); });
-        if (!host.textEditor().isVisible()) throw std::runtime_error("the text editor closed");
-    });
-}
-
-void MoveBareView(benchmark::State& state) {
-    bench::Guarded(state, [&] {
-        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
-        BareView bare;
-        bare.model.fill(texts);
-        bench::DrainEvents();
-        bench::ClickCell(bare.view, 0, 1);
-        bench::DrainEvents();
-        TimeMoves(state, *bare.paints, [&](int row) { bench::ClickCell(bare.view, row, 1); });
-    });
 }
 
 // ---- the drop-down's fill -------------------------------------------------------------------------
@@ -359,7 +159,7 @@ void ComboInitBare(benchmark::State& state) {
         for (auto _ : state) {
             Stopwatch watch;
             list.clear();
-            for (const std::u16string& text : texts) list.addItem(ToQString(text));
+            for (const std::u16string& text : texts) list.addItem(bench::ToQString(text));
             list.setCurrentIndex(choices - 1);
             const double seconds = watch.seconds();
             state.SetIterationTime(seconds);
@@ -455,6 +255,68 @@ void MemoryBareView(benchmark::State& state) {
     });
 }
 
+// The whole path of a shown group, per row: from before anything of it existed until it
+// has painted; the peak resident set during it too.
+struct WholePath {
+    bench::MemorySample before;
+    std::size_t rows = 0;
+    void start(std::size_t n) {
+        rows = n;
+        before = bench::Sample();
+        if (!bench::ResetPeakResident()) throw std::runtime_error("cannot reset the peak resident set");
+    }
+    void report(benchmark::State& state) const {
+        const std::size_t peak = bench::PeakResidentBytes();
+        const bench::MemorySample after = bench::Sample();
+        SetPerRow(state, bench::ResidentPerObject(before, after, rows), bench::HeapPerObject(before, after, rows));
+        state.counters["peak_per_row"] =
+            (static_cast<double>(peak) - static_cast<double>(before.resident)) / static_cast<double>(rows);
+    }
+};
+
+void WholePathControl(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const auto rows = static_cast<std::size_t>(state.range(0));
+        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(rows));
+        bench::ControlHost host(kWindowWidth, kWindowHeight);
+        comrt::check(host.status());
+        bench::DrainEvents();
+        for (auto _ : state) {
+            WholePath path;
+            path.start(rows);
+            const int seen = host.gridPaints().count();
+            Stopwatch watch;
+            comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
+            bench::AddItems(*group, texts);
+            comrt::check(host.addGroup(*group));
+            comrt::check(host.select(kShownGroup));
+            Paint(host.gridPaints(), seen);
+            state.SetIterationTime(watch.seconds());
+            if (host.grid().model()->rowCount() != static_cast<int>(rows)) throw std::runtime_error("rows missing");
+            path.report(state);
+        }
+    });
+}
+
+void WholePathBare(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const auto rows = static_cast<std::size_t>(state.range(0));
+        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(rows));
+        BareView bare;
+        bench::DrainEvents();
+        for (auto _ : state) {
+            WholePath path;
+            path.start(rows);
+            const int seen = bare.paints->count();
+            Stopwatch watch;
+            bare.model.fill(texts);
+            Paint(*bare.paints, seen);
+            state.SetIterationTime(watch.seconds());
+            path.report(state);
+        }
+    });
+}
+
 // ---- registration and comparisons ---------------------------------------------------------------------
 
 void Register(const Sizes& sizes, bool short_run) {
@@ -471,17 +333,13 @@ void Register(const Sizes& sizes, bool short_run) {
             b->MinTime(0.01);
         return b;
     };
-    add("Show/control", ShowControl, sizes.rows);
-    add("Show/bare_view", ShowBareView, sizes.rows);
-    add("Show/qstring_copy", ShowQStringCopy, sizes.rows);
-    add("Show/parts/data_reads", ShowDataReads, sizes.rows);
-    add("Move/control", MoveControl, sizes.rows)->Unit(benchmark::kMicrosecond);
-    add("Move/bare_view", MoveBareView, sizes.rows)->Unit(benchmark::kMicrosecond);
     add("ComboInit/control", ComboInitControl, sizes.choices);
     add("ComboInit/bare_combo", ComboInitBare, sizes.choices);
     add("DropDownOpen/control", DropDownOpenControl, sizes.lists)->Unit(benchmark::kMicrosecond);
     add("Memory/control", MemoryControl, {sizes.rows.back()}, true);
     add("Memory/bare_view", MemoryBareView, {sizes.rows.back()}, true);
+    add("Memory/whole_path/control", WholePathControl, {sizes.rows.back()}, true);
+    add("Memory/whole_path/bare_view", WholePathBare, {sizes.rows.back()}, true);
 }
 
 std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
@@ -489,34 +347,7 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
     using bench::Comparison;
     using bench::Unit;
     std::vector<Comparison> c;
-    for (const int n : sizes.rows) {
-        const std::string rows = std::to_string(n);
-        c.push_back({"show " + rows + " rows until painted: control vs bare QTableView", {"Show/control/" + rows, ""},
-                     {"Show/bare_view/" + rows, ""}, Unit::seconds, Check::ratio_at_most, 2});
-        c.push_back({"show " + rows + " rows until painted: control vs QString copy alone", {"Show/control/" + rows, ""},
-                     {"Show/qstring_copy/" + rows, ""}, Unit::seconds});
-        c.push_back({"  the control's fill (until SelectPropertyGroup returns)", {"Show/control/" + rows, "fill"}, {},
-                     Unit::seconds});
-        c.push_back({"    the fill against the reads of the items alone (the difference: the control's work "
-                     "on the grid)",
-                     {"Show/control/" + rows, "fill"}, {"Show/parts/data_reads/" + rows, ""}, Unit::seconds,
-                     Check::difference});
-    }
-    const std::string smallest = std::to_string(sizes.rows.front());
     const std::string largest = std::to_string(sizes.rows.back());
-    c.push_back({"first paint after the fill, " + largest + " vs " + smallest + " rows (independent of N: ~1)",
-                 {"Show/control/" + largest, "paint"}, {"Show/control/" + smallest, "paint"}, Unit::seconds,
-                 Check::ratio_at_most, 1.5});
-    c.push_back({"  the bare QTableView's own paint after its fill, " + largest + " vs " + smallest + " rows",
-                 {"Show/bare_view/" + largest, "paint"}, {"Show/bare_view/" + smallest, "paint"}, Unit::seconds});
-    c.push_back({"first paint after the fill, " + largest + " rows: control vs bare QTableView",
-                 {"Show/control/" + largest, "paint"}, {"Show/bare_view/" + largest, "paint"}, Unit::seconds});
-    for (const int n : sizes.rows) {
-        const std::string rows = std::to_string(n);
-        c.push_back({"click to the next value cell and repaint, " + rows + " rows: control vs bare QTableView",
-                     {"Move/control/" + rows, ""}, {"Move/bare_view/" + rows, ""}, Unit::seconds,
-                     Check::figure_at_most, 1e-3});
-    }
     for (const int m : sizes.choices) {
         const std::string choices = std::to_string(m);
         c.push_back({"ComboInit per choice, " + choices + " choices: control vs bare QComboBox",
@@ -543,6 +374,14 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
     c.push_back({"heap bytes per shown row, " + largest + " rows: control vs bare QTableView",
                  {"Memory/control/" + largest, "heap_per_row"}, {"Memory/bare_view/" + largest, "heap_per_row"},
                  Unit::bytes});
+    const std::string whole = "Memory/whole_path/";
+    c.push_back({"whole path (items, control, grid rows) per row, " + largest + " rows: control vs bare model and view",
+                 {whole + "control/" + largest, "bytes_per_row"}, {whole + "bare_view/" + largest, "bytes_per_row"},
+                 Unit::bytes, Check::ratio_at_most, 1.2});
+    c.push_back({"  the same, heap bytes", {whole + "control/" + largest, "heap_per_row"},
+                 {whole + "bare_view/" + largest, "heap_per_row"}, Unit::bytes});
+    c.push_back({"  peak resident bytes per row during it", {whole + "control/" + largest, "peak_per_row"},
+                 {whole + "bare_view/" + largest, "peak_per_row"}, Unit::bytes});
     return c;
 }
 

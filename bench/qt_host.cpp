@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -79,6 +80,10 @@ bool Settle(int quiet_passes, int timeout_ms) {
     return true;
 }
 
+void SettleOrThrow() {
+    if (!Settle()) throw std::runtime_error("the application did not settle within the timeout");
+}
+
 bool ShowActive(QWidget& window) {
     window.show();
     window.activateWindow();
@@ -127,6 +132,37 @@ HRESULT ControlHost::select(SHORT index) {
 }
 
 void ControlHost::clickCell(int row, int col) { ClickCell(*grid_, row, col); }
+
+QString ToQString(const std::u16string& text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void PairModel::fill(const ItemTexts& texts) {
+    beginResetModel();
+    rows_.clear();
+    rows_.reserve(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        rows_.emplace_back(ToQString(texts.names[i]), ToQString(texts.values[i]));
+    endResetModel();
+}
+
+void PairModel::clear() {
+    beginResetModel();
+    rows_ = {};
+    endResetModel();
+}
+
+int PairModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int PairModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant PairModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    const auto& row = rows_[static_cast<std::size_t>(index.row())];
+    return index.column() == 0 ? row.first : row.second;
+}
 
 void ClickCell(QTableView& view, int row, int col) {
     const QPoint centre = view.visualRect(view.model()->index(row, col)).center();

@@ -10,8 +10,11 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
@@ -23,6 +26,7 @@
 #include <orvane/orvane.h>
 #include <orvane/properties_widget.h>
 
+#include "bench_data.h"
 #include "ratio_reporter.h"
 
 namespace bench {
@@ -63,6 +67,8 @@ long long PaintsInApplication();
 // passes (posted events sent, then pending events processed) in which no widget painted.
 // False when it has not settled within timeout_ms.
 bool Settle(int quiet_passes = 3, int timeout_ms = 10000);
+// Settle(), throwing std::runtime_error when the application does not settle.
+void SettleOrThrow();
 
 // Shows a top-level window and waits until it is active; false when it does not become
 // active.
@@ -108,6 +114,24 @@ private:
     QComboBox* drop_down_editor_ = nullptr;
     std::unique_ptr<PaintCounter> grid_paints_;
     HRESULT status_ = E_UNEXPECTED;
+};
+
+// The text as a QString.
+QString ToQString(const std::u16string& text);
+
+// The bare baselines' model: a two-column table of QString pairs.
+class PairModel final : public QAbstractTableModel {
+public:
+    // The texts in place of the rows held (a model reset).
+    void fill(const ItemTexts& texts);
+    void clear();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    std::vector<std::pair<QString, QString>> rows_;
 };
 
 // A click at the centre of a cell of a table view.

@@ -137,6 +137,21 @@ std::optional<Spread> Summarize(std::vector<double> values) {
     return s;
 }
 
+double Percentile(std::vector<double> values, double fraction) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const double rank = std::ceil(fraction * static_cast<double>(values.size()));
+    const std::size_t at = rank < 1 ? 0 : static_cast<std::size_t>(rank) - 1;
+    return values[std::min(at, values.size() - 1)];
+}
+
+void SetPercentiles(benchmark::State& state, const std::vector<double>& seconds) {
+    if (seconds.empty()) return;
+    state.counters["p50"] = Percentile(seconds, 0.50);
+    state.counters["p95"] = Percentile(seconds, 0.95);
+    state.counters["p99"] = Percentile(seconds, 0.99);
+}
+
 std::string FormatQuantity(double value, Unit unit) {
     const double magnitude = std::fabs(value);
     if (unit == Unit::bytes) {

@@ -64,6 +64,13 @@ struct Spread {
 // mean of the two middle values.
 std::optional<Spread> Summarize(std::vector<double> values);
 
+// The value at the given fraction (0.5, 0.99...) of the sorted values: the smallest value
+// that at least that share of them does not exceed. 0 for no values.
+double Percentile(std::vector<double> values, double fraction);
+
+// Per-action times of one benchmark as its counters p50, p95 and p99 (seconds).
+void SetPercentiles(benchmark::State& state, const std::vector<double>& seconds);
+
 // "12.3 ms", "850 ns", "1.25 us", "184 B", "3.1 MB".
 std::string FormatQuantity(double value, Unit unit);
 

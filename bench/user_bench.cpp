@@ -18,9 +18,10 @@
 //                           bench/first_paint.cpp, one window shown, exit after its first
 //                           paint.
 //   Resize/control          the window grown by one pixel until settled, with the text
-//                           editor open; baseline Resize/bare_widgets: a window holding a
-//                           bare QTableView of the same size and a QLineEdit over it,
-//                           grown the same way.
+//                           editor open; baseline Resize/bare_widgets: a window holding
+//                           the same widgets at the same places (a QComboBox above a
+//                           QTableView whose columns share its width, a QLineEdit over
+//                           the first value cell), grown the same way.
 //
 // Run: <build>/bin/user_bench [--short] [benchmark flags], or scripts/bench.sh.
 #include <benchmark/benchmark.h>
@@ -78,10 +79,6 @@ struct Settings {
 };
 Settings g_settings;
 
-void SettleOrThrow() {
-    if (!bench::Settle()) throw std::runtime_error("the application did not settle within the timeout");
-}
-
 // A window with the control showing kRows items.
 struct ShownControl {
     ShownControl() : host(kWindowWidth, kWindowHeight) {
@@ -89,12 +86,12 @@ struct ShownControl {
         bench::AddItems(*group, bench::MakeItemTexts(kRows));
         comrt::check(host.addGroup(*group));
         comrt::check(host.select(kShownGroup));
-        SettleOrThrow();
+        bench::SettleOrThrow();
     }
     // Opens the text editor on the first value cell.
     QLineEdit& openEditor() {
         host.clickCell(0, 1);
-        SettleOrThrow();
+        bench::SettleOrThrow();
         if (!host.textEditor().isVisible()) throw std::runtime_error("the text editor did not open");
         return host.textEditor();
     }
@@ -103,11 +100,14 @@ struct ShownControl {
     comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup();
 };
 
-// The open editor's place in its window and its text (measured once).
+// The open editor's place in its window and its text, and the selector's and the grid's
+// places (measured once).
 struct EditorPlace {
     QRect in_window;
     QRect in_grid_viewport;
     QString text;
+    QRect selector_in_window;
+    QRect grid_in_window;
 };
 const EditorPlace& ControlEditorPlace() {
     static const EditorPlace place = [] {
@@ -116,19 +116,14 @@ const EditorPlace& ControlEditorPlace() {
         QWidget& window = shown.host.window();
         QWidget& viewport = *shown.host.grid().viewport();
         const QPoint in_window = editor.mapTo(&window, QPoint(0, 0));
+        const auto place_of = [&](QWidget& widget) { return QRect(widget.mapTo(&window, QPoint(0, 0)), widget.size()); };
         return EditorPlace{QRect(in_window, editor.size()), QRect(viewport.mapFrom(&window, in_window), editor.size()),
-                           editor.text()};
+                           editor.text(), place_of(shown.host.selector()), place_of(shown.host.grid())};
     }();
     return place;
 }
 
 // ---- a keystroke -------------------------------------------------------------------------------
-
-double Percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(std::ceil(fraction * static_cast<double>(values.size()))) - 1;
-    return values[std::min(at, values.size() - 1)];
-}
 
 void TimeKeystrokes(benchmark::State& state, QLineEdit& editor) {
     const QString initial = editor.text();
@@ -136,7 +131,7 @@ void TimeKeystrokes(benchmark::State& state, QLineEdit& editor) {
     // milliseconds on either side (caches filled once), which no later key pays.
     for (int i = 0; i < kKeysPerText; ++i) {
         QTest::keyClick(&editor, Qt::Key_A);
-        SettleOrThrow();
+        bench::SettleOrThrow();
     }
     std::vector<double> times;
     long long paints = 0;
@@ -144,13 +139,13 @@ void TimeKeystrokes(benchmark::State& state, QLineEdit& editor) {
     for (auto _ : state) {
         if (typed++ % kKeysPerText == 0) {
             editor.setText(initial);
-            SettleOrThrow();
+            bench::SettleOrThrow();
         }
         const qsizetype before = editor.text().size();
         const long long painted = bench::PaintsInApplication();
         Stopwatch watch;
         QTest::keyClick(&editor, Qt::Key_A);
-        SettleOrThrow();
+        bench::SettleOrThrow();
         const double seconds = watch.seconds();
         if (editor.text().size() != before + 1 || !editor.text().endsWith(QLatin1Char('a')))
             throw std::runtime_error("the editor's text did not grow by the key");
@@ -160,8 +155,7 @@ void TimeKeystrokes(benchmark::State& state, QLineEdit& editor) {
         times.push_back(seconds);
     }
     if (times.empty()) return;
-    state.counters["p50"] = Percentile(times, 0.50);
-    state.counters["p99"] = Percentile(times, 0.99);
+    bench::SetPercentiles(state, times);
     state.counters["paints_per_key"] = static_cast<double>(paints) / static_cast<double>(times.size());
 }
 
@@ -184,7 +178,7 @@ void KeystrokeBare(benchmark::State& state) {
         editor->show();
         editor->raise();
         editor->setFocus();
-        SettleOrThrow();
+        bench::SettleOrThrow();
         TimeKeystrokes(state, *editor);
     });
 }
@@ -206,7 +200,7 @@ void MeasureFixedCost(benchmark::State& state, Make&& make, Check&& check) {
     if (!bench::ShowActive(window)) throw std::runtime_error("the window did not become active");
     std::vector<std::unique_ptr<QWidget>> kept;
     kept.push_back(make(*layout));
-    SettleOrThrow();
+    bench::SettleOrThrow();
     double resident = 0;
     double heap = 0;
     for (auto _ : state) {
@@ -214,14 +208,14 @@ void MeasureFixedCost(benchmark::State& state, Make&& make, Check&& check) {
         const bench::MemorySample before = bench::Sample();
         Stopwatch watch;
         for (int i = 0; i < g_settings.widgets; ++i) added.push_back(make(*layout));
-        SettleOrThrow();
+        bench::SettleOrThrow();
         state.SetIterationTime(watch.seconds());
         const bench::MemorySample after = bench::Sample();
         for (const auto& widget : added) check(*widget);
         resident += bench::ResidentPerObject(before, after, added.size());
         heap += bench::HeapPerObject(before, after, added.size());
         added.clear();
-        SettleOrThrow();
+        bench::SettleOrThrow();
     }
     const auto n = static_cast<double>(state.iterations());
     SetPerWidget(state, resident / n, heap / n);
@@ -327,13 +321,13 @@ void TimeResizes(benchmark::State& state, QWidget& window, QWidget& editor) {
     for (auto _ : state) {
         if (step++ % g_settings.resize_steps == 0) {
             window.resize(first);
-            SettleOrThrow();
+            bench::SettleOrThrow();
         }
         const QSize next = window.size() + QSize(1, 1);
         const long long painted = bench::PaintsInApplication();
         Stopwatch watch;
         window.resize(next);
-        SettleOrThrow();
+        bench::SettleOrThrow();
         state.SetIterationTime(watch.seconds());
         if (window.size() != next || !editor.isVisible()) throw std::runtime_error("the window did not grow");
         if (bench::PaintsInApplication() == painted) throw std::runtime_error("nothing painted the larger window");
@@ -351,6 +345,9 @@ void ResizeControl(benchmark::State& state) {
     });
 }
 
+// The same widgets as the control's, at the same places: a QComboBox above a QTableView
+// whose two columns share its width, and a QLineEdit open over the first value cell (a
+// persistent editor, which the view moves with its cell).
 void ResizeBare(benchmark::State& state) {
     bench::Guarded(state, [&] {
         const EditorPlace& place = ControlEditorPlace();
@@ -363,18 +360,29 @@ void ResizeBare(benchmark::State& state) {
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
         layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(place.grid_in_window.top() - place.selector_in_window.bottom() - 1);
+        auto* selector = new QComboBox;
+        selector->setFixedHeight(place.selector_in_window.height());
+        layout->addWidget(selector);
         auto* view = new QTableView;
         view->setModel(&model);
+        view->setFrameShape(QFrame::NoFrame);
         view->horizontalHeader()->hide();
+        view->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
         view->verticalHeader()->hide();
         layout->addWidget(view);
-        auto* editor = new QLineEdit(place.text, view->viewport());
-        editor->setGeometry(place.in_grid_viewport);
         window.resize(kWindowWidth, kWindowHeight);
         if (!bench::ShowActive(window)) throw std::runtime_error("the window did not become active");
-        editor->show();
+        const QModelIndex cell = model.index(0, 1);
+        view->openPersistentEditor(cell);
+        auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(cell));
+        if (!editor) throw std::runtime_error("the view opened no line edit");
+        editor->setText(place.text);
         editor->setFocus();
-        SettleOrThrow();
+        bench::SettleOrThrow();
+        const QRect grid_in_window(view->mapTo(&window, QPoint(0, 0)), view->size());
+        if (grid_in_window != place.grid_in_window)
+            throw std::runtime_error("the bare view does not lie where the control's grid does");
         TimeResizes(state, window, *editor);
     });
 }
@@ -412,7 +420,7 @@ std::vector<bench::Comparison> Comparisons() {
          Check::difference},
         {"start to exit: orvane-demo --screenshot vs a bare window exiting after its first paint",
          {"StartToExit/demo", ""}, {"StartToExit/bare_window", ""}, Unit::seconds},
-        {"one-pixel window resize until settled, editor open: control vs bare QTableView + QLineEdit",
+        {"one-pixel window resize until settled, editor open: control vs bare QComboBox + QTableView + QLineEdit",
          {"Resize/control", ""}, {"Resize/bare_widgets", ""}, Unit::seconds, Check::ratio_at_most, 1.3},
     };
 }

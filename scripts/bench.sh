@@ -33,7 +33,7 @@ fi
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 cmake -S "$root" -B "$build_dir" -G Ninja -DPG_WERROR=$werror ${build_type[@]+"${build_type[@]}"} >/dev/null
-cmake --build "$build_dir" --target collection_bench data_bench hook_bench qt_bench user_bench
+cmake --build "$build_dir" --target collection_bench data_bench hook_bench qt_bench path_bench user_bench
 
 export QT_QPA_PLATFORM=offscreen
 # collection_bench prints its own ratios from single runs; the others take --short and
@@ -49,7 +49,7 @@ else
 fi
 
 json_out() { echo "--benchmark_out=$build_dir/$1.json" --benchmark_out_format=json; }
-programs=(data_bench hook_bench qt_bench user_bench)
+programs=(data_bench hook_bench qt_bench path_bench user_bench)
 output="$build_dir/bench-output.txt"
 : >"$output"
 started=$(date -u '+%Y-%m-%d %H:%M UTC')

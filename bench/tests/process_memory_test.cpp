@@ -29,6 +29,23 @@ TEST(ProcessMemory, ResidentSetFollowsTouchedPages) {
     EXPECT_LE(after, touched - size * 9 / 10) << "touched " << touched << ", after unmapping " << after;
 }
 
+// A block touched and unmapped again leaves the peak above where the resident set went
+// back to; a reset starts the peak anew from there.
+TEST(ProcessMemory, PeakKeepsTheHighestResidentSetUntilReset) {
+    const std::size_t size = 64 * kMiB;
+    if (!ResetPeakResident()) GTEST_SKIP() << "this system does not reset the peak";
+    const std::size_t start = PeakResidentBytes();
+    ASSERT_GT(start, 0u);
+    void* block = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(block, MAP_FAILED);
+    std::memset(block, 1, size);
+    ::munmap(block, size);
+    const std::size_t peak = PeakResidentBytes();
+    EXPECT_GE(peak, start + size * 9 / 10) << "start " << start << ", peak " << peak;
+    ASSERT_TRUE(ResetPeakResident());
+    EXPECT_LT(PeakResidentBytes(), peak - size * 9 / 10) << "the reset starts from the resident set";
+}
+
 TEST(ProcessMemory, HeapFigureCountsSmallBlocksWithTheirOverhead) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer's allocator keeps no figures of the system allocator";
