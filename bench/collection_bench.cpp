@@ -1,22 +1,22 @@
 // Object collection: front removal and reading by position must cost the same per element
 // at 1,000 and at 32,767 elements (O(1) amortised each, so O(n) for a full drain).
 //
-// Run (after building the target collection_bench):
-//     <build>/bin/collection_bench
-// Use a release-type build (the default RelWithDebInfo), not the sanitizer build. Each
-// benchmark reports `per_element` (time per element); the lines after the table give the
-// ratios that matter, measured in the same run: 32,767 against 1,000 elements (about 1
-// when the cost is linear, about 33 when it is quadratic), and front removal against
-// removal from the back (the baseline that any container does in constant time).
+// Each benchmark reports `per_element` (time per element); the comparisons after the table
+// give the ratios that matter, measured in the same run: 32,767 against 1,000 elements
+// (about 1 when the cost is linear, about 33 when it is quadratic), and front removal
+// against removal from the back (the baseline that any container does in constant time).
+//
+// Run: <build>/bin/collection_bench [--short] [benchmark flags], or scripts/bench.sh.
 #include <benchmark/benchmark.h>
 
 #include <comrt/collection.h>
 #include <comrt/com_ptr.h>
 #include <comrt/oleauto.h>
 
-#include <cstdio>
-#include <map>
 #include <string>
+#include <vector>
+
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -131,54 +131,47 @@ void ItemByPosition(benchmark::State& state) {
     set_per_element(state, n);
 }
 
-BENCHMARK(RemoveFront)->Arg(1000)->Arg(32767);
-BENCHMARK(RemoveBack)->Arg(1000)->Arg(32767);
-BENCHMARK(ItemByPosition)->Arg(1000)->Arg(32767);
-
-// The console table, then the ratios of per-element times measured in this run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred) {
-                std::printf("ERROR %s: %s\n", run.benchmark_name().c_str(), run.error_message.c_str());
-                ++failures_;
-            }
-            const auto found = run.counters.find("per_element");
-            if (!run.error_occurred && found != run.counters.end())
-                per_element_[run.benchmark_name()] = found->second.value;
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        ratio("RemoveFront/32767", "RemoveFront/1000");
-        ratio("ItemByPosition/32767", "ItemByPosition/1000");
-        ratio("RemoveFront/32767", "RemoveBack/32767");
-    }
-
-    // Benchmarks that reported an error.
-    int failures() const noexcept { return failures_; }
-
-private:
-    void ratio(const std::string& measured, const std::string& baseline) const {
-        const auto m = per_element_.find(measured);
-        const auto b = per_element_.find(baseline);
-        if (m == per_element_.end() || b == per_element_.end() || b->second <= 0) return;
-        std::printf("per element: %-22s / %-22s = %.2f\n", measured.c_str(), baseline.c_str(), m->second / b->second);
-    }
-
-    std::map<std::string, double> per_element_;
-    int failures_ = 0;
+struct Sizes {
+    int small;
+    int large;
 };
+
+void Register(const Sizes& sizes, bool short_run) {
+    struct Named {
+        const char* name;
+        void (*fn)(benchmark::State&);
+    };
+    for (const Named named : {Named{"RemoveFront", RemoveFront}, Named{"RemoveBack", RemoveBack},
+                              Named{"ItemByPosition", ItemByPosition}}) {
+        benchmark::internal::Benchmark* b = bench::Configure(benchmark::RegisterBenchmark(named.name, named.fn));
+        b->Arg(sizes.small)->Arg(sizes.large);
+        if (short_run) b->MinTime(0.01);
+    }
+}
+
+std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
+    using bench::Check;
+    using bench::Unit;
+    const std::string small = std::to_string(sizes.small);
+    const std::string large = std::to_string(sizes.large);
+    return {
+        {"front removal per element, " + large + " vs " + small + " elements (linear: ~1, quadratic: ~" +
+             std::to_string(sizes.large / sizes.small) + ")",
+         {"RemoveFront/" + large, "per_element"}, {"RemoveFront/" + small, "per_element"}, Unit::seconds,
+         Check::ratio_at_most, 2},
+        {"read by position per element, " + large + " vs " + small + " elements",
+         {"ItemByPosition/" + large, "per_element"}, {"ItemByPosition/" + small, "per_element"}, Unit::seconds,
+         Check::ratio_at_most, 2},
+        {"front removal vs removal from the back per element, " + large + " elements",
+         {"RemoveFront/" + large, "per_element"}, {"RemoveBack/" + large, "per_element"}, Unit::seconds},
+    };
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return reporter.failures() > 0 ? 1 : 0;
+    const bool short_run = bench::TakeShortFlag(argc, argv);
+    const Sizes sizes = short_run ? Sizes{100, 1000} : Sizes{1000, 32767};
+    Register(sizes, short_run);
+    return bench::RunAndCompare(argc, argv, Comparisons(sizes), !short_run);
 }

@@ -36,20 +36,17 @@ cmake -S "$root" -B "$build_dir" -G Ninja -DPG_WERROR=$werror ${build_type[@]+"$
 cmake --build "$build_dir" --target collection_bench data_bench hook_bench qt_bench path_bench user_bench
 
 export QT_QPA_PLATFORM=offscreen
-# collection_bench prints its own ratios from single runs; the others take --short and
-# summarise repetitions themselves.
+# Every program takes --short and summarises repetitions itself.
 if [ $short -eq 1 ]; then
   mode=(--mode short --repetitions 1)
   ours=(--short)
-  theirs=(--benchmark_min_time=0.01)
 else
   mode=(--mode full --repetitions 5)
   ours=(--benchmark_repetitions=5 --benchmark_display_aggregates_only=true)
-  theirs=()
 fi
 
 json_out() { echo "--benchmark_out=$build_dir/$1.json" --benchmark_out_format=json; }
-programs=(data_bench hook_bench qt_bench path_bench user_bench)
+programs=(collection_bench data_bench hook_bench qt_bench path_bench user_bench)
 output="$build_dir/bench-output.txt"
 : >"$output"
 started=$(date -u '+%Y-%m-%d %H:%M UTC')
@@ -59,9 +56,6 @@ rm -f "$build_dir"/*_bench.json "$build_dir"/*_bench-ratios.json
 # says so at the end.
 failed=()
 echo "== $started on $(nproc) cores, load average $load_start" | tee -a "$output"
-echo "== collection_bench" | tee -a "$output"
-"$build_dir/bin/collection_bench" ${theirs[@]+"${theirs[@]}"} $(json_out collection_bench) "$@" 2>&1 |
-  tee -a "$output" || failed+=(collection_bench)
 for bench in "${programs[@]}"; do
   echo | tee -a "$output"
   echo "== $bench" | tee -a "$output"
@@ -76,7 +70,7 @@ python3 "$root/scripts/bench_table.py" gather --out "$results" --build-dir "$bui
   --date "$started" --load-start "$load_start" --load-end "$load_end" \
   --nproc "$(nproc)" --qt-version "$(pkg-config --modversion Qt6Core 2>/dev/null || echo unknown)" \
   --compiler "$("$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build_dir/CMakeCache.txt")" --version | head -n 1)" \
-  --programs collection_bench "${programs[@]}"
+  --programs "${programs[@]}"
 if [ $short -eq 0 ] && [ $# -eq 0 ]; then
   cp "$results" "$root/bench/results.json"
   python3 "$root/scripts/bench_table.py" table "$root/bench/results.json" "$root/bench/RESULTS.md"
