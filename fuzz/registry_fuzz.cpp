@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -78,6 +79,8 @@ std::vector<std::pair<std::string, std::string>> unknown_members(const std::stri
         json::write(m.data, /*sort_keys=*/true, written);
         out.emplace_back(m.key, written);
     }
+    // A rewrite puts members in key order: the order of an object's members means nothing.
+    std::sort(out.begin(), out.end());
     return out;
 }
 
