@@ -96,6 +96,27 @@ TEST(CellModelTest, CountChangesKeepTheTextsInsideBothCounts) {
     EXPECT_THAT(AllTexts(model), ::testing::ElementsAre("", "")) << "an emptied model starts afresh";
 }
 
+// Counts that grow make room ahead for the new cells: a fill of texts of the usual length
+// appends in place, and the texts written first do not move while the rest come in.
+TEST(CellModelTest, AFillOfNewCellsDoesNotMoveTheTextsAlreadyWritten) {
+    CellModel model;
+    model.setCounts(2, 2);
+    model.setText(0, 0, u"kept");
+    model.setCounts(5000, 2);
+    model.setText(1, 0, u"Name00000001");
+    const char16_t* const first = model.text(1, 0).data();
+    for (int r = 1; r < 5000; ++r) {
+        model.setText(r, 0, u"Name00000001");
+        model.setText(r, 1, u"Value0000001");
+    }
+    EXPECT_EQ(model.text(1, 0).data(), first) << "the buffer moved during the fill";
+    EXPECT_EQ(model.text(0, 0), u"kept");
+    EXPECT_EQ(model.text(4999, 1), u"Value0000001");
+    model.setCounts(0, 2);
+    model.setCounts(3, 2);
+    EXPECT_THAT(AllTexts(model), ::testing::ElementsAre("", "", "", "", "", ""));
+}
+
 TEST(CellModelTest, PutsGiveOneNoticeForTheirSpanWhenTheEventLoopRuns) {
     CellModel model;
     model.setCounts(10, 2);

@@ -13,6 +13,13 @@ namespace {
 // Slack below this many units is never worth a compaction.
 constexpr std::size_t kMinSlackToCompact = 4096;
 
+// Units of room made per cell that the counts add, so that filling the new cells appends
+// to the buffer in place: a buffer that doubles as a fill goes on copies itself into
+// fresh pages again and again, which cost a first show of 32,766 rows more than the rest
+// of its fill. Room that no text takes is never touched, so it costs address space, not
+// resident memory.
+constexpr std::size_t kUnitsPerNewCell = 16;
+
 }  // namespace
 
 CellModel::CellModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -24,6 +31,7 @@ void CellModel::setCounts(int rows, int cols) {
     flushChanges();
 
     const std::size_t count = static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols);
+    const std::size_t old_count = cells_.size();
     try {
         if (cols == cols_) {
             if (rows > rows_) {
@@ -64,6 +72,16 @@ void CellModel::setCounts(int rows, int cols) {
     }
     if (cells_.empty()) std::vector<Cell>().swap(cells_);  // an emptied grid hands its memory back
     compactIfSlack();
+    if (cells_.size() > old_count) makeRoomForTexts(cells_.size() - old_count);
+}
+
+void CellModel::makeRoomForTexts(std::size_t new_cells) noexcept {
+    if (new_cells > (text_.max_size() - text_.size()) / kUnitsPerNewCell) return;
+    try {
+        text_.reserve(text_.size() + new_cells * kUnitsPerNewCell);
+    } catch (const std::bad_alloc&) {
+        // Room made ahead only; each append still grows the buffer as it needs.
+    }
 }
 
 void CellModel::setText(int row, int col, std::u16string_view text) {

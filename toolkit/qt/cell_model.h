@@ -3,10 +3,11 @@
 //
 // Layout: rows x cols cells in one vector, row by row; each cell is an offset and a length
 // into one UTF-16 buffer that the model shares among all its cells, and an alignment code.
-// A fill appends to the buffer, so it creates no heap object per cell. A text that grows
-// is appended anew and its old units become slack; the buffer is compacted once the slack
-// outweighs the live text. Nothing else is kept per cell: no item objects, no roles
-// besides the display text and the alignment.
+// A fill appends to the buffer, so it creates no heap object per cell; counts that grow
+// make room ahead for the new cells' texts, so the fill does not move the buffer. A text
+// that grows is appended anew and its old units become slack; the buffer is compacted
+// once the slack outweighs the live text. Nothing else is kept per cell: no item
+// objects, no roles besides the display text and the alignment.
 //
 // Change notices: puts do not notify one by one. The model notes the span of the cells
 // changed and sends one dataChanged for it when control returns to the event loop (or on
@@ -97,6 +98,7 @@ private:
     void noteChange(int row, int col, Change change);
     void dropCells(std::size_t first, std::size_t last);
     void compactIfSlack();
+    void makeRoomForTexts(std::size_t new_cells) noexcept;
 
     std::vector<Cell> cells_;
     std::u16string text_;       // every cell's text, in no particular order
