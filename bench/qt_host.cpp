@@ -159,9 +159,25 @@ int PairModel::rowCount(const QModelIndex& parent) const {
 int PairModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
 
 QVariant PairModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid()) return {};
     const auto& row = rows_[static_cast<std::size_t>(index.row())];
     return index.column() == 0 ? row.first : row.second;
+}
+
+Qt::ItemFlags PairModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return index.column() == 1 ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool PairModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || index.column() != 1) return false;
+    QString& held = rows_[static_cast<std::size_t>(index.row())].second;
+    const QString text = value.toString();
+    if (held == text) return true;
+    held = text;
+    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    return true;
 }
 
 void ClickCell(QTableView& view, int row, int col) {

@@ -119,7 +119,7 @@ private:
 // The text as a QString.
 QString ToQString(const std::u16string& text);
 
-// The bare baselines' model: a two-column table of QString pairs.
+// The bare baselines' model: a two-column table of QString pairs, the values editable.
 class PairModel final : public QAbstractTableModel {
 public:
     // The texts in place of the rows held (a model reset).
@@ -129,6 +129,9 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // Values can be edited (written back by setData), as the control's can.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
     std::vector<std::pair<QString, QString>> rows_;
