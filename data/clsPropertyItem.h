@@ -18,6 +18,10 @@ namespace tessel {
 class clsPropertyItem final
     : public comrt::implements<clsPropertyItem, comrt::dispatch<_clsPropertyItem, kTesselLib>, ISupportErrorInfo> {
 public:
+    // Apartment-threaded, as registered: references are counted for one thread
+    // (comrt/implements.h).
+    static constexpr bool kSingleThreadReferences = true;
+
     clsPropertyItem() = default;
 
     // _clsPropertyItem

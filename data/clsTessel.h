@@ -15,6 +15,10 @@ namespace tessel {
 class clsTessel final
     : public comrt::implements<clsTessel, comrt::dispatch<_clsTessel, kTesselLib>, ISupportErrorInfo> {
 public:
+    // Apartment-threaded, as registered: references are counted for one thread
+    // (comrt/implements.h).
+    static constexpr bool kSingleThreadReferences = true;
+
     clsTessel() = default;
     // Termination: empties the collection through the group's own Clear, then releases it.
     ~clsTessel() override;

@@ -64,6 +64,9 @@ LONG position_of(const VARIANT& index) {
 // IDispatch comes from the type description of the Comrt library.
 class Collection final : public implements<Collection, dispatch<_Collection, kComrtLib>, ISupportErrorInfo> {
 public:
+    // Apartment-threaded, like its owner (see implements.h).
+    static constexpr bool kSingleThreadReferences = true;
+
     Collection() = default;
 
     ~Collection() override {

@@ -7,6 +7,16 @@
 // Identity: IID_IUnknown always answers the first interface's IUnknown. IID_IDispatch
 // answers the first listed interface that derives from IDispatch. Every live object
 // counts in this library's module counter (DllCanUnloadNow).
+//
+// References are counted with atomic read-modify-write operations, which objects that
+// threads share need (class factories, type information). A class whose objects belong
+// to the thread that created them, and see every call, AddRef and Release included, from
+// that thread only (the apartment rule of the classes hosts create) declares
+//
+//     static constexpr bool kSingleThreadReferences = true;
+//
+// and counts with plain loads and stores instead: a fill of the grid adds and releases
+// several references per row, and the locked operations were a large part of its time.
 #pragma once
 
 #include <atomic>
@@ -29,9 +39,23 @@ public:
         AddRef();
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return refs_.fetch_add(1) + 1; }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override {
+        if constexpr (single_thread_references()) {
+            const ULONG count = refs_.load(std::memory_order_relaxed) + 1;
+            refs_.store(count, std::memory_order_relaxed);
+            return count;
+        } else {
+            return refs_.fetch_add(1) + 1;
+        }
+    }
     ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const ULONG remaining = refs_.fetch_sub(1) - 1;
+        ULONG remaining = 0;
+        if constexpr (single_thread_references()) {
+            remaining = refs_.load(std::memory_order_relaxed) - 1;
+            refs_.store(remaining, std::memory_order_relaxed);
+        } else {
+            remaining = refs_.fetch_sub(1) - 1;
+        }
         if (remaining == 0) {
             // A destructor that calls the object through its own interfaces must not
             // bring the count back to zero a second time.
@@ -52,6 +76,14 @@ protected:
     IUnknown* identity() noexcept { return static_cast<IUnknown*>(static_cast<First*>(this)); }
 
 private:
+    // Whether D counts references for one thread (see above); read where D is complete.
+    static constexpr bool single_thread_references() noexcept {
+        if constexpr (requires { D::kSingleThreadReferences; })
+            return D::kSingleThreadReferences;
+        else
+            return false;
+    }
+
     template <typename I>
     void* cast_if(REFIID riid) noexcept {
         return riid == iid_of<I>() ? static_cast<void*>(static_cast<I*>(this)) : nullptr;
