@@ -76,7 +76,7 @@ void CellModel::setCounts(int rows, int cols) {
 }
 
 void CellModel::makeRoomForTexts(std::size_t new_cells) noexcept {
-    if (new_cells > (text_.max_size() - text_.size()) / kUnitsPerNewCell) return;
+    if (new_cells > (kMaxUnits - text_.size()) / kUnitsPerNewCell) return;
     try {
         text_.reserve(text_.size() + new_cells * kUnitsPerNewCell);
     } catch (const std::bad_alloc&) {
@@ -87,14 +87,26 @@ void CellModel::makeRoomForTexts(std::size_t new_cells) noexcept {
 void CellModel::setText(int row, int col, std::u16string_view text) {
     Cell& cell = cells_[at(row, col)];
     if (this->text(row, col) == text) return;
-    if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw comrt::com_error(E_OUTOFMEMORY);
+    if (text.size() > kMaxUnits) throw comrt::com_error(E_OUTOFMEMORY);
     const auto length = static_cast<std::uint32_t>(text.size());
     if (length <= cell.length) {
         // Fits where the old text was (move: the new text may be part of the buffer).
         std::char_traits<char16_t>::move(text_.data() + cell.offset, text.data(), text.size());
     } else {
-        if (text.size() > text_.max_size() - text_.size()) throw comrt::com_error(E_OUTOFMEMORY);
-        const std::size_t offset = text_.size();
+        // More text than offsets can name: the slack goes first (the text, which may lie
+        // in the buffer being replaced, copied aside), then the text must fit.
+        std::u16string aside;
+        if (text.size() > kMaxUnits - text_.size()) {
+            try {
+                aside.assign(text);
+            } catch (const std::bad_alloc&) {
+                throw comrt::com_error(E_OUTOFMEMORY);
+            }
+            text = aside;
+            compactNow();
+        }
+        if (text.size() > kMaxUnits - text_.size()) throw comrt::com_error(E_OUTOFMEMORY);
+        const auto offset = static_cast<std::uint32_t>(text_.size());
         try {
             text_.append(text);  // on failure the buffer is unchanged
         } catch (const std::bad_alloc&) {
@@ -165,6 +177,10 @@ void CellModel::compactIfSlack() {
     }
     const std::size_t slack = text_.size() - live_units_;
     if (slack < kMinSlackToCompact || slack < live_units_) return;
+    compactNow();
+}
+
+void CellModel::compactNow() {
     std::u16string compact;
     try {
         compact.reserve(live_units_);
@@ -172,7 +188,7 @@ void CellModel::compactIfSlack() {
         return;  // the slack stays; every text is still in place
     }
     for (Cell& cell : cells_) {
-        const std::size_t offset = compact.size();
+        const auto offset = static_cast<std::uint32_t>(compact.size());  // within the live units
         compact.append(text_, cell.offset, cell.length);
         cell.offset = offset;
     }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,12 +74,16 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // The buffer holds at most kMaxUnits units, so that an offset into it fits 32 bits and
+    // a cell stays 12 bytes.
+    static constexpr std::size_t kMaxUnits = std::numeric_limits<std::uint32_t>::max();
     struct Cell {
-        std::size_t offset = 0;  // into text_
+        std::uint32_t offset = 0;  // into text_
         std::uint32_t length = 0;
         std::int16_t alignment = 0;
-        bool choice = false;  // in the padding: a cell stays 16 bytes
+        bool choice = false;  // in the padding
     };
+    static_assert(sizeof(Cell) == 12);
     // The changed cells not yet notified: a span of rows and columns, and the roles.
     struct Pending {
         int top = 0;
@@ -98,6 +103,7 @@ private:
     void noteChange(int row, int col, Change change);
     void dropCells(std::size_t first, std::size_t last);
     void compactIfSlack();
+    void compactNow();
     void makeRoomForTexts(std::size_t new_cells) noexcept;
 
     std::vector<Cell> cells_;
