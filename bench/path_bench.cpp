@@ -324,6 +324,38 @@ void ClickInView(QTableView& view, int row) {
 // The kinds of move, with what each does on either side.
 enum class Move { click, down, tab, page_down };
 
+// A move on a view: a click on the value cell at the bottom edge, Down or Tab (`tab`, the
+// key that goes to the next value cell) into `keys`, or Page Down into the view. Returns
+// the row the move should reach, or -1 for any row below the one it started from.
+int PerformMove(QTableView& view, QWidget& keys, Qt::Key tab, Move move) {
+    const int from = view.currentIndex().row();
+    switch (move) {
+    case Move::click: {
+        const int row = BottomEdgeRow(view);
+        ClickInView(view, row);
+        return row;
+    }
+    case Move::down: QTest::keyClick(&keys, Qt::Key_Down); return from + 1;
+    case Move::tab: QTest::keyClick(&keys, tab); return from + 1;
+    case Move::page_down: QTest::keyClick(&view, Qt::Key_PageDown); return -1;
+    }
+    return -1;
+}
+
+// Throws unless the view's current row is the one a move from `from` should reach.
+void CheckMoved(const QTableView& view, int from, int expected) {
+    const int row = view.currentIndex().row();
+    if (expected >= 0 ? row != expected : row <= from) throw std::runtime_error("the current cell did not move");
+}
+
+// Whether one of the view's own editors is open over the cell.
+bool EditorOpenOver(const QTableView& view, const QModelIndex& index) {
+    const QRect cell = view.visualRect(index);
+    for (const QLineEdit* editor : view.viewport()->findChildren<QLineEdit*>())
+        if (editor->isVisible() && editor->geometry().intersects(cell)) return true;
+    return false;
+}
+
 // The control's current row, brought where the next move starts: the row at the bottom
 // edge for the moves from the editor, the editor open over it.
 struct ControlMoves {
@@ -356,25 +388,11 @@ struct ControlMoves {
         }
         SettleOrThrow();
     }
-    // The move; returns the row it should reach.
-    int perform(Move move) {
-        const int from = grid().currentIndex().row();
-        switch (move) {
-        case Move::click: {
-            const int row = BottomEdgeRow(grid());
-            ClickInView(grid(), row);
-            return row;
-        }
-        case Move::down: QTest::keyClick(&host().textEditor(), Qt::Key_Down); return from + 1;
-        case Move::tab: QTest::keyClick(&host().textEditor(), Qt::Key_Tab); return from + 1;
-        case Move::page_down: QTest::keyClick(&grid(), Qt::Key_PageDown); return -1;
-        }
-        return -1;
-    }
+    // The move, the keys into the editor; returns the row it should reach.
+    int perform(Move move) { return PerformMove(grid(), host().textEditor(), Qt::Key_Tab, move); }
     void check(int from, int expected) {
-        const int row = grid().currentIndex().row();
-        if (expected >= 0 ? row != expected : row <= from) throw std::runtime_error("the current cell did not move");
-        checkEditorOver(row);
+        CheckMoved(grid(), from, expected);
+        checkEditorOver(grid().currentIndex().row());
     }
     void checkEditorOver(int row) {
         QLineEdit& editor = host().textEditor();
@@ -396,7 +414,9 @@ struct BareMoves {
         // never lets open an editor on the press, opens it from the press.
         bare.view->setEditTriggers(QAbstractItemView::CurrentChanged);
         QTableView* view = bare.view;
-        QObject::connect(view, &QAbstractItemView::pressed, view, [view](const QModelIndex& index) { view->edit(index); });
+        QObject::connect(view, &QAbstractItemView::pressed, view, [view](const QModelIndex& index) {
+            if (!EditorOpenOver(*view, index)) view->edit(index);
+        });
         bare.fill(texts);
         SettleOrThrow();
     }
@@ -415,32 +435,15 @@ struct BareMoves {
         grid().setFocus();
         SettleOrThrow();
     }
-    int perform(Move move) {
-        const int from = grid().currentIndex().row();
-        switch (move) {
-        case Move::click: {
-            const int row = BottomEdgeRow(grid());
-            ClickInView(grid(), row);
-            return row;
-        }
-        case Move::down:
-        case Move::tab: QTest::keyClick(&grid(), Qt::Key_Down); return from + 1;
-        case Move::page_down: QTest::keyClick(&grid(), Qt::Key_PageDown); return -1;
-        }
-        return -1;
-    }
+    // The move, the keys into the view (Down for Tab); returns the row it should reach.
+    int perform(Move move) { return PerformMove(grid(), grid(), Qt::Key_Down, move); }
     // The bare view leaves a clicked cell at the bottom edge where it is.
     void check(int from, int expected) {
+        CheckMoved(grid(), from, expected);
         const QModelIndex current = grid().currentIndex();
-        if (expected >= 0 ? current.row() != expected : current.row() <= from)
-            throw std::runtime_error("the current cell did not move");
         if (!grid().viewport()->rect().intersects(grid().visualRect(current)))
             throw std::runtime_error("the current cell is not in view");
-        const QRect cell = grid().visualRect(current);
-        bool open = false;
-        for (const QLineEdit* editor : grid().viewport()->findChildren<QLineEdit*>())
-            open = open || (editor->isVisible() && editor->geometry().intersects(cell));
-        if (!open) throw std::runtime_error("no editor is open over the current cell");
+        if (!EditorOpenOver(grid(), current)) throw std::runtime_error("no editor is open over the current cell");
     }
 
     BareGrid bare;
