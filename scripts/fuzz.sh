@@ -4,7 +4,7 @@
 # time, each from its committed seed corpus (fuzz/corpus/<target>/) with its dictionary
 # (fuzz/dict/<target>.dict) when there is one.
 #   scripts/fuzz.sh                   each target for 30 minutes ($PG_FUZZ_SECONDS seconds)
-#   scripts/fuzz.sh --ci              each target for 30 seconds: what CI runs
+#   scripts/fuzz.sh --ci              each target for 60 seconds: what CI runs
 #   scripts/fuzz.sh [--ci] TARGET...  only those targets
 # Inputs found on the way go to build-fuzz/corpus/<target>/ (kept between runs, never
 # committed); a crash, a sanitizer report, a leak, a broken invariant or a hang (10 s per
@@ -15,7 +15,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${PG_FUZZ_SECONDS:-1800}
 if [ "${1:-}" = "--ci" ]; then
-  seconds=30
+  seconds=60
   shift
 fi
 targets=("$@")
