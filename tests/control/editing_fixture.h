@@ -37,7 +37,7 @@ protected:
         std::ostringstream out;
         const fakes::FakeTextBox& t = *fakes.text_editor;
         out << "T " << (t.visible() ? "" : "hidden ");
-        if (t.text() == fakes::kInitialText)
+        if (!t.text_written())
             out << "(initial)";
         else
             out << "'" << Printable(t.text()) << "'";

@@ -22,6 +22,7 @@ std::u16string FakeTextBox::Text() {
 void FakeTextBox::SetText(std::u16string_view text) {
     record_put("Text", format_value(text));
     text_ = std::u16string(text);
+    text_written_ = true;
     sel_start_ = 0;
     sel_length_ = 0;
 }
@@ -80,6 +81,7 @@ void FakeTextBox::ZOrder(std::int16_t position) {
 
 void FakeTextBox::user_type(std::u16string text) {
     text_ = std::move(text);
+    text_written_ = true;
     sel_start_ = length();
     sel_length_ = 0;
 }

@@ -10,9 +10,6 @@
 
 namespace orvane::fakes {
 
-// The text a text box holds before anything is put into it (the designed text).
-inline constexpr char16_t kInitialText[] = u"Text1";
-
 class FakeTextBox final : public FakeAppearance<widgets::TextBox>, private Focusable {
 public:
     explicit FakeTextBox(std::shared_ptr<FakeEnvironment> env, std::string name = "text_editor");
@@ -46,6 +43,8 @@ public:
 
     // ---- the test's view ---------------------------------------------------------------
     const std::u16string& text() const noexcept { return text_; }
+    // Whether a text was ever put or typed.
+    bool text_written() const noexcept { return text_written_; }
     bool visible() const noexcept { return visible_; }
     float left() const noexcept { return left_; }
     double top() const noexcept { return top_; }
@@ -65,7 +64,8 @@ private:
     std::int32_t length() const noexcept { return static_cast<std::int32_t>(text_.size()); }
 
     widgets::TextBoxEvents* sink_ = nullptr;
-    std::u16string text_{kInitialText};
+    std::u16string text_;  // empty until something is put or typed
+    bool text_written_ = false;
     bool visible_ = true;
     float left_ = 840;
     double top_ = 3000;

@@ -80,12 +80,11 @@ void TextEditor::focusOutEvent(QFocusEvent* event) {
 
 // ---- the contract's adapter ------------------------------------------------------------------
 
-QtTextBox::QtTextBox(QWidget* parent, float left, float top, float width, float height, std::u16string_view text)
+QtTextBox::QtTextBox(QWidget* parent, float left, float top, float width, float height)
     : editor_(new TextEditor(parent)) {
     TextEditor& editor = live();
     editor.hide();
     editor.setFont(DesignTimeFont());
-    editor.setText(ToQString(text));
     editor.setGeometry(PixelsX(editor, left), PixelsY(editor, top), PixelsX(editor, width), PixelsY(editor, height));
 }
 

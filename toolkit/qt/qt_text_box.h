@@ -44,9 +44,9 @@ private:
 
 class QtTextBox final : public widgets::TextBox {
 public:
-    // Makes the editor as a child of parent, hidden, at the design-time place (twips),
-    // with the design-time text.
-    QtTextBox(QWidget* parent, float left, float top, float width, float height, std::u16string_view text);
+    // Makes the editor as a child of parent, hidden and empty, at the design-time place
+    // (twips).
+    QtTextBox(QWidget* parent, float left, float top, float width, float height);
     ~QtTextBox() override;
     QtTextBox(const QtTextBox&) = delete;
     QtTextBox& operator=(const QtTextBox&) = delete;

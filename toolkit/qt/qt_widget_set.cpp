@@ -31,7 +31,7 @@ widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     grid->SetCols(Layout::kGridCols);
     grid->SetRows(Layout::kGridRows);
     auto text_editor = std::make_shared<QtTextBox>(window, Layout::kTextLeft, Layout::kTextTop, Layout::kTextWidth,
-                                                   Layout::kTextHeight, Layout::kText);
+                                                   Layout::kTextHeight);
     text_editor->editor()->setObjectName(QStringLiteral("textEditor"));
     auto drop_down_editor = std::make_shared<QtDropDown>(window, Layout::kDropDownLeft, Layout::kDropDownTop,
                                                          Layout::kDropDownWidth, false);
