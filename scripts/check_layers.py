@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Checks the include graph between the repository's top-level folders.
 
-Every #include of every source and header is resolved to the file it names, and the
+Every #include of every source and header is resolved to the file it names, the way the
+build's include folders resolve it (INCLUDE_ROOTS below, cmake/layers.cmake), and the
 arrow from the including folder to the included one must be one that the architecture
 draws (RULES below). A library's public headers live in its include/ folder; everything
-else of a folder is private to it. Exits 1 and lists every forbidden include; 0 when the
-graph is clean.
+else of a folder is private to it. An include that names the project's headers (quoted,
+or under a project folder or namespace) and resolves to no file fails the check too, as
+does a system-style include of a file that only the project has. Exits 1 and lists every
+problem; 0 when the graph is clean.
 
     scripts/check_layers.py [REPOSITORY]
-    scripts/check_layers.py --self-test   shows on a small tree of its own that a forbidden
-                                          include fails the check and an allowed one passes
+    scripts/check_layers.py --self-test   shows on a small tree of its own that each kind of
+                                          fault fails the check and a clean tree passes
 """
 import os
 import re
@@ -18,6 +21,20 @@ import tempfile
 
 # Each library's public include folder: <repo>/<folder>/include.
 PUBLIC_INCLUDE_DIRS = ["platform/include", "data/include", "control/include", "widget/include"]
+# The include folders the build gives besides those, everywhere: the shared test support's
+# and the repository root, which stands for the layer roots of cmake/layers.cmake (a target
+# reaches <control/...> or <tests/fakes/...> only through one of those).
+INCLUDE_ROOTS = PUBLIC_INCLUDE_DIRS + ["testing/include", ""]
+# Include folders of single targets, by the folder of the including file.
+TARGET_INCLUDE_DIRS = {"tests/platform": ["platform/tools"], "bench/tests": ["bench"]}
+# The Windows SDK's headers that the Windows build includes, whose names comrt's own
+# headers mirror (comrt/olectl.h stands in for <olectl.h> on Linux).
+WINDOWS_HEADERS = {"windows.h", "ole2.h", "olectl.h", "oleauto.h", "objbase.h", "oaidl.h",
+                   "ocidl.h", "unknwn.h", "wtypes.h", "winerror.h"}
+# Namespaces of the public include folders: an include under one of these is the project's.
+PROJECT_NAMESPACES = {"comrt", "tessel", "orvane", "testing"}
+# Files the build generates (Qt's moc), which no checkout holds.
+GENERATED = re.compile(r"(^|/)([^/]+\.moc|moc_[^/]+\.cpp|ui_[^/]+\.h)$")
 
 # Where a file of one layer may include from. "public:X" allows X's public headers,
 # "X" allows every header of X. A layer may always include its own headers.
@@ -44,11 +61,10 @@ RULES = {
     # Tests: unit tests of a layer may use that layer's private headers (tests/<layer>/),
     # the rest public headers only; never the benchmarks.
     "tests": ["public:platform", "public:data", "public:control", "public:widget", "testing"],
-    # Fuzz targets: public headers and the shared test support, and, as a layer's unit
-    # tests do, the objects they drive directly (Tessel's classes, the control on the
-    # recording doubles of tests/fakes, the host's property bag file).
-    "fuzz": ["public:platform", "public:data", "public:control", "public:widget", "testing",
-             "data", "control", "widget", "tests"],
+    # Fuzz targets: the platform's public headers, and, as a layer's unit tests do, the
+    # objects they drive directly: Tessel's classes, the control on the recording doubles
+    # of tests/fakes, the host's property bag file.
+    "fuzz": ["public:platform", "data", "control", "widget", "tests/fakes"],
 }
 # Unit tests of a layer: tests/<sub>/ may also include every header of these layers.
 TEST_LAYERS = {
@@ -81,21 +97,35 @@ def layer_of(path):
     return path.split(os.sep)[0]
 
 
+class Unresolved(Exception):
+    """An include that names the project's headers but reaches no file the build would."""
+
+
 def resolve(root, including, quote, name, all_files):
     """The repository file an include names, or None for a system header."""
     candidates = []
     if quote == '"':
         candidates.append(os.path.normpath(os.path.join(os.path.dirname(including), name)))
-    candidates += [os.path.join(d, name) for d in PUBLIC_INCLUDE_DIRS]
-    candidates.append(name)  # from the repository root
+    folder = os.path.dirname(including)
+    for prefix, dirs in TARGET_INCLUDE_DIRS.items():
+        if folder == prefix or folder.startswith(prefix + "/"):
+            candidates += [os.path.join(d, name) for d in dirs]
+    candidates += [os.path.join(d, name) for d in INCLUDE_ROOTS]
     for c in candidates:
         if os.path.isfile(os.path.join(root, c)):
-            return c
-    # Through some other target's include folder: any file of the repository that the
-    # name ends.
+            return os.path.normpath(c)
+    if GENERATED.search(name):
+        return None
+    first = name.split("/")[0]
+    top_level = {f.split(os.sep)[0] for f in all_files}
+    if quote == '"' or first in PROJECT_NAMESPACES or first in top_level:
+        raise Unresolved("names no file of the repository that its include folders reach")
+    # A system header, unless only the project has a file of that name: then the include
+    # works only through a folder that this check does not know.
     suffix = os.sep + os.path.normpath(name)
-    matches = [f for f in all_files if f.endswith(suffix)]
-    return matches[0] if matches else None
+    if name not in WINDOWS_HEADERS and any(f.endswith(suffix) for f in all_files):
+        raise Unresolved("reaches a project file through an include folder that the check does not know")
+    return None
 
 
 def allowed(including, included):
@@ -109,6 +139,8 @@ def allowed(including, included):
         rules += TEST_LAYERS.get(parts[1], [])
     for rule in rules:
         if rule == target or (rule == "public:" + target and public):
+            return True
+        if "/" in rule and included.startswith(rule + "/"):  # one folder of a layer
             return True
     return False
 
@@ -126,7 +158,11 @@ def check(root):
                 match = INCLUDE.match(line)
                 if not match:
                     continue
-                target = resolve(root, path, match.group(1), match.group(2), all_files)
+                try:
+                    target = resolve(root, path, match.group(1), match.group(2), all_files)
+                except Unresolved as reason:
+                    problems.append(f"{path}:{number}: includes {match.group(2)}, which {reason}")
+                    continue
                 if target and not allowed(path, target):
                     problems.append(f"{path}:{number}: includes {target} "
                                     f"({layer_of(path)} -> {layer_of(target)} is not an allowed arrow)")
@@ -136,22 +172,55 @@ def check(root):
 
 
 def self_test():
-    """A private header of the control included from the examples must fail the check;
-    the same program including the public header must pass."""
-    with tempfile.TemporaryDirectory() as root:
-        def write(path, text):
-            os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
-            with open(os.path.join(root, path), "w", encoding="utf-8") as out:
-                out.write(text)
-        write("control/include/orvane/orvane.h", "#pragma once\n")
-        write("control/editor_hook.h", "#pragma once\n#include <orvane/orvane.h>\n")
-        write("examples/demo/main.cpp", "#include <orvane/orvane.h>\n")
-        clean = check(root)
-        write("examples/demo/main.cpp", "#include <orvane/orvane.h>\n#include <control/editor_hook.h>\n")
-        dirty = check(root)
-    ok = not clean and len(dirty) == 1 and "examples -> control" in dirty[0]
-    print("check_layers self-test:", "the forbidden include fails the check" if ok else f"FAILED: {clean} {dirty}")
-    return 0 if ok else 1
+    """Each fault the check guards against, on a small tree of its own, must fail it; the
+    clean tree must pass."""
+    faults = {
+        # a private header of the control from the examples
+        "forbidden arrow": ("examples/demo/main.cpp", "#include <control/editor_hook.h>\n",
+                            "examples -> control"),
+        # the fuzz targets reach the doubles, not every test folder
+        "fuzz beyond its arrows": ("fuzz/control_fuzz.cpp", "#include <tests/control/fixture.h>\n",
+                                   "fuzz -> tests"),
+        # a project include that names no file
+        "unresolved project include": ("examples/demo/main.cpp", "#include <orvane/missing.h>\n",
+                                       "names no file"),
+        "unresolved quoted include": ("control/editor_hook.h", '#include "missing.h"\n', "names no file"),
+        # a project file reached through an include folder that the check does not know
+        "unknown include folder": ("examples/demo/main.cpp", "#include <editor_hook.h>\n",
+                                   "does not know"),
+    }
+    clean_files = {
+        "control/include/orvane/orvane.h": "#pragma once\n",
+        "control/editor_hook.h": "#pragma once\n#include <orvane/orvane.h>\n#include <vector>\n",
+        "tests/control/fixture.h": "#pragma once\n",
+        "tests/fakes/fake_grid.h": "#pragma once\n#include <control/editor_hook.h>\n",
+        "fuzz/control_fuzz.cpp": "#include <control/editor_hook.h>\n#include <tests/fakes/fake_grid.h>\n",
+        "examples/demo/main.cpp": "#include <orvane/orvane.h>\n#include \"main.moc\"\n",
+    }
+
+    def run(extra=None):
+        with tempfile.TemporaryDirectory() as root:
+            for path, text in clean_files.items():
+                if extra and extra[0] == path:
+                    text += extra[1]
+                os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
+                with open(os.path.join(root, path), "w", encoding="utf-8") as out:
+                    out.write(text)
+            return check(root)
+
+    failures = []
+    clean = run()
+    if clean:
+        failures.append(f"the clean tree fails: {clean}")
+    for name, (path, line, expected) in faults.items():
+        problems = run((path, line))
+        if len(problems) != 1 or expected not in problems[0]:
+            failures.append(f"{name}: expected one problem with '{expected}', got {problems}")
+        else:
+            print(f"check_layers self-test: {name} fails the check: {problems[0]}")
+    for failure in failures:
+        print("check_layers self-test: FAILED:", failure)
+    return 1 if failures else 0
 
 
 def main():
@@ -162,7 +231,7 @@ def main():
     for p in problems:
         print(p)
     if problems:
-        print(f"check_layers: {len(problems)} forbidden include(s)")
+        print(f"check_layers: {len(problems)} problem(s)")
         return 1
     print("check_layers: the include graph follows the layers")
     return 0
