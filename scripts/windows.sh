@@ -69,7 +69,13 @@ trap cleanup EXIT
 echo "windows: a new Wine prefix in $prefix"
 "$wine" wineboot --init >/dev/null 2>&1
 
-(cd "$cross" && ctest --output-on-failure -j "$jobs")
+# The GoogleTest programs write their reports of cases into the Unix folder through Wine's
+# drive Z:, for scripts/count_tests.py.
+rm -rf "$cross/test-reports"
+mkdir -p "$cross/test-reports"
+(cd "$cross" && GTEST_OUTPUT="json:Z:$(echo "$cross/test-reports/" | tr / '\\')" \
+  ctest --output-on-failure --no-tests=error -j "$jobs")
+python3 "$root/scripts/count_tests.py" "$cross/test-reports" "tests under Wine"
 
 echo "== the differential table: comrt (Linux) against oleaut32 (Wine)"
 "$host/bin/differential_table" >"$cross/table-linux.txt"

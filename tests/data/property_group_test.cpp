@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "clsPropertyItem.h"
-#include "clsTessel.h"
+#include <data/clsPropertyItem.h>
+#include <data/clsTessel.h>
 #include "tessel_test_util.h"
 
 #include <testing/dispatch_stub.h>

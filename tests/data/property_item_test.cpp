@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "clsPropertyItem.h"
+#include <data/clsPropertyItem.h>
 #include "tessel_test_util.h"
 
 namespace {

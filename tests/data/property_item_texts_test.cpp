@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "clsPropertyItem.h"
+#include <data/clsPropertyItem.h>
 #include "tessel_test_util.h"
 
 namespace {

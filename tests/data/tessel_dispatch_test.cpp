@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "clsPropertyItem.h"
-#include "clsTessel.h"
+#include <data/clsPropertyItem.h>
+#include <data/clsTessel.h>
 #include "tessel_test_util.h"
 
 #include <testing/late_binding.h>
