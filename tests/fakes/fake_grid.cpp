@@ -36,6 +36,7 @@ void FakeGrid::SetRows(std::int32_t rows) {
     rows_ = rows;
     std::erase_if(texts_, [&](const auto& cell) { return cell.first.first >= rows; });
     std::erase_if(alignments_, [&](const auto& cell) { return cell.first.first >= rows; });
+    std::erase_if(choices_, [&](const auto& cell) { return cell.first.first >= rows; });
     top_row_ = std::min(top_row_, std::max(rows - 1, 0));
     if (moves) {
         row_ = std::max(rows - 1, 0);
@@ -52,6 +53,7 @@ void FakeGrid::SetCols(std::int32_t cols) {
     col_widths_.resize(static_cast<std::size_t>(cols), kDefaultColWidth);
     std::erase_if(texts_, [&](const auto& cell) { return cell.first.second >= cols; });
     std::erase_if(alignments_, [&](const auto& cell) { return cell.first.second >= cols; });
+    std::erase_if(choices_, [&](const auto& cell) { return cell.first.second >= cols; });
     if (moves) {
         col_ = std::max(cols - 1, 0);
         if (raises_on_put_ && sink_) raise("EnterCell", [&] { return sink_->EnterCell(); });

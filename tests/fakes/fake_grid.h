@@ -59,7 +59,10 @@ public:
     void SetFocus() override;
 
     // Kept for the test, not logged: what a screen reader announces changes no behaviour.
-    void SetAccessibleName(std::u16string_view name) override { accessible_name_ = name; }
+    void SetAccessibleName(std::u16string_view name) override {
+        if (window_gone()) throw comrt::com_error(E_HANDLE);
+        accessible_name_ = name;
+    }
     const std::u16string& accessible_name() const noexcept { return accessible_name_; }
 
     // ---- the test's controls -----------------------------------------------------------
