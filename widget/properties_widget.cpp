@@ -2,6 +2,7 @@
 // through COM only.
 #include <orvane/properties_widget.h>
 
+#include <QApplication>
 #include <QPointer>
 #include <QResizeEvent>
 
@@ -192,10 +193,9 @@ HRESULT PropertiesWidget::setControlFont(const QFont& font) try {
 QColor PropertiesWidget::colour(HRESULT (STDMETHODCALLTYPE _PropertiesCtl::*get)(OLE_COLOR*)) const {
     const comrt::ComPtr<_PropertiesCtl> properties = control();
     OLE_COLOR colour = 0;
-    COLORREF rgb = 0;
-    if (!properties || FAILED((properties.get()->*get)(&colour)) || FAILED(OleTranslateColor(colour, nullptr, &rgb)))
-        return {};
-    return ToQColor(rgb);
+    if (!properties || FAILED((properties.get()->*get)(&colour))) return {};
+    // A system colour as the control shows it: from the palette of this widget.
+    return ToQColor(colour, QApplication::palette(this));
 }
 
 QColor PropertiesWidget::backColor() const { return colour(&_PropertiesCtl::get_BackColor); }

@@ -59,12 +59,15 @@ TEST_F(AppearanceTest, ColourReferencesAndSystemColoursBecomeQtColours) {
         EXPECT_EQ(FailureOf([&] { ToQColor(invalid, widget); }), CTL_E_INVALIDPROPERTYVALUE) << std::hex << invalid;
 }
 
-TEST_F(AppearanceTest, SharedSystemColoursMakeThePlatformAgreeWithThePalette) {
-    ShareSystemColours();
-    COLORREF window = 0;
-    ASSERT_EQ(OleTranslateColor(0x80000005, nullptr, &window), S_OK);
-    const QColor base = QApplication::palette().color(QPalette::Base);
-    EXPECT_EQ(window, comrt::rgb(base.red(), base.green(), base.blue()));
+TEST_F(AppearanceTest, SystemColoursAreReadFromThePaletteAndThePlatformsAreLeftAsTheyWere) {
+    const COLORREF platform_window = GetSysColor(COLOR_WINDOW);
+    const QPalette before = QApplication::palette();
+    QPalette palette = before;
+    palette.setColor(QPalette::Base, QColor(1, 2, 3));
+    QApplication::setPalette(palette);
+    EXPECT_EQ(ToQColor(0x80000005, widget), QColor(1, 2, 3));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), platform_window) << "a translation wrote the platform's system colour";
+    QApplication::setPalette(before);
 }
 
 TEST_F(AppearanceTest, AFontObjectBecomesAQFontWithEveryAttribute) {

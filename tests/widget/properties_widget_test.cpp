@@ -18,7 +18,9 @@
 
 #include <gmock/gmock.h>
 
+#include <comrt/colour.h>
 #include <comrt/olectl.h>
+#include <comrt/window.h>
 #include <comrt/resource.h>
 #include <orvane/properties_widget.h>
 #include <tessel/tessel.h>
@@ -276,6 +278,42 @@ TEST_F(IntegrationTest, TwoWidgetsInOneWindowEditIndependently) {
     window.resize(600, 700);
     QCoreApplication::processEvents();
     EXPECT_EQ(text().geometry(), CellOnSurface(1, 1)) << "each control's hook follows its own editor";
+}
+
+// The handle the control gives for its window names that window, inside the host's, in
+// the process's one window table; and activating a control leaves what the host set of
+// the system colours and of the application's palette as it was.
+TEST_F(IntegrationTest, TheControlsHandleNamesItsOwnWindowAndActivationKeepsTheHostsColours) {
+    comrt::ComPtr<IOleInPlaceObject> in_place = control.try_as<IOleInPlaceObject>();
+    ASSERT_TRUE(in_place);
+    HWND handle = nullptr;
+    ASSERT_EQ(in_place->GetWindow(&handle), S_OK);
+    void* named = nullptr;
+    ASSERT_EQ(ComrtGetWindowObject(handle, &named), S_OK);
+    auto* surface = static_cast<QWidget*>(named);
+    EXPECT_NE(surface, static_cast<QWidget*>(widget)) << "the handle names the host's own widget";
+    EXPECT_EQ(surface, grid().parentWidget()) << "the handle names no window of this control";
+    EXPECT_EQ(surface->parentWidget(), static_cast<QWidget*>(widget));
+
+    const QPalette before = QApplication::palette();
+    QPalette host = before;
+    host.setColor(QPalette::Button, QColor(10, 20, 30));
+    QApplication::setPalette(host);
+    const INT window_background = COLOR_WINDOW;
+    const COLORREF hosts_own = 0x00123456;
+    const COLORREF platform_default = GetSysColor(COLOR_WINDOW);
+    ASSERT_EQ(SetSysColors(1, &window_background, &hosts_own), TRUE);
+
+    auto* second = new PropertiesWidget(&window);
+    layout->addWidget(second);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(second->creationStatus(), S_OK);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), hosts_own);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Button), QColor(10, 20, 30));
+    EXPECT_EQ(second->backColor(), QColor(10, 20, 30)) << "system colours follow the application's palette";
+
+    SetSysColors(1, &window_background, &platform_default);
+    QApplication::setPalette(before);
 }
 
 TEST_F(IntegrationTest, AFailingHandlerIsReportedAndTheControlRunsOn) {

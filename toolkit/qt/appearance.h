@@ -37,8 +37,4 @@ widgets::FontRef ToFontObject(const QFont& font);
 // The font the widgets carry at design time: "Tahoma" 8.25 points, weight 400.
 QFont DesignTimeFont();
 
-// Makes the platform's system colours (what OleTranslateColor gives for 0x800000xx)
-// those of the application's palette, so that both agree. Needs a QApplication.
-void ShareSystemColours() noexcept;
-
 }  // namespace orvane::qt

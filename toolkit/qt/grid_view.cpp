@@ -119,7 +119,7 @@ GridView::GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
     }
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
-    handle_ = windows_->addWindow(*this);
+    handle_ = windows_->addWindow(*this, *this);
 }
 
 GridView::~GridView() {

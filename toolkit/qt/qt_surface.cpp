@@ -106,7 +106,7 @@ Message ToMessage(const QEvent& event) noexcept {
 
 SurfaceWidget::SurfaceWidget(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
     : QWidget(parent), windows_(std::move(windows)) {
-    handle_ = windows_->addWindow(*this);
+    handle_ = windows_->addWindow(*this, *this);
     // The focus going from one of the control's widgets to a widget outside it is the
     // control's ExitFocus. The window losing the activation, and a popup of the control's
     // own (an open list), move no focus in this sense.

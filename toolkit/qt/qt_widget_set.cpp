@@ -3,7 +3,6 @@
 
 #include <comrt/error.h>
 #include <comrt/window.h>
-#include <toolkit/qt/appearance.h>
 #include <toolkit/qt/qt_drop_down.h>
 #include <toolkit/qt/qt_grid.h>
 #include <toolkit/qt/qt_surface.h>
@@ -12,9 +11,6 @@
 namespace orvane::qt {
 
 widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
-    // The platform's system colours follow the application's palette.
-    ShareSystemColours();
-
     using Layout = DesignTimeLayout;
     const std::shared_ptr<QtWindowSystem> windows = QtWindowSystem::forCurrentThread();
     auto surface = std::make_shared<QtSurface>(windows, parent, Layout::kWidth, Layout::kHeight);

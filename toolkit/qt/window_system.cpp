@@ -1,7 +1,8 @@
 // The window-procedure service over the toolkit's windows (window_system.h).
 #include <toolkit/qt/window_system.h>
 
-#include <atomic>
+#include <comrt/error.h>
+#include <comrt/window.h>
 
 namespace orvane::qt {
 namespace {
@@ -11,15 +12,6 @@ constexpr LONG kLiveStyleBits = WS_VSCROLL;
 
 thread_local std::weak_ptr<QtWindowSystem> thread_service;
 thread_local QtWindowSystem* thread_service_raw = nullptr;
-
-// Handles count up in steps of 4 from 0x10000, process-wide, skipping 0 on wrap-around.
-std::atomic<OLE_HANDLE> next_handle{0x10000};
-
-OLE_HANDLE NewHandle() noexcept {
-    OLE_HANDLE handle = 0;
-    while (handle == 0) handle = next_handle.fetch_add(4);
-    return handle;
-}
 
 }  // namespace
 
@@ -37,14 +29,23 @@ QtWindowSystem::~QtWindowSystem() {
     if (thread_service_raw == this) thread_service_raw = nullptr;
 }
 
-HWND QtWindowSystem::addWindow(Window& window, LONG style) {
-    OLE_HANDLE handle = NewHandle();
-    while (windows_.count(handle) != 0) handle = NewHandle();
-    windows_.emplace(handle, Entry{&window, &ownHandling, style & ~kLiveStyleBits});
-    return widgets::ToHwnd(handle);
+HWND QtWindowSystem::addWindow(QWidget& widget, Window& window, LONG style) {
+    // The process's one window table gives the handle, so that it names this widget for
+    // everyone (a container's ComrtGetWindowObject, IsWindow) and no other window.
+    HWND hWnd = nullptr;
+    comrt::check(ComrtCreateWindowHandle(&widget, &hWnd));
+    try {
+        windows_.emplace(widgets::ToHandle(hWnd), Entry{&window, &ownHandling, style & ~kLiveStyleBits});
+    } catch (...) {
+        ComrtDestroyWindowHandle(hWnd);
+        throw;
+    }
+    return hWnd;
 }
 
-void QtWindowSystem::removeWindow(HWND hWnd) noexcept { windows_.erase(widgets::ToHandle(hWnd)); }
+void QtWindowSystem::removeWindow(HWND hWnd) noexcept {
+    if (windows_.erase(widgets::ToHandle(hWnd)) != 0) ComrtDestroyWindowHandle(hWnd);
+}
 
 LRESULT QtWindowSystem::sendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     const Entry* entry = find(hWnd);

@@ -10,12 +10,14 @@
 //
 // One service per user-interface thread, shared by every control sited on that thread:
 // each control registers it as its thread's window system, and a registration names one
-// service for all of them. Handles are unique in the process and never reused while the
-// service lives.
+// service for all of them. The handles are those of the process's one window table
+// (comrt/window.h), where each names its widget: unique in the process, never reused.
 #pragma once
 
 #include <map>
 #include <memory>
+
+class QWidget;
 
 
 #include <control/widgets/window_procs.h>
@@ -45,9 +47,10 @@ public:
     QtWindowSystem(const QtWindowSystem&) = delete;
     QtWindowSystem& operator=(const QtWindowSystem&) = delete;
 
-    // Enters window into the table with the given style bits and returns its new handle.
-    // The window must stay alive until removeWindow.
-    HWND addWindow(Window& window, LONG style = 0);
+    // Enters window, whose widget is `widget`, into the table with the given style bits and
+    // returns its new handle, which the process's window table (comrt/window.h) maps to
+    // `widget`. The window must stay alive until removeWindow.
+    HWND addWindow(QWidget& widget, Window& window, LONG style = 0);
     // Takes a window out of the table; messages to it fail from now on.
     void removeWindow(HWND hWnd) noexcept;
     // Delivers a message at the window's current procedure and returns its result; 0 for

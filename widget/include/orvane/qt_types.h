@@ -16,10 +16,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QFontInfo>
 #include <QString>
 #include <QStringList>
 
+#include <comrt/colour.h>
 #include <comrt/font_attributes.h>
 #include <comrt/text.h>
 #include <tessel/groups.h>
@@ -74,6 +76,61 @@ inline COLORREF ToColorRef(const QColor& colour) {
     const QColor rgb = colour.toRgb();
     return static_cast<COLORREF>(rgb.red()) | (static_cast<COLORREF>(rgb.green()) << 8) |
            (static_cast<COLORREF>(rgb.blue()) << 16);
+}
+
+/// The colour an OLE_COLOR stands for where `palette` is the system's: a system colour
+/// (0x800000xx) is the palette's colour of the same use (5, window background: Base; 15,
+/// button face: Button; 8, window text: Text; ...; index 25, which has no use, as comrt's
+/// GetSysColor gives it); any other colour as OleTranslateColor translates it. An invalid
+/// QColor for a value that is no colour. Reads the palette only: nothing process-wide is
+/// written, so what a host set with SetSysColors or QApplication::setPalette stays.
+inline QColor ToQColor(OLE_COLOR colour, const QPalette& palette) {
+    struct Use {
+        QPalette::ColorGroup group;
+        QPalette::ColorRole role;
+    };
+    constexpr QPalette::ColorGroup active = QPalette::Active;
+    static constexpr Use kSystemColourUses[comrt::system_colour_count] = {
+        {active, QPalette::Mid},               // 0  scroll bar
+        {active, QPalette::Dark},              // 1  desktop background
+        {active, QPalette::Highlight},         // 2  active caption
+        {active, QPalette::Mid},               // 3  inactive caption
+        {active, QPalette::Window},            // 4  menu
+        {active, QPalette::Base},              // 5  window
+        {active, QPalette::Shadow},            // 6  window frame
+        {active, QPalette::WindowText},        // 7  menu text
+        {active, QPalette::Text},              // 8  window text
+        {active, QPalette::HighlightedText},   // 9  caption text
+        {active, QPalette::Window},            // 10 active border
+        {active, QPalette::Window},            // 11 inactive border
+        {active, QPalette::Dark},              // 12 application workspace
+        {active, QPalette::Highlight},         // 13 highlight
+        {active, QPalette::HighlightedText},   // 14 highlighted text
+        {active, QPalette::Button},            // 15 button face
+        {active, QPalette::Dark},              // 16 button shadow
+        {QPalette::Disabled, QPalette::Text},  // 17 grey text
+        {active, QPalette::ButtonText},        // 18 button text
+        {QPalette::Disabled, QPalette::WindowText},  // 19 inactive caption text
+        {active, QPalette::Light},             // 20 button highlight
+        {active, QPalette::Shadow},            // 21 dark 3-D shadow
+        {active, QPalette::Midlight},          // 22 3-D light
+        {active, QPalette::ToolTipText},       // 23 tooltip text
+        {active, QPalette::ToolTipBase},       // 24 tooltip background
+        {active, QPalette::NoRole},            // 25 (no use)
+        {active, QPalette::Link},              // 26 hot-tracked item
+        {active, QPalette::Highlight},         // 27 active caption gradient
+        {active, QPalette::Mid},               // 28 inactive caption gradient
+        {active, QPalette::Highlight},         // 29 highlighted menu item
+        {active, QPalette::Window},            // 30 menu bar
+    };
+    constexpr OLE_COLOR kSystemColourBit = 0x80000000u;
+    if ((colour & ~0xFFu) == kSystemColourBit && (colour & 0xFFu) < comrt::system_colour_count) {
+        const Use& use = kSystemColourUses[colour & 0xFFu];
+        if (use.role != QPalette::NoRole) return palette.color(use.group, use.role);
+    }
+    COLORREF reference = 0;
+    if (FAILED(OleTranslateColor(colour, nullptr, &reference))) return {};
+    return ToQColor(reference);
 }
 
 /// A new, empty group named `name`; see tessel::NewGroup.
