@@ -170,7 +170,7 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool short_run = bench::TakeShortFlag(argc, argv);
+    const bool short_run = bench::TakeFlag(argc, argv, "--short");
     const Sizes sizes = short_run ? Sizes{100, 1000} : Sizes{1000, 32767};
     Register(sizes, short_run);
     return bench::RunAndCompare(argc, argv, Comparisons(sizes), !short_run);

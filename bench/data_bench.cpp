@@ -356,7 +356,7 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool short_run = bench::TakeShortFlag(argc, argv);
+    const bool short_run = bench::TakeFlag(argc, argv, "--short");
     const pg_testing::TemporaryRegistry registry({TESSEL_LIBRARY});
     if (FAILED(registry.status())) {
         std::fprintf(stderr, "data_bench: cannot register %s (0x%08X): %s\n", TESSEL_LIBRARY,

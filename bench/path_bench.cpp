@@ -32,7 +32,9 @@
 //                           bare_view. Counters p50, p95, p99. Checked: the first row in
 //                           view moved.
 //
-// Run: <build>/bin/path_bench [--short] [benchmark flags], or scripts/bench.sh.
+// Run: <build>/bin/path_bench [--short] [benchmark flags], or scripts/bench.sh. With
+// --instructions, each show path runs once at 32,766 rows beside its baseline for
+// callgrind's instruction counts (scripts/instructions.py).
 #include <benchmark/benchmark.h>
 
 #include <functional>
@@ -54,6 +56,7 @@
 #include <testing/groups.h>
 
 #include "bench_data.h"
+#include "instructions.h"
 #include "qt_host.h"
 #include "ratio_reporter.h"
 #include "stopwatch.h"
@@ -703,6 +706,73 @@ std::vector<bench::Comparison> Comparisons() {
     return c;
 }
 
+// ---- instruction counts -------------------------------------------------------------------------
+
+// Each show path once at 32,766 rows, and its bare-view baseline, until settled: the
+// counts that scripts/instructions.py compares. Both sides are warmed once first (fonts,
+// styles, first allocations), as repetitions warm them in the timed runs.
+void CountInstructions() {
+    const TwoGroups data(kLargest);
+    {
+        BareGrid warm;
+        warm.fill(data.texts[0]);
+        SettleOrThrow();
+        Control warm_control(data, 1);
+        comrt::check(warm_control.host.select(0));
+        SettleOrThrow();
+    }
+    {
+        auto fresh = std::make_unique<Control>(data, 1);
+        SettleOrThrow();
+        bench::Count("first/control", [&] {
+            comrt::check(fresh->host.select(0));
+            SettleOrThrow();
+        });
+        CheckShowing(fresh->host, data.texts[0], 0);
+    }
+    {
+        auto fresh = std::make_unique<BareGrid>();
+        SettleOrThrow();
+        bench::Count("first/bare_view", [&] {
+            fresh->fill(data.texts[0]);
+            SettleOrThrow();
+        });
+        fresh->checkShowing(data.texts[0]);
+    }
+    {
+        Control control(data);
+        comrt::check(control.host.select(0));
+        SettleOrThrow();
+        bench::Count("switch/control", [&] {
+            comrt::check(control.host.select(1));
+            SettleOrThrow();
+        });
+        CheckShowing(control.host, data.texts[1], 1);
+        bench::Count("reshow/control", [&] {
+            comrt::check(control.host.select(1));
+            SettleOrThrow();
+        });
+        CheckShowing(control.host, data.texts[1], 1);
+        QComboBox& selector = control.host.selector();
+        selector.setFocus();
+        SettleOrThrow();
+        if (!selector.hasFocus()) throw std::runtime_error("the selector did not take the focus");
+        bench::Count("pick/control", [&] {
+            QTest::keyClick(&selector, Qt::Key_Up);
+            SettleOrThrow();
+        });
+        CheckShowing(control.host, data.texts[0], 0);
+    }
+    BareGrid bare;
+    bare.fill(data.texts[0]);
+    SettleOrThrow();
+    bench::Count("refill/bare_view", [&] {
+        bare.fill(data.texts[1]);
+        SettleOrThrow();
+    });
+    bare.checkShowing(data.texts[1]);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -711,5 +781,5 @@ int main(int argc, char** argv) {
                                : Settings{{1000, 10000, kLargest}, kLargest, 20, 300, 100};
         Register();
         return Comparisons();
-    });
+    }, CountInstructions);
 }

@@ -186,8 +186,10 @@ void ClickCell(QTableView& view, int row, int col) {
 }
 
 int RunQtBenchmarks(int argc, char** argv, const char* program, const char* tessel_library,
-                    const char* orvane_library, const std::function<std::vector<Comparison>(bool)>& prepare) {
-    const bool short_run = TakeShortFlag(argc, argv);
+                    const char* orvane_library, const std::function<std::vector<Comparison>(bool)>& prepare,
+                    const std::function<void()>& count_instructions) {
+    const bool short_run = TakeFlag(argc, argv, "--short");
+    const bool instructions = TakeFlag(argc, argv, "--instructions");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
@@ -196,6 +198,19 @@ int RunQtBenchmarks(int argc, char** argv, const char* program, const char* tess
         std::fprintf(stderr, "%s: cannot register the libraries (0x%08X): %s\n", program,
                      static_cast<unsigned>(registry.status()), registry.failure().c_str());
         return 1;
+    }
+    if (instructions) {
+        if (!count_instructions) {
+            std::fprintf(stderr, "%s: no instruction counts\n", program);
+            return 2;
+        }
+        try {
+            count_instructions();
+            return 0;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s: %s\n", program, e.what());
+            return 1;
+        }
     }
     return RunAndCompare(argc, argv, prepare(short_run), !short_run);
 }

@@ -144,8 +144,10 @@ void ClickCell(QTableView& view, int row, int col);
 // offscreen platform unless QT_QPA_PLATFORM names another, makes the QApplication,
 // registers Tessel and Orvane (by their paths) in a registry of the run's own, then lets
 // `prepare(short_run)` register the benchmarks and return the comparisons to print.
-// Returns the program's exit code.
+// With --instructions, runs `count_instructions` instead (its steps counted by callgrind:
+// bench/instructions.h). Returns the program's exit code.
 int RunQtBenchmarks(int argc, char** argv, const char* program, const char* tessel_library,
-                    const char* orvane_library, const std::function<std::vector<Comparison>(bool)>& prepare);
+                    const char* orvane_library, const std::function<std::vector<Comparison>(bool)>& prepare,
+                    const std::function<void()>& count_instructions = {});
 
 }  // namespace bench

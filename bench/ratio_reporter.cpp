@@ -323,11 +323,11 @@ int RunAndCompare(int argc, char** argv, std::vector<Comparison> comparisons, bo
     return failed ? 1 : 0;
 }
 
-bool TakeShortFlag(int& argc, char** argv) {
+bool TakeFlag(int& argc, char** argv, const char* flag) {
     bool found = false;
     int kept = 0;
     for (int i = 0; i < argc; ++i) {
-        if (i > 0 && std::strcmp(argv[i], "--short") == 0) {
+        if (i > 0 && std::strcmp(argv[i], flag) == 0) {
             found = true;
             continue;
         }

@@ -156,9 +156,9 @@ void Guarded(benchmark::State& state, Body&& body) {
     }
 }
 
-// Removes "--short" from argv; true when it was there. Short mode: a few iterations at
-// small sizes, to keep the suite building and running (CI).
-bool TakeShortFlag(int& argc, char** argv);
+// Removes every `flag` argument (e.g. "--short") from argv; true when there was one.
+// Short mode: a few iterations at small sizes, to keep the suite building and running.
+bool TakeFlag(int& argc, char** argv, const char* flag);
 
 // Removes the first "<prefix>VALUE" argument from argv and returns VALUE; nothing when
 // there is none.

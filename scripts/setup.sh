@@ -28,6 +28,8 @@ packages=(
   xvfb xauth dbus at-spi2-core python3-pyatspi xdotool
   # the second toolchain (scripts/test.sh --libcxx), which builds GoogleTest from its sources
   clang libc++-dev libc++abi-dev googletest
+  # instruction counts of the benchmarks' paths (callgrind; its client requests' header)
+  valgrind
   "$@"
 )
 fi

@@ -243,7 +243,7 @@ TEST(RatioReporter, FiguresFromRepetitionsCountersAndAggregates) {
     EXPECT_NEAR(partial.reporter.SpreadOf({"Clear/1", ""})->median, 1e-3, 1e-12);
 }
 
-TEST(TakeShortFlag, RemovesEveryShortFlagAndKeepsTheRest) {
+TEST(TakeFlag, RemovesEveryShortFlagAndKeepsTheRest) {
     struct Row {
         std::vector<std::string> args;
         bool found;
@@ -260,7 +260,7 @@ TEST(TakeShortFlag, RemovesEveryShortFlagAndKeepsTheRest) {
         for (std::string& arg : storage) argv.push_back(arg.data());
         argv.push_back(nullptr);
         int argc = static_cast<int>(row.args.size());
-        EXPECT_EQ(TakeShortFlag(argc, argv.data()), row.found) << ::testing::PrintToString(row.args);
+        EXPECT_EQ(TakeFlag(argc, argv.data(), "--short"), row.found) << ::testing::PrintToString(row.args);
         const std::vector<std::string> kept(argv.begin(), argv.begin() + argc);
         EXPECT_EQ(kept, row.kept) << ::testing::PrintToString(row.args);
         EXPECT_EQ(argv[static_cast<std::size_t>(argc)], nullptr);
