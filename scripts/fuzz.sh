@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the fuzz targets (fuzz/, clang with libFuzzer,
-# AddressSanitizer and UndefinedBehaviorSanitizer, in build-fuzz/) and runs them one at a
+# AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/, the sanitizer suite's
+# tree: scripts/sanitizer_tree.sh) and runs them one at a
 # time, each from its committed seed corpus (fuzz/corpus/<target>/) with its dictionary
 # (fuzz/dict/<target>.dict) when there is one.
 #   scripts/fuzz.sh                   each target for 30 minutes ($PG_FUZZ_SECONDS seconds)
 #   scripts/fuzz.sh --ci              each target for 60 seconds: what CI runs
 #   scripts/fuzz.sh [--ci] TARGET...  only those targets
-# Inputs found on the way go to build-fuzz/corpus/<target>/ (kept between runs, never
+# Inputs found on the way go to build-asan/corpus/<target>/ (kept between runs, never
 # committed); a crash, a sanitizer report, a leak, a broken invariant or a hang (10 s per
-# input) stops the target, leaves its input in build-fuzz/artifacts/<target>/ and fails
+# input) stops the target, leaves its input in build-asan/artifacts/<target>/ and fails
 # the run. Each target's last lines (executions, coverage) are kept in
-# build-fuzz/fuzz-<target>.log. The build folder is $PG_FUZZ_BUILD_DIR when set.
+# build-asan/fuzz-<target>.log. The build folder is $PG_FUZZ_BUILD_DIR when set.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${PG_FUZZ_SECONDS:-1800}
@@ -22,11 +23,13 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(dispatch_fuzz control_fuzz variant_fuzz safearray_fuzz registry_fuzz bag_file_fuzz)
 
 "$root/scripts/setup.sh"
-build_dir="${PG_FUZZ_BUILD_DIR:-$root/build-fuzz}"
+# The sanitizer suite's tree (scripts/test.sh --sanitize), built here only as far as the
+# targets need.
+source "$root/scripts/sanitizer_tree.sh"
+build_dir="${PG_FUZZ_BUILD_DIR:-$sanitizer_build_dir}"
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
-CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -G Ninja -DPG_FUZZ=ON -DPG_WERROR=$werror \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build_dir" -G Ninja -DPG_WERROR=$werror -DPG_BUILD_TESTS=ON "${sanitizer_cmake_args[@]}" >/dev/null
 cmake --build "$build_dir" --target "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen

@@ -669,7 +669,10 @@ TYPED_TEST_P(SurfaceContract, ColoursComeBackAsGivenAndTheFontIsSharedNotCopied)
     EXPECT_TRUE(surface.Font()) << "a design-time font";
     const widgets::FontRef font = pg_testing::MakeFont(u"Arial", 12);
     const std::pair<OLE_COLOR, OLE_COLOR> colours[] = {{0x80000005u, 0x80000008u}, {0x00123456u, 0x00654321u}};
-    for (const auto& [back, fore] : colours) {
+    for (const auto& pair : colours) {
+        // Named copies: clang before 16 cannot capture a structured binding in a lambda.
+        const OLE_COLOR back = pair.first;
+        const OLE_COLOR fore = pair.second;
         surface.SetBackColor(back);
         surface.SetForeColor(fore);
         EXPECT_EQ(surface.BackColor(), back);

@@ -51,19 +51,24 @@ long AllocationFailure::live() const noexcept { return state.live; }
 
 }  // namespace pg_reliability
 
-void* operator new(std::size_t size) {
+// The replacements must be seen by every library of the process, whatever visibility the
+// build gives by default: clang without sized deallocation hides operator delete(void*,
+// size_t) otherwise, and the C++ library's own then frees what this malloc'ed.
+#define REPLACES [[gnu::visibility("default")]]
+
+REPLACES void* operator new(std::size_t size) {
     if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
+REPLACES void* operator new[](std::size_t size) {
     if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+REPLACES void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+REPLACES void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+REPLACES void operator delete(void* p) noexcept { release(p); }
+REPLACES void operator delete[](void* p) noexcept { release(p); }
+REPLACES void operator delete(void* p, std::size_t) noexcept { release(p); }
+REPLACES void operator delete[](void* p, std::size_t) noexcept { release(p); }
+REPLACES void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
+REPLACES void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
