@@ -12,7 +12,8 @@
 //   editor tracking   which editor is open, shared with the window hook (editor_hook.h).
 //
 // Where each member is implemented:
-//   activation.cpp     Activate, the in-place object, load and save through a property bag
+//   activation.cpp     the embedded object: siting, verbs, in-place activation, keys
+//   persistence.cpp    load and save through a property bag
 //   shell.cpp          siting, OnInitialize, OnResize, OnTerminate
 //   groups.cpp         AddPropertyGroup, Clear, SelectPropertyGroup, OnSelectorClick
 //   appearance.cpp     BackColor, ForeColor, Font, OnReadProperties, OnWriteProperties
@@ -35,6 +36,7 @@
 #include <comrt/dispatch.h>
 #include <comrt/implements.h>
 #include <comrt/resource.h>
+#include <control/connection_points.h>
 #include <control/editor_hook.h>
 #include <control/event_sinks.h>
 #include <control/orvane_typelib.h>
@@ -50,12 +52,13 @@ enum class GridFill { idle, filling };
 
 class PropertiesCtl final
     : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>,
-                               comrt::dispatch<IPropertiesEditing, kOrvaneLib>, IControlActivation, IOleInPlaceObject,
-                               IPersistPropertyBag, ISupportErrorInfo> {
+                               comrt::dispatch<IPropertiesEditing, kOrvaneLib>, IOleObject, IOleInPlaceObject,
+                               IOleInPlaceActiveObject, IOleControl, IPersistPropertyBag, IProvideClassInfo2,
+                               IConnectionPointContainer, ISupportErrorInfo> {
 public:
-    // create_widgets: how Activate makes the control's widgets (the toolkit's); null for
-    // a control that is only ever sited with Site (tests): Activate then fails with
-    // E_NOTIMPL.
+    // create_widgets: how in-place activation makes the control's widgets (the toolkit's);
+    // null for a control that is only ever sited with Site (tests): activation then fails
+    // with E_NOTIMPL.
     explicit PropertiesCtl(widgets::CreateWidgetsFn create_widgets = nullptr) noexcept;
     // Disconnects the event sinks, removes a hook still installed, gives up the
     // window-system registration made by Site and takes its window away.
@@ -86,19 +89,87 @@ public:
     HRESULT STDMETHODCALLTYPE get_EditPending(VARIANT_BOOL* result) noexcept override;
     HRESULT STDMETHODCALLTYPE RefreshValues() noexcept override;
 
-    // ---- IControlActivation, IOleInPlaceObject, IPersistPropertyBag (activation.cpp) ---
-    HRESULT STDMETHODCALLTYPE Activate(IUnknown* pSite, HWND hwndParent, LPCRECT lprcPosRect) noexcept override;
+    // ---- IOleObject (activation.cpp) -------------------------------------------------
+    // The client site is also asked for the container's channels (IControlErrorSink,
+    // IPropertyNotifySink, IItemChangeSink) when the control activates. A null site
+    // deactivates an active control first.
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* pClientSite) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** ppClientSite) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR szContainerApp, LPCOLESTR szContainerObj) noexcept override;
+    // Deactivates the control (nothing to save: the container saves through its bag).
+    HRESULT STDMETHODCALLTYPE Close(DWORD dwSaveOption) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD dwWhichMoniker, IMoniker* pmk) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD dwAssign, DWORD dwWhichMoniker, IMoniker** ppmk) noexcept override;
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject* pDataObject, BOOL fCreation, DWORD dwReserved) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD dwReserved, IDataObject** ppDataObject) noexcept override;
+    // OLEIVERB_INPLACEACTIVATE, OLEIVERB_SHOW and OLEIVERB_PRIMARY activate the control in
+    // place in the window and rectangle its in-place site gives (hwndParent and
+    // lprcPosRect when the site has no IOleInPlaceSite); OLEIVERB_UIACTIVATE also gives it
+    // the focus; OLEIVERB_HIDE hides its window. A positive verb it does not know acts as
+    // the primary verb (OLEOBJ_S_INVALIDVERB), a negative one fails with E_NOTIMPL. The
+    // site's refusal (CanInPlaceActivate S_FALSE) fails with E_FAIL; a control that was
+    // deactivated is not activated again (E_UNEXPECTED).
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG iVerb, LPMSG lpmsg, IOleClientSite* pActiveSite, LONG lindex,
+                                     HWND hwndParent, LPCRECT lprcPosRect) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) noexcept override;
+    HRESULT STDMETHODCALLTYPE Update() noexcept override;
+    HRESULT STDMETHODCALLTYPE IsUpToDate() noexcept override;
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* pClsid) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD dwFormOfType, LPOLESTR* pszUserType) noexcept override;
+    // The extent is kept for the container in HIMETRIC (DVASPECT_CONTENT only); the
+    // control's window follows SetObjectRects, never the extent.
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD dwDrawAspect, SIZEL* psizel) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD dwDrawAspect, SIZEL* psizel) noexcept override;
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* pAdvSink, DWORD* pdwConnection) noexcept override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD dwConnection) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** ppenumAdvise) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD dwAspect, DWORD* pdwStatus) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* pLogpal) noexcept override;
+
+    // ---- IOleInPlaceObject, IOleInPlaceActiveObject (activation.cpp) ---------------------
     // The control's window; E_FAIL when the control is not active.
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) noexcept override;
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL fEnterMode) noexcept override;
-    // Runs the Terminate handler and takes the window and its widgets away; S_OK also
-    // when the control is not active.
+    // Runs the Terminate handler, takes the window and its widgets away and tells the
+    // in-place site; S_OK also when the control is not active.
     HRESULT STDMETHODCALLTYPE InPlaceDeactivate() noexcept override;
     HRESULT STDMETHODCALLTYPE UIDeactivate() noexcept override;
     // E_UNEXPECTED when the control is not active; E_INVALIDARG for a null lprcPosRect;
     // the surface's failure. A failing Resize handler goes to the error sink.
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect) noexcept override;
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() noexcept override;
+    // S_FALSE: the control's keys reach its own windows, where the toolkit delivers them.
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG lpmsg) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL fActivate) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL fActivate) noexcept override;
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow,
+                                           BOOL fFrameWindow) noexcept override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL fEnable) noexcept override;
+
+    // ---- IOleControl (activation.cpp) -------------------------------------------------
+    // No mnemonics; the control eats Return and Escape (its editors commit and revert).
+    HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* pCI) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* pMsg) noexcept override;
+    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispID) noexcept override;
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL bFreeze) noexcept override;
+
+    // ---- IProvideClassInfo2 (activation.cpp) ------------------------------------------
+    // The coclass PropertiesCtl from the library's type description; its event interface
+    // __PropertiesCtl.
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** ppTI) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD dwGuidKind, GUID* pGUID) noexcept override;
+
+    // ---- IConnectionPointContainer (activation.cpp) -------------------------------------
+    // __PropertiesCtl (no events) and IPropertyNotifySink, whose sinks hear OnChanged for
+    // BackColor, ForeColor and Font as the client site does; CONNECT_E_NOCONNECTION for
+    // any other interface. Enumerating the points is not offered (E_NOTIMPL).
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept override;
+
+    // IOleWindow, IPersist and IProvideClassInfo, which listed interfaces derive from.
+    void* find_base_interface(REFIID riid) noexcept;
+
+    // ---- IPersistPropertyBag (persistence.cpp) ------------------------------------------
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) noexcept override;
     HRESULT STDMETHODCALLTYPE InitNew() noexcept override;
     // Load: E_POINTER for a null bag; E_UNEXPECTED before the control is sited; S_OK
@@ -114,8 +185,8 @@ public:
     // IPropertyNotifySink (see orvane.h). The control connects itself as the event sink
     // of the surface and the four widgets, registers the window system as this thread's
     // (until it is terminated or destroyed; the registration of another sited control on
-    // the thread then takes over), and hides both editors. Activate calls it with the
-    // widgets it made; tests call it with doubles.
+    // the thread then takes over), and hides both editors. In-place activation calls it
+    // with the widgets it made; tests call it with doubles.
     //   S_OK; E_POINTER for a missing member; E_UNEXPECTED when the control is sited
     //   already; a widget's failure while hiding the editors.
     HRESULT Site(const widgets::WidgetSet& widgets, IUnknown* site) noexcept;
@@ -224,6 +295,9 @@ private:
     // Lets go of the widgets and the site: disconnects the event sinks, removes the hook,
     // takes the window away (shell.cpp).
     void Unsite() noexcept;
+    // Makes the widgets in the window and rectangle the in-place site (or else the
+    // arguments) gives, sites the control on them and runs Initialize (activation.cpp).
+    void ActivateInPlace(IOleClientSite* site, HWND hwndParent, LPCRECT lprcPosRect);
 
     // Control instance state.
     comrt::ComPtr<_Collection> group_collection_;
@@ -258,7 +332,16 @@ private:
 
     // Siting and activation.
     widgets::CreateWidgetsFn create_widgets_;
-    bool activated_ = false;  // Activate ran once: a control is activated once
+    bool activated_ = false;  // activated in place once: a control is activated once
+    comrt::ComPtr<IOleClientSite> client_site_;
+    comrt::ComPtr<IOleInPlaceSite> in_place_site_;  // while active in place
+    bool ui_active_ = false;
+    // The connection points, made when a container first asks for them.
+    comrt::ComPtr<ConnectionPoint> event_point_;
+    comrt::ComPtr<ConnectionPoint> notify_point_;
+    // The extent the container gave (HIMETRIC), at first the design-time size: 4,800 x
+    // 3,975 twips, 2,540 HIMETRIC to 1,440 twips.
+    SIZEL extent_{4800 * 2540 / 1440, 3975 * 2540 / 1440};
     widgets::WidgetSet widgets_;
     comrt::ComPtr<IControlErrorSink> error_sink_;
     comrt::ComPtr<IPropertyNotifySink> notify_sink_;

@@ -220,7 +220,17 @@ HRESULT PropertiesCtl::OnReadProperties(IPropertyBag& bag, IErrorLog* log) noexc
 // The container's notification sink, when it has one, learns of the change by the
 // property's dispatch id; a sink that fails changes nothing for the control.
 void PropertiesCtl::NotifyChanged(std::u16string_view name) noexcept {
-    if (notify_sink_) notify_sink_->OnChanged(DispidOf(name));
+    const DISPID id = DispidOf(name);
+    // The site may release the control, and a sink may disconnect, while they hear of it.
+    const comrt::ComPtr<PropertiesCtl> self(this);
+    if (const comrt::ComPtr<IPropertyNotifySink> site = notify_sink_) site->OnChanged(id);
+    if (const comrt::ComPtr<ConnectionPoint> point = notify_point_) {
+        try {
+            point->ForEach<IPropertyNotifySink>([id](IPropertyNotifySink& sink) { sink.OnChanged(id); });
+        } catch (...) {
+            // Out of memory for the list of sinks: the put itself has succeeded.
+        }
+    }
 }
 
 }  // namespace orvane

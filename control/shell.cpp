@@ -60,7 +60,11 @@ float GridHeight(float scale_height, float selector_height) {
 PropertiesCtl::PropertiesCtl(widgets::CreateWidgetsFn create_widgets) noexcept
     : editor_tracking_(std::make_shared<EditorTracking>()), create_widgets_(create_widgets) {}
 
-PropertiesCtl::~PropertiesCtl() { Unsite(); }
+PropertiesCtl::~PropertiesCtl() {
+    Unsite();
+    for (ConnectionPoint* point : {event_point_.get(), notify_point_.get()})
+        if (point) point->Detach();
+}
 
 HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) noexcept try {
     if (!widgets.surface || !widgets.grid || !widgets.text_editor || !widgets.selector || !widgets.drop_down_editor ||

@@ -2,6 +2,8 @@
 // through COM only.
 #include <orvane/properties_widget.h>
 
+#include <cmath>
+
 #include <QApplication>
 #include <QPointer>
 #include <QResizeEvent>
@@ -25,14 +27,73 @@ namespace {
 constexpr double kDesignWidth = 4800, kDesignHeight = 3975;
 constexpr double kTwipsPerInch = 1440;
 
+// Pixels at dots per inch as HIMETRIC (hundredths of a millimetre, 2,540 to the inch).
+LONG HimetricOf(int pixels, int dpi) {
+    return dpi > 0 ? static_cast<LONG>(std::lround(pixels * 2540.0 / dpi)) : 0;
+}
+
 }  // namespace
 
-// The container's site, handed to the control at activation: its error channel and its
-// change notifications, passed on as the widget's signals while the widget lives.
+// The container's site of the control: where it lives (this widget's window and whole
+// area), and its error channel and change notifications, passed on as the widget's
+// signals while the widget lives.
 class PropertiesWidget::Site final
-    : public comrt::implements<Site, IControlErrorSink, IPropertyNotifySink, IItemChangeSink> {
+    : public comrt::implements<Site, IOleClientSite, IOleInPlaceSite, IControlErrorSink, IPropertyNotifySink,
+                               IItemChangeSink> {
 public:
     explicit Site(PropertiesWidget* widget) : widget_(widget) {}
+
+    // ---- IOleClientSite: nothing to save (the host saves through its bag), no moniker,
+    // no container of linked objects.
+    HRESULT STDMETHODCALLTYPE SaveObject() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** ppmk) noexcept override {
+        if (ppmk) *ppmk = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** ppContainer) noexcept override {
+        if (ppContainer) *ppContainer = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE ShowObject() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() noexcept override { return E_NOTIMPL; }
+
+    // ---- IOleInPlaceSite: the control lives over this widget's whole area.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) noexcept override {
+        if (!phwnd) return E_POINTER;
+        *phwnd = widget_ ? widget_->window_ : nullptr;
+        return *phwnd ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() noexcept override { return widget_ ? S_OK : S_FALSE; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
+                                               LPRECT lprcPosRect, LPRECT lprcClipRect,
+                                               LPOLEINPLACEFRAMEINFO lpFrameInfo) noexcept override {
+        // A Qt widget has no frame or document window of the platform's kind to offer.
+        if (ppFrame) *ppFrame = nullptr;
+        if (ppDoc) *ppDoc = nullptr;
+        if (!lprcPosRect || !lprcClipRect) return E_POINTER;
+        if (!widget_) return E_FAIL;
+        *lprcPosRect = *lprcClipRect = widget_->area();
+        if (lpFrameInfo) {
+            lpFrameInfo->fMDIApp = FALSE;
+            lpFrameInfo->hwndFrame = widget_->window_;
+            lpFrameInfo->haccel = nullptr;
+            lpFrameInfo->cAccelEntries = 0;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) noexcept override {
+        // The control's place is this widget's area, whatever it asks for.
+        return widget_ ? widget_->placeControl() : S_OK;
+    }
 
     // The control's members by dispatch id, for the names of changed properties.
     void setTypeInfo(comrt::ComPtr<ITypeInfo> info) noexcept { info_ = std::move(info); }
@@ -84,9 +145,13 @@ PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
 }
 
 PropertiesWidget::~PropertiesWidget() {
-    // The control takes its window and widgets away before this widget goes.
+    // The control takes its window and widgets away before this widget goes, and lets go
+    // of its site.
     if (control_) {
-        if (const auto in_place = control_.try_as<IOleInPlaceObject>()) in_place->InPlaceDeactivate();
+        if (const auto object = control_.try_as<IOleObject>()) {
+            object->Close(OLECLOSE_NOSAVE);
+            object->SetClientSite(nullptr);
+        }
         control_ = nullptr;
     }
     site_ = nullptr;
@@ -94,35 +159,42 @@ PropertiesWidget::~PropertiesWidget() {
 }
 
 HRESULT PropertiesWidget::create() noexcept try {
-    comrt::ComPtr<IUnknown> object;
+    // As containers embed controls: created for IOleObject, sited, given its extent, then
+    // activated in place in this widget's window.
+    comrt::ComPtr<IOleObject> object;
     const HRESULT created =
-        CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void());
+        CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object.put_void());
     if (FAILED(created)) return created;
-    const auto activation = object.try_as<IControlActivation>();
     const auto persist = object.try_as<IPersistPropertyBag>();
     const auto control = object.try_as<_PropertiesCtl>();
-    if (!activation || !persist || !control || !object.try_as<IOleInPlaceObject>()) return E_NOINTERFACE;
+    if (!persist || !control || !object.try_as<IOleInPlaceObject>()) return E_NOINTERFACE;
 
     comrt::check(ComrtCreateWindowHandle(static_cast<QWidget*>(this), &window_));
     site_ = comrt::make<Site>(this);
     comrt::ComPtr<ITypeInfo> info;
     if (SUCCEEDED(control->GetTypeInfo(0, 0, info.put()))) site_->setTypeInfo(std::move(info));
 
-    const RECT area{0, 0, width(), height()};
-    comrt::check(activation->Activate(static_cast<IControlErrorSink*>(site_.get()), window_, &area));
+    comrt::check(object->SetClientSite(site_.get()));
+    comrt::check(object->SetHostNames(u"PropertiesWidget", nullptr));
     control_ = object;
     comrt::check(persist->InitNew());
+    SIZEL extent{HimetricOf(width(), logicalDpiX()), HimetricOf(height(), logicalDpiY())};
+    comrt::check(object->SetExtent(DVASPECT_CONTENT, &extent));
+    const RECT whole = area();
+    comrt::check(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site_.get(), 0, window_, &whole));
     comrt::check(placeControl());
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
+RECT PropertiesWidget::area() const noexcept { return RECT{0, 0, width(), height()}; }
+
 HRESULT PropertiesWidget::placeControl() noexcept {
-    const auto in_place = control_.try_as<IOleInPlaceObject>();
+    const auto in_place = control_ ? control_.try_as<IOleInPlaceObject>() : nullptr;
     if (!in_place) return E_UNEXPECTED;
-    const RECT area{0, 0, width(), height()};
-    return in_place->SetObjectRects(&area, &area);
+    const RECT whole = area();
+    return in_place->SetObjectRects(&whole, &whole);
 }
 
 void PropertiesWidget::resizeEvent(QResizeEvent* event) {

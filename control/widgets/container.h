@@ -60,6 +60,9 @@ public:
     // changed, and always on the first call. A rectangle with right below left or bottom
     // below top fails with CTL_E_INVALIDPROPERTYVALUE and changes nothing.
     virtual void SetObjectRect(const RECT& position) = 0;
+    // Shows or hides the control's window with everything in it (a container's
+    // OLEIVERB_HIDE and OLEIVERB_SHOW); raises no event.
+    virtual void SetVisible(bool visible) = 0;
     // Takes the control's window, and every widget in it, away for good. Afterwards every
     // member of the surface and of the widgets fails with E_HANDLE. Raises no event.
     virtual void Destroy() noexcept = 0;

@@ -658,6 +658,11 @@ TYPED_TEST_P(SurfaceContract, PlacingResizesTheFirstTimeAndOnEveryNewSize) {
     EXPECT_THAT(this->events.take(), ElementsAre("Resize"));
     EXPECT_EQ(FailureOf([&] { surface.SetObjectRect(RECT{10, 0, 0, 10}); }), kInvalidValue);
     EXPECT_FLOAT_EQ(surface.ScaleWidth(), 1500.0f);
+    // Hiding and showing the window keeps its size and raises nothing.
+    surface.SetVisible(false);
+    surface.SetVisible(true);
+    EXPECT_THAT(this->events.take(), IsEmpty());
+    EXPECT_FLOAT_EQ(surface.ScaleWidth(), 1500.0f);
 }
 
 // Colours pass to every widget unchanged, system colours included; fonts are shared.
@@ -731,7 +736,7 @@ TYPED_TEST_P(SurfaceContract, AfterDestroyEveryMemberFailsWithEHandleAndNothingI
         {"surface.hWnd", [&] { surface.hWnd(); }}, {"surface.BackColor", [&] { surface.BackColor(); }},
         {"surface.SetBackColor", [&] { surface.SetBackColor(0); }}, {"surface.ForeColor", [&] { surface.ForeColor(); }},
         {"surface.SetForeColor", [&] { surface.SetForeColor(0); }}, {"surface.Font", [&] { surface.Font(); }},
-        {"surface.SetFont", [&] { surface.SetFont(font); }},
+        {"surface.SetFont", [&] { surface.SetFont(font); }}, {"surface.SetVisible", [&] { surface.SetVisible(true); }},
         {"surface.SetObjectRect", [&] { surface.SetObjectRect(RECT{0, 0, 10, 10}); }},
         {"grid.Text", [&] { grid.Text(); }}, {"grid.SetText", [&] { grid.SetText(u"x"); }},
         {"grid.SetRows", [&] { grid.SetRows(1); }}, {"grid.SetCols", [&] { grid.SetCols(1); }},

@@ -68,7 +68,7 @@ TEST(OrvaneServer, CanUnloadOnceTheControlIsGone) {
 TEST(OrvaneServer, AControlNotYetActivatedFailsClearly) {
     ASSERT_TRUE(Library().loaded()) << Library().load_error();
     comrt::ComPtr<_PropertiesCtl> control = CreateFromLibrary();
-    comrt::ComPtr<IControlActivation> activation = control.try_as<IControlActivation>();
+    comrt::ComPtr<IOleObject> activation = control.try_as<IOleObject>();
     comrt::ComPtr<IOleInPlaceObject> in_place = control.try_as<IOleInPlaceObject>();
     comrt::ComPtr<IPersistPropertyBag> persist = control.try_as<IPersistPropertyBag>();
     ASSERT_TRUE(activation && in_place && persist);
@@ -97,8 +97,10 @@ TEST(OrvaneServer, AControlNotYetActivatedFailsClearly) {
     EXPECT_TRUE(clsid == CLSID_PropertiesCtl);
 
     // Activation needs a rectangle and a window that exists.
-    EXPECT_EQ(Hex(E_INVALIDARG), Hex(activation->Activate(nullptr, nullptr, nullptr)));
-    EXPECT_EQ(Hex(E_HANDLE), Hex(activation->Activate(nullptr, reinterpret_cast<HWND>(0x7FFF0000), &area)));
+    EXPECT_EQ(Hex(E_INVALIDARG),
+              Hex(activation->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, nullptr)));
+    EXPECT_EQ(Hex(E_HANDLE), Hex(activation->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0,
+                                                    reinterpret_cast<HWND>(0x7FFF0000), &area)));
 }
 
 TEST(OrvaneServer, RegistersByProgIdAndDumpsAControlLibrary) {
@@ -115,7 +117,7 @@ TEST(OrvaneServer, RegistersByProgIdAndDumpsAControlLibrary) {
         {
             comrt::ComPtr<IDispatch> control;
             ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.put_void()));
-            EXPECT_TRUE(control.try_as<IControlActivation>());
+            EXPECT_TRUE(control.try_as<IOleObject>());
             comrt::ComPtr<ITypeLib> lib;
             EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_Orvane, 5, 0, LOCALE_USER_DEFAULT, lib.put()));
         }

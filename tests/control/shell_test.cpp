@@ -1,10 +1,12 @@
-// The control shell on the fakes: siting, in-place activation and deactivation, and the
-// container's Initialize, Resize and Terminate.
+// The control shell on the fakes: siting, the container's protocol (in-place activation,
+// verbs, deactivation), and the container's Initialize, Resize and Terminate.
 #include <gmock/gmock.h>
 
+#include <comrt/typeinfo.h>
 #include <testing/fonts.h>
 
 #include "control_fixture.h"
+#include "recording_container.h"
 
 namespace orvane::testing {
 namespace {
@@ -50,66 +52,145 @@ struct FakeToolkit {
     RECT position{};
 };
 
-TEST(Activation, RunsInitializeSizesSavesAndTerminatesThroughCom) {
+// The sequence of the platform's host window, and every call the control makes on the
+// site meanwhile, in order.
+TEST(Activation, AHostWindowsSequenceSitesActivatesSizesAndClosesTheControl) {
     fakes::FakeWidgets w;
     FakeToolkit& toolkit = FakeToolkit::Current();
     toolkit = FakeToolkit{&w};
-    comrt::ComPtr<RecordingSite> site = comrt::make<RecordingSite>();
+    comrt::ComPtr<RecordingContainer> container = comrt::make<RecordingContainer>();
     comrt::ComPtr<PropertiesCtl> control = comrt::make<PropertiesCtl>(&FakeToolkit::Create);
-    const HWND parent = reinterpret_cast<HWND>(0x10020);
-    const RECT area{10, 20, 330, 285};
 
-    ASSERT_EQ(Hex(S_OK), Hex(control->Activate(static_cast<IControlErrorSink*>(site.get()), parent, &area)));
-    EXPECT_EQ(parent, toolkit.parent);
-    EXPECT_EQ(330, toolkit.position.right);
+    ASSERT_EQ(Hex(S_OK), Hex(container->Embed(*static_cast<IOleObject*>(control.get()))));
+    EXPECT_THAT(container->take(),
+                ElementsAre("container: SetClientSite -> 0x00000000", "container: SetHostNames -> 0x00000000",
+                            "container: SetExtent -> 0x00000000", "site: CanInPlaceActivate", "site: OnInPlaceActivate",
+                            "site: GetWindow", "site: GetWindowContext",
+                            "container: DoVerb(INPLACEACTIVATE) -> 0x00000000"));
+    EXPECT_EQ(container->window, toolkit.parent) << "the control's window lives in the site's";
+    EXPECT_EQ(330, toolkit.position.right) << "at the rectangle the site gave";
     EXPECT_TRUE(control->editor_tracking()->hook_installed) << "Initialize ran";
     EXPECT_FALSE(w.text_editor->visible());
     HWND window = nullptr;
     ASSERT_EQ(S_OK, control->GetWindow(&window));
     EXPECT_EQ(w.surface->window(), window);
-    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(control->Activate(nullptr, parent, &area))) << "activated once";
+    SIZEL extent{};
+    ASSERT_EQ(S_OK, control->GetExtent(DVASPECT_CONTENT, &extent));
+    EXPECT_EQ(8467, extent.cx);
+    EXPECT_EQ(Hex(DV_E_DVASPECT), Hex(control->GetExtent(DVASPECT_ICON, &extent)));
+    DWORD status = 0;
+    ASSERT_EQ(S_OK, control->GetMiscStatus(DVASPECT_CONTENT, &status));
+    constexpr DWORD kWindowed = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT | OLEMISC_SETCLIENTSITEFIRST;
+    EXPECT_EQ(kWindowed, status & kWindowed);
+    for (const IID& base : {IID_IOleWindow, IID_IPersist, IID_IProvideClassInfo}) {
+        comrt::ComPtr<IUnknown> answer;
+        EXPECT_EQ(S_OK, control->QueryInterface(base, answer.put_void()));
+    }
+    // Its class and events, from its type library.
+    comrt::ComPtr<ITypeInfo> coclass;
+    ASSERT_EQ(S_OK, control->GetClassInfo(coclass.put()));
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(S_OK, coclass->GetTypeAttr(&attributes));
+    EXPECT_EQ(TKIND_COCLASS, attributes->typekind);
+    EXPECT_TRUE(attributes->guid == CLSID_PropertiesCtl);
+    coclass->ReleaseTypeAttr(attributes);
+    GUID events{};
+    ASSERT_EQ(S_OK, control->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events));
+    EXPECT_TRUE(events == IID___PropertiesCtl);
 
-    // SetObjectRects hands the rectangle to the surface, which raises Resize.
+    // Active already: a verb shows the control and asks the site nothing.
+    EXPECT_EQ(S_OK, control->DoVerb(OLEIVERB_SHOW, nullptr, nullptr, 0, nullptr, nullptr));
+    EXPECT_THAT(container->site_calls(), IsEmpty());
+    // A resize of the host window reaches the Resize handler.
     w.env->log().clear();
-    ASSERT_EQ(S_OK, control->SetObjectRects(&area, &area));
+    ASSERT_EQ(S_OK, container->Resize(RECT{0, 0, 400, 300}));
     EXPECT_THAT(w.env->log().starting_with("surface"), ::testing::Contains("surface:Resize"));
-    EXPECT_EQ(Hex(E_INVALIDARG), Hex(control->SetObjectRects(nullptr, &area)));
-
-    // A put tells the site by dispatch id.
+    // A put tells the site by dispatch id (BackColor's).
+    container->take();
     ASSERT_EQ(S_OK, control->put_BackColor(0x00FF0000));
-    EXPECT_THAT(site->changed, ElementsAre(u"BackColor"));
+    EXPECT_THAT(container->site_calls(), ElementsAre("OnChanged(1745027074)"));
+    // So does one to a sink connected through the control's connection point.
+    comrt::ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, control->FindConnectionPoint(IID_IPropertyNotifySink, point.put()));
+    comrt::ComPtr<RecordingSite> sink = comrt::make<RecordingSite>();
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, point->Advise(static_cast<IPropertyNotifySink*>(sink.get()), &cookie));
+    ASSERT_EQ(S_OK, control->put_ForeColor(0x00000080));
+    EXPECT_THAT(sink->changed, ElementsAre(u"ForeColor"));
+    ASSERT_EQ(S_OK, point->Unadvise(cookie));
+    EXPECT_EQ(Hex(CONNECT_E_NOCONNECTION), Hex(point->Unadvise(cookie)));
+    EXPECT_EQ(S_OK, control->FindConnectionPoint(IID___PropertiesCtl, comrt::ComPtr<IConnectionPoint>().put()));
+    EXPECT_EQ(Hex(CONNECT_E_NOCONNECTION),
+              Hex(control->FindConnectionPoint(IID_IOleObject, comrt::ComPtr<IConnectionPoint>().put())));
+    // The user interface activates on its verb and deactivates first when the control closes.
+    container->take();
+    ASSERT_EQ(S_OK, control->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr));
+    EXPECT_THAT(container->site_calls(), ElementsAre("OnUIActivate"));
 
-    // Deactivation terminates, unhooks and takes the window away; the site is let go.
-    const ULONG site_references = (site->AddRef(), site->Release());
-    ASSERT_EQ(S_OK, control->InPlaceDeactivate());
+    // Closing terminates, unhooks, takes the window away and tells the site last.
+    container->take();
+    ASSERT_EQ(S_OK, container->Close());
+    EXPECT_THAT(container->site_calls(), ElementsAre("OnUIDeactivate", "OnInPlaceDeactivate"));
     EXPECT_FALSE(control->editor_tracking()->hook_installed);
     EXPECT_TRUE(w.surface->destroyed());
-    EXPECT_LT((site->AddRef(), site->Release()), site_references);
     EXPECT_EQ(Hex(E_FAIL), Hex(control->GetWindow(&window)));
     EXPECT_EQ(S_OK, control->InPlaceDeactivate()) << "a second time is harmless";
-    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(control->Activate(nullptr, parent, &area))) << "not twice";
-    EXPECT_THAT(site->failures, IsEmpty()) << site->text();
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, container.get(), 0,
+                                                    container->window, &container->position)))
+        << "activated once";
+    const ULONG held = (container->AddRef(), container->Release());
+    ASSERT_EQ(S_OK, container->Unsite());
+    EXPECT_LT((container->AddRef(), container->Release()), held) << "the control let go of its site";
 }
 
-TEST(Activation, AFailingToolkitLeavesTheControlInactive) {
+TEST(Activation, RefusalsFailuresAndVerbsLeaveTheControlAsTheySay) {
     fakes::FakeWidgets w;
     FakeToolkit& toolkit = FakeToolkit::Current();
     toolkit = FakeToolkit{&w, E_HANDLE};
+    comrt::ComPtr<RecordingContainer> container = comrt::make<RecordingContainer>();
     comrt::ComPtr<PropertiesCtl> control = comrt::make<PropertiesCtl>(&FakeToolkit::Create);
-    const RECT area{0, 0, 100, 100};
-    EXPECT_EQ(Hex(E_HANDLE), Hex(control->Activate(nullptr, nullptr, &area)));
-    EXPECT_EQ(Hex(E_NOTIMPL), Hex(comrt::make<PropertiesCtl>()->Activate(nullptr, nullptr, &area)))
-        << "no toolkit to make widgets with";
+    ASSERT_EQ(S_OK, control->SetClientSite(container.get()));
+    const auto activate = [&](LONG verb) {
+        return control->DoVerb(verb, nullptr, nullptr, 0, container->window, &container->position);
+    };
+
+    // The site refuses: nothing is made.
+    container->refuse = true;
+    EXPECT_EQ(Hex(E_FAIL), Hex(activate(OLEIVERB_INPLACEACTIVATE)));
+    EXPECT_THAT(container->site_calls(), ElementsAre("CanInPlaceActivate"));
+    EXPECT_EQ(nullptr, toolkit.parent);
+    // The toolkit fails: the site hears the deactivation of what it was told began.
+    container->refuse = false;
+    container->take();
+    EXPECT_EQ(Hex(E_HANDLE), Hex(activate(OLEIVERB_INPLACEACTIVATE)));
+    EXPECT_THAT(container->site_calls(), ElementsAre("CanInPlaceActivate", "OnInPlaceActivate", "GetWindow",
+                                                     "GetWindowContext", "OnInPlaceDeactivate"));
     HWND window = nullptr;
     EXPECT_EQ(Hex(E_FAIL), Hex(control->GetWindow(&window)));
-    // A failing Initialize handler is reported, and the control is active all the same.
+    EXPECT_EQ(Hex(E_NOTIMPL), Hex(comrt::make<PropertiesCtl>()->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0,
+                                                                       nullptr, &container->position)))
+        << "no toolkit to make widgets with";
+    EXPECT_EQ(Hex(OLE_E_NOT_INPLACEACTIVE), Hex(activate(OLEIVERB_HIDE)));
+    EXPECT_EQ(Hex(E_NOTIMPL), Hex(activate(-42))) << "a negative verb the control does not know";
+
+    // A failing Initialize handler is reported, and the control is active all the same; a
+    // positive verb it does not know acts as the primary one.
     toolkit.fail_with = S_OK;
-    comrt::ComPtr<RecordingSite> site = comrt::make<RecordingSite>();
+    container->take();
     w.surface->fail_at("hWnd", 1);
-    ASSERT_EQ(S_OK, control->Activate(static_cast<IControlErrorSink*>(site.get()), nullptr, &area));
-    ASSERT_EQ(1u, site->failures.size());
-    EXPECT_EQ(u"control.Initialize", site->failures[0].handler);
+    EXPECT_EQ(Hex(OLEOBJ_S_INVALIDVERB), Hex(activate(7)));
+    EXPECT_THAT(container->site_calls(), ::testing::Contains(::testing::StartsWith("HandlerFailed(control.Initialize")));
     EXPECT_EQ(S_OK, control->GetWindow(&window));
+    // Hide and show the window.
+    ASSERT_EQ(S_OK, activate(OLEIVERB_HIDE));
+    EXPECT_FALSE(w.surface->visible());
+    ASSERT_EQ(S_OK, activate(OLEIVERB_SHOW));
+    EXPECT_TRUE(w.surface->visible());
+    // Letting go of the site deactivates first.
+    container->take();
+    ASSERT_EQ(S_OK, control->SetClientSite(nullptr));
+    EXPECT_THAT(container->site_calls(), ElementsAre("OnInPlaceDeactivate"));
+    EXPECT_TRUE(w.surface->destroyed());
 }
 
 TEST(Activation, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {

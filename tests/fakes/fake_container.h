@@ -66,6 +66,10 @@ public:
     // Takes the rectangle's size (15 twips a pixel) and, when the size changed or on the
     // first call, resizes as resize() does.
     void SetObjectRect(const RECT& position) override;
+    void SetVisible(bool visible) override {
+        record_put("Visible", visible ? "true" : "false");
+        visible_ = visible;
+    }
     // Destroys the window: from now on every contract member of the widgets that share
     // its window flag (set_window_flag) fails with E_HANDLE. Not logged.
     void Destroy() noexcept override;
@@ -89,6 +93,7 @@ public:
     float scale_height() const noexcept { return scale_height_; }
     const RECT& object_rect() const noexcept { return object_rect_; }
     bool destroyed() const noexcept { return window_gone(); }
+    bool visible() const noexcept { return visible_; }
 
 private:
     LRESULT handle(UINT msg);
@@ -99,6 +104,7 @@ private:
     float scale_height_ = 3975;
     RECT object_rect_{0, 0, 320, 265};
     bool placed_ = false;
+    bool visible_ = true;
 };
 
 }  // namespace orvane::fakes

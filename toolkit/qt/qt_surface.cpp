@@ -248,6 +248,8 @@ void QtSurface::SetObjectRect(const RECT& position) {
     resized_ = true;
 }
 
+void QtSurface::SetVisible(bool visible) { live().setVisible(visible); }
+
 void QtSurface::Destroy() noexcept {
     if (SurfaceWidget* surface = surface_.get()) {
         surface->setEventSink(nullptr);

@@ -100,6 +100,7 @@ public:
     widgets::FontRef Font() override;
     void SetFont(const widgets::FontRef& font) override;
     void SetObjectRect(const RECT& position) override;
+    void SetVisible(bool visible) override;
     void Destroy() noexcept override;
 
 private:

@@ -9,7 +9,7 @@
 ///
 /// Every member returns an HRESULT and never throws. Besides the errors listed at each
 /// member: E_POINTER for a null out-parameter; E_UNEXPECTED for a member that needs the
-/// control's widgets before the control was activated (IControlActivation) or after it was
+/// control's widgets before the control was activated in place (IOleObject::DoVerb) or after it was
 /// deactivated; E_OUTOFMEMORY; a failure of a group, an item or one of the control's
 /// widgets passes through unchanged. Run-time errors come as 0x800A0000 | n with error
 /// information set (source "Orvane").
@@ -31,7 +31,8 @@
 /// The property grid control (class PropertiesCtl, ProgID "Orvane.PropertiesCtl"): a group
 /// selector over a name | value grid, with an in-place text editor and an in-place
 /// drop-down list. Hosts create it through CoCreateInstance(CLSID_PropertiesCtl) and embed
-/// it with IControlActivation (or use orvane::PropertiesWidget, which does).
+/// it as containers embed controls: IOleObject, IOleInPlaceObject (see "In-place
+/// activation" below), or use orvane::PropertiesWidget, which does.
 struct _PropertiesCtl : IDispatch {
     /// AddPropertyGroup (0x60030008): appends the group *mPropData to the control's groups
     /// and its name to the selector; *mPropData is not changed, *result is empty. A null
@@ -175,48 +176,45 @@ COMRT_INTERFACE_ID(IItemChangeSink, "3F1D2C4B-5A69-4788-9B0C-D1E2F3A4B5C6");
 
 // ---- in-place activation ----------------------------------------------------------------
 
-/// How a container embeds a PropertiesCtl. The control owns its window and its child
-/// widgets; the container meets it through COM interfaces only:
-///
-///     create      CoCreateInstance(CLSID_PropertiesCtl, ..., IID_IUnknown)
-///     activate    IControlActivation::Activate(site, parent window, rectangle): the control
-///                 makes its window inside the container's window, with the selector, the
-///                 grid and the two in-place editors, and runs its Initialize handler
-///     restore     IPersistPropertyBag::Load(bag, log): BackColor, ForeColor and Font, each
-///                 on its own (a missing or damaged entry is skipped); or InitNew for a new
-///                 control, which keeps its design-time appearance
-///     size        IOleInPlaceObject::SetObjectRects(rectangle, clip): the control's window
-///                 takes the rectangle and the Resize handler lays the control out; the
-///                 first call lays it out even when the size did not change
-///     run         the host's calls on _PropertiesCtl; the user's edits
-///     save        IPersistPropertyBag::Save(bag, ...): BackColor, ForeColor, Font
-///     deactivate  IOleInPlaceObject::InPlaceDeactivate(): the Terminate handler runs, the
-///                 control's window and widgets go, the site is released
-///
-/// Window handles (HWND) name windows across libraries (comrt/window.h): on this
-/// platform a container hands the control the handle of one of its Qt widgets, and
-/// IOleWindow::GetWindow gives the handle of the control's own window.
-///
-/// The site given to Activate is any object of the container; the control asks it
-/// (QueryInterface) for:
-///
-///     IControlErrorSink     every failing handler, by name (optional);
-///     IPropertyNotifySink   OnChanged(dispatch id) after BackColor, ForeColor or Font
-///                           changed, so the container knows its saved state is stale
-///                           (optional; OnRequestEdit is never called);
-///     IItemChangeSink       each commit that changed an item's value (optional).
-///
-/// Everything runs on the user-interface thread of the container's window.
-struct IControlActivation : IUnknown {
-    /// Makes the control's window inside the container's window and shows the control there.
-    ///     in pSite (optional, may be null): held by counted reference until deactivation.
-    ///     in hwndParent: the container's window, in which the control's window is made.
-    ///     in lprcPosRect: the control's rectangle in device pixels of hwndParent.
-    ///     S_OK, also when the Initialize handler fails (that goes to the error sink);
-    ///     E_INVALIDARG for a null lprcPosRect; E_HANDLE when hwndParent names no window;
-    ///     E_UNEXPECTED when the control is active already, or was active and has been
-    ///     deactivated (a control is activated once); E_OUTOFMEMORY; a widget's failure.
-    virtual HRESULT STDMETHODCALLTYPE Activate(IUnknown* pSite, HWND hwndParent, LPCRECT lprcPosRect) noexcept = 0;
-};
-/// The interface id of IControlActivation.
-COMRT_INTERFACE_ID(IControlActivation, "A09063E0-49A0-43E3-B05D-60C90DFCBCBF");
+// How a container embeds a PropertiesCtl: the platform's standard control protocol. The
+// control owns its window and its child widgets; the container meets it through COM
+// interfaces only:
+//
+//     create      CoCreateInstance(CLSID_PropertiesCtl, ..., IID_IOleObject)
+//     site        IOleObject::SetClientSite(site), SetHostNames, SetExtent (HIMETRIC; kept
+//                 for the container, the window follows SetObjectRects)
+//     activate    IOleObject::DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, parent,
+//                 rectangle): the control asks the site's IOleInPlaceSite
+//                 (CanInPlaceActivate, OnInPlaceActivate, GetWindow, GetWindowContext),
+//                 makes its window inside the site's window at the rectangle it gives,
+//                 with the selector, the grid and the two in-place editors, and runs its
+//                 Initialize handler. A site without IOleInPlaceSite: the window and
+//                 rectangle of the call. OLEIVERB_UIACTIVATE also gives the grid the
+//                 focus; OLEIVERB_HIDE and OLEIVERB_SHOW hide and show the window.
+//     restore     IPersistPropertyBag::Load(bag, log): BackColor, ForeColor and Font, each
+//                 on its own (a missing or damaged entry is skipped); or InitNew for a new
+//                 control, which keeps its design-time appearance
+//     size        IOleInPlaceObject::SetObjectRects(rectangle, clip): the control's window
+//                 takes the rectangle and the Resize handler lays the control out; the
+//                 first call lays it out even when the size did not change
+//     run         the host's calls on _PropertiesCtl; the user's edits
+//     save        IPersistPropertyBag::Save(bag, ...): BackColor, ForeColor, Font
+//     close       IOleObject::Close(OLECLOSE_NOSAVE) (or IOleInPlaceObject::
+//                 InPlaceDeactivate): the Terminate handler runs, the control's window and
+//                 widgets go, the site hears OnInPlaceDeactivate; then SetClientSite(nullptr)
+//
+// Window handles (HWND) name windows across libraries (comrt/window.h): on this
+// platform a container's in-place site gives the handle of one of its Qt widgets, and
+// IOleWindow::GetWindow gives the handle of the control's own window, a child of it.
+//
+// Besides IOleClientSite and IOleInPlaceSite, the control asks the client site
+// (QueryInterface) at activation for:
+//
+//     IControlErrorSink     every failing handler, by name (optional);
+//     IPropertyNotifySink   OnChanged(dispatch id) after BackColor, ForeColor or Font
+//                           changed, so the container knows its saved state is stale
+//                           (optional; OnRequestEdit is never called);
+//     IItemChangeSink       each commit that changed an item's value (optional).
+//
+// Everything runs on the user-interface thread of the container's window. A control is
+// activated in place once: after its deactivation it is done.

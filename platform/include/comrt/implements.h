@@ -5,7 +5,9 @@
 //     comrt::ComPtr<Widget> w = comrt::make<Widget>(args...);
 //
 // Identity: IID_IUnknown always answers the first interface's IUnknown. IID_IDispatch
-// answers the first listed interface that derives from IDispatch. Every live object
+// answers the first listed interface that derives from IDispatch. A class whose listed
+// interfaces share a base (IOleWindow, IPersist) answers for it with a member
+// `void* find_base_interface(REFIID) noexcept` (null for any other id). Every live object
 // counts in this library's module counter (DllCanUnloadNow).
 //
 // References are counted with atomic read-modify-write operations, which objects that
@@ -106,6 +108,10 @@ private:
             found = dispatch_if<First>();
             ((found = found ? found : dispatch_if<Rest>()), ...);
         }
+        // A base that several listed interfaces share (IOleWindow, IPersist): the class
+        // names the one that answers for it.
+        if constexpr (requires(D& d) { d.find_base_interface(riid); })
+            if (!found) found = static_cast<D*>(this)->find_base_interface(riid);
         return found;
     }
 

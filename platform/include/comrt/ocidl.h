@@ -4,8 +4,14 @@
 #pragma once
 
 #include <comrt/oaidl.h>
+#include <comrt/oleidl.h>
 
 #ifdef _WIN32
+COMRT_SYSTEM_INTERFACE_ID(IOleControl);
+COMRT_SYSTEM_INTERFACE_ID(IProvideClassInfo);
+COMRT_SYSTEM_INTERFACE_ID(IProvideClassInfo2);
+COMRT_SYSTEM_INTERFACE_ID(IConnectionPoint);
+COMRT_SYSTEM_INTERFACE_ID(IConnectionPointContainer);
 COMRT_SYSTEM_INTERFACE_ID(IErrorLog);
 COMRT_SYSTEM_INTERFACE_ID(IPropertyBag);
 COMRT_SYSTEM_INTERFACE_ID(IPersist);
@@ -52,4 +58,59 @@ struct IPropertyNotifySink : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID dispID) noexcept = 0;
 };
 COMRT_INTERFACE_ID(IPropertyNotifySink, "9BFBBC02-EFF1-101A-84ED-00AA00341D07");
+
+// What a control tells its container of its keyboard handling.
+struct CONTROLINFO {
+    ULONG cb;        // sizeof(CONTROLINFO), set by the caller
+    HACCEL hAccel;   // the control's mnemonics; null for none
+    USHORT cAccel;   // entries of hAccel
+    DWORD dwFlags;   // CTRLINFO_EATS_RETURN, CTRLINFO_EATS_ESCAPE
+};
+using LPCONTROLINFO = CONTROLINFO*;
+#define CTRLINFO_EATS_RETURN 1
+#define CTRLINFO_EATS_ESCAPE 2
+
+// A control's side of the container's ambient properties and keyboard.
+struct IOleControl : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* pCI) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* pMsg) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispID) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL bFreeze) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IOleControl, "B196B288-BAB4-101A-B69C-00AA00341D07");
+
+// An object's class, described by its type library: its coclass, and (version 2) the
+// interface of its events.
+struct IProvideClassInfo : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** ppTI) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IProvideClassInfo, "B196B283-BAB4-101A-B69C-00AA00341D07");
+#define GUIDKIND_DEFAULT_SOURCE_DISP_IID 1
+struct IProvideClassInfo2 : IProvideClassInfo {
+    // GUIDKIND_DEFAULT_SOURCE_DISP_IID: the default source (event) interface's id.
+    virtual HRESULT STDMETHODCALLTYPE GetGUID(DWORD dwGuidKind, GUID* pGUID) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IProvideClassInfo2, "A6BC3AC0-DBAA-11CE-9DE3-00AA004BB851");
+
+// Outgoing interfaces: an object's connection points, each taking sinks of one interface.
+struct IConnectionPointContainer;
+struct IEnumConnections;
+struct IEnumConnectionPoints;
+struct IConnectionPoint : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* pIID) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** ppCPC) noexcept = 0;
+    // Connects pUnkSink (asked for the point's interface); *pdwCookie names the connection.
+    virtual HRESULT STDMETHODCALLTYPE Advise(IUnknown* pUnkSink, DWORD* pdwCookie) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unadvise(DWORD dwCookie) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** ppEnum) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IConnectionPoint, "B196B286-BAB4-101A-B69C-00AA00341D07");
+struct IConnectionPointContainer : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IConnectionPointContainer, "B196B284-BAB4-101A-B69C-00AA00341D07");
+#define CONNECT_E_NOCONNECTION _HRESULT_TYPEDEF_(0x80040200L)
+#define CONNECT_E_ADVISELIMIT _HRESULT_TYPEDEF_(0x80040201L)
+#define CONNECT_E_CANNOTCONNECT _HRESULT_TYPEDEF_(0x80040202L)
 #endif  // _WIN32

@@ -128,6 +128,8 @@ private:
     HRESULT create() noexcept;
     // Places the control over this widget's whole area.
     HRESULT placeControl() noexcept;
+    // This widget's whole area, in its own pixels.
+    RECT area() const noexcept;
     // Emits appearanceChanged and the typed signal of the property named.
     void notifyAppearanceChanged(const QString& property);
     // The colour a get of the control's BackColor or ForeColor gives.
