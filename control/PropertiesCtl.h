@@ -13,10 +13,12 @@
 //
 // Where each member is implemented:
 //   activation.cpp     the embedded object: siting, verbs, in-place activation, keys
-//   persistence.cpp    load and save through a property bag
+//   persistence.cpp    load and save through a property bag or a stream
+//   property_store.cpp the persisted properties in memory and in a stream
 //   shell.cpp          siting, OnInitialize, OnResize, OnTerminate
 //   groups.cpp         AddPropertyGroup, Clear, SelectPropertyGroup, OnSelectorClick
-//   appearance.cpp     BackColor, ForeColor, Font, OnReadProperties, OnWriteProperties
+//   appearance.cpp     BackColor, ForeColor, Font, ambient properties, OnReadProperties,
+//                      OnWriteProperties
 //   editing.cpp        the grid's and the text editor's handlers, CurrentRowItem
 //   placement.cpp      ChangeCellText, ComboInit, OnDropDownEditorClick
 //   event_sinks.cpp    the sinks that connect widget events to the handlers
@@ -40,6 +42,7 @@
 #include <control/editor_hook.h>
 #include <control/event_sinks.h>
 #include <control/orvane_typelib.h>
+#include <control/property_store.h>
 #include <control/widgets/widget_set.h>
 #include <orvane/orvane.h>
 
@@ -53,8 +56,9 @@ enum class GridFill { idle, filling };
 class PropertiesCtl final
     : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>,
                                comrt::dispatch<IPropertiesEditing, kOrvaneLib>, IOleObject, IOleInPlaceObject,
-                               IOleInPlaceActiveObject, IOleControl, IPersistPropertyBag, IProvideClassInfo2,
-                               IConnectionPointContainer, ISupportErrorInfo> {
+                               IOleInPlaceActiveObject, IOleControl, IPersistPropertyBag, IPersistStreamInit,
+                               IViewObject2, IProvideClassInfo2, IConnectionPointContainer,
+                               ISupportErrorInfo> {
 public:
     // create_widgets: how in-place activation makes the control's widgets (the toolkit's);
     // null for a control that is only ever sited with Site (tests): activation then fails
@@ -150,6 +154,9 @@ public:
     // No mnemonics; the control eats Return and Escape (its editors commit and revert).
     HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* pCI) noexcept override;
     HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* pMsg) noexcept override;
+    // A control initialised with InitNew takes the changed ambient property (one of the
+    // back colour, fore colour and font, or DISPID_UNKNOWN for all) from its client site
+    // while it is active; a loaded one keeps what it loaded. S_OK.
     HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID dispID) noexcept override;
     HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL bFreeze) noexcept override;
 
@@ -162,22 +169,57 @@ public:
     // ---- IConnectionPointContainer (activation.cpp) -------------------------------------
     // __PropertiesCtl (no events) and IPropertyNotifySink, whose sinks hear OnChanged for
     // BackColor, ForeColor and Font as the client site does; CONNECT_E_NOCONNECTION for
-    // any other interface. Enumerating the points is not offered (E_NOTIMPL).
+    // any other interface. EnumConnectionPoints lists both.
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept override;
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept override;
 
     // IOleWindow, IPersist and IProvideClassInfo, which listed interfaces derive from.
     void* find_base_interface(REFIID riid) noexcept;
 
-    // ---- IPersistPropertyBag (persistence.cpp) ------------------------------------------
+    // ---- IPersistPropertyBag, IPersistStreamInit (persistence.cpp) ----------------------
+    // BackColor, ForeColor and Font, in this order, the same values through either.
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) noexcept override;
+    // A new control: it takes the ambient back colour, fore colour and font of its client
+    // site (now when active, else when it activates) and follows their changes; without
+    // ambient properties it keeps its design-time appearance.
     HRESULT STDMETHODCALLTYPE InitNew() noexcept override;
-    // Load: E_POINTER for a null bag; E_UNEXPECTED before the control is sited; S_OK
-    // otherwise (a failing restore step goes to the error sink and to pErrorLog).
+    // S_OK when a property changed since the control was loaded or last saved with
+    // fClearDirty, S_FALSE when not.
+    HRESULT STDMETHODCALLTYPE IsDirty() noexcept override;
+    // Load: E_POINTER for a null bag. An active control restores the properties at once,
+    // one that is not yet active when it activates; a restore step that fails goes to the
+    // error sink (and a missing entry to pErrorLog), the others go on. S_OK.
     HRESULT STDMETHODCALLTYPE Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) noexcept override;
-    // Save: E_POINTER for a null bag; the bag's or the widgets' failure (also reported to
-    // the error sink).
+    // Load from the bytes a Save wrote (property_store.h), reading exactly those: as the
+    // bag's Load; the stream's failure, run-time error 321 for bytes that are no saved
+    // control.
+    HRESULT STDMETHODCALLTYPE Load(LPSTREAM pStm) noexcept override;
+    // Save: E_POINTER for a null bag or stream; E_UNEXPECTED for a control neither
+    // active nor loaded; the bag's, stream's or widgets' failure (also reported to the
+    // error sink); STG_E_MEDIUMFULL for a stream that took fewer bytes.
     HRESULT STDMETHODCALLTYPE Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL fSaveAllProperties) noexcept override;
+    HRESULT STDMETHODCALLTYPE Save(LPSTREAM pStm, BOOL fClearDirty) noexcept override;
+    // The bytes a Save would write now.
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* pCbSize) noexcept override;
+
+    // ---- IViewObject2 (activation.cpp) -----------------------------------------------
+    // GetExtent: the extent IOleObject::GetExtent gives, for DVASPECT_CONTENT and lindex
+    // -1. Draw: the control draws only into its own window here: VIEW_E_DRAW for any
+    // device context (DV_E_DVASPECT, DV_E_LINDEX, E_INVALIDARG for a bad request). No
+    // colour set (S_FALSE), no freezing and no view advise (E_NOTIMPL,
+    // OLE_E_ADVISENOTSUPPORTED).
+    HRESULT STDMETHODCALLTYPE Draw(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd,
+                                   HDC hdcTargetDev, HDC hdcDraw, LPCRECTL lprcBounds, LPCRECTL lprcWBounds,
+                                   BOOL(STDMETHODCALLTYPE* pfnContinue)(ULONG_PTR dwContinue),
+                                   ULONG_PTR dwContinue) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetColorSet(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd,
+                                          HDC hicTargetDev, LOGPALETTE** ppColorSet) noexcept override;
+    HRESULT STDMETHODCALLTYPE Freeze(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DWORD* pdwFreeze) noexcept override;
+    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD dwFreeze) noexcept override;
+    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* pAdvSink) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* pAspects, DWORD* pAdvf, IAdviseSink** ppAdvSink) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD dwDrawAspect, LONG lindex, DVTARGETDEVICE* ptd,
+                                        LPSIZEL lpsizel) noexcept override;
 
     // ---- siting (shell.cpp) ----------------------------------------------------------
     // Sites the control on widgets (every member set), which it holds until it is
@@ -253,6 +295,16 @@ private:
     enum class ColourProperty { back, fore };
     void PutColour(ColourProperty property, OLE_COLOR NewColor);
     void PutFont(IFontDisp* NewFont);
+    // Takes the client site's ambient property `which` (DISPID_AMBIENT_BACKCOLOR,
+    // _FORECOLOR, _FONT, or DISPID_UNKNOWN for the three) through the puts; one the site
+    // does not offer leaves its property as it is (appearance.cpp).
+    void ApplyAmbient(DISPID which);
+    // What a load held for the activation, else the ambient properties of a control
+    // initialised new, restored once the control has its widgets (persistence.cpp).
+    void RestoreLoadedProperties() noexcept;
+    // The persisted properties as they are now: the widgets' when the control is active,
+    // else what was loaded (E_UNEXPECTED when nothing was) (persistence.cpp).
+    comrt::ComPtr<PropertyStore> CurrentProperties();
     // The window-system registration made by Site (shell.cpp).
     void ReleaseWindowSystem() noexcept;
     // Tells the container that the persisted property `name` changed (appearance.cpp).
@@ -298,6 +350,9 @@ private:
     // Makes the widgets in the window and rectangle the in-place site (or else the
     // arguments) gives, sites the control on them and runs Initialize (activation.cpp).
     void ActivateInPlace(IOleClientSite* site, HWND hwndParent, LPCRECT lprcPosRect);
+    // The client site as a control site, told of the focus on UI activation; null when
+    // the site is none.
+    comrt::ComPtr<IOleControlSite> ControlSite() const noexcept;
 
     // Control instance state.
     comrt::ComPtr<_Collection> group_collection_;
@@ -329,6 +384,13 @@ private:
     // Set while ComboInit selects the entry that matches the cell: that selection is the
     // editor opening, not a pick, and shows nothing in the cell.
     bool initializing_drop_down_ = false;
+
+    // Persistence: what a load before the activation gave, until the control restores it;
+    // whether the control follows the ambient properties (initialised new); whether a
+    // property changed since the control was loaded or saved.
+    comrt::ComPtr<PropertyStore> held_;
+    bool follows_ambient_ = false;
+    bool dirty_ = false;
 
     // Siting and activation.
     widgets::CreateWidgetsFn create_widgets_;

@@ -89,6 +89,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::DoVerb(LONG iVerb, LPMSG, IOleClientSit
         ui_active_ = true;
         if (const comrt::ComPtr<IOleInPlaceSite> in_place = in_place_site_) comrt::check(in_place->OnUIActivate());
         if (widgets_.grid) grid().SetFocus();
+        if (const auto control_site = ControlSite()) control_site->OnFocus(TRUE);
     }
     return iVerb > 0 ? OLEOBJ_S_INVALIDVERB : S_OK;
 } catch (...) {
@@ -138,6 +139,7 @@ void PropertiesCtl::ActivateInPlace(IOleClientSite* site, HWND hwndParent, LPCRE
     in_place_site_ = in_place;
     // A failing Initialize handler went to the error sink; the control runs on.
     sinks_.surface.Initialize();
+    RestoreLoadedProperties();
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) noexcept {
@@ -225,6 +227,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::UIDeactivate() noexcept {
     CheckThread();
     if (!ui_active_) return S_OK;
     ui_active_ = false;
+    if (const auto control_site = ControlSite()) control_site->OnFocus(FALSE);
     if (const comrt::ComPtr<IOleInPlaceSite> in_place = in_place_site_) in_place->OnUIDeactivate(FALSE);
     return S_OK;
 }
@@ -263,9 +266,60 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::GetControlInfo(CONTROLINFO* pCI) noexce
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::OnMnemonic(MSG*) noexcept { return S_OK; }
 
-HRESULT STDMETHODCALLTYPE PropertiesCtl::OnAmbientPropertyChange(DISPID) noexcept { return S_OK; }
+HRESULT STDMETHODCALLTYPE PropertiesCtl::OnAmbientPropertyChange(DISPID dispID) noexcept try {
+    CheckThread();
+    if (follows_ambient_ && widgets_.surface) ApplyAmbient(dispID);
+    return S_OK;
+} catch (...) {
+    // The container's value could not be taken: the control keeps what it shows.
+    return S_OK;
+}
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::FreezeEvents(BOOL) noexcept { return S_OK; }
+
+// ---- IViewObject2 ----------------------------------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::Draw(DWORD dwDrawAspect, LONG lindex, void*, DVTARGETDEVICE*, HDC,
+                                              HDC hdcDraw, LPCRECTL lprcBounds, LPCRECTL,
+                                              BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) noexcept {
+    CheckThread();
+    if (dwDrawAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (lindex != -1) return DV_E_LINDEX;
+    if (!hdcDraw || !lprcBounds) return E_INVALIDARG;
+    // The toolkit's widgets paint only into their own windows.
+    return VIEW_E_DRAW;
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
+                                                     LOGPALETTE** ppColorSet) noexcept {
+    if (!ppColorSet) return E_POINTER;
+    *ppColorSet = nullptr;
+    return S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::Freeze(DWORD, LONG, void*, DWORD* pdwFreeze) noexcept {
+    if (pdwFreeze) *pdwFreeze = 0;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::Unfreeze(DWORD) noexcept { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::SetAdvise(DWORD, DWORD, IAdviseSink*) noexcept {
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::GetAdvise(DWORD* pAspects, DWORD* pAdvf, IAdviseSink** ppAdvSink) noexcept {
+    if (pAspects) *pAspects = 0;
+    if (pAdvf) *pAdvf = 0;
+    if (ppAdvSink) *ppAdvSink = nullptr;
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::GetExtent(DWORD dwDrawAspect, LONG lindex, DVTARGETDEVICE*,
+                                                   LPSIZEL lpsizel) noexcept {
+    if (lindex != -1 && dwDrawAspect == DVASPECT_CONTENT) return DV_E_LINDEX;
+    return GetExtent(dwDrawAspect, lpsizel);
+}
 
 // ---- IProvideClassInfo2 ----------------------------------------------------------------------
 
@@ -287,9 +341,20 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::GetGUID(DWORD dwGuidKind, GUID* pGUID) 
 
 // ---- IConnectionPointContainer ---------------------------------------------------------------
 
-HRESULT STDMETHODCALLTYPE PropertiesCtl::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept {
-    if (ppEnum) *ppEnum = nullptr;
-    return E_NOTIMPL;
+HRESULT STDMETHODCALLTYPE PropertiesCtl::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) noexcept try {
+    CheckThread();
+    if (!ppEnum) return E_POINTER;
+    *ppEnum = nullptr;
+    std::vector<comrt::ComPtr<IConnectionPoint>> points;
+    for (const IID* iid : {&IID___PropertiesCtl, &IID_IPropertyNotifySink}) {
+        comrt::ComPtr<IConnectionPoint> point;
+        comrt::check(FindConnectionPoint(*iid, point.put()));
+        points.push_back(std::move(point));
+    }
+    *ppEnum = comrt::make<ConnectionPointEnumerator>(std::move(points), 0).detach();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) noexcept try {
@@ -308,9 +373,14 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::FindConnectionPoint(REFIID riid, IConne
     return comrt::to_hresult();
 }
 
+comrt::ComPtr<IOleControlSite> PropertiesCtl::ControlSite() const noexcept {
+    return client_site_ ? comrt::ComPtr<IOleClientSite>(client_site_).try_as<IOleControlSite>() : nullptr;
+}
+
 void* PropertiesCtl::find_base_interface(REFIID riid) noexcept {
     if (riid == IID_IOleWindow) return static_cast<IOleWindow*>(static_cast<IOleInPlaceObject*>(this));
     if (riid == IID_IPersist) return static_cast<IPersist*>(static_cast<IPersistPropertyBag*>(this));
+    if (riid == IID_IViewObject) return static_cast<IViewObject*>(static_cast<IViewObject2*>(this));
     if (riid == IID_IProvideClassInfo) return static_cast<IProvideClassInfo*>(static_cast<IProvideClassInfo2*>(this));
     return nullptr;
 }

@@ -3,17 +3,13 @@
 // restoring from the container's property bag.
 #include <control/PropertiesCtl.h>
 
+#include <comrt/font_attributes.h>
 #include <control/arithmetic.h>
 #include <control/handler_names.h>
+#include <control/persisted_properties.h>
 
 namespace orvane {
 namespace {
-
-// The persisted properties, by the names the bag keeps them under: those of the
-// control's properties.
-constexpr const char16_t* kBackColor = u"BackColor";
-constexpr const char16_t* kForeColor = u"ForeColor";
-constexpr const char16_t* kFont = u"Font";
 
 // The dispatch id of one of the control's properties, from its type description.
 DISPID DispidOf(std::u16string_view name) noexcept {
@@ -34,7 +30,9 @@ void WriteProperty(IPropertyBag& bag, const char16_t* name, comrt::Variant& valu
 
 // A stored colour: the bag's value converted to a 32-bit integer (a value that is no
 // number fails with the type-mismatch error, one beyond 32 bits with the overflow error).
+// An unsigned 32-bit value, as containers give OLE_COLOR, is taken as it is.
 OLE_COLOR ColourFromBag(const comrt::Variant& stored) {
+    if (stored.vt() == VT_UI4) return static_cast<OLE_COLOR>(stored->ulVal);
     comrt::Variant converted;
     const HRESULT hr = VariantChangeType(converted.put(), stored.get(), 0, VT_I4);
     if (hr == DISP_E_TYPEMISMATCH) comrt::raise(comrt::runtime_error::type_mismatch, kErrorSource);
@@ -59,7 +57,41 @@ comrt::ComPtr<IFontDisp> FontFromBag(const comrt::Variant& stored) {
     return font;
 }
 
+// The value of one of the container's ambient properties; VT_EMPTY when the container
+// does not offer it.
+comrt::Variant AmbientProperty(IDispatch& ambient, DISPID id) {
+    comrt::Variant value;
+    DISPPARAMS none{};
+    if (FAILED(ambient.Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, value.put(), nullptr, nullptr)))
+        value.clear();
+    return value;
+}
+
 }  // namespace
+
+void PropertiesCtl::ApplyAmbient(DISPID which) {
+    const comrt::ComPtr<IDispatch> ambient =
+        client_site_ ? comrt::ComPtr<IOleClientSite>(client_site_).try_as<IDispatch>() : nullptr;
+    if (!ambient) return;
+    // What the container's appearance gives is no change of the control's own to save.
+    const bool was_dirty = dirty_;
+    const auto wanted = [which](DISPID id) { return which == DISPID_UNKNOWN || which == id; };
+    if (wanted(DISPID_AMBIENT_BACKCOLOR)) {
+        const comrt::Variant colour = AmbientProperty(*ambient, DISPID_AMBIENT_BACKCOLOR);
+        if (colour.vt() != VT_EMPTY) PutColour(ColourProperty::back, ColourFromBag(colour));
+    }
+    if (wanted(DISPID_AMBIENT_FORECOLOR)) {
+        const comrt::Variant colour = AmbientProperty(*ambient, DISPID_AMBIENT_FORECOLOR);
+        if (colour.vt() != VT_EMPTY) PutColour(ColourProperty::fore, ColourFromBag(colour));
+    }
+    if (wanted(DISPID_AMBIENT_FONT)) {
+        const comrt::Variant font = AmbientProperty(*ambient, DISPID_AMBIENT_FONT);
+        // A font object of the control's own: the container's stays the container's.
+        if (const comrt::ComPtr<IFontDisp> given = font.vt() != VT_EMPTY ? FontFromBag(font) : nullptr)
+            PutFont(comrt::CreateFontObject(comrt::ReadFontAttributes(given.get())).get());
+    }
+    dirty_ = was_dirty;
+}
 
 void PropertiesCtl::PutColour(ColourProperty property, OLE_COLOR NewColor) {
     if (property == ColourProperty::back) {
@@ -220,6 +252,7 @@ HRESULT PropertiesCtl::OnReadProperties(IPropertyBag& bag, IErrorLog* log) noexc
 // The container's notification sink, when it has one, learns of the change by the
 // property's dispatch id; a sink that fails changes nothing for the control.
 void PropertiesCtl::NotifyChanged(std::u16string_view name) noexcept {
+    dirty_ = true;
     const DISPID id = DispidOf(name);
     // The site may release the control, and a sink may disconnect, while they hear of it.
     const comrt::ComPtr<PropertiesCtl> self(this);

@@ -7,6 +7,8 @@
 // it goes, and a point a host still holds then answers E_UNEXPECTED for its container.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -87,6 +89,49 @@ private:
     IConnectionPointContainer* container_;  // not held: the container holds the point
     std::vector<std::pair<DWORD, comrt::ComPtr<IUnknown>>> sinks_;
     DWORD next_cookie_ = 1;
+};
+
+// The control's connection points, listed for a container (EnumConnectionPoints). Each
+// enumerator holds the points it lists and its own position.
+class ConnectionPointEnumerator final : public comrt::implements<ConnectionPointEnumerator, IEnumConnectionPoints> {
+public:
+    static constexpr bool kSingleThreadReferences = true;
+
+    ConnectionPointEnumerator(std::vector<comrt::ComPtr<IConnectionPoint>> points, std::size_t position) noexcept
+        : points_(std::move(points)), position_(position) {}
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG cConnections, IConnectionPoint** ppCP, ULONG* pcFetched) noexcept override {
+        if (pcFetched) *pcFetched = 0;
+        if (!ppCP) return E_POINTER;
+        // Several at a time only when the caller can learn how many came.
+        if (cConnections > 1 && !pcFetched) return E_INVALIDARG;
+        ULONG fetched = 0;
+        while (fetched < cConnections && position_ < points_.size())
+            ppCP[fetched++] = comrt::ComPtr<IConnectionPoint>(points_[position_++]).detach();
+        if (pcFetched) *pcFetched = fetched;
+        return fetched == cConnections ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG cConnections) noexcept override {
+        const std::size_t left = points_.size() - position_;
+        position_ += std::min<std::size_t>(cConnections, left);
+        return cConnections <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() noexcept override {
+        position_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** ppEnum) noexcept override try {
+        if (!ppEnum) return E_POINTER;
+        *ppEnum = nullptr;
+        *ppEnum = comrt::make<ConnectionPointEnumerator>(points_, position_).detach();
+        return S_OK;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+
+private:
+    std::vector<comrt::ComPtr<IConnectionPoint>> points_;
+    std::size_t position_;
 };
 
 }  // namespace orvane

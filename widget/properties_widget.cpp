@@ -35,11 +35,12 @@ LONG HimetricOf(int pixels, int dpi) {
 }  // namespace
 
 // The container's site of the control: where it lives (this widget's window and whole
-// area), and its error channel and change notifications, passed on as the widget's
+// area), the ambient appearance it lends (what the host set of this widget's font and
+// palette), and its error channel and change notifications, passed on as the widget's
 // signals while the widget lives.
 class PropertiesWidget::Site final
-    : public comrt::implements<Site, IOleClientSite, IOleInPlaceSite, IControlErrorSink, IPropertyNotifySink,
-                               IItemChangeSink> {
+    : public comrt::implements<Site, IOleClientSite, IOleInPlaceSite, IOleControlSite, IDispatch, IControlErrorSink,
+                               IPropertyNotifySink, IItemChangeSink> {
 public:
     explicit Site(PropertiesWidget* widget) : widget_(widget) {}
 
@@ -93,6 +94,40 @@ public:
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) noexcept override {
         // The control's place is this widget's area, whatever it asks for.
         return widget_ ? widget_->placeControl() : S_OK;
+    }
+
+    // ---- IOleControlSite: the Qt widgets take their keys and focus themselves.
+    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** ppDisp) noexcept override {
+        if (ppDisp) *ppDisp = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE TransformCoords(POINTL*, POINTF*, DWORD) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) noexcept override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL) noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ShowPropertyFrame() noexcept override { return E_NOTIMPL; }
+
+    // ---- IDispatch: the ambient properties, by dispatch id only.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) noexcept override {
+        if (!pctinfo) return E_POINTER;
+        *pctinfo = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) noexcept override {
+        if (ppTInfo) *ppTInfo = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags, DISPPARAMS*, VARIANT* pVarResult,
+                                     EXCEPINFO*, UINT*) noexcept override try {
+        if (!widget_ || !(wFlags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+        if (!pVarResult) return E_POINTER;
+        return widget_->ambientProperty(dispIdMember, *pVarResult);
+    } catch (...) {
+        return comrt::to_hresult();
     }
 
     // The control's members by dispatch id, for the names of changed properties.
@@ -195,6 +230,44 @@ HRESULT PropertiesWidget::placeControl() noexcept {
     if (!in_place) return E_UNEXPECTED;
     const RECT whole = area();
     return in_place->SetObjectRects(&whole, &whole);
+}
+
+HRESULT PropertiesWidget::ambientProperty(DISPID id, VARIANT& result) const {
+    VariantInit(&result);
+    // Only what the host set on this widget: otherwise the control keeps its own look.
+    const auto role = [this](QPalette::ColorRole which) {
+        return testAttribute(Qt::WA_SetPalette) && palette().isBrushSet(QPalette::Active, which);
+    };
+    switch (id) {
+    case DISPID_AMBIENT_FONT:
+        if (!testAttribute(Qt::WA_SetFont)) break;
+        result.pdispVal = comrt::CreateFontObject(ToFontAttributes(font())).detach();
+        result.vt = VT_DISPATCH;
+        return S_OK;
+    case DISPID_AMBIENT_BACKCOLOR:
+    case DISPID_AMBIENT_FORECOLOR: {
+        const QPalette::ColorRole which = id == DISPID_AMBIENT_BACKCOLOR ? QPalette::Window : QPalette::WindowText;
+        if (!role(which)) break;
+        result.vt = VT_UI4;
+        result.ulVal = ToColorRef(palette().color(QPalette::Active, which));
+        return S_OK;
+    }
+    default:
+        break;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+void PropertiesWidget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    const auto control = control_ ? control_.try_as<IOleControl>() : nullptr;
+    if (!control) return;
+    if (event->type() == QEvent::FontChange) {
+        control->OnAmbientPropertyChange(DISPID_AMBIENT_FONT);
+    } else if (event->type() == QEvent::PaletteChange) {
+        control->OnAmbientPropertyChange(DISPID_AMBIENT_BACKCOLOR);
+        control->OnAmbientPropertyChange(DISPID_AMBIENT_FORECOLOR);
+    }
 }
 
 void PropertiesWidget::resizeEvent(QResizeEvent* event) {

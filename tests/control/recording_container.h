@@ -8,9 +8,13 @@
 // Embed runs the host window's sequence (SetClientSite, SetHostNames, SetExtent,
 // DoVerb(OLEIVERB_INPLACEACTIVATE)); Resize, Close and Unsite the rest of a control's life
 // in it. The site gives `window` and `position`, refuses in-place activation when told
-// to, and collects the control's handler failures and property changes.
+// to, offers the properties in `ambient` ("site: Ambient(-701)"), and collects the
+// control's handler failures, property changes and focus. MemoryStream is a stream a
+// container saves controls into.
 #pragma once
 
+#include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,8 +27,8 @@
 namespace orvane::testing {
 
 class RecordingContainer final
-    : public comrt::implements<RecordingContainer, IOleClientSite, IOleInPlaceSite, IControlErrorSink,
-                               IPropertyNotifySink> {
+    : public comrt::implements<RecordingContainer, IOleClientSite, IOleInPlaceSite, IOleControlSite, IDispatch,
+                               IControlErrorSink, IPropertyNotifySink> {
 public:
     // ---- what the container does -------------------------------------------------------
     // Sites and activates control in place, as the platform's host window does.
@@ -94,6 +98,43 @@ public:
     HRESULT STDMETHODCALLTYPE DeactivateAndUndo() noexcept override { return note("DeactivateAndUndo", S_OK); }
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) noexcept override { return note("OnPosRectChange", S_OK); }
 
+    // ---- IOleControlSite, and the ambient properties through IDispatch -----------------
+    HRESULT STDMETHODCALLTYPE OnControlInfoChanged() noexcept override { return note("OnControlInfoChanged", S_OK); }
+    HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL) noexcept override { return note("LockInPlaceActive", S_OK); }
+    HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** ppDisp) noexcept override {
+        if (ppDisp) *ppDisp = nullptr;
+        return note("GetExtendedControl", E_NOTIMPL);
+    }
+    HRESULT STDMETHODCALLTYPE TransformCoords(POINTL*, POINTF*, DWORD) noexcept override {
+        return note("TransformCoords", E_NOTIMPL);
+    }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG*, DWORD) noexcept override {
+        return note("TranslateAccelerator", S_FALSE);
+    }
+    HRESULT STDMETHODCALLTYPE OnFocus(BOOL fGotFocus) noexcept override {
+        return note(fGotFocus ? "OnFocus(1)" : "OnFocus(0)", S_OK);
+    }
+    HRESULT STDMETHODCALLTYPE ShowPropertyFrame() noexcept override { return note("ShowPropertyFrame", E_NOTIMPL); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) noexcept override {
+        if (pctinfo) *pctinfo = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) noexcept override {
+        if (ppTInfo) *ppTInfo = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                     UINT*) noexcept override {
+        const auto it = ambient.find(id);
+        if (!(flags & DISPATCH_PROPERTYGET) || it == ambient.end() || !result)
+            return note("Ambient(" + std::to_string(id) + ")", DISP_E_MEMBERNOTFOUND);
+        VariantInit(result);
+        return note("Ambient(" + std::to_string(id) + ")", VariantCopy(result, it->second.get()));
+    }
+
     // ---- the container's channels --------------------------------------------------------
     HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR handler, HRESULT hr) noexcept override {
         return note("HandlerFailed(" + pg_testing::Utf8(handler ? handler : u"") + ", " + pg_testing::Hex(hr) + ")", S_OK);
@@ -115,6 +156,7 @@ public:
     HWND window = reinterpret_cast<HWND>(0x10020);
     RECT position{10, 20, 330, 285};
     bool refuse = false;
+    std::map<DISPID, comrt::Variant> ambient;
     std::vector<std::string> log;
 
 private:
@@ -130,6 +172,45 @@ private:
     }
 
     comrt::ComPtr<IOleObject> object_;
+};
+
+// Bytes in memory, read and written at one position; a read past the end gives what is
+// left.
+class MemoryStream final : public comrt::implements<MemoryStream, IStream> {
+public:
+    HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) noexcept override {
+        const ULONG n = static_cast<ULONG>(std::min<std::size_t>(cb, bytes.size() - position));
+        if (n) std::memcpy(pv, bytes.data() + position, n);
+        position += n;
+        if (pcbRead) *pcbRead = n;
+        return n == cb ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) noexcept override {
+        if (position + cb > bytes.size()) bytes.resize(position + cb);
+        if (cb) std::memcpy(bytes.data() + position, pv, cb);
+        position += cb;
+        if (pcbWritten) *pcbWritten = cb;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* now) noexcept override {
+        position = static_cast<std::size_t>((origin == STREAM_SEEK_END ? bytes.size() : origin == STREAM_SEEK_CUR ? position : 0) +
+                                            move.QuadPart);
+        if (now) now->QuadPart = position;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG*, DWORD) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Clone(IStream**) noexcept override { return E_NOTIMPL; }
+
+    std::vector<unsigned char> bytes;
+    std::size_t position = 0;
 };
 
 }  // namespace orvane::testing

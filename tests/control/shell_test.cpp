@@ -2,6 +2,7 @@
 // verbs, deactivation), and the container's Initialize, Resize and Terminate.
 #include <gmock/gmock.h>
 
+#include <comrt/font_attributes.h>
 #include <comrt/typeinfo.h>
 #include <testing/fonts.h>
 
@@ -125,12 +126,12 @@ TEST(Activation, AHostWindowsSequenceSitesActivatesSizesAndClosesTheControl) {
     // The user interface activates on its verb and deactivates first when the control closes.
     container->take();
     ASSERT_EQ(S_OK, control->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr));
-    EXPECT_THAT(container->site_calls(), ElementsAre("OnUIActivate"));
+    EXPECT_THAT(container->site_calls(), ElementsAre("OnUIActivate", "OnFocus(1)"));
 
     // Closing terminates, unhooks, takes the window away and tells the site last.
     container->take();
     ASSERT_EQ(S_OK, container->Close());
-    EXPECT_THAT(container->site_calls(), ElementsAre("OnUIDeactivate", "OnInPlaceDeactivate"));
+    EXPECT_THAT(container->site_calls(), ElementsAre("OnFocus(0)", "OnUIDeactivate", "OnInPlaceDeactivate"));
     EXPECT_FALSE(control->editor_tracking()->hook_installed);
     EXPECT_TRUE(w.surface->destroyed());
     EXPECT_EQ(Hex(E_FAIL), Hex(control->GetWindow(&window)));
@@ -191,6 +192,131 @@ TEST(Activation, RefusalsFailuresAndVerbsLeaveTheControlAsTheySay) {
     ASSERT_EQ(S_OK, control->SetClientSite(nullptr));
     EXPECT_THAT(container->site_calls(), ElementsAre("OnInPlaceDeactivate"));
     EXPECT_TRUE(w.surface->destroyed());
+}
+
+// A host that persists its controls: one loads saved properties before it activates the
+// control, the other initialises it new and lends it its ambient appearance.
+TEST(Activation, ALoadBeforeActivationIsRestoredAndANewControlFollowsTheAmbience) {
+    fakes::FakeWidgets w;
+    FakeToolkit::Current() = FakeToolkit{&w};
+    comrt::ComPtr<RecordingContainer> container = comrt::make<RecordingContainer>();
+    comrt::Variant back;
+    back->vt = VT_UI4;  // as containers give OLE_COLOR
+    back->ulVal = 0x80000005;
+    container->ambient.emplace(DISPID_AMBIENT_BACKCOLOR, back);
+    comrt::ComPtr<IFontDisp> saved_font = pg_testing::MakeFont(u"Saved", 12);
+    comrt::ComPtr<fakes::FakePropertyBag> bag = comrt::make<fakes::FakePropertyBag>(w.env);
+    comrt::Variant colour, font;
+    colour->vt = VT_I4;
+    colour->lVal = 0x00102030;
+    font->vt = VT_DISPATCH;
+    (font->pdispVal = saved_font.get())->AddRef();
+    bag->set_entry(u"BackColor", *colour.get());
+    bag->set_entry(u"Font", *font.get());
+
+    comrt::ComPtr<PropertiesCtl> loaded = comrt::make<PropertiesCtl>(&FakeToolkit::Create);
+    ASSERT_EQ(S_OK, loaded->SetClientSite(container.get()));
+    ASSERT_EQ(S_OK, loaded->Load(bag.get(), nullptr)) << "before it has widgets";
+    comrt::ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, loaded->FindConnectionPoint(IID_IPropertyNotifySink, point.put()));
+    comrt::ComPtr<RecordingSite> sink = comrt::make<RecordingSite>();
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, point->Advise(static_cast<IPropertyNotifySink*>(sink.get()), &cookie));
+    ASSERT_EQ(S_OK, container->Embed(*static_cast<IOleObject*>(loaded.get())));
+    EXPECT_EQ(0x00102030u, w.grid->back_color()) << "what it loaded, not the ambient colour";
+    EXPECT_EQ(saved_font.get(), w.text_editor->font().get());
+    EXPECT_THAT(sink->changed, ElementsAre(u"BackColor", u"Font"));
+    EXPECT_THAT(container->site_calls(), ::testing::Contains("HandlerFailed(control.ReadProperties, 0x80070057)"))
+        << "the missing ForeColor";
+    EXPECT_EQ(S_FALSE, loaded->IsDirty());
+    EXPECT_EQ(S_OK, loaded->OnAmbientPropertyChange(DISPID_UNKNOWN));
+    EXPECT_EQ(0x00102030u, w.grid->back_color()) << "a loaded control keeps its own";
+    // Its connection points, listed.
+    comrt::ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(S_OK, loaded->EnumConnectionPoints(points.put()));
+    IConnectionPoint* listed[3]{};
+    ULONG fetched = 0;
+    EXPECT_EQ(S_FALSE, points->Next(3, listed, &fetched));
+    ASSERT_EQ(2u, fetched);
+    EXPECT_EQ(point.get(), listed[1]);
+    for (ULONG i = 0; i < fetched; ++i) listed[i]->Release();
+    // The view answers its size and declines a device context it cannot draw into.
+    SIZEL size{};
+    EXPECT_EQ(S_OK, static_cast<IViewObject2*>(loaded.get())->GetExtent(DVASPECT_CONTENT, -1, nullptr, &size));
+    EXPECT_EQ(8467, size.cx);
+    RECTL bounds{0, 0, 100, 100};
+    EXPECT_EQ(Hex(VIEW_E_DRAW), Hex(loaded->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                                                 reinterpret_cast<HDC>(1), &bounds, nullptr, nullptr, 0)));
+    container->Close();
+    container->Unsite();
+
+    // A control initialised new takes the site's ambient properties and their changes,
+    // which do not make it dirty.
+    fakes::FakeWidgets fresh(w.env, "b.");
+    FakeToolkit::Current() = FakeToolkit{&fresh};
+    comrt::ComPtr<PropertiesCtl> created = comrt::make<PropertiesCtl>(&FakeToolkit::Create);
+    ASSERT_EQ(S_OK, created->InitNew());
+    container->take();
+    ASSERT_EQ(S_OK, container->Embed(*static_cast<IOleObject*>(created.get())));
+    EXPECT_EQ(0x80000005u, fresh.surface->back_color());
+    EXPECT_EQ(0x80000012u, fresh.surface->fore_color()) << "no ambient fore colour: its own";
+    EXPECT_THAT(container->site_calls(), ::testing::IsSupersetOf({"Ambient(-701)", "Ambient(-704)", "Ambient(-703)"}));
+    container->ambient.emplace(DISPID_AMBIENT_FONT, font);
+    ASSERT_EQ(S_OK, created->OnAmbientPropertyChange(DISPID_AMBIENT_FONT));
+    comrt::ComPtr<IFontDisp> taken;
+    ASSERT_EQ(S_OK, created->get_Font(taken.put()));
+    EXPECT_NE(saved_font.get(), taken.get()) << "a copy of the container's font";
+    EXPECT_EQ(comrt::ReadFontAttributes(saved_font.get()), comrt::ReadFontAttributes(taken.get()));
+    EXPECT_EQ(S_FALSE, created->IsDirty());
+    ASSERT_EQ(S_OK, created->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr));
+    EXPECT_THAT(container->site_calls(), ::testing::Contains("OnFocus(1)"));
+    ASSERT_EQ(S_OK, created->put_ForeColor(0x000000FF));
+    EXPECT_EQ(S_OK, created->IsDirty());
+    container->Close();
+    container->Unsite();
+}
+
+// The stream form carries what the bag carries, and a load reads exactly its own bytes.
+TEST(Activation, AStreamCarriesThePropertiesAndALoadReadsOnlyItsOwnBytes) {
+    fakes::FakeWidgets w;
+    FakeToolkit::Current() = FakeToolkit{&w};
+    comrt::ComPtr<RecordingContainer> container = comrt::make<RecordingContainer>();
+    comrt::ComPtr<PropertiesCtl> saved = comrt::make<PropertiesCtl>(&FakeToolkit::Create);
+    ASSERT_EQ(S_OK, container->Embed(*static_cast<IOleObject*>(saved.get())));
+    comrt::ComPtr<IFontDisp> font = pg_testing::MakeFont(u"Stream \u00e9", 9.75, FW_BOLD, true);
+    ASSERT_EQ(S_OK, saved->put_Font(font.get()));
+    ASSERT_EQ(S_OK, saved->put_BackColor(0x8000000F));
+    ASSERT_EQ(S_OK, saved->IsDirty());
+    comrt::ComPtr<MemoryStream> stream = comrt::make<MemoryStream>();
+    ASSERT_EQ(S_OK, saved->Save(stream.get(), TRUE));
+    EXPECT_EQ(S_FALSE, saved->IsDirty());
+    ULARGE_INTEGER most{};
+    ASSERT_EQ(S_OK, saved->GetSizeMax(&most));
+    EXPECT_EQ(stream->bytes.size(), most.QuadPart);
+    const std::size_t own = stream->bytes.size();
+    stream->bytes.insert(stream->bytes.end(), {0xAB, 0xCD});  // the next object's data
+    container->Close();
+    container->Unsite();
+
+    comrt::ComPtr<PropertiesCtl> restored = comrt::make<PropertiesCtl>();
+    stream->position = 0;
+    ASSERT_EQ(S_OK, restored->Load(stream.get()));
+    EXPECT_EQ(own, stream->position);
+    comrt::ComPtr<fakes::FakePropertyBag> bag = comrt::make<fakes::FakePropertyBag>(w.env);
+    ASSERT_EQ(S_OK, restored->Save(bag.get(), TRUE, TRUE)) << "not active: what it loaded";
+    EXPECT_EQ(static_cast<LONG>(0x8000000F), bag->entry(u"BackColor")->lVal);
+    EXPECT_EQ(static_cast<LONG>(0x80000012), bag->entry(u"ForeColor")->lVal);
+    EXPECT_EQ(comrt::ReadFontAttributes(font.get()), comrt::ReadFontAttributes(bag->entry(u"Font")->pdispVal));
+
+    // Damaged bytes, cut short or with a value type no save writes, are refused.
+    for (const std::size_t at : {std::size_t{0}, std::size_t{5}, own - 1}) {
+        comrt::ComPtr<MemoryStream> damaged = comrt::make<MemoryStream>();
+        damaged->bytes.assign(stream->bytes.begin(), stream->bytes.begin() + static_cast<std::ptrdiff_t>(own));
+        if (at == own - 1) damaged->bytes[own - 1] = 0xF0;  // unknown font flags
+        else damaged->bytes.resize(at);
+        EXPECT_EQ(Hex(0x800A0141), Hex(comrt::make<PropertiesCtl>()->Load(damaged.get()))) << at;
+    }
+    EXPECT_EQ(Hex(E_UNEXPECTED), Hex(comrt::make<PropertiesCtl>()->Save(stream.get(), TRUE))) << "nothing to save";
 }
 
 TEST(Activation, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {

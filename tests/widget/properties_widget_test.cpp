@@ -245,6 +245,16 @@ TEST_F(IntegrationTest, FontAndColoursAsQtTypesReachTheChildWidgetsAndSignalThei
     EXPECT_EQ(fonts.at(0).at(0).value<QFont>().family(), "DejaVu Serif");
     ASSERT_EQ(backs.count(), 1);
     EXPECT_EQ(backs.at(0).at(0).value<QColor>(), QColor(255, 255, 224));
+
+    // A font and a palette set on the widget itself reach the control as its ambience.
+    widget->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 13));
+    QPalette own = widget->palette();
+    own.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    widget->setPalette(own);
+    EXPECT_EQ(grid().font().family(), "DejaVu Sans Mono");
+    EXPECT_EQ(widget->controlFont().pointSize(), 13);
+    EXPECT_EQ(widget->foreColor(), QColor(0, 0, 128));
+    EXPECT_EQ(widget->backColor(), QColor(255, 255, 224)) << "no Window colour of the host's: its own";
 }
 
 TEST_F(IntegrationTest, TwoWidgetsInOneWindowEditIndependently) {

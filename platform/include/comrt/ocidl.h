@@ -4,6 +4,7 @@
 #pragma once
 
 #include <comrt/oaidl.h>
+#include <comrt/objidl.h>
 #include <comrt/oleidl.h>
 
 #ifdef _WIN32
@@ -17,6 +18,9 @@ COMRT_SYSTEM_INTERFACE_ID(IPropertyBag);
 COMRT_SYSTEM_INTERFACE_ID(IPersist);
 COMRT_SYSTEM_INTERFACE_ID(IPersistPropertyBag);
 COMRT_SYSTEM_INTERFACE_ID(IPropertyNotifySink);
+COMRT_SYSTEM_INTERFACE_ID(IPersistStreamInit);
+COMRT_SYSTEM_INTERFACE_ID(IOleControlSite);
+COMRT_SYSTEM_INTERFACE_ID(IEnumConnectionPoints);
 #else
 // The container's error log for a property bag load: one entry per property that could
 // not be read.
@@ -50,6 +54,19 @@ struct IPersistPropertyBag : IPersist {
     virtual HRESULT STDMETHODCALLTYPE Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL fSaveAllProperties) noexcept = 0;
 };
 COMRT_INTERFACE_ID(IPersistPropertyBag, "37D84F60-42CB-11CE-8135-00AA004BB851");
+
+// An object that loads and saves its persisted state as bytes of a stream.
+struct IPersistStreamInit : IPersist {
+    // S_OK when the object changed since it was last saved (with fClearDirty), S_FALSE
+    // when not.
+    virtual HRESULT STDMETHODCALLTYPE IsDirty() noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Load(LPSTREAM pStm) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Save(LPSTREAM pStm, BOOL fClearDirty) noexcept = 0;
+    // The most bytes a Save would write now.
+    virtual HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* pCbSize) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE InitNew() noexcept = 0;
+};
+COMRT_INTERFACE_ID(IPersistStreamInit, "7FD52380-4E07-101B-AE2D-08002B2EC713");
 
 // Implemented by a container: a control calls OnChanged after a property that its
 // container persists has changed.
@@ -95,7 +112,16 @@ COMRT_INTERFACE_ID(IProvideClassInfo2, "A6BC3AC0-DBAA-11CE-9DE3-00AA004BB851");
 // Outgoing interfaces: an object's connection points, each taking sinks of one interface.
 struct IConnectionPointContainer;
 struct IEnumConnections;
-struct IEnumConnectionPoints;
+struct IConnectionPoint;
+struct IEnumConnectionPoints : IUnknown {
+    // Up to cConnections points into ppCP (new references); S_FALSE when fewer remain.
+    virtual HRESULT STDMETHODCALLTYPE Next(ULONG cConnections, IConnectionPoint** ppCP,
+                                           ULONG* pcFetched) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Skip(ULONG cConnections) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reset() noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** ppEnum) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IEnumConnectionPoints, "B196B285-BAB4-101A-B69C-00AA00341D07");
 struct IConnectionPoint : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* pIID) noexcept = 0;
     virtual HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** ppCPC) noexcept = 0;
@@ -113,4 +139,28 @@ COMRT_INTERFACE_ID(IConnectionPointContainer, "B196B284-BAB4-101A-B69C-00AA00341
 #define CONNECT_E_NOCONNECTION _HRESULT_TYPEDEF_(0x80040200L)
 #define CONNECT_E_ADVISELIMIT _HRESULT_TYPEDEF_(0x80040201L)
 #define CONNECT_E_CANNOTCONNECT _HRESULT_TYPEDEF_(0x80040202L)
+
+struct POINTL {
+    LONG x;
+    LONG y;
+};
+struct POINTF {
+    float x;
+    float y;
+};
+
+// The container's side of a control: focus, keys it hands back, and the extended control.
+struct IOleControlSite : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE OnControlInfoChanged() noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE LockInPlaceActive(BOOL fLock) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetExtendedControl(IDispatch** ppDisp) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE TransformCoords(POINTL* pPtlHimetric, POINTF* pPtfContainer,
+                                                      DWORD dwFlags) noexcept = 0;
+    // S_OK when the container handled the key, S_FALSE when the control is to.
+    virtual HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* pMsg, DWORD grfModifiers) noexcept = 0;
+    // The control got (TRUE) or lost the focus.
+    virtual HRESULT STDMETHODCALLTYPE OnFocus(BOOL fGotFocus) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE ShowPropertyFrame() noexcept = 0;
+};
+COMRT_INTERFACE_ID(IOleControlSite, "B196B289-BAB4-101A-B69C-00AA00341D07");
 #endif  // _WIN32

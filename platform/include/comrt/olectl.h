@@ -62,6 +62,12 @@ inline constexpr CLSID CLSID_StdFont = comrt::make_guid("0BE35203-8F91-11CE-9DE3
 #define DISPID_FONT_WEIGHT 7
 #define DISPID_FONT_CHARSET 8
 
+// Dispatch ids of the ambient properties a container's site offers its controls.
+#define DISPID_AMBIENT_BACKCOLOR (-701)
+#define DISPID_AMBIENT_FONT (-703)
+#define DISPID_AMBIENT_FORECOLOR (-704)
+#define DISPID_AMBIENT_USERMODE (-709)
+
 struct FONTDESC {
     UINT cbSizeofstruct;
     LPOLESTR lpstrName;

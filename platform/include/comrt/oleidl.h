@@ -15,6 +15,8 @@ COMRT_SYSTEM_INTERFACE_ID(IOleInPlaceFrame);
 COMRT_SYSTEM_INTERFACE_ID(IOleInPlaceSite);
 COMRT_SYSTEM_INTERFACE_ID(IOleClientSite);
 COMRT_SYSTEM_INTERFACE_ID(IOleObject);
+COMRT_SYSTEM_INTERFACE_ID(IViewObject);
+COMRT_SYSTEM_INTERFACE_ID(IViewObject2);
 #else
 // A rectangle in device pixels: left and top inclusive, right and bottom exclusive.
 struct RECT {
@@ -103,6 +105,19 @@ struct IEnumOLEVERB;
 struct IAdviseSink;
 struct IEnumSTATDATA;
 struct LOGPALETTE;
+struct DVTARGETDEVICE;
+struct HDC__;
+using HDC = HDC__*;
+
+// A rectangle in logical units of a device context.
+struct RECTL {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECTL = RECTL*;
+using LPCRECTL = const RECTL*;
 
 // Verbs (IOleObject::DoVerb).
 #define OLEIVERB_PRIMARY (0L)
@@ -143,11 +158,14 @@ struct LOGPALETTE;
 
 #define OLE_E_ADVISENOTSUPPORTED _HRESULT_TYPEDEF_(0x80040003L)
 #define OLE_E_NOT_INPLACEACTIVE _HRESULT_TYPEDEF_(0x80040010L)
+#define DV_E_LINDEX _HRESULT_TYPEDEF_(0x80040068L)
 #define DV_E_DVASPECT _HRESULT_TYPEDEF_(0x8004006BL)
 #define OLEOBJ_E_NOVERBS _HRESULT_TYPEDEF_(0x80040180L)
 #define OLEOBJ_E_INVALIDVERB _HRESULT_TYPEDEF_(0x80040181L)
 #define OLE_S_USEREG _HRESULT_TYPEDEF_(0x00040000L)
 #define OLEOBJ_S_INVALIDVERB _HRESULT_TYPEDEF_(0x00040180L)
+#define OLE_E_BLANK _HRESULT_TYPEDEF_(0x80040007L)
+#define VIEW_E_DRAW _HRESULT_TYPEDEF_(0x80040140L)
 
 // ---- the object's side ---------------------------------------------------------------------
 
@@ -248,4 +266,28 @@ struct IOleObject : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* pLogpal) noexcept = 0;
 };
 COMRT_INTERFACE_ID(IOleObject, "00000112-0000-0000-C000-000000000046");
+
+// An object's picture: drawn into a device context the container gives (a metafile, a
+// printer, a window's), and its size for an aspect.
+struct IViewObject : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Draw(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd,
+                                           HDC hdcTargetDev, HDC hdcDraw, LPCRECTL lprcBounds, LPCRECTL lprcWBounds,
+                                           BOOL(STDMETHODCALLTYPE* pfnContinue)(ULONG_PTR dwContinue),
+                                           ULONG_PTR dwContinue) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetColorSet(DWORD dwDrawAspect, LONG lindex, void* pvAspect,
+                                                  DVTARGETDEVICE* ptd, HDC hicTargetDev,
+                                                  LOGPALETTE** ppColorSet) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Freeze(DWORD dwDrawAspect, LONG lindex, void* pvAspect,
+                                             DWORD* pdwFreeze) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE Unfreeze(DWORD dwFreeze) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* pAdvSink) noexcept = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* pAspects, DWORD* pAdvf, IAdviseSink** ppAdvSink) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IViewObject, "0000010D-0000-0000-C000-000000000046");
+struct IViewObject2 : IViewObject {
+    // The object's size for the aspect in HIMETRIC, as it would draw it.
+    virtual HRESULT STDMETHODCALLTYPE GetExtent(DWORD dwDrawAspect, LONG lindex, DVTARGETDEVICE* ptd,
+                                                LPSIZEL lpsizel) noexcept = 0;
+};
+COMRT_INTERFACE_ID(IViewObject2, "00000127-0000-0000-C000-000000000046");
 #endif  // _WIN32

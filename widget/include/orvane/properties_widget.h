@@ -122,6 +122,10 @@ signals:
 protected:
     /// Keeps the control over the widget's whole area.
     void resizeEvent(QResizeEvent* event) override;
+    /// A font or palette set on this widget reaches the control as its container's
+    /// ambient font, back colour (QPalette::Window) and fore colour (QPalette::WindowText),
+    /// unless the control's own appearance was loaded (loadAppearance).
+    void changeEvent(QEvent* event) override;
 
 private:
     class Site;
@@ -130,6 +134,9 @@ private:
     HRESULT placeControl() noexcept;
     // This widget's whole area, in its own pixels.
     RECT area() const noexcept;
+    // The ambient property id (font, back colour, fore colour) as far as the host set it
+    // on this widget; DISP_E_MEMBERNOTFOUND otherwise.
+    HRESULT ambientProperty(DISPID id, VARIANT& result) const;
     // Emits appearanceChanged and the typed signal of the property named.
     void notifyAppearanceChanged(const QString& property);
     // The colour a get of the control's BackColor or ForeColor gives.
