@@ -38,6 +38,16 @@ constexpr const char16_t* kErrorSource = u"Orvane";
 
 [[noreturn]] void FailTypeMismatch() { throw comrt::com_error(DISP_E_TYPEMISMATCH); }
 [[noreturn]] void FailDamaged() { comrt::raise(comrt::runtime_error::invalid_file_format, kErrorSource); }
+// A value the file could hold but not give back as it was: refused when it is written.
+[[noreturn]] void FailUnstorable() { comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource); }
+
+// Text as the file keeps it (UTF-8); text that would not read back code unit for code
+// unit (a lone surrogate) is refused.
+std::string StorableText(std::u16string_view text) {
+    std::string utf8 = comrt::to_utf8(text);
+    if (comrt::from_utf8(utf8) != text) FailUnstorable();
+    return utf8;
+}
 
 // ---- numbers -----------------------------------------------------------------------------------
 
@@ -75,12 +85,23 @@ json::value DoubleToJson(double d) {
 
 // ---- a font object and its attributes -------------------------------------------------------
 
+// What a font entry holds, written and read alike, so that every font written reads back:
+// a face name without U+0000 (a font object's name ends there), a size from 0.0001 to
+// 999,999.9999 points, a weight from 0 to 1,000 and a character set from 0 to 255. A font
+// outside these is refused when it is written, and an entry outside them is damaged.
+bool StorableFont(const comrt::FontAttributes& font) {
+    return !font.name.empty() && font.name.find(u'\0') == comrt::olestring::npos && font.size.int64 >= 1 &&
+           font.size.int64 < 10'000'000'000 && font.weight >= 0 && font.weight <= 1000 && font.charset >= 0 &&
+           font.charset <= 255;
+}
+
 json::value FontToJson(IUnknown* object) {
     comrt::ComPtr<IFont> font;
     if (!object || FAILED(object->QueryInterface(comrt::iid_of<IFont>(), font.put_void()))) FailTypeMismatch();
     const comrt::FontAttributes attributes = comrt::ReadFontAttributes(font.get());
+    if (!StorableFont(attributes)) FailUnstorable();
     json::value out = json::value::object();
-    out.set("Name", json::value::string(comrt::to_utf8(attributes.name)));
+    out.set("Name", json::value::string(StorableText(attributes.name)));
     out.set("Size", DoubleToJson(static_cast<double>(attributes.size.int64) / 10000.0));
     out.set("Weight", json::value::integer(attributes.weight));
     out.set("Charset", json::value::integer(attributes.charset));
@@ -118,13 +139,13 @@ comrt::Variant FontFromJson(const json::value& font) {
 
     comrt::FontAttributes attributes;
     attributes.name = comrt::from_utf8(name->text());
-    if (attributes.name.empty()) FailDamaged();
     attributes.size.int64 = std::llround(points * 10000.0);
     attributes.weight = static_cast<SHORT>(FontInteger(font, "Weight", FW_NORMAL, 0, 1000));
     attributes.charset = static_cast<SHORT>(FontInteger(font, "Charset", DEFAULT_CHARSET, 0, 255));
     attributes.italic = FontFlag(font, "Italic");
     attributes.underline = FontFlag(font, "Underline");
     attributes.strikethrough = FontFlag(font, "Strikethrough");
+    if (!StorableFont(attributes)) FailDamaged();
 
     comrt::ComPtr<IFontDisp> object = comrt::CreateFontObject(attributes);
     comrt::Variant value;
@@ -158,7 +179,7 @@ json::value ToJson(const VARIANT& given) {
         return DoubleToJson(number);
     }
     case VT_BOOL: return json::value::boolean(v.boolVal != VARIANT_FALSE);
-    case VT_BSTR: return json::value::string(comrt::to_utf8(comrt::Bstr::view_of(v.bstrVal)));
+    case VT_BSTR: return json::value::string(StorableText(comrt::Bstr::view_of(v.bstrVal)));
     case VT_DISPATCH: return FontToJson(v.pdispVal);
     case VT_UNKNOWN: return FontToJson(v.punkVal);
     default: FailTypeMismatch();
@@ -262,7 +283,7 @@ comrt::Variant PropertyBagFile::ReadProperty(std::u16string_view key) const {
 void PropertyBagFile::WriteProperty(std::u16string_view key, const VARIANT& value) {
     try {
         json::value entry = ToJson(value);
-        entries_->object.set(comrt::to_utf8(key), std::move(entry));
+        entries_->object.set(StorableText(key), std::move(entry));
     } catch (const std::bad_alloc&) {
         throw comrt::com_error(E_OUTOFMEMORY);
     }

@@ -17,8 +17,12 @@
 // above 2^31 - 1 taken as its 32-bit pattern, so a colour may be written either way),
 // other numbers as VT_R8, true / false as VT_BOOL, a string as VT_BSTR, null as
 // VT_EMPTY, a font's attributes as a new font object (VT_DISPATCH, IFontDisp).
-// An entry of any other shape (an array, an object that is not a complete font) is
-// damaged: reading it fails with kInvalidFileFormat, and the other entries read as usual.
+// Only what reads back as it was is written: a font outside the ranges a font entry
+// holds (a face name without U+0000, 0.0001 to 999,999.9999 points, weight 0 to 1,000,
+// character set 0 to 255) and a key or string that UTF-8 cannot carry (a lone surrogate)
+// are refused with kInvalidPropertyValue when written.
+// An entry of any other shape (an array, an object that is not a complete font, a font
+// outside those ranges) is damaged: reading it fails with kInvalidFileFormat, and the other entries read as usual.
 // Every entry is kept as it was read, damaged ones included, and written back unchanged
 // (comrt/json_document.h): a save never drops or rounds what a load read.
 #pragma once
@@ -41,6 +45,8 @@ namespace orvane::qt {
 inline constexpr HRESULT kFileNotFound = comrt::runtime_hresult(comrt::runtime_error::file_not_found);
 inline constexpr HRESULT kPathFileAccessError = comrt::runtime_hresult(comrt::runtime_error::path_file_access_error);
 inline constexpr HRESULT kInvalidFileFormat = comrt::runtime_hresult(comrt::runtime_error::invalid_file_format);
+// A write of a value that would not read back as it was.
+inline constexpr HRESULT kInvalidPropertyValue = comrt::runtime_hresult(comrt::runtime_error::invalid_property_value);
 // A read of a key that the bag does not hold.
 inline constexpr HRESULT kDataValueNotFound = comrt::runtime_hresult(comrt::runtime_error::data_value_not_found);
 
@@ -73,8 +79,8 @@ public:
     comrt::Variant ReadProperty(std::u16string_view key) const;
     // Stores a copy of value under key, replacing what the key held; a new key goes after
     // the keys already stored. A value of another kind than those listed above (an object
-    // that is not a font, VT_NULL, arrays, dates, ...) throws DISP_E_TYPEMISMATCH and
-    // stores nothing.
+    // that is not a font, VT_NULL, arrays, dates, ...) throws DISP_E_TYPEMISMATCH, one that
+    // would not read back as it was kInvalidPropertyValue; either stores nothing.
     void WriteProperty(std::u16string_view key, const VARIANT& value);
 
     // ---- IPropertyBag ------------------------------------------------------------------
@@ -82,7 +88,8 @@ public:
     //   receives the value. S_OK; E_POINTER for a null name or pVar; kDataValueNotFound,
     //   kInvalidFileFormat, a conversion's failure; each failure also goes to pErrorLog.
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog* pErrorLog) noexcept override;
-    // Write: S_OK; E_POINTER for a null name or pVar; DISP_E_TYPEMISMATCH.
+    // Write: S_OK; E_POINTER for a null name or pVar; DISP_E_TYPEMISMATCH;
+    //   kInvalidPropertyValue.
     HRESULT STDMETHODCALLTYPE Write(LPCOLESTR pszPropName, VARIANT* pVar) noexcept override;
 
 private:

@@ -41,19 +41,14 @@ HRESULT to_hresult() noexcept {
         // A success code would report a failing step as success.
         return FAILED(e.code()) ? e.code() : E_UNEXPECTED;
     } catch (const std::bad_alloc&) {
-        // Describing the failure needs memory too. While memory stays short the error
-        // information object cannot be made, and what the attempt fails with must not
-        // come back here: CreateErrorInfo and its setters turn their own bad_alloc into
-        // E_OUTOFMEMORY without calling this function, and the guard stops any other
-        // path that would. The caller gets E_OUTOFMEMORY either way.
-        thread_local bool describing = false;
-        if (!describing) {
-            describing = true;
-            set_error_info(nullptr, runtime_description(static_cast<int>(runtime_error::out_of_memory)));
-            describing = false;
-        } else {
-            SetErrorInfo(0, nullptr);
-        }
+        // Describing the failure needs memory too; while memory stays short the error
+        // information object cannot be made, and the caller gets E_OUTOFMEMORY either
+        // way. CreateErrorInfo and its setters turn their own bad_alloc into
+        // E_OUTOFMEMORY without coming back here, so this cannot go round in circles.
+        // Nothing here may need memory of its own, thread-local storage included: in a
+        // library loaded at run time a thread's first use of it is allocated, and a
+        // failure there ends the process.
+        set_error_info(nullptr, runtime_description(static_cast<int>(runtime_error::out_of_memory)));
         return E_OUTOFMEMORY;
     } catch (...) {
         // Pending error information would describe some other failure.

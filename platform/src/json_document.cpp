@@ -164,6 +164,9 @@ private:
 
 bool parse(std::string_view text, std::size_t max_depth, value& out) {
     out = value();
+    // JSON text never holds a NUL byte (inside strings it is escaped), and the parser
+    // would take one for the end of the text: what follows it would go unread.
+    if (text.find('\0') != std::string_view::npos) return false;
     builder events(out, max_depth);
     if (sax_json::sax_parse(text, &events, nlohmann::detail::input_format_t::json, /*strict=*/true)) return true;
     out = value();

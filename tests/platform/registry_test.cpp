@@ -173,6 +173,7 @@ TEST_F(Registry, DamagedFileIsReportedAndLeftAlone) {
         {"truncated", valid.substr(0, valid.size() / 2)},
         {"garbled", "{\"classes\": {]}"},
         {"binary", std::string("\0\x01\xff\xfe", 4)},
+        {"a second document after a NUL byte", valid + std::string(1, '\0') + valid},
         {"array at the top", "[]"},
         {"classes is an array", R"({"classes": []})"},
         {"class key not a GUID", R"({"classes": {"abc": {"server": "/x.so"}}})"},

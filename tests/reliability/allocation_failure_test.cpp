@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <thread>
 
 #include <comrt/collection.h>
 #include <comrt/error.h>
@@ -241,8 +242,10 @@ TEST_F(AllocationFailureTest, RegistryRegistration) {
 }
 
 // While memory stays exhausted (every allocation fails), a failure is still reported as
-// E_OUTOFMEMORY: describing it needs memory too, and must not go round in circles.
-TEST_F(AllocationFailureTest, ExhaustedMemoryStillReturns) {
+// E_OUTOFMEMORY: describing it needs memory too, and must not go round in circles. On a
+// thread that has not called the libraries before, so that nothing of theirs that a
+// thread needs exists yet.
+void ExhaustedMemoryStillReturns() {
     ComPtr<_clsTessel> group = Create<_clsTessel>(CLSID_clsTessel);
     ComPtr<IDispatch> item = Create<IDispatch>(CLSID_clsPropertyItem);
     comrt::Bstr name(OLESTR("name")), value(OLESTR("value"));
@@ -281,5 +284,7 @@ TEST_F(AllocationFailureTest, ExhaustedMemoryStillReturns) {
     EXPECT_EQ(Hex(E_OUTOFMEMORY), Hex(looked_up));
     EXPECT_EQ("0 items", GroupState(group.get()));
 }
+
+TEST_F(AllocationFailureTest, ExhaustedMemoryStillReturns) { std::thread(&ExhaustedMemoryStillReturns).join(); }
 
 }  // namespace

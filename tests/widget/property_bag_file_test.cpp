@@ -187,6 +187,29 @@ TEST_F(PropertyBagFileTest, ValuesTheFileCannotHoldAreRefusedAndNothingIsStored)
     };
     for (const Row& row : rows)
         EXPECT_EQ(FailureOf([&] { bag.WriteProperty(u"Value", *row.value.get()); }), DISP_E_TYPEMISMATCH) << row.name;
+
+    // Fonts and text that would not read back as they were.
+    const auto font = [](auto change) {
+        comrt::Variant v = Font(u"Tahoma", 8.25);
+        comrt::ComPtr<IFont> f = comrt::ComPtr<IDispatch>(V_DISPATCH(v.get())).try_as<IFont>();
+        change(*f);
+        return v;
+    };
+    const comrt::Variant unstorable[] = {
+        font([](IFont& f) { f.put_Weight(1200); }),
+        font([](IFont& f) { f.put_Weight(-5); }),
+        font([](IFont& f) { f.put_Charset(300); }),
+        font([](IFont& f) {
+            CY huge;
+            huge.int64 = 10'000'000'000;
+            f.put_Size(huge);
+        }),
+        font([](IFont& f) { f.put_Name(comrt::Bstr(std::u16string_view(u"Ta\0homa", 7)).get()); }),
+        Of(VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocStringLen(u"\xD800", 1); }),
+    };
+    for (const comrt::Variant& value : unstorable)
+        EXPECT_EQ(FailureOf([&] { bag.WriteProperty(u"Value", *value.get()); }), kInvalidPropertyValue);
+    EXPECT_EQ(FailureOf([&] { bag.WriteProperty(u"\xDC00", *Font(u"Tahoma", 8.25).get()); }), kInvalidPropertyValue);
     EXPECT_TRUE(bag.keys().empty());
 }
 

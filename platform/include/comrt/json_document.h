@@ -91,9 +91,9 @@ inline constexpr std::size_t kMaxWriteDepth = 64;
 
 // Reads text as one JSON value into out (replacing it).
 //   max_depth: arrays and objects inside one another that are accepted ({} is 1).
-//   Returns false when text is not one JSON value, nests deeper than max_depth, or has
-//   an object with two members of the same name (out is then null). Throws
-//   std::bad_alloc.
+//   Returns false when text is not one JSON value (a NUL byte anywhere included), nests
+//   deeper than max_depth, or has an object with two members of the same name (out is
+//   then null). Throws std::bad_alloc.
 bool parse(std::string_view text, std::size_t max_depth, value& out);
 
 // The document as indented text (two spaces, one member or element a line, a newline at
