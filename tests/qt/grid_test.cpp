@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 
 #include <tests/qt/qt_test_support.h>
+#include <toolkit/qt/cell_model.h>
 #include <toolkit/qt/qt_grid.h>
 #include <toolkit/qt/units.h>
 
@@ -270,6 +271,16 @@ TEST_F(QtGridTest, AlignmentAndColoursReachTheCells) {
     for (OLE_COLOR invalid : {0x05000000u, 0x80000040u})
         EXPECT_EQ(FailureOf([&] { grid.SetBackColor(invalid); }), CTL_E_INVALIDPROPERTYVALUE) << std::hex << invalid;
     EXPECT_EQ(FailureOf([&] { grid.SetFont(nullptr); }), comrt::runtime_hresult(comrt::runtime_error::object_not_set));
+
+    // A text of any length is kept whole; the view is given only what a cell can show,
+    // never half a character.
+    std::u16string huge(1'000'000, u'x');
+    huge[CellModel::kShownTextLength - 1] = u'\xD83D';
+    huge[CellModel::kShownTextLength] = u'\xDE00';
+    grid.SetText(huge);  // the current cell, (0, 1)
+    EXPECT_EQ(grid.Text().size(), huge.size());
+    EXPECT_EQ(view().model()->index(0, 1).data(Qt::DisplayRole).toString().size(),
+              static_cast<qsizetype>(CellModel::kShownTextLength - 1));
 }
 
 // Collects the regions that a widget paints.

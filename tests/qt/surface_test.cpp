@@ -6,6 +6,8 @@
 
 #include <gmock/gmock.h>
 
+#include <limits>
+
 #include <tests/qt/qt_test_support.h>
 #include <toolkit/qt/qt_surface.h>
 
@@ -215,6 +217,10 @@ TEST_F(QtSurfaceTest, PlacingTheControlResizesOnceForEachNewSizeAndAlwaysTheFirs
     // An inside-out rectangle is refused and changes nothing.
     EXPECT_EQ(FailureOf([&] { surface.SetObjectRect(RECT{10, 0, 0, 10}); }), CTL_E_INVALIDPROPERTYVALUE);
     EXPECT_EQ(widget().size(), QSize(150, 100));
+    // The widest rectangle a container can pass is clamped, not overflowed.
+    constexpr LONG kMin = std::numeric_limits<LONG>::min(), kMax = std::numeric_limits<LONG>::max();
+    surface.SetObjectRect(RECT{kMin, kMin, kMax, kMax});
+    EXPECT_EQ(widget().geometry(), QRect(-QWIDGETSIZE_MAX, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 }
 
 TEST_F(QtSurfaceTest, DestroyTakesTheWindowAndItsChildrenAway) {

@@ -203,7 +203,14 @@ QVariant CellModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !holds(index.row(), index.column())) return {};
     switch (role) {
     case Qt::DisplayRole: {
-        const std::u16string_view cell = text(index.row(), index.column());
+        // What a cell can show, however long its text: painting, eliding and the tip
+        // then cost what a screenful costs. The cell itself keeps the whole text.
+        std::u16string_view cell = text(index.row(), index.column());
+        if (cell.size() > kShownTextLength) {
+            std::size_t cut = kShownTextLength;
+            if (cell[cut - 1] >= 0xD800 && cell[cut - 1] <= 0xDBFF) --cut;  // not half a character
+            cell = cell.substr(0, cut);
+        }
         return QString::fromUtf16(cell.data(), static_cast<qsizetype>(cell.size()));
     }
     case Qt::TextAlignmentRole:

@@ -63,6 +63,9 @@ public:
     bool choice(int row, int col) const noexcept { return cells_[at(row, col)].choice; }
     void setChoice(int row, int col, bool choice);
     static constexpr int kChoiceRole = Qt::UserRole + 1;
+    // The code units of a cell's text that data() gives for display: more than any cell
+    // can show, few enough that any length costs what a screenful does.
+    static constexpr std::size_t kShownTextLength = 4096;
 
     // Sends the one change notice for the cells changed since the last one, if any.
     void flushChanges();

@@ -1,6 +1,8 @@
 // The container surface of the widget contract (qt_surface.h).
 #include <toolkit/qt/qt_surface.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include <QApplication>
@@ -237,7 +239,14 @@ void QtSurface::SetObjectRect(const RECT& position) {
     SurfaceWidget& surface = live();
     if (position.right < position.left || position.bottom < position.top)
         comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
-    const QRect rect(position.left, position.top, position.right - position.left, position.bottom - position.top);
+    // Any coordinates a container passes, clamped to what a widget can have: the size is
+    // taken in 64 bits, where no difference of two LONGs overflows.
+    const auto coordinate = [](LONG c) { return static_cast<int>(std::clamp<LONG>(c, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)); };
+    const auto extent = [](LONG from, LONG to) {
+        return static_cast<int>(std::min<std::int64_t>(std::int64_t{to} - from, QWIDGETSIZE_MAX));
+    };
+    const QRect rect(coordinate(position.left), coordinate(position.top), extent(position.left, position.right),
+                     extent(position.top, position.bottom));
     const bool same_size = rect.size() == surface.size();
     const bool visible = surface.isVisible();
     surface.setGeometry(rect);
