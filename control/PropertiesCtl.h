@@ -225,10 +225,9 @@ public:
     // Sites the control on widgets (every member set), which it holds until it is
     // deactivated or destroyed. site (optional) is asked for IControlErrorSink and
     // IPropertyNotifySink (see orvane.h). The control connects itself as the event sink
-    // of the surface and the four widgets, registers the window system as this thread's
-    // (until it is terminated or destroyed; the registration of another sited control on
-    // the thread then takes over), and hides both editors. In-place activation calls it
-    // with the widgets it made; tests call it with doubles.
+    // of the surface and the four widgets and hides both editors. Their windows need no
+    // registration: the platform's window functions reach them by handle. In-place
+    // activation calls it with the widgets it made; tests call it with doubles.
     //   S_OK; E_POINTER for a missing member; E_UNEXPECTED when the control is sited
     //   already; a widget's failure while hiding the editors.
     HRESULT Site(const widgets::WidgetSet& widgets, IUnknown* site) noexcept;
@@ -305,8 +304,6 @@ private:
     // The persisted properties as they are now: the widgets' when the control is active,
     // else what was loaded (E_UNEXPECTED when nothing was) (persistence.cpp).
     comrt::ComPtr<PropertyStore> CurrentProperties();
-    // The window-system registration made by Site (shell.cpp).
-    void ReleaseWindowSystem() noexcept;
     // Tells the container that the persisted property `name` changed (appearance.cpp).
     void NotifyChanged(std::u16string_view name) noexcept;
     // The open edit (pending_edit.cpp). Recorded when an editor opens over the current
@@ -408,7 +405,6 @@ private:
     comrt::ComPtr<IControlErrorSink> error_sink_;
     comrt::ComPtr<IPropertyNotifySink> notify_sink_;
     comrt::ComPtr<IItemChangeSink> change_sink_;
-    bool window_system_registered_ = false;
     EventSinks sinks_{*this};
 };
 

@@ -1,8 +1,6 @@
 // The editor hook (editor_hook.h).
 #include <control/editor_hook.h>
 
-#include <map>
-
 #include <comrt/error.h>
 #include <control/editor_placement.h>
 #include <control/widgets/window_procs.h>
@@ -10,17 +8,9 @@
 namespace orvane {
 namespace {
 
-// The tracking states whose hook is installed, by the window they hooked; per thread,
-// like the windows themselves.
-thread_local std::map<OLE_HANDLE, std::shared_ptr<EditorTracking>> hooked_windows;
-
-void Forget(const EditorTracking& tracking) noexcept {
-    for (auto it = hooked_windows.begin(); it != hooked_windows.end(); ++it) {
-        if (it->second.get() == &tracking) {
-            hooked_windows.erase(it);
-            return;
-        }
-    }
+// The tracking state the window's user data names, while a hook is installed on it.
+EditorTracking* TrackingOf(HWND window) noexcept {
+    return reinterpret_cast<EditorTracking*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 // The active editors back over the current cell, the text editor first. The widget
@@ -56,19 +46,19 @@ void Report(const EditorTracking& tracking, HRESULT hr) noexcept {
 
 void InstallEditorHook(const std::shared_ptr<EditorTracking>& tracking) noexcept {
     if (!tracking || tracking->hook_installed) return;
-    const OLE_HANDLE window = tracking->control_window;
-    try {
-        // Registered before the replacement, so that a message arriving during it finds
-        // the tracking state; a window hooked for another control is left to that one.
-        if (!hooked_windows.try_emplace(window, tracking).second) return;
-    } catch (...) {
-        return;  // out of memory: the hook stays uninstalled
-    }
+    const HWND window = widgets::ToHwnd(tracking->control_window);
+    // The state goes into the window's user data before the replacement, so that a message
+    // arriving during it finds the state; a window hooked for another control (its user
+    // data taken) is left to that one.
+    if (!IsWindow(window) || GetWindowLongPtrA(window, GWLP_USERDATA) != 0) return;
+    tracking->hook_reference = tracking;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tracking.get()));
 
-    const LONG_PTR previous = SetWindowLongPtrA(widgets::ToHwnd(window), GWLP_WNDPROC,
+    const LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC,
                                                 reinterpret_cast<LONG_PTR>(&EditorHookWindowProc));
     if (previous == 0) {
-        hooked_windows.erase(window);
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        tracking->hook_reference = nullptr;
         return;
     }
     tracking->previous_window_proc = reinterpret_cast<WNDPROC>(previous);
@@ -76,12 +66,13 @@ void InstallEditorHook(const std::shared_ptr<EditorTracking>& tracking) noexcept
 }
 
 void RemoveEditorHook(EditorTracking& tracking) noexcept {
-    if (tracking.previous_window_proc) {
-        SetWindowLongPtrA(widgets::ToHwnd(tracking.control_window), GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(tracking.previous_window_proc));
-    }
+    const HWND window = widgets::ToHwnd(tracking.control_window);
+    if (tracking.previous_window_proc)
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tracking.previous_window_proc));
     tracking.hook_installed = false;
-    Forget(tracking);
+    if (TrackingOf(window) == &tracking) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    // Dropped last: it may be the state's last reference.
+    const std::shared_ptr<EditorTracking> reference = std::move(tracking.hook_reference);
 }
 
 LRESULT CALLBACK EditorHookWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -103,8 +94,8 @@ LRESULT CALLBACK EditorHookWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARA
 }
 
 std::shared_ptr<EditorTracking> HookedEditorTracking(OLE_HANDLE window) noexcept {
-    const auto it = hooked_windows.find(window);
-    return it == hooked_windows.end() ? nullptr : it->second;
+    EditorTracking* tracking = TrackingOf(widgets::ToHwnd(window));
+    return tracking ? tracking->hook_reference : nullptr;
 }
 
 }  // namespace orvane

@@ -6,14 +6,14 @@
 // One EditorTracking per control window. The control owns its tracking state (a
 // shared_ptr), fills it when it initialises, and hands it to InstallEditorHook, which
 // replaces the window procedure of the control window with EditorHookWindowProc and keeps
-// a reference to the state for that window until RemoveEditorHook. The window procedure
-// finds the state from the window handle it receives, so any number of controls on one
-// thread each install, track and remove their own hook. The states are per thread, like
-// the windows they hook; nothing is locked.
+// a reference to the state until RemoveEditorHook. The hook finds the state where the
+// platform keeps data for a window's user: the control window's GWLP_USERDATA names it
+// while the hook is installed (the toolkit leaves that slot of its windows to their
+// user). So any number of controls on one thread each install, track and remove their
+// own hook, and nothing is kept per thread; nothing is locked.
 //
 // Everything here runs on the user-interface thread that owns the control's window, and
-// reaches the window procedures through the window system registered for that thread
-// (control/widgets/window_procs.h).
+// calls the platform's window functions (control/widgets/window_procs.h).
 #pragma once
 
 #include <functional>
@@ -45,6 +45,9 @@ struct EditorTracking {
     // The procedure EditorHookWindowProc replaced, to which every message is passed on
     // and which RemoveEditorHook puts back. Written only by a successful install.
     WNDPROC previous_window_proc = nullptr;
+    // The hook's own reference to this state, from InstallEditorHook to RemoveEditorHook
+    // (the window's user data names the state by address only). Only those two write it.
+    std::shared_ptr<EditorTracking> hook_reference;
     // Optional: receives the status of a failure while the hook re-places an editor
     // (the control's error channel). Must not throw; if it does, the exception is
     // dropped.
@@ -54,19 +57,22 @@ struct EditorTracking {
 // Installs the editor hook on tracking->control_window.
 //   Already installed (hook_installed set): returns; nothing changes, in particular
 //   the stored previous procedure stays.
-//   Otherwise: SetWindowLongPtrA(control window, GWLP_WNDPROC, EditorHookWindowProc);
-//   its result becomes previous_window_proc and hook_installed becomes true.
-//   A replacement that fails (SetWindowLongPtrA returns 0), a null tracking state, and a
-//   window on which another state's hook is installed leave the hook uninstalled:
-//   hook_installed stays false and nothing is stored. Never throws.
+//   Otherwise: the control window's GWLP_USERDATA is set to the state, then
+//   SetWindowLongPtrA(control window, GWLP_WNDPROC, EditorHookWindowProc); its result
+//   becomes previous_window_proc and hook_installed becomes true.
+//   A replacement that fails (SetWindowLongPtrA returns 0), a null tracking state, a
+//   handle that names no window, and a window whose user data is taken (another state's
+//   hook is installed on it) leave the hook uninstalled: hook_installed stays false and
+//   nothing is stored. Never throws.
 void InstallEditorHook(const std::shared_ptr<EditorTracking>& tracking) noexcept;
 
 // Removes the editor hook of tracking: SetWindowLongPtrA(control window, GWLP_WNDPROC,
-// previous_window_proc), whose result is ignored, then hook_installed = false. The window
-// handle, the previous procedure and the widget references stay. It does not test
-// hook_installed (the caller calls it while the flag is set); with no previous procedure
-// stored (the hook was never installed) there is nothing to restore and the window is
-// left alone. Never throws.
+// previous_window_proc), whose result is ignored, then hook_installed = false, the
+// window's user data cleared if it names this state, and the hook's reference dropped
+// (a state whose hook is never removed lives on). The window handle, the previous
+// procedure and the widget references stay. It does not test hook_installed (the caller
+// calls it while the flag is set); with no previous procedure stored (the hook was never
+// installed) there is nothing to restore and the window is left alone. Never throws.
 void RemoveEditorHook(EditorTracking& tracking) noexcept;
 
 // The replacement window procedure. For every message it first passes the message,
@@ -81,7 +87,7 @@ void RemoveEditorHook(EditorTracking& tracking) noexcept;
 // gets 0.
 LRESULT CALLBACK EditorHookWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) noexcept;
 
-// The tracking state whose hook is installed on window (on this thread), or null.
+// The tracking state whose hook is installed on window, or null.
 std::shared_ptr<EditorTracking> HookedEditorTracking(OLE_HANDLE window) noexcept;
 
 }  // namespace orvane

@@ -3,8 +3,6 @@
 #include <control/PropertiesCtl.h>
 
 #include <algorithm>
-#include <iterator>
-#include <vector>
 
 #include <control/arithmetic.h>
 #include <control/editor_placement.h>
@@ -13,33 +11,6 @@
 
 namespace orvane {
 namespace {
-
-// The window systems that sited controls registered on this thread, most recent last,
-// and what was registered before the first of them. The window hook of this library
-// reaches the window procedures through the registration, so it must name the window
-// system of the sited controls for as long as any of them lives.
-struct WindowSystemRegistrations {
-    std::vector<widgets::WindowSystem*> sited;
-    widgets::WindowSystem* before = nullptr;
-};
-thread_local WindowSystemRegistrations registrations;
-
-void RegisterWindowSystem(widgets::WindowSystem* system) {
-    if (registrations.sited.empty()) registrations.before = widgets::CurrentWindowSystem();
-    registrations.sited.push_back(system);
-    widgets::SetCurrentWindowSystem(system);
-}
-
-void UnregisterWindowSystem(widgets::WindowSystem* system) noexcept {
-    std::vector<widgets::WindowSystem*>& sited = registrations.sited;
-    for (auto it = sited.rbegin(); it != sited.rend(); ++it) {
-        if (*it == system) {
-            sited.erase(std::next(it).base());
-            break;
-        }
-    }
-    widgets::SetCurrentWindowSystem(sited.empty() ? registrations.before : sited.back());
-}
 
 // A widget of a sited control; E_UNEXPECTED before siting.
 template <typename W>
@@ -67,8 +38,7 @@ PropertiesCtl::~PropertiesCtl() {
 }
 
 HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) noexcept try {
-    if (!widgets.surface || !widgets.grid || !widgets.text_editor || !widgets.selector || !widgets.drop_down_editor ||
-        !widgets.window_system)
+    if (!widgets.surface || !widgets.grid || !widgets.text_editor || !widgets.selector || !widgets.drop_down_editor)
         return E_POINTER;
     if (widgets_.surface) return E_UNEXPECTED;
 
@@ -82,9 +52,7 @@ HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) n
         edits = comrt::ComPtr<IUnknown>(site).try_as<IItemChangeSink>();
     }
 
-    RegisterWindowSystem(widgets.window_system.get());  // the one step that can fail
     widgets_ = widgets;
-    window_system_registered_ = true;
     error_sink_ = std::move(errors);
     notify_sink_ = std::move(changes);
     change_sink_ = std::move(edits);
@@ -121,7 +89,6 @@ void PropertiesCtl::Unsite() noexcept {
     tracking.grid = nullptr;
     tracking.text_editor = nullptr;
     tracking.drop_down_editor = nullptr;
-    ReleaseWindowSystem();
     if (widgets_.surface) widgets_.surface->Destroy();
     widgets_ = {};
     error_sink_ = nullptr;
@@ -136,12 +103,6 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::InterfaceSupportsErrorInfo(REFIID riid)
 HRESULT PropertiesCtl::ReportHandlerStatus(const char16_t* handler, HRESULT hr) noexcept {
     if (FAILED(hr) && error_sink_) error_sink_->HandlerFailed(handler, hr);
     return hr;
-}
-
-void PropertiesCtl::ReleaseWindowSystem() noexcept {
-    if (!window_system_registered_) return;
-    UnregisterWindowSystem(widgets_.window_system.get());
-    window_system_registered_ = false;
 }
 
 widgets::Container& PropertiesCtl::surface() { return Sited(widgets_.surface); }
@@ -228,7 +189,6 @@ HRESULT PropertiesCtl::OnTerminate() noexcept try {
     if (editor_tracking_->hook_installed) RemoveEditorHook(*editor_tracking_);
     comrt::check(Self().Clear());
     group_collection_ = nullptr;
-    ReleaseWindowSystem();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

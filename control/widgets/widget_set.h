@@ -20,17 +20,14 @@ struct WidgetSet {
     std::shared_ptr<TextBox> text_editor;        // the in-place text editor
     std::shared_ptr<DropDown> selector;          // the group selector
     std::shared_ptr<DropDown> drop_down_editor;  // the in-place drop-down editor
-    // The toolkit's window procedures over these widgets' windows. The window hook
-    // reaches it through the thread's registration (SetCurrentWindowSystem in
-    // window_procs.h), which must name it while the control's hook is installed.
-    std::shared_ptr<WindowSystem> window_system;
 };
 
 // Makes the widgets of one control: its window, as a child of the container's window
 // parent at position (device pixels of parent), and inside it the selector, the grid and
-// the two in-place editors at their design-time layout, with the window system over
-// them. The toolkit linked into the control's library provides it. Fails with
-// comrt::com_error: E_HANDLE when parent names no window of this toolkit.
+// the two in-place editors at their design-time layout. Their windows are in the
+// process's window table (window_procs.h), with their procedures and styles. The toolkit
+// linked into the control's library provides it. Fails with comrt::com_error: E_HANDLE
+// when parent names no window of this toolkit.
 using CreateWidgetsFn = WidgetSet (*)(HWND parent, const RECT& position);
 
 // The CreateWidgetsFn of the toolkit linked into the control's library (on this platform

@@ -12,7 +12,6 @@ struct FakeKit {
     widgets::TextBox& text_box() { return *w.text_editor; }
     widgets::DropDown& drop_down() { return *w.drop_down_editor; }
     widgets::DropDown& other_drop_down() { return *w.selector; }
-    widgets::WindowSystem& window_system() { return w.env->windows(); }
 
     static fakes::FakeDropDown& fake(widgets::DropDown& list) { return static_cast<fakes::FakeDropDown&>(list); }
 

@@ -76,7 +76,6 @@ struct QtKit {
     widgets::TextBox& text_box() { return *set.text_editor; }
     widgets::DropDown& drop_down() { return *set.drop_down_editor; }
     widgets::DropDown& other_drop_down() { return *set.selector; }
-    widgets::WindowSystem& window_system() { return *set.window_system; }
 
     qt::GridView& view() { return *static_cast<qt::QtGrid&>(*set.grid).view(); }
     qt::TextEditor& editor() { return *static_cast<qt::QtTextBox&>(*set.text_editor).editor(); }

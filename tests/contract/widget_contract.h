@@ -10,7 +10,6 @@
 //         widgets::Container& surface(); widgets::Grid& grid(); widgets::TextBox& text_box();
 //         widgets::DropDown& drop_down();   // two lists, so that focus can move
 //         widgets::DropDown& other_drop_down();
-//         widgets::WindowSystem& window_system();   // the tests register it on their thread
 //
 //         // The user's hands. Keys are virtual-key codes with the shift state (keys::).
 //         void press(widgets::Grid& | widgets::TextBox& | widgets::DropDown&, std::int16_t key, std::int16_t shift);
@@ -831,7 +830,6 @@ protected:
     HWND window() { return widgets::ToHwnd(surface().hWnd()); }
 
     Kit kit;
-    widgets::ScopedWindowSystem registered{kit.window_system()};
     EventLog events;
 };
 TYPED_TEST_SUITE_P(WindowProcContract);
@@ -862,7 +860,7 @@ TYPED_TEST_P(WindowProcContract, CallWindowProcPassesTheMessageUnchangedAndRetur
 }
 
 // Failing calls return 0 and change nothing: a resize afterwards reaches no hook.
-TYPED_TEST_P(WindowProcContract, CallsOnUnknownWindowsWithOtherIndicesOrWithoutARegisteredSystemFailWithZero) {
+TYPED_TEST_P(WindowProcContract, CallsOnUnknownWindowsOrWithOtherIndicesFailWithZero) {
     const HWND window = this->window();
     const HWND unknown = widgets::ToHwnd(0x7FFFFFF1);  // no table hands out odd handles
     const auto hook_proc = reinterpret_cast<LONG_PTR>(&HookProc);
@@ -873,17 +871,9 @@ TYPED_TEST_P(WindowProcContract, CallsOnUnknownWindowsWithOtherIndicesOrWithoutA
         {"an unknown window's procedure", [&] { return SetWindowLongPtrA(unknown, GWLP_WNDPROC, hook_proc); }},
         {"an unknown window's style", [&] { return SetWindowLongPtrA(unknown, GWL_STYLE, 0); }},
         {"an unknown window's style read", [&] { return GetWindowLongA(unknown, GWL_STYLE); }},
-        {"an index the window has not", [&] { return SetWindowLongPtrA(window, -21, hook_proc); }},
+        {"an index the window has not", [&] { return SetWindowLongPtrA(window, -20, hook_proc); }},
         {"a procedure read as a style", [&] { return GetWindowLongA(window, GWLP_WNDPROC); }},
-        {"unregistered: the procedure",
-         [&] {
-             widgets::WindowSystem* const before = widgets::SetCurrentWindowSystem(nullptr);
-             const LONG_PTR result = SetWindowLongPtrA(window, GWLP_WNDPROC, hook_proc) |
-                                     GetWindowLongA(window, GWL_STYLE) |
-                                     CallWindowProcA(&EchoProc, window, WM_NULL, 0, 0);
-             widgets::SetCurrentWindowSystem(before);
-             return result;
-         }},
+        {"a null procedure", [&] { return SetWindowLongPtrA(window, GWLP_WNDPROC, 0); }},
     };
     for (const auto& row : rows) EXPECT_EQ(row.call(), 0) << row.name;
     this->surface().SetObjectRect(RECT{0, 0, 200, 100});
@@ -907,7 +897,7 @@ TYPED_TEST_P(WindowProcContract, TheGridsStyleShowsItsVerticalScrollBarAndKeepsT
 
 REGISTER_TYPED_TEST_SUITE_P(WindowProcContract, AProcedurePutInFrontSeesResizeAndPaintAroundTheSurfacesOwnHandling,
                             CallWindowProcPassesTheMessageUnchangedAndReturnsWhatTheProcedureReturned,
-                            CallsOnUnknownWindowsWithOtherIndicesOrWithoutARegisteredSystemFailWithZero,
+                            CallsOnUnknownWindowsOrWithOtherIndicesFailWithZero,
                             TheGridsStyleShowsItsVerticalScrollBarAndKeepsTheOtherBits);
 
 }  // namespace orvane::contract

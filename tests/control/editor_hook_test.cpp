@@ -283,13 +283,20 @@ TEST_F(EditorHookTest, HookRemovedWhileTheControlHandlesTheMessageMovesNothing) 
 TEST(EditorHookInstall, FailedReplacementLeavesTheHookUninstalled) {
     FakeWidgets w;
     auto tracking = MakeTracking(w);
-    w.env->windows().fail_at("SetWindowLongPtr", 1);
+    // A window without a procedure takes none.
+    int bare = 0;
+    HWND bare_window = nullptr;
+    ASSERT_EQ(ComrtCreateWindowHandle(&bare, &bare_window), S_OK);
+    tracking->control_window = widgets::ToHandle(bare_window);
 
     InstallEditorHook(tracking);
     EXPECT_FALSE(tracking->hook_installed);
     EXPECT_EQ(tracking->previous_window_proc, nullptr);
+    EXPECT_EQ(tracking->hook_reference, nullptr);
+    EXPECT_EQ(GetWindowLongPtrA(bare_window, GWLP_USERDATA), 0) << "the user data given back";
     EXPECT_EQ(HookedEditorTracking(tracking->control_window), nullptr);
-    EXPECT_EQ(w.env->windows().window_proc(w.surface->window()), fakes::FakeWindowSystem::original_proc());
+    ComrtDestroyWindowHandle(bare_window);
+    tracking->control_window = widgets::ToHandle(w.surface->window());
 
     // A removal then has nothing to restore and leaves the window's procedure alone.
     RemoveEditorHook(*tracking);
@@ -373,7 +380,7 @@ TEST(EditorPlacement, FailedStyleReadGivesNoAllowance) {
     FakeWidgets w;
     w.grid->set_vertical_scroll_bar(true);
     EXPECT_EQ(ScrollBarAllowance(*w.grid), kScrollBarAllowance);
-    w.env->windows().fail_at("GetWindowLong", 1);
+    w.env->windows().destroy_window(w.grid->window());
     EXPECT_EQ(ScrollBarAllowance(*w.grid), 0);
 }
 

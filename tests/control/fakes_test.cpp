@@ -3,6 +3,7 @@
 // column width rounding, the window procedure chain and the property bag's failures.
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -233,25 +234,43 @@ TEST(FakeWindowSystem, ProceduresChainAndFailuresReturnZeroChangingNothing) {
     EXPECT_EQ(previous, reinterpret_cast<LONG_PTR>(FakeWindowSystem::original_proc()));
     EXPECT_EQ(windows.send_message(window, WM_PAINT), 2 * WM_PAINT);
 
-    windows.fail_at("SetWindowLongPtr", 1);
-    EXPECT_EQ(SetWindowLongPtrA(window, GWLP_WNDPROC, previous), 0);
-    EXPECT_EQ(windows.window_proc(window), &Doubling);
-
     const HWND unknown = widgets::ToHwnd(0x7777);
     EXPECT_EQ(SetWindowLongPtrA(unknown, GWLP_WNDPROC, previous), 0);
     EXPECT_EQ(GetWindowLongA(unknown, GWL_STYLE), 0);
     EXPECT_EQ(CallWindowProcA(nullptr, window, WM_PAINT, 0, 0), 0);
+    EXPECT_EQ(windows.window_proc(window), &Doubling);
 
     w.grid->set_vertical_scroll_bar(true);
     EXPECT_EQ(GetWindowLongA(w.grid->window(), GWL_STYLE), WS_VSCROLL);
 }
 
-TEST(WindowProcs, WithoutAWindowSystemEveryFunctionFails) {
-    ASSERT_EQ(widgets::CurrentWindowSystem(), nullptr);
-    const HWND window = widgets::ToHwnd(0x100);
-    EXPECT_EQ(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Doubling)), 0);
-    EXPECT_EQ(CallWindowProcA(&Doubling, window, WM_PAINT, 0, 0), 0);
-    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), 0);
+// The fakes' windows and a handle comrt gives out directly share the process's one table:
+// no handle names two windows, each names its own object, and a window's procedure chain
+// works from another thread with nothing registered there.
+TEST(FakeWindowSystem, WindowsShareTheProcessTableAndNeedNoRegistration) {
+    FakeWidgets w;
+    int direct_object = 0;
+    HWND direct = nullptr;
+    ASSERT_EQ(ComrtCreateWindowHandle(&direct_object, &direct), S_OK);
+    const HWND fake = w.surface->window();
+    EXPECT_NE(direct, fake);
+    EXPECT_NE(direct, w.grid->window());
+    void* object = nullptr;
+    ASSERT_EQ(ComrtGetWindowObject(direct, &object), S_OK);
+    EXPECT_EQ(object, &direct_object);
+    ASSERT_EQ(ComrtGetWindowObject(fake, &object), S_OK);
+    EXPECT_NE(object, nullptr);
+    EXPECT_NE(object, &direct_object);
+
+    w.env->windows().set_handler(fake, [](UINT msg, WPARAM, LPARAM) { return static_cast<LRESULT>(msg); });
+    LRESULT result = 0;
+    std::thread([&] {
+        SetWindowLongPtrA(fake, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Doubling));
+        result = SendMessageA(fake, WM_SIZE, 0, 0);
+    }).join();
+    EXPECT_EQ(result, 2 * WM_SIZE);
+    EXPECT_EQ(w.env->windows().window_proc(fake), &Doubling);
+    EXPECT_EQ(ComrtDestroyWindowHandle(direct), S_OK);
 }
 
 TEST(FakePropertyBag, MissingAndDamagedKeysFailWritesKeepTheirFirstPlace) {

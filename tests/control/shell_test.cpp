@@ -28,7 +28,7 @@ TEST_F(ShellTest, SitingHidesBothEditorsAndHappensOnce) {
     EXPECT_EQ(Hex(E_UNEXPECTED), Hex(impl().Site(set, nullptr)));
 
     comrt::ComPtr<PropertiesCtl> fresh = comrt::make<PropertiesCtl>();
-    set.window_system = nullptr;
+    set.grid = nullptr;
     EXPECT_EQ(Hex(E_POINTER), Hex(fresh->Site(set, nullptr)));
     EXPECT_EQ(Hex(E_POINTER), Hex(fresh->Site(widgets::WidgetSet{}, nullptr)));
 }
@@ -488,11 +488,15 @@ TEST_F(ShellTest, TerminateRemovesTheHookAndReleasesTheGroupsButNotTheCurrentOne
 }
 
 TEST_F(ShellTest, TerminateWithoutHookOrGroupsTouchesNothing) {
-    fakes.env->windows().fail_at("SetWindowLongPtr", 1);
+    // Another control's hook holds the window, so this one installs none.
+    auto other = std::make_shared<EditorTracking>();
+    other->control_window = widgets::ToHandle(fakes.surface->window());
+    InstallEditorHook(other);
     Start();
     ASSERT_FALSE(impl().editor_tracking()->hook_installed);
     Terminate();
     EXPECT_THAT(log().entries(), ElementsAre("surface:Terminate"));
+    RemoveEditorHook(*other);
     EXPECT_FALSE(impl().group_collection());
     EXPECT_THAT(site->failures, IsEmpty()) << site->text();
 }

@@ -44,7 +44,6 @@ struct EventFailure {
 
 class FakeEnvironment {
 public:
-    // Makes windows() the window system of the calling thread until destruction.
     FakeEnvironment();
     ~FakeEnvironment();
     FakeEnvironment(const FakeEnvironment&) = delete;
@@ -73,7 +72,6 @@ public:
 private:
     CallLog log_;
     FakeWindowSystem windows_{log_};
-    widgets::ScopedWindowSystem registration_{windows_};
     std::vector<EventFailure> event_failures_;
     long injected_failures_ = 0;
     std::function<void(std::string_view)> event_observer_;

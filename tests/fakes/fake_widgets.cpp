@@ -17,9 +17,7 @@ FakeWidgets::FakeWidgets(std::shared_ptr<FakeEnvironment> environment, const std
 }
 
 widgets::WidgetSet FakeWidgets::set() const {
-    // The window system lives inside the environment and shares its lifetime.
-    const std::shared_ptr<widgets::WindowSystem> windows(env, &env->windows());
-    return widgets::WidgetSet{surface, grid, text_editor, selector, drop_down_editor, windows};
+    return widgets::WidgetSet{surface, grid, text_editor, selector, drop_down_editor};
 }
 
 }  // namespace orvane::fakes

@@ -13,8 +13,8 @@
 namespace orvane::fakes {
 
 struct FakeWidgets {
-    // A new environment of its own (registered as the thread's window system), or the
-    // given one, so that several controls can share one window system, log and focus.
+    // A new environment of its own, or the given one, so that several controls can share
+    // one window system, log and focus.
     // Names in the log: "<prefix>surface", "<prefix>grid", "<prefix>text_editor",
     // "<prefix>selector", "<prefix>drop_down_editor".
     explicit FakeWidgets(std::shared_ptr<FakeEnvironment> environment = nullptr, const std::string& prefix = "");

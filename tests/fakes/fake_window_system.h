@@ -1,15 +1,18 @@
-// A fake windowing system: a handle table of windows, each with a procedure chain and
-// style bits, through which a test sends any message.
+// A fake windowing system: windows in the process's window table (comrt/window.h), each
+// with a procedure chain and style bits, through which a test sends any message.
 //
-// A window's original procedure is a recording default procedure: it logs
-// `<window>.proc(<message>)`, keeps the message in received(), and answers with the
-// window's handler (the toolkit's own handling, e.g. the container's Resize) or, with
-// none, with the window's chosen default result. It finds its window system as the one
-// registered for the calling thread, so only one fake window system may be current.
+// The windows are entered in the table as a toolkit enters its own, so the platform's
+// window functions (SetWindowLongPtrA, CallWindowProcA, GetWindowLongA, SendMessageA)
+// reach them with no registration. A window's original procedure is a recording default
+// procedure: it logs `<window>.proc(<message>)`, keeps the message in received(), and
+// answers with the window's handler (the toolkit's own handling, e.g. the container's
+// Resize) or, with none, with the window's chosen default result. It finds the fake's
+// record of the window as the window's object in the table.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,14 +27,20 @@ struct Message {
     LPARAM lParam;
 };
 
-class FakeWindowSystem final : public widgets::WindowSystem {
+class FakeWindowSystem final {
 public:
     using Handler = std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam)>;
 
     explicit FakeWindowSystem(CallLog& log);
+    // Takes every window it made out of the table.
+    ~FakeWindowSystem();
+    FakeWindowSystem(const FakeWindowSystem&) = delete;
+    FakeWindowSystem& operator=(const FakeWindowSystem&) = delete;
 
     // A new window named name (for the log), with the original procedure in its chain.
     HWND create_window(std::string name, LONG style = 0);
+    // Takes the window out of the table: the platform's functions fail on it from now on.
+    void destroy_window(HWND hWnd);
 
     // The toolkit's own handling of the window's messages, run by its original procedure.
     void set_handler(HWND hWnd, Handler handler);
@@ -40,8 +49,8 @@ public:
     void set_default_result(HWND hWnd, LRESULT result);
     LRESULT default_result(HWND hWnd) const;
 
-    // Delivers a message at the window's current procedure and returns its result; 0 for
-    // an unknown window.
+    // Delivers a message at the window's current procedure (SendMessageA) and returns its
+    // result; 0 for an unknown window.
     LRESULT send_message(HWND hWnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
     // The window's current procedure (null for an unknown window).
@@ -55,21 +64,10 @@ public:
     // The messages that reached the window's original procedure, in order.
     const std::vector<Message>& received(HWND hWnd) const;
 
-    // The n-th call of operation ("SetWindowLongPtr", "CallWindowProc", "GetWindowLong")
-    // from now fails as the platform function does: it returns 0 and changes nothing.
-    void fail_at(std::string operation, int nth);
-
-    // ---- WindowSystem --------------------------------------------------------------
-    LONG_PTR SetWindowLongPtr(HWND hWnd, int nIndex, LONG_PTR newLong) noexcept override;
-    LRESULT CallWindowProc(WNDPROC prevProc, HWND hWnd, UINT msg, WPARAM wParam,
-                           LPARAM lParam) noexcept override;
-    LONG GetWindowLong(HWND hWnd, int nIndex) noexcept override;
-
 private:
     struct Window {
+        FakeWindowSystem* system = nullptr;
         std::string name;
-        WNDPROC proc = nullptr;
-        LONG style = 0;
         LRESULT default_result = 0;
         Handler handler;
         std::vector<Message> received;
@@ -80,9 +78,8 @@ private:
     const Window* find(HWND hWnd) const;
 
     CallLog& log_;
-    std::map<OLE_HANDLE, Window> windows_;
-    OLE_HANDLE next_handle_ = 0x100;
-    FailurePlan failures_;
+    // Held by address: each window's entry in the table names its record.
+    std::map<OLE_HANDLE, std::unique_ptr<Window>> windows_;
 };
 
 }  // namespace orvane::fakes

@@ -50,8 +50,7 @@ protected:
     }
 
     std::unique_ptr<QWidget> window = testing::ShownWindow();
-    std::shared_ptr<QtWindowSystem> windows = QtWindowSystem::forCurrentThread();
-    QtGrid grid{windows, window.get(), 0, 0, 4575, 2175};
+    QtGrid grid{window.get(), 0, 0, 4575, 2175};
     GridRecorder events{grid};
 };
 
@@ -194,7 +193,6 @@ TEST_F(QtGridTest, ACellInAColumnOfNoWidthHasNoWidthWhereTheColumnLies) {
 }
 
 TEST_F(QtGridTest, StyleReportsTheVerticalScrollBarWhileItShows) {
-    const widgets::ScopedWindowSystem registered(*windows);
     const HWND window = widgets::ToHwnd(grid.hWnd());
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_VSCROLL, 0);
     Fill(100);

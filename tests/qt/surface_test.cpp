@@ -75,22 +75,20 @@ protected:
     void TearDown() override {
         // The window outlives the test's hook.
         if (surface.widget())
-            SetWindowLongPtrA(window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(QtWindowSystem::originalProc()));
+            SetWindowLongPtrA(window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TableWindow::originalProc()));
         hook_log = nullptr;
     }
 
     void Hook() {
         log.previous = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)));
-        ASSERT_EQ(log.previous, QtWindowSystem::originalProc());
+        ASSERT_EQ(log.previous, TableWindow::originalProc());
     }
     HWND window() { return widgets::ToHwnd(surface.hWnd()); }
     SurfaceWidget& widget() { return *surface.widget(); }
 
     std::unique_ptr<QWidget> top = testing::ShownWindow();
-    std::shared_ptr<QtWindowSystem> windows = QtWindowSystem::forCurrentThread();
-    widgets::ScopedWindowSystem registered{*windows};
-    QtSurface surface{windows, top.get(), 4800, 3975};
+    QtSurface surface{top.get(), 4800, 3975};
     HookLog log;
     ContainerRecorder events{log.seen};
 };
@@ -149,7 +147,7 @@ TEST_F(QtSurfaceTest, RestoringTheOriginalProcedureTakesTheHookOut) {
     widget().resize(250, 120);
     EXPECT_THAT(log.seen, ElementsAre("Resize"));
     EXPECT_EQ(SetWindowLongPtrA(window(), GWLP_WNDPROC, 0), 0) << "a window keeps a procedure";
-    EXPECT_EQ(windows->windowProc(window()), QtWindowSystem::originalProc());
+    EXPECT_EQ(GetWindowLongPtrA(window(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(TableWindow::originalProc()));
 }
 
 TEST_F(QtSurfaceTest, AResizeDeliveredWithoutAQtEventRunsTheChainToo) {
@@ -158,6 +156,8 @@ TEST_F(QtSurfaceTest, AResizeDeliveredWithoutAQtEventRunsTheChainToo) {
     EXPECT_THAT(log.seen, ElementsAre("before 0x0005", "Resize", "after 0x0005"));
 }
 
+// The surface's window is in the process's one table, beside a container's handle made
+// directly: distinct handles, each naming its own object.
 TEST_F(QtSurfaceTest, TheHandleTableKnowsOnlyLiveWindowsAndKeepsStyleBits) {
     const HWND unknown = widgets::ToHwnd(0x7FFFFFF0u);
     EXPECT_EQ(SetWindowLongPtrA(unknown, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc)), 0);
@@ -167,16 +167,25 @@ TEST_F(QtSurfaceTest, TheHandleTableKnowsOnlyLiveWindowsAndKeepsStyleBits) {
     EXPECT_EQ(SetWindowLongPtrA(window(), GWL_STYLE, 0x40000000 | WS_VSCROLL), 0);
     EXPECT_EQ(GetWindowLongA(window(), GWL_STYLE), 0x40000000) << "WS_VSCROLL follows the window itself";
 
-    const HWND gone = window();
+    HWND container = nullptr;
+    ASSERT_EQ(ComrtCreateWindowHandle(top.get(), &container), S_OK);
+    EXPECT_NE(container, window());
+    void* named = nullptr;
+    ASSERT_EQ(ComrtGetWindowObject(window(), &named), S_OK);
+    EXPECT_EQ(named, static_cast<QWidget*>(surface.widget()));
+    ASSERT_EQ(ComrtGetWindowObject(container, &named), S_OK);
+    EXPECT_EQ(named, top.get());
+    EXPECT_EQ(ComrtDestroyWindowHandle(container), S_OK);
+
+    const HWND kept = window();
     {
-        QtSurface other(windows, top.get(), 100, 100);
+        QtSurface other(top.get(), 100, 100);
         EXPECT_NE(other.hWnd(), surface.hWnd());
         EXPECT_NE(other.hWnd(), 0u);
         delete other.widget();
         EXPECT_EQ(FailureOf([&] { other.hWnd(); }), E_HANDLE);
     }
-    EXPECT_EQ(windows.get(), QtWindowSystem::forCurrentThread().get()) << "one service per thread";
-    EXPECT_EQ(gone, window());
+    EXPECT_EQ(kept, window());
 }
 
 TEST_F(QtSurfaceTest, ColoursAreKeptAsGivenAndPaintTheSurface) {
@@ -230,7 +239,7 @@ TEST_F(QtSurfaceTest, DestroyTakesTheWindowAndItsChildrenAway) {
     EXPECT_TRUE(child.isNull());
     EXPECT_EQ(surface.widget(), nullptr);
     EXPECT_EQ(FailureOf([&] { surface.ScaleWidth(); }), E_HANDLE);
-    EXPECT_EQ(windows->windowProc(handle), nullptr) << "the handle names no window any more";
+    EXPECT_FALSE(IsWindow(handle)) << "the handle names no window any more";
     EXPECT_THAT(log.seen, IsEmpty()) << "no event";
     surface.Destroy();  // a second time is harmless
 }

@@ -78,8 +78,7 @@ private:
 
 }  // namespace
 
-GridView::GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
-    : QTableView(parent), windows_(std::move(windows)) {
+GridView::GridView(QWidget* parent) : QTableView(parent) {
     setModel(&model_);
     setItemDelegate(new CellDelegate(this));
     viewport()->setMouseTracking(true);
@@ -119,12 +118,12 @@ GridView::GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
     }
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { raiseScroll(); });
-    handle_ = windows_->addWindow(*this, *this);
+    handle_ = enterWindowTable(*this);
 }
 
 GridView::~GridView() {
     sink_ = nullptr;
-    windows_->removeWindow(handle_);
+    leaveWindowTable(handle_);
 }
 
 void GridView::moveTo(int row, int col) {

@@ -30,15 +30,15 @@ class QMouseEvent;
 
 #include <control/widgets/grid.h>
 #include <toolkit/qt/cell_model.h>
-#include <toolkit/qt/window_system.h>
+#include <toolkit/qt/table_window.h>
 
 namespace orvane::qt {
 
-class GridView final : public QTableView, private QtWindowSystem::Window {
+class GridView final : public QTableView, public TableWindow {
     Q_OBJECT
 
 public:
-    GridView(std::shared_ptr<QtWindowSystem> windows, QWidget* parent);
+    explicit GridView(QWidget* parent);
     ~GridView() override;
 
     void setEventSink(widgets::GridEvents* sink) noexcept { sink_ = sink; }
@@ -89,7 +89,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    // QtWindowSystem::Window: the grid's window answers no message of its own.
+    // TableWindow: the grid's window answers no message of its own.
     LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
     LONG liveStyle() noexcept override;
 
@@ -103,7 +103,6 @@ private:
     void raiseScroll();
 
     CellModel model_;
-    std::shared_ptr<QtWindowSystem> windows_;
     HWND handle_ = nullptr;
     widgets::GridEvents* sink_ = nullptr;
     int row_ = 0;

@@ -19,9 +19,8 @@ void CheckPosition(std::int32_t position, int count) {
 
 }  // namespace
 
-QtGrid::QtGrid(std::shared_ptr<QtWindowSystem> windows, QWidget* parent, float left, float top, float width,
-               float height)
-    : view_(new GridView(std::move(windows), parent)), left_(left), top_(top) {
+QtGrid::QtGrid(QWidget* parent, float left, float top, float width, float height)
+    : view_(new GridView(parent)), left_(left), top_(top) {
     GridView& view = live();
     view.setGeometry(PixelsX(view, left), PixelsY(view, top), PixelsX(view, width), PixelsY(view, height));
     view.show();  // with its parent

@@ -16,8 +16,7 @@ class QtGrid final : public widgets::Grid {
 public:
     // Makes the view as a child of parent (owned by it; with no parent, by the adapter),
     // at the design-time place given in twips.
-    QtGrid(std::shared_ptr<QtWindowSystem> windows, QWidget* parent, float left, float top, float width,
-           float height);
+    QtGrid(QWidget* parent, float left, float top, float width, float height);
     ~QtGrid() override;
     QtGrid(const QtGrid&) = delete;
     QtGrid& operator=(const QtGrid&) = delete;

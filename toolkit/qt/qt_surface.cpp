@@ -106,9 +106,8 @@ Message ToMessage(const QEvent& event) noexcept {
 
 // ---- the surface widget --------------------------------------------------------------------
 
-SurfaceWidget::SurfaceWidget(std::shared_ptr<QtWindowSystem> windows, QWidget* parent)
-    : QWidget(parent), windows_(std::move(windows)) {
-    handle_ = windows_->addWindow(*this, *this);
+SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent) {
+    handle_ = enterWindowTable(*this);
     // The focus going from one of the control's widgets to a widget outside it is the
     // control's ExitFocus. The window losing the activation, and a popup of the control's
     // own (an open list), move no focus in this sense.
@@ -123,7 +122,7 @@ SurfaceWidget::~SurfaceWidget() {
     // then: the watch must not reach this object any more.
     disconnect(focus_watch_);
     sink_ = nullptr;
-    windows_->removeWindow(std::exchange(handle_, nullptr));
+    leaveWindowTable(std::exchange(handle_, nullptr));
 }
 
 bool SurfaceWidget::event(QEvent* event) {
@@ -133,7 +132,7 @@ bool SurfaceWidget::event(QEvent* event) {
     InFlight flight{event, message.msg};
     InFlight* const outer = std::exchange(in_flight_, &flight);
     const QPointer<SurfaceWidget> alive(this);
-    windows_->sendMessage(handle_, message.msg, message.wParam, message.lParam);
+    SendMessageA(handle_, message.msg, message.wParam, message.lParam);
     if (alive) in_flight_ = outer;
     // A procedure that did not chain on to the original one consumed the event.
     return flight.handled ? flight.result : true;
@@ -165,8 +164,7 @@ LRESULT SurfaceWidget::handleMessage(UINT msg, WPARAM, LPARAM) noexcept {
 
 // ---- the contract's adapter ------------------------------------------------------------------
 
-QtSurface::QtSurface(std::shared_ptr<QtWindowSystem> windows, QWidget* parent, float width, float height)
-    : surface_(new SurfaceWidget(std::move(windows), parent)) {
+QtSurface::QtSurface(QWidget* parent, float width, float height) : surface_(new SurfaceWidget(parent)) {
     SurfaceWidget& surface = live();
     surface.setAutoFillBackground(true);
     SetPaletteRoles(surface, {QPalette::Window}, ToQColor(back_color_, surface));
@@ -182,8 +180,7 @@ QtSurface::~QtSurface() {
 }
 
 void QtSurface::deliverResize() noexcept {
-    if (SurfaceWidget* surface = surface_.get())
-        surface->windowSystem().sendMessage(surface->windowHandle(), WM_SIZE);
+    if (SurfaceWidget* surface = surface_.get()) SendMessageA(surface->windowHandle(), WM_SIZE, 0, 0);
 }
 
 void QtSurface::SetEventSink(widgets::ContainerEvents* sink) noexcept {

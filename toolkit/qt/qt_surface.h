@@ -2,7 +2,7 @@
 // control's own window, a QWidget that hosts the child widgets.
 //
 // Every event of the surface becomes a message that runs through the window's procedure
-// chain (window_system.h); the chain's original procedure is Qt's own handling of the
+// chain (table_window.h); the chain's original procedure is Qt's own handling of the
 // event (QWidget::event), so a procedure put in front sees each message after the
 // surface has handled it: WM_PAINT after the surface painted, WM_SIZE after the
 // Resize container event laid the control out. The messages:
@@ -15,8 +15,8 @@
 //   event kToolkitEventMessage with the QEvent::Type in wParam.
 //
 // A procedure that does not chain on consumes the event. A message sent to the window
-// without an event behind it (QtWindowSystem::sendMessage) reaches the original
-// procedure too: WM_SIZE then raises Resize, WM_PAINT schedules a repaint.
+// without an event behind it (SendMessageA) reaches the original procedure too: WM_SIZE
+// then raises Resize, WM_PAINT schedules a repaint.
 #pragma once
 
 #include <memory>
@@ -25,24 +25,23 @@
 
 #include <control/widgets/container.h>
 #include <toolkit/qt/widget_handle.h>
-#include <toolkit/qt/window_system.h>
+#include <toolkit/qt/table_window.h>
 
 namespace orvane::qt {
 
 // The message of a toolkit event that has no platform message of its own.
 inline constexpr UINT kToolkitEventMessage = 0x8000;  // WM_APP
 
-class SurfaceWidget final : public QWidget, private QtWindowSystem::Window {
+class SurfaceWidget final : public QWidget, public TableWindow {
     Q_OBJECT
 
 public:
-    SurfaceWidget(std::shared_ptr<QtWindowSystem> windows, QWidget* parent);
+    explicit SurfaceWidget(QWidget* parent);
     ~SurfaceWidget() override;
 
     void setEventSink(widgets::ContainerEvents* sink) noexcept { sink_ = sink; }
     widgets::ContainerEvents* eventSink() const noexcept { return sink_; }
     HWND windowHandle() const noexcept { return handle_; }
-    QtWindowSystem& windowSystem() const noexcept { return *windows_; }
 
     // The size the surface asks a layout for: its design-time size.
     void setDesignSize(QSize size) { design_size_ = size; updateGeometry(); }
@@ -63,7 +62,6 @@ private:
 
     LRESULT handleMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept override;
 
-    std::shared_ptr<QtWindowSystem> windows_;
     HWND handle_ = nullptr;
     widgets::ContainerEvents* sink_ = nullptr;
     QMetaObject::Connection focus_watch_;  // the application's focus changes (ExitFocus)
@@ -76,7 +74,7 @@ public:
     // Makes the surface as a child of parent, at the design-time size (twips), with the
     // design-time colours (button face, button text) and font. The surface belongs to
     // parent (with no parent, to the adapter) until Destroy.
-    QtSurface(std::shared_ptr<QtWindowSystem> windows, QWidget* parent, float width, float height);
+    QtSurface(QWidget* parent, float width, float height);
     ~QtSurface() override;
     QtSurface(const QtSurface&) = delete;
     QtSurface& operator=(const QtSurface&) = delete;

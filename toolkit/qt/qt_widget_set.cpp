@@ -12,8 +12,7 @@ namespace orvane::qt {
 
 widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     using Layout = DesignTimeLayout;
-    const std::shared_ptr<QtWindowSystem> windows = QtWindowSystem::forCurrentThread();
-    auto surface = std::make_shared<QtSurface>(windows, parent, Layout::kWidth, Layout::kHeight);
+    auto surface = std::make_shared<QtSurface>(parent, Layout::kWidth, Layout::kHeight);
     QWidget* window = surface->widget();
     window->setObjectName(QStringLiteral("surface"));
     window->move(position.left, position.top);
@@ -21,7 +20,7 @@ widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     auto selector = std::make_shared<QtDropDown>(window, Layout::kSelectorLeft, Layout::kSelectorTop,
                                                  Layout::kSelectorWidth, true);
     selector->list()->setObjectName(QStringLiteral("selector"));
-    auto grid = std::make_shared<QtGrid>(windows, window, Layout::kGridLeft, Layout::kGridTop, Layout::kGridWidth,
+    auto grid = std::make_shared<QtGrid>(window, Layout::kGridLeft, Layout::kGridTop, Layout::kGridWidth,
                                          Layout::kGridHeight);
     grid->view()->setObjectName(QStringLiteral("grid"));
     grid->SetCols(Layout::kGridCols);
@@ -34,7 +33,7 @@ widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     drop_down_editor->list()->setObjectName(QStringLiteral("dropDownEditor"));
     // Shown with its container's widget; the control sizes it with SetObjectRect.
     if (parent) window->show();
-    return {surface, grid, text_editor, selector, drop_down_editor, windows};
+    return {surface, grid, text_editor, selector, drop_down_editor};
 }
 
 }  // namespace orvane::qt
