@@ -3,10 +3,13 @@
 #   the platform  exactly the C functions that platform/comrt_exports.map lists, no C++
 #                 symbol;
 #   every server  exactly DllGetClassObject, DllCanUnloadNow, DllRegisterServer,
-#                 DllUnregisterServer.
+#                 DllUnregisterServer; and no thread-local storage (readelf -l): a
+#                 library loaded at run time allocates it on a thread's first use, and
+#                 a failure there ends the process instead of returning E_OUTOFMEMORY.
 #   scripts/check_exports.sh PLATFORM_LIBRARY SERVER_LIBRARY...
 #   scripts/check_exports.sh --self-test PLATFORM_LIBRARY
-#                 shows that a missing library and a server with other exports fail it
+#                 shows that a missing library, a server with other exports and a
+#                 library with thread-local storage fail it
 # Every library named must exist: a build that lost one fails. Exits 1 and says what
 # differs; 0 when every library exports exactly its list.
 set -euo pipefail
@@ -37,11 +40,19 @@ platform=$(sed -e 's|/\*.*\*/||g' "$root/platform/comrt_exports.map" | sed -n '/
            grep -v 'global:\|local:' | tr ';' '\n' | tr -d ' \t' | grep -v '^$' | sort)
 servers=$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer | sort)
 
+without_thread_storage() {  # library
+    if [ -f "$1" ] && readelf -lW "$1" | grep -q '^ *TLS '; then
+        echo "check_exports: $(basename "$1") has thread-local storage"
+        status=1
+    fi
+}
+
 check() {  # platform library, server libraries...
     compare "$1" "$platform"
     shift
     for server in "$@"; do
         compare "$server" "$servers"
+        without_thread_storage "$server"
     done
 }
 
@@ -61,6 +72,14 @@ if [ "${1:-}" = "--self-test" ]; then
     expect_failure "a missing server library" "$library" "$(dirname "$library")/no-such-server.so"
     expect_failure "a missing platform library" "$(dirname "$library")/no-such-platform.so"
     expect_failure "a server that exports more than the four entry points" "$library" "$library"
+    status=0
+    without_thread_storage "$library" >/dev/null  # the platform library has some, allowed there
+    if [ $status -eq 0 ]; then
+        echo "check_exports self-test: FAILED: thread-local storage went unseen"
+        failures=$((failures + 1))
+    else
+        echo "check_exports self-test: a library with thread-local storage fails the check"
+    fi
     if ! "$0" "$library" >/dev/null; then
         echo "check_exports self-test: FAILED: the platform library alone did not pass"
         failures=$((failures + 1))
