@@ -142,7 +142,10 @@ public:
     // the surface's failure. A failing Resize handler goes to the error sink.
     HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect) noexcept override;
     HRESULT STDMETHODCALLTYPE ReactivateAndUndo() noexcept override;
-    // S_FALSE: the control's keys reach its own windows, where the toolkit delivers them.
+    // A key the container's message loop offers (WM_KEYDOWN) to the UI-active control
+    // runs the keyboard model of an open editor, or of the grid when it is meant for the
+    // grid: S_OK when the control acted on it (the container then drops it), S_FALSE for
+    // any other message or key, which reaches the control's windows as usual.
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG lpmsg) noexcept override;
     HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL fActivate) noexcept override;
     HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL fActivate) noexcept override;

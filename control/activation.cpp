@@ -10,6 +10,8 @@
 // to the site's error sink.
 #include <control/PropertiesCtl.h>
 
+#include <control/widgets/window_procs.h>
+
 
 namespace orvane {
 namespace {
@@ -17,6 +19,22 @@ namespace {
 // What a windowed control of this kind declares: it lays itself out again when resized,
 // cannot hold links, is active whenever it is visible (in place, with its own window),
 // and wants its client site before it is initialised.
+// The message a container offers a pressed key with (its wParam the virtual-key code).
+constexpr UINT kKeyDownMessage = 0x0100;
+
+// The shift keys held with the key a container offers, as the key events give them.
+std::int16_t ShiftState() noexcept {
+#ifdef _WIN32
+    const auto down = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+    return static_cast<std::int16_t>((down(VK_SHIFT) ? widgets::keys::kShift : 0) |
+                                     (down(VK_CONTROL) ? widgets::keys::kCtrl : 0) |
+                                     (down(VK_MENU) ? widgets::keys::kAlt : 0));
+#else
+    // No keyboard state of the process here: the toolkit delivers keys with their own.
+    return 0;
+#endif
+}
+
 constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
                               OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
 
@@ -244,7 +262,21 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SetObjectRects(LPCRECT lprcPosRect, LPC
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::ReactivateAndUndo() noexcept { return INPLACE_E_NOTUNDOABLE; }
 
-HRESULT STDMETHODCALLTYPE PropertiesCtl::TranslateAccelerator(LPMSG) noexcept { return S_FALSE; }
+HRESULT STDMETHODCALLTYPE PropertiesCtl::TranslateAccelerator(LPMSG lpmsg) noexcept try {
+    CheckThread();
+    if (!lpmsg || lpmsg->message != kKeyDownMessage || !ui_active_ || !widgets_.surface) return S_FALSE;
+    // The site and the item the key writes may release the control meanwhile.
+    const comrt::ComPtr<PropertiesCtl> self(this);
+    auto key = static_cast<std::int16_t>(lpmsg->wParam);
+    const std::int16_t shift = ShiftState();
+    // An open editor's keys first; else the grid's, when the key was meant for the grid.
+    if (edit_) comrt::check(OnEditorKeyDown(key, shift));
+    else if (widgets::ToHandle(lpmsg->hwnd) == grid().hWnd()) comrt::check(OnGridKeyDown(key, shift));
+    // A key the control acted on is not the container's to act on again.
+    return key == 0 ? S_OK : S_FALSE;
+} catch (...) {
+    return comrt::to_hresult();
+}
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::OnFrameWindowActivate(BOOL) noexcept { return S_OK; }
 

@@ -127,6 +127,31 @@ TEST(Activation, AHostWindowsSequenceSitesActivatesSizesAndClosesTheControl) {
     container->take();
     ASSERT_EQ(S_OK, control->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr));
     EXPECT_THAT(container->site_calls(), ElementsAre("OnUIActivate", "OnFocus(1)"));
+    // Keys the container's message loop offers: the control's own it acts on and keeps.
+    {
+        const comrt::ComPtr<_clsTessel> group = MakeGroup(u"G", 2);
+        _clsTessel* arg = group.get();
+        comrt::Variant result;
+        SHORT first = 0;
+        ASSERT_EQ(S_OK, control->AddPropertyGroup(&arg, result.put()));
+        ASSERT_EQ(S_OK, control->SelectPropertyGroup(&first, result.put()));
+        w.grid->SetCol(1);
+        const auto offer = [&](UINT message, WPARAM key, HWND to) {
+            MSG msg{to, message, key, 0, 0, {}};
+            return control->TranslateAccelerator(&msg);
+        };
+        const HWND grid_window = widgets::ToHwnd(w.grid->hWnd());
+        ASSERT_TRUE(w.text_editor->visible()) << "the value cell's editor opened";
+        EXPECT_EQ(S_OK, offer(0x0100, 0x1B, grid_window)) << "Escape cancels";
+        EXPECT_FALSE(w.text_editor->visible());
+        EXPECT_EQ(S_FALSE, offer(0x0100, 0x71, window)) << "F2 meant for another window";
+        EXPECT_EQ(S_OK, offer(0x0100, 0x71, grid_window)) << "F2 opens the cell's editor";
+        EXPECT_TRUE(w.text_editor->visible());
+        EXPECT_EQ(S_FALSE, offer(0x0100, 'A', grid_window)) << "typing is the editor's";
+        EXPECT_EQ(S_FALSE, offer(0x0102, 0x1B, grid_window)) << "no key press";
+        ASSERT_EQ(S_OK, control->Clear());
+    }
+    container->take();
 
     // Closing terminates, unhooks, takes the window away and tells the site last.
     container->take();
