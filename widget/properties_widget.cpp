@@ -40,7 +40,7 @@ LONG HimetricOf(int pixels, int dpi) {
 // signals while the widget lives.
 class PropertiesWidget::Site final
     : public comrt::implements<Site, IOleClientSite, IOleInPlaceSite, IOleControlSite, IDispatch, IControlErrorSink,
-                               IPropertyNotifySink, IItemChangeSink> {
+                               IItemChangeSink> {
 public:
     explicit Site(PropertiesWidget* widget) : widget_(widget) {}
 
@@ -146,18 +146,6 @@ public:
         return comrt::to_hresult();
     }
 
-    HRESULT STDMETHODCALLTYPE OnChanged(DISPID dispID) noexcept override try {
-        if (!widget_ || !info_) return S_OK;
-        comrt::Bstr name;
-        UINT count = 0;
-        if (FAILED(info_->GetNames(dispID, name.put(), 1, &count)) || count == 0) return S_OK;
-        widget_->notifyAppearanceChanged(ToQString(name.view()));
-        return S_OK;
-    } catch (...) {
-        return comrt::to_hresult();
-    }
-
-    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) noexcept override { return S_OK; }
 
     HRESULT STDMETHODCALLTYPE ItemValueChanged(_clsTessel* group, LONG index, BSTR oldValue,
                                                BSTR newValue) noexcept override try {
@@ -169,9 +157,39 @@ public:
         return comrt::to_hresult();
     }
 
+    // The name of a changed property, from the control's members by dispatch id; empty
+    // when it has none.
+    QString nameOf(DISPID dispID) const {
+        comrt::Bstr name;
+        UINT count = 0;
+        if (!info_ || FAILED(info_->GetNames(dispID, name.put(), 1, &count)) || count == 0) return {};
+        return ToQString(name.view());
+    }
+    QPointer<PropertiesWidget> widget() const { return widget_; }
+
 private:
     QPointer<PropertiesWidget> widget_;
     comrt::ComPtr<ITypeInfo> info_;
+};
+
+// Connected to the control's IPropertyNotifySink connection point: the changes of its
+// persisted properties, passed on as the widget's signals.
+class PropertiesWidget::ChangeSink final : public comrt::implements<ChangeSink, IPropertyNotifySink> {
+public:
+    explicit ChangeSink(comrt::ComPtr<Site> site) : site_(std::move(site)) {}
+
+    HRESULT STDMETHODCALLTYPE OnChanged(DISPID dispID) noexcept override try {
+        const QPointer<PropertiesWidget> widget = site_->widget();
+        const QString name = site_->nameOf(dispID);
+        if (widget && !name.isEmpty()) widget->notifyAppearanceChanged(name);
+        return S_OK;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
+    HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) noexcept override { return S_OK; }
+
+private:
+    comrt::ComPtr<Site> site_;
 };
 
 PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
@@ -182,6 +200,8 @@ PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
 PropertiesWidget::~PropertiesWidget() {
     // The control takes its window and widgets away before this widget goes, and lets go
     // of its site.
+    if (change_point_) change_point_->Unadvise(change_cookie_);
+    change_point_ = nullptr;
     if (control_) {
         if (const auto object = control_.try_as<IOleObject>()) {
             object->Close(OLECLOSE_NOSAVE);
@@ -211,6 +231,14 @@ HRESULT PropertiesWidget::create() noexcept try {
 
     comrt::check(object->SetClientSite(site_.get()));
     comrt::check(object->SetHostNames(u"PropertiesWidget", nullptr));
+    if (const auto points = object.try_as<IConnectionPointContainer>()) {
+        comrt::ComPtr<IConnectionPoint> point;
+        if (SUCCEEDED(points->FindConnectionPoint(IID_IPropertyNotifySink, point.put()))) {
+            const comrt::ComPtr<ChangeSink> sink = comrt::make<ChangeSink>(site_);
+            if (SUCCEEDED(point->Advise(static_cast<IPropertyNotifySink*>(sink.get()), &change_cookie_)))
+                change_point_ = std::move(point);
+        }
+    }
     control_ = object;
     comrt::check(persist->InitNew());
     SIZEL extent{HimetricOf(width(), logicalDpiX()), HimetricOf(height(), logicalDpiY())};

@@ -53,9 +53,15 @@ struct FakeToolkit {
     RECT position{};
 };
 
+// Each container's life ends with nothing of the control's left alive.
+class Activation : public ::testing::Test {
+protected:
+    void TearDown() override { pg_testing::ExpectNothingAlive(); }
+};
+
 // The sequence of the platform's host window, and every call the control makes on the
 // site meanwhile, in order.
-TEST(Activation, AHostWindowsSequenceSitesActivatesSizesAndClosesTheControl) {
+TEST_F(Activation, AHostWindowsSequenceSitesActivatesSizesAndClosesTheControl) {
     fakes::FakeWidgets w;
     FakeToolkit& toolkit = FakeToolkit::Current();
     toolkit = FakeToolkit{&w};
@@ -169,7 +175,7 @@ TEST(Activation, AHostWindowsSequenceSitesActivatesSizesAndClosesTheControl) {
     EXPECT_LT((container->AddRef(), container->Release()), held) << "the control let go of its site";
 }
 
-TEST(Activation, RefusalsFailuresAndVerbsLeaveTheControlAsTheySay) {
+TEST_F(Activation, RefusalsFailuresAndVerbsLeaveTheControlAsTheySay) {
     fakes::FakeWidgets w;
     FakeToolkit& toolkit = FakeToolkit::Current();
     toolkit = FakeToolkit{&w, E_HANDLE};
@@ -221,7 +227,7 @@ TEST(Activation, RefusalsFailuresAndVerbsLeaveTheControlAsTheySay) {
 
 // A host that persists its controls: one loads saved properties before it activates the
 // control, the other initialises it new and lends it its ambient appearance.
-TEST(Activation, ALoadBeforeActivationIsRestoredAndANewControlFollowsTheAmbience) {
+TEST_F(Activation, ALoadBeforeActivationIsRestoredAndANewControlFollowsTheAmbience) {
     fakes::FakeWidgets w;
     FakeToolkit::Current() = FakeToolkit{&w};
     comrt::ComPtr<RecordingContainer> container = comrt::make<RecordingContainer>();
@@ -302,7 +308,7 @@ TEST(Activation, ALoadBeforeActivationIsRestoredAndANewControlFollowsTheAmbience
 }
 
 // The stream form carries what the bag carries, and a load reads exactly its own bytes.
-TEST(Activation, AStreamCarriesThePropertiesAndALoadReadsOnlyItsOwnBytes) {
+TEST_F(Activation, AStreamCarriesThePropertiesAndALoadReadsOnlyItsOwnBytes) {
     fakes::FakeWidgets w;
     FakeToolkit::Current() = FakeToolkit{&w};
     comrt::ComPtr<RecordingContainer> container = comrt::make<RecordingContainer>();
@@ -344,7 +350,7 @@ TEST(Activation, AStreamCarriesThePropertiesAndALoadReadsOnlyItsOwnBytes) {
     EXPECT_EQ(Hex(E_UNEXPECTED), Hex(comrt::make<PropertiesCtl>()->Save(stream.get(), TRUE))) << "nothing to save";
 }
 
-TEST(Activation, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {
+TEST_F(Activation, TwoControlsOnOneThreadEachKeepTheirGroupsAndHook) {
     auto env = std::make_shared<fakes::FakeEnvironment>();
     fakes::FakeWidgets a(env, "a."), b(env, "b.");
     comrt::ComPtr<RecordingSite> site = comrt::make<RecordingSite>();

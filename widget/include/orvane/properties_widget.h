@@ -129,6 +129,7 @@ protected:
 
 private:
     class Site;
+    class ChangeSink;
     HRESULT create() noexcept;
     // Places the control over this widget's whole area.
     HRESULT placeControl() noexcept;
@@ -144,6 +145,9 @@ private:
 
     comrt::ComPtr<IUnknown> control_;
     comrt::ComPtr<Site> site_;
+    // The control's IPropertyNotifySink connection point while this widget is connected.
+    comrt::ComPtr<IConnectionPoint> change_point_;
+    DWORD change_cookie_ = 0;
     HWND window_ = nullptr;  // this widget's window handle, given to the control
     HRESULT creation_status_ = E_UNEXPECTED;
 };
