@@ -38,6 +38,7 @@
 #include <comrt/dispatch.h>
 #include <comrt/implements.h>
 #include <comrt/resource.h>
+#include <control/call_out.h>
 #include <control/connection_points.h>
 #include <control/editor_hook.h>
 #include <control/event_sinks.h>
@@ -275,6 +276,9 @@ public:
     GridFill grid_fill() const noexcept { return grid_fill_; }
     const std::shared_ptr<EditorTracking>& editor_tracking() const noexcept { return editor_tracking_; }
     const widgets::WidgetSet& widgets() const noexcept { return widgets_; }
+    // Bumped whenever the editing state is replaced (CallOut): an edit opened or closed,
+    // the group shown switched or cleared, the control deactivated.
+    std::uint64_t epoch() const noexcept { return epoch_; }
 
 private:
     // The group collection, created empty when none is held (groups.cpp).
@@ -314,17 +318,23 @@ private:
     void RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_down, std::u16string opened_text);
     // Whether the open edit's editor holds something other than what it opened with.
     bool EditPending();
-    // Writes a pending edit into its item (and into the grid's cell when that is still
-    // the current cell), tells the container's change sink when the value changed, then
-    // closes the editors. Without an open edit it only closes them. A failing write ends
-    // it there, the edit still open.
-    void CommitOpenEdit();
+    // Writes a pending edit into the grid's cell (when that is still the current cell),
+    // closes the editors, then writes the text into its item and tells the container's
+    // change sink when the value changed. The edit is closed before the host's item and
+    // sink are called, so whatever they call back finds no edit open. Without an open
+    // edit it only closes the editors. An item that refuses the value opens the edit again
+    // with the user's text (unless the host moved the control on meanwhile) and the
+    // failure is thrown. Returns false when a call out interrupted it (CallOut): the
+    // caller then stops, as the state it worked on is gone.
+    bool CommitOpenEdit();
     // Closes the editors and forgets the edit: nothing is written, and a cell that showed a
     // pick shows the value again.
     void CancelOpenEdit();
-    // Rewrites every row's name and value from the current group's items (groups.cpp).
-    void FillRowsFromItems();
-    // Hides both editors, the drop-down first, and drops the record.
+    // Rewrites every row's name and value from the current group's items; false when an
+    // item's getter interrupted it (groups.cpp).
+    bool FillRowsFromItems();
+    // Drops the record and the editor flags, then hides both editors, the drop-down
+    // first: a focus change that hiding causes finds no edit to commit.
     void CloseEditors();
     // Opens the editor of the current value cell's item, as entering the cell does
     // (editing.cpp).
@@ -355,6 +365,7 @@ private:
     comrt::ComPtr<IOleControlSite> ControlSite() const noexcept;
 
     // Control instance state.
+    std::uint64_t epoch_ = 0;
     comrt::ComPtr<_Collection> group_collection_;
     comrt::ComPtr<_clsTessel> current_group_;
     [[no_unique_address]] comrt::owner_thread owner_thread_;

@@ -5,61 +5,72 @@
 #include <control/handler_names.h>
 
 namespace orvane {
+namespace {
+
+// Runs one handler for the widget that raised its event, the control held until the
+// failure is reported: the handler's calls out may let go of the control's last reference.
+template <typename Handler>
+HRESULT Handle(PropertiesCtl& control, const char16_t* name, Handler&& handler) noexcept {
+    const CallOut keep(control);
+    return control.ReportHandlerStatus(name, handler());
+}
+
+}  // namespace
 
 HRESULT EventSinks::Surface::Initialize() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kControlInitialize, control_.OnInitialize());
+    return Handle(control_, handler_names::kControlInitialize, [&] { return control_.OnInitialize(); });
 }
 HRESULT EventSinks::Surface::Resize() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kControlResize, control_.OnResize());
+    return Handle(control_, handler_names::kControlResize, [&] { return control_.OnResize(); });
 }
 HRESULT EventSinks::Surface::Terminate() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kControlTerminate, control_.OnTerminate());
+    return Handle(control_, handler_names::kControlTerminate, [&] { return control_.OnTerminate(); });
 }
 
 HRESULT EventSinks::Grid::EnterCell() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kGridEnterCell, control_.OnGridEnterCell());
+    return Handle(control_, handler_names::kGridEnterCell, [&] { return control_.OnGridEnterCell(); });
 }
 HRESULT EventSinks::Grid::LeaveCell() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kGridLeaveCell, control_.OnGridLeaveCell());
+    return Handle(control_, handler_names::kGridLeaveCell, [&] { return control_.OnGridLeaveCell(); });
 }
 HRESULT EventSinks::Grid::MouseDown(std::int16_t button, std::int16_t shift, float x, float y) noexcept {
-    return control_.ReportHandlerStatus(handler_names::kGridMouseDown, control_.OnGridMouseDown(button, shift, x, y));
+    return Handle(control_, handler_names::kGridMouseDown, [&] { return control_.OnGridMouseDown(button, shift, x, y); });
 }
 HRESULT EventSinks::Grid::Scroll() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kGridScroll, control_.OnGridScroll());
+    return Handle(control_, handler_names::kGridScroll, [&] { return control_.OnGridScroll(); });
 }
 
 HRESULT EventSinks::TextEditor::GotFocus() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kTextEditorGotFocus, control_.OnTextEditorGotFocus());
+    return Handle(control_, handler_names::kTextEditorGotFocus, [&] { return control_.OnTextEditorGotFocus(); });
 }
 HRESULT EventSinks::TextEditor::LostFocus() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kTextEditorLostFocus, control_.OnTextEditorLostFocus());
+    return Handle(control_, handler_names::kTextEditorLostFocus, [&] { return control_.OnTextEditorLostFocus(); });
 }
 
 HRESULT EventSinks::Selector::Click() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kSelectorClick, control_.OnSelectorClick());
+    return Handle(control_, handler_names::kSelectorClick, [&] { return control_.OnSelectorClick(); });
 }
 HRESULT EventSinks::DropDownEditor::Click() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kDropDownEditorClick, control_.OnDropDownEditorClick());
+    return Handle(control_, handler_names::kDropDownEditorClick, [&] { return control_.OnDropDownEditorClick(); });
 }
 
 HRESULT EventSinks::Surface::ExitFocus() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kControlExitFocus, control_.OnExitFocus());
+    return Handle(control_, handler_names::kControlExitFocus, [&] { return control_.OnExitFocus(); });
 }
 HRESULT EventSinks::Grid::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
-    return control_.ReportHandlerStatus(handler_names::kGridKeyDown, control_.OnGridKeyDown(key, shift));
+    return Handle(control_, handler_names::kGridKeyDown, [&] { return control_.OnGridKeyDown(key, shift); });
 }
 HRESULT EventSinks::Grid::KeyPress(std::int16_t& character) noexcept {
-    return control_.ReportHandlerStatus(handler_names::kGridKeyPress, control_.OnGridKeyPress(character));
+    return Handle(control_, handler_names::kGridKeyPress, [&] { return control_.OnGridKeyPress(character); });
 }
 HRESULT EventSinks::Grid::ColumnResized() noexcept {
-    return control_.ReportHandlerStatus(handler_names::kGridColumnResized, control_.OnGridColumnResized());
+    return Handle(control_, handler_names::kGridColumnResized, [&] { return control_.OnGridColumnResized(); });
 }
 HRESULT EventSinks::TextEditor::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
-    return control_.ReportHandlerStatus(handler_names::kTextEditorKeyDown, control_.OnEditorKeyDown(key, shift));
+    return Handle(control_, handler_names::kTextEditorKeyDown, [&] { return control_.OnEditorKeyDown(key, shift); });
 }
 HRESULT EventSinks::DropDownEditor::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
-    return control_.ReportHandlerStatus(handler_names::kDropDownEditorKeyDown, control_.OnEditorKeyDown(key, shift));
+    return Handle(control_, handler_names::kDropDownEditorKeyDown, [&] { return control_.OnEditorKeyDown(key, shift); });
 }
 
 }  // namespace orvane

@@ -6,11 +6,34 @@
 #include <control/PropertiesCtl.h>
 
 #include <algorithm>
+#include <exception>
 
 #include <control/arithmetic.h>
 #include <control/collections.h>
 
 namespace orvane {
+namespace {
+
+// The grid is being filled from the current group's items while this lives; it is idle
+// again when the fill ends, done or interrupted by the host's call back. A failing step
+// leaves it filling, as the failure left the rows.
+class FillScope {
+public:
+    explicit FillScope(GridFill& fill) noexcept : fill_(fill), failures_(std::uncaught_exceptions()) {
+        fill_ = GridFill::filling;
+    }
+    ~FillScope() {
+        if (std::uncaught_exceptions() == failures_) fill_ = GridFill::idle;
+    }
+    FillScope(const FillScope&) = delete;
+    FillScope& operator=(const FillScope&) = delete;
+
+private:
+    GridFill& fill_;
+    int failures_;
+};
+
+}  // namespace
 
 _Collection& PropertiesCtl::HeldGroupCollection() {
     if (!group_collection_) group_collection_ = NewCollection();
@@ -19,6 +42,7 @@ _Collection& PropertiesCtl::HeldGroupCollection() {
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData, VARIANT* result) noexcept try {
     CheckThread();
+    const CallOut keep(*this);
     if (!mPropData || !result) return E_POINTER;
     VariantInit(result);
     // Without a group nothing changes: no empty position, no selector entry.
@@ -49,6 +73,8 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::Clear() noexcept try {
     CheckThread();
+    const CallOut keep(*this);  // a group released here may be the host's last hold
+    ++epoch_;
     _Collection& groups = HeldGroupCollection();
     const std::int32_t count = CollectionCount(groups);
     if (count == 0) return S_OK;
@@ -66,6 +92,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::Clear() noexcept try {
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARIANT* result) noexcept try {
     CheckThread();
+    const CallOut keep(*this);
     if (!nIndex || !result) return E_POINTER;
     VariantInit(result);
     const std::int16_t index = *nIndex;
@@ -76,13 +103,14 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
     if (show) {
         comrt::ComPtr<_clsTessel> group = CollectionItemAs<_clsTessel>(HeldGroupCollection(), AddInt16(index, 1));
         // A pending edit goes into the item of the group it was made in before the grid
-        // shows another one.
-        CommitOpenEdit();
+        // shows another one; a host that showed a group meanwhile has had its way.
+        if (!CommitOpenEdit()) return S_OK;
         current_group_ = std::move(group);
+        ++epoch_;
 
         // Set before the row count changes: cell events that the grid raises while its
         // rows shrink must not open or write an editor against the new group.
-        grid_fill_ = GridFill::filling;
+        const FillScope fill(grid_fill_);
         const std::int32_t rows = CollectionCount(*ItemsCollectionOf(*current_group_));
         grid().SetRows(rows);
         shown_rows_ = rows;
@@ -97,7 +125,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         }
         selecting_group_ = false;
 
-        FillRowsFromItems();
+        if (!FillRowsFromItems()) return S_OK;
         grid().SetCol(0);
         grid().SetRow(0);
         text_editor().SetVisible(false);
@@ -105,21 +133,23 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
     } else {
         // The current group and the selector's index stay; the rows go, after a pending
         // edit went into its item.
-        CommitOpenEdit();
-        grid_fill_ = GridFill::filling;
+        if (!CommitOpenEdit()) return S_OK;
+        ++epoch_;
+        const FillScope fill(grid_fill_);
         grid().SetRows(0);
         shown_rows_ = 0;
         text_editor().SetVisible(false);
         drop_down_editor().SetVisible(false);
     }
-
-    grid_fill_ = GridFill::idle;
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
-void PropertiesCtl::FillRowsFromItems() {
+bool PropertiesCtl::FillRowsFromItems() {
+    // The items' getters are the host's code: one that shows another group, clears or
+    // deactivates the control ends this fill, which has nothing left to fill.
+    const CallOut out(*this);
     const std::int16_t n =
         ToInt16(static_cast<std::int64_t>(CollectionCount(*ItemsCollectionOf(*current_group_))) - 1);
     for (std::int32_t i = 0; i <= n; ++i) {
@@ -130,20 +160,26 @@ void PropertiesCtl::FillRowsFromItems() {
         grid().SetCol(0);
         comrt::Bstr ItemName;
         comrt::check(item->get_ItemName(ItemName.put()));
+        if (out.interrupted()) return false;
         grid().SetText(ItemName.view());
         grid().SetCellAlignment(0);
         grid().SetCol(1);
         comrt::Bstr ItemValue;
         comrt::check(item->get_ItemValue(ItemValue.put()));
+        if (out.interrupted()) return false;
         grid().SetText(ItemValue.view());
         grid().SetCellAlignment(0);
         // A value picked from a list shows that it is, before its cell is clicked.
-        grid().SetCellChoice(ItemTypeOf(*item) == kDropDownItemType);
+        const bool choice = ItemTypeOf(*item) == kDropDownItemType;
+        if (out.interrupted()) return false;
+        grid().SetCellChoice(choice);
     }
+    return true;
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
     CheckThread();
+    const CallOut keep(*this);
     if (!current_group_) return S_OK;
     const std::int32_t row = grid().Row();
     const std::int32_t col = grid().Col();
@@ -153,16 +189,18 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
     const bool drop_down_editor_following = editor_tracking_->drop_down_editor_active;
     // As a fill: the moves through the rows open and write nothing, and an open edit
     // stays open, with what the user typed.
-    grid_fill_ = GridFill::filling;
-    const std::int32_t count = CollectionCount(*ItemsCollectionOf(*current_group_));
-    grid().SetRows(count);
-    shown_rows_ = count;
-    FillRowsFromItems();
-    if (count > 0) {
-        grid().SetRow(std::min(row, count - 1));
-        grid().SetCol(col);
+    std::int32_t count = 0;
+    {
+        const FillScope fill(grid_fill_);
+        count = CollectionCount(*ItemsCollectionOf(*current_group_));
+        grid().SetRows(count);
+        shown_rows_ = count;
+        if (!FillRowsFromItems()) return S_OK;
+        if (count > 0) {
+            grid().SetRow(std::min(row, count - 1));
+            grid().SetCol(col);
+        }
     }
-    grid_fill_ = GridFill::idle;
     // An edit whose row is gone has nothing left to write into.
     if (edit_ && edit_->row >= count) CancelOpenEdit();
     if (edit_) {

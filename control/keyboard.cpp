@@ -82,8 +82,7 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
     case keys::kReturn:
         if (shift & keys::kAlt) return S_OK;
         key = 0;
-        CommitOpenEdit();
-        grid().SetFocus();
+        if (CommitOpenEdit()) grid().SetFocus();
         return S_OK;
     case keys::kEscape:
         key = 0;
@@ -92,8 +91,7 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
         return S_OK;
     case keys::kTab: {
         key = 0;
-        CommitOpenEdit();
-        if (rows == 0) return S_OK;
+        if (!CommitOpenEdit() || rows == 0) return S_OK;
         const std::int32_t step = (shift & keys::kShift) ? rows - 1 : 1;
         MoveToValueCell((row + step) % rows);
         return S_OK;
@@ -104,8 +102,7 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
         if (shift & keys::kAlt) return S_OK;
         const std::int32_t target = key == keys::kUp ? row - 1 : row + 1;
         key = 0;
-        CommitOpenEdit();
-        if (rows == 0) return S_OK;
+        if (!CommitOpenEdit() || rows == 0) return S_OK;
         MoveToValueCell(std::clamp(target, 0, rows - 1));
         return S_OK;
     }

@@ -7,15 +7,24 @@
 // grid cannot change.
 #include <control/PropertiesCtl.h>
 
+#include <exception>
+
 namespace orvane {
+
+CallOut::CallOut(PropertiesCtl& control) noexcept : control_(&control), epoch_(control.epoch()) {}
+
+bool CallOut::interrupted() const noexcept { return control_->epoch() != epoch_; }
 
 void PropertiesCtl::RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_down, std::u16string opened_text) {
     // A screen reader announces the editor by the name of the property it edits.
     comrt::Bstr name;
+    const CallOut out(*this);
     comrt::check(item->get_ItemName(name.put()));
+    if (out.interrupted()) return;  // the item's getter moved the control on
     if (drop_down) drop_down_editor().SetAccessibleName(name.view());
     else text_editor().SetAccessibleName(name.view());
     edit_ = OpenEdit{current_group_, std::move(item), grid().Row(), drop_down, std::move(opened_text), false};
+    ++epoch_;
 }
 
 bool PropertiesCtl::EditPending() {
@@ -24,21 +33,45 @@ bool PropertiesCtl::EditPending() {
     return text_editor().Text() != edit_->opened_text;
 }
 
-void PropertiesCtl::CommitOpenEdit() {
-    if (EditPending()) {
-        const OpenEdit& edit = *edit_;
-        const std::u16string text = edit.drop_down ? drop_down_editor().Text() : text_editor().Text();
-        // The cell first, as a leave writes it: the grid still shows the edited cell.
-        if (grid().Row() == edit.row && grid().Col() != 0) grid().SetText(text);
-        comrt::Bstr before;
-        comrt::check(edit.item->get_ItemValue(before.put()));
-        comrt::Bstr value(text);
-        comrt::check(edit.item->put_ItemValue(value.get()));
-        // The host hears of a change, not of a commit that wrote the value the item held.
-        if (change_sink_ && before.view() != value.view())
-            change_sink_->ItemValueChanged(edit.group.get(), edit.row + 1, before.get(), value.get());
+bool PropertiesCtl::CommitOpenEdit() {
+    if (!EditPending()) {
+        CloseEditors();
+        return true;
     }
-    CloseEditors();
+    // Everything the write needs, taken out of the control before anything is called.
+    OpenEdit edit = std::move(*edit_);
+    const std::u16string text = edit.drop_down ? drop_down_editor().Text() : text_editor().Text();
+    const comrt::ComPtr<IItemChangeSink> sink = change_sink_;
+    // The cell first, as a leave writes it: the grid still shows the edited cell.
+    if (grid().Row() == edit.row && grid().Col() != 0) grid().SetText(text);
+    // An editor that fails to hide does not keep the user's text from its item: the
+    // failure is thrown once the text is written.
+    std::exception_ptr hiding;
+    try {
+        CloseEditors();
+    } catch (...) {
+        hiding = std::current_exception();
+    }
+
+    const CallOut out(*this);
+    comrt::Bstr before;
+    const comrt::Bstr value(text);
+    HRESULT hr = edit.item->get_ItemValue(before.put());
+    if (SUCCEEDED(hr)) hr = edit.item->put_ItemValue(value.get());
+    if (FAILED(hr)) {
+        // The item refused: the edit opens again with the user's text, to be mended or
+        // cancelled, unless the host moved the control on meanwhile.
+        if (!out.interrupted() && grid().Row() == edit.row) {
+            edit_ = std::move(edit);
+            ++epoch_;
+            ShowEditorOnCurrentCell();
+        }
+        throw comrt::com_error(hr);
+    }
+    // The host hears of a change, not of a commit that wrote the value the item held.
+    if (sink && before.view() != value.view()) sink->ItemValueChanged(edit.group.get(), edit.row + 1, before.get(), value.get());
+    if (hiding) std::rethrow_exception(hiding);
+    return !out.interrupted();
 }
 
 void PropertiesCtl::CancelOpenEdit() {
@@ -49,15 +82,19 @@ void PropertiesCtl::CancelOpenEdit() {
 }
 
 void PropertiesCtl::CloseEditors() {
-    drop_down_editor().SetVisible(false);
-    text_editor().SetVisible(false);
     editor_tracking_->text_editor_active = false;
     editor_tracking_->drop_down_editor_active = false;
-    edit_.reset();
+    if (edit_) {
+        edit_.reset();
+        ++epoch_;
+    }
+    drop_down_editor().SetVisible(false);
+    text_editor().SetVisible(false);
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::CommitEdit() noexcept try {
     CheckThread();
+    const CallOut keep(*this);
     if (edit_) CommitOpenEdit();
     return S_OK;
 } catch (...) {

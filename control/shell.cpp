@@ -75,6 +75,7 @@ HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) n
 }
 
 void PropertiesCtl::Unsite() noexcept {
+    ++epoch_;  // whatever a handler was doing with the widgets is over
     if (widgets_.surface) {
         widgets_.surface->SetEventSink(nullptr);
         widgets_.grid->SetEventSink(nullptr);

@@ -149,6 +149,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE ItemValueChanged(_clsTessel* group, LONG index, BSTR oldValue,
                                                BSTR newValue) noexcept override try {
+        // A slot may delete the widget, which lets go of this site.
+        const comrt::ComPtr<Site> self(this);
         if (!widget_) return S_OK;
         emit widget_->itemValueChanged(group, static_cast<int>(index), ToQString(comrt::Bstr::view_of(oldValue)),
                                        ToQString(comrt::Bstr::view_of(newValue)));

@@ -5,8 +5,9 @@
 // events reaching the same end.
 #include <functional>
 #include <string>
+#include <utility>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <tests/control/editing_fixture.h>
 
@@ -341,6 +342,91 @@ INSTANTIATE_TEST_SUITE_P(EveryHandler, HandlerNameTest, ::testing::ValuesIn(kFai
                              std::erase(name, '.');
                              return name;
                          });
+
+// An item of the host's whose ItemValue getter, once armed, calls back into the control.
+class CallingBackItem final : public comrt::implements<CallingBackItem, _clsPropertyItem> {
+public:
+    CallingBackItem(comrt::ComPtr<_clsPropertyItem> inner, std::function<void()> call_back)
+        : inner_(std::move(inner)), call_back_(std::move(call_back)) {}
+    bool armed = false;
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE get_ItemName(BSTR* r) noexcept override { return inner_->get_ItemName(r); }
+    HRESULT STDMETHODCALLTYPE put_ItemName(BSTR v) noexcept override { return inner_->put_ItemName(v); }
+    HRESULT STDMETHODCALLTYPE get_ItemValue(BSTR* r) noexcept override {
+        if (std::exchange(armed, false)) call_back_();
+        return inner_->get_ItemValue(r);
+    }
+    HRESULT STDMETHODCALLTYPE put_ItemValue(BSTR v) noexcept override { return inner_->put_ItemValue(v); }
+    HRESULT STDMETHODCALLTYPE get_ItemType(SHORT* r) noexcept override { return inner_->get_ItemType(r); }
+    HRESULT STDMETHODCALLTYPE put_ItemType(SHORT v) noexcept override { return inner_->put_ItemType(v); }
+    HRESULT STDMETHODCALLTYPE SetValueCmb(SAFEARRAY** a) noexcept override { return inner_->SetValueCmb(a); }
+    HRESULT STDMETHODCALLTYPE GetItem(SHORT* i, BSTR* r) noexcept override { return inner_->GetItem(i, r); }
+    HRESULT STDMETHODCALLTYPE Count(SHORT* r) noexcept override { return inner_->Count(r); }
+
+private:
+    comrt::ComPtr<_clsPropertyItem> inner_;
+    std::function<void()> call_back_;
+};
+
+class CallBackTest : public ControlFixture {
+protected:
+    void SetUp() override {
+        ControlFixture::SetUp();
+        Start();
+    }
+};
+
+// The host's item calls back into the control while the commit of the user's text reads
+// it: the text still reaches the item, and whatever the call back does finds no edit
+// left open to write twice, to lose, or to call through once it is gone.
+TEST_F(CallBackTest, AnItemThatCallsBackDuringTheCommitGetsTheUsersTextOnce) {
+    const struct {
+        const char* name;
+        std::function<void(PropertiesCtl&)> call_back;
+        const char* first_row;  // the grid's first row afterwards
+        const char* failures;   // reported meanwhile
+    } rows[] = {
+        {"commit", [](PropertiesCtl& c) { c.CommitEdit(); }, "G.Name1=typed", ""},
+        {"cancel", [](PropertiesCtl& c) { c.CancelEdit(); }, "G.Name1=typed", ""},
+        {"show the other group",
+         [](PropertiesCtl& c) {
+             SHORT other = 1;
+             comrt::Variant result;
+             c.SelectPropertyGroup(&other, result.put());
+         },
+         // The user's move goes on to row 1, which the group shown now lacks.
+         "Other.Name1=Other.Value1", "grid.EnterCell 0x800A0009; "},
+        {"clear", [](PropertiesCtl& c) { c.Clear(); }, "G.Name1=typed", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const comrt::ComPtr<_clsTessel> group = pg_testing::NewGroup(u"G");
+        const comrt::ComPtr<_clsTessel> plain = MakeGroup(u"G", 2);
+        const comrt::ComPtr<CallingBackItem> item = comrt::make<CallingBackItem>(
+            ItemAt(*plain, 1), [this, &row] { row.call_back(impl()); });
+        CollectionAdd(*ItemsCollectionOf(*group), item.get());
+        CollectionAdd(*ItemsCollectionOf(*group), ItemAt(*plain, 2).get());
+        ASSERT_EQ(S_OK, ctl->Clear());
+        ASSERT_EQ(S_OK, Add(group));
+        ASSERT_EQ(S_OK, Add(MakeGroup(u"Other", 1)));
+        ASSERT_EQ(S_OK, Select(0));
+        fakes.grid->user_move_to(0, 1);
+        fakes.text_editor->user_type(u"typed");
+        item->armed = true;
+        fakes.grid->user_move_to(1, 1);
+        EXPECT_FALSE(item->armed) << "the commit read the item";
+        EXPECT_EQ(u"typed", ItemValue(*plain, 1));
+        EXPECT_EQ(row.first_row, GridRows().at(0));
+        EXPECT_EQ(row.failures, site->text());
+        site->failures.clear();
+    }
+}
 
 }  // namespace
 }  // namespace orvane::testing

@@ -355,6 +355,26 @@ TEST_F(IntegrationTest, DestroyingTheWidgetTerminatesTheControlAndReleasesItsGro
     EXPECT_LT(settings->Release(), held) << "the control's references to the group are gone";
 }
 
+// A host that deletes the widget from the change notification of the user's Enter: the
+// value is written, and nothing runs on after on freed memory (a sanitizer build says so).
+TEST_F(IntegrationTest, AHostThatDeletesTheWidgetInsideTheChangeNotificationLosesNothing) {
+    control = nullptr;
+    int notified = 0;
+    QObject::connect(widget, &PropertiesWidget::itemValueChanged, &window, [&] {
+        ++notified;
+        delete widget;
+        widget = nullptr;
+    });
+    Click(0, 1);
+    QTest::keyClicks(&text(), "Final");
+    QTest::keyClick(&text(), Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notified, 1);
+    EXPECT_EQ(widget, nullptr);
+    EXPECT_EQ(ValueOf(settings, 1), u"Final");
+}
+
 // A failure inside the control's Qt widgets crosses into the host as its HRESULT and the
 // error information that describes it, never as E_UNEXPECTED, by vtable and late bound.
 TEST_F(IntegrationTest, AFailureInsideTheQtWidgetsReachesTheHostWithItsNumberAndDescription) {

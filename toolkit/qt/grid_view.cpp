@@ -1,4 +1,5 @@
 // The grid's widget (grid_view.h).
+#include <toolkit/qt/delivery.h>
 #include <toolkit/qt/grid_view.h>
 
 #include <toolkit/qt/keys.h>
@@ -128,11 +129,11 @@ GridView::~GridView() {
 
 void GridView::moveTo(int row, int col) {
     if (row == row_ && col == col_) return;
-    if (widgets::GridEvents* sink = sink_) sink->LeaveCell();
+    if (widgets::GridEvents* sink = sink_) Deliver([&] { sink->LeaveCell(); });
     row_ = row;
     col_ = col;
     scheduleCatchUp();
-    if (widgets::GridEvents* sink = sink_) sink->EnterCell();
+    if (widgets::GridEvents* sink = sink_) Deliver([&] { sink->EnterCell(); });
 }
 
 void GridView::setCounts(int rows, int cols) {
@@ -142,7 +143,7 @@ void GridView::setCounts(int rows, int cols) {
     const int col = col_ >= cols ? std::max(cols - 1, 0) : col_;
     const bool moves = row != row_ || col != col_;
     if (moves) {
-        if (widgets::GridEvents* sink = sink_) sink->LeaveCell();
+        if (widgets::GridEvents* sink = sink_) Deliver([&] { sink->LeaveCell(); });
     }
     {
         // Rows or columns taken out from under the view's current index move it; that is
@@ -154,7 +155,7 @@ void GridView::setCounts(int rows, int cols) {
     col_ = col;
     scheduleCatchUp();
     if (moves) {
-        if (widgets::GridEvents* sink = sink_) sink->EnterCell();
+        if (widgets::GridEvents* sink = sink_) Deliver([&] { sink->EnterCell(); });
     }
 }
 
@@ -225,7 +226,7 @@ void GridView::updateRowHeight() {
 
 void GridView::raiseScroll() {
     if (catching_up_) return;
-    if (widgets::GridEvents* sink = sink_) sink->Scroll();
+    if (widgets::GridEvents* sink = sink_) Deliver([&] { sink->Scroll(); });
 }
 
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -255,8 +256,8 @@ void GridView::mousePressEvent(QMouseEvent* event) {
     if (!alive) return;
     if (widgets::GridEvents* sink = sink_) {
         const QPoint at = event->position().toPoint();
-        sink->MouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()),
-                        static_cast<float>(TwipsX(*this, at.x())), static_cast<float>(TwipsY(*this, at.y())));
+        const float x = static_cast<float>(TwipsX(*this, at.x())), y = static_cast<float>(TwipsY(*this, at.y()));
+        Deliver([&] { sink->MouseDown(ButtonMask(event->button()), ShiftMask(event->modifiers()), x, y); });
     }
 }
 
@@ -275,7 +276,7 @@ void GridView::keyPressEvent(QKeyEvent* event) {
                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (typed && sink_) {
         std::int16_t character = static_cast<std::int16_t>(text.at(0).unicode());
-        sink_->KeyPress(character);
+        Deliver([&] { sink_->KeyPress(character); });
         if (character == 0) return event->accept();
     }
     // Typing is no search through the rows here.
@@ -352,7 +353,7 @@ bool GridView::dragSplit(QMouseEvent& event) {
             return false;
         }
         setColumnWidth(0, std::clamp(x, 0, viewport()->width()));
-        if (widgets::GridEvents* sink = sink_) sink->ColumnResized();
+        if (widgets::GridEvents* sink = sink_) Deliver([&] { sink->ColumnResized(); });
         return true;
     case QEvent::MouseButtonRelease:
         if (!dragging_split_) return false;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include <toolkit/qt/delivery.h>
+
 class QKeyEvent;
 
 namespace orvane::qt {
@@ -21,7 +23,7 @@ template <typename Sink>
 bool RaiseKeyDown(Sink* sink, const QKeyEvent& event) noexcept {
     std::int16_t key = VirtualKey(event);
     if (!sink || key == 0) return false;
-    sink->KeyDown(key, ShiftState(event));
+    Deliver([&] { sink->KeyDown(key, ShiftState(event)); });
     return key == 0;
 }
 

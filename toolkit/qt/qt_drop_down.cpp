@@ -1,4 +1,5 @@
 // A drop-down list of the widget contract (qt_drop_down.h).
+#include <toolkit/qt/delivery.h>
 #include <toolkit/qt/qt_drop_down.h>
 
 #include <QAbstractItemView>
@@ -84,7 +85,7 @@ bool DropDownList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DropDownList::raiseClick() {
-    if (widgets::DropDownEvents* sink = sink_) sink->Click();
+    if (widgets::DropDownEvents* sink = sink_) Deliver([&] { sink->Click(); });
 }
 
 bool DropDownList::event(QEvent* event) {

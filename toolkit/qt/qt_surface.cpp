@@ -1,4 +1,5 @@
 // The container surface of the widget contract (qt_surface.h).
+#include <toolkit/qt/delivery.h>
 #include <toolkit/qt/qt_surface.h>
 
 #include <algorithm>
@@ -113,7 +114,7 @@ SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent) {
     // own (an open list), move no focus in this sense.
     focus_watch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (!sink_ || !old || !now || now->window() != window()) return;
-        if ((old == this || isAncestorOf(old)) && now != this && !isAncestorOf(now)) sink_->ExitFocus();
+        if ((old == this || isAncestorOf(old)) && now != this && !isAncestorOf(now)) Deliver([this] { sink_->ExitFocus(); });
     });
 }
 
@@ -140,7 +141,7 @@ bool SurfaceWidget::event(QEvent* event) {
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (widgets::ContainerEvents* sink = sink_) sink->Resize();
+    if (widgets::ContainerEvents* sink = sink_) Deliver([&] { sink->Resize(); });
 }
 
 LRESULT SurfaceWidget::handleMessage(UINT msg, WPARAM, LPARAM) noexcept {
@@ -152,7 +153,7 @@ LRESULT SurfaceWidget::handleMessage(UINT msg, WPARAM, LPARAM) noexcept {
     // A message without an event behind it.
     switch (msg) {
     case WM_SIZE:
-        if (widgets::ContainerEvents* sink = sink_) sink->Resize();
+        if (widgets::ContainerEvents* sink = sink_) Deliver([&] { sink->Resize(); });
         return 0;
     case WM_PAINT:
         update();
@@ -259,7 +260,16 @@ void QtSurface::SetVisible(bool visible) { live().setVisible(visible); }
 void QtSurface::Destroy() noexcept {
     if (SurfaceWidget* surface = surface_.get()) {
         surface->setEventSink(nullptr);
-        delete surface;
+        if (Delivery::InProgress()) {
+            // One of the control's widgets is still inside the event that brought this
+            // about (delivery.h): out of its host's sight and reach now, freed once the
+            // event is over.
+            surface->hide();
+            surface->setParent(nullptr);
+            surface->deleteLater();
+        } else {
+            delete surface;
+        }
     }
 }
 

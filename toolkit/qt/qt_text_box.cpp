@@ -1,4 +1,5 @@
 // The text box of the widget contract (qt_text_box.h).
+#include <toolkit/qt/delivery.h>
 #include <toolkit/qt/qt_text_box.h>
 
 #include <algorithm>
@@ -45,7 +46,7 @@ void TextEditor::takeFocus() {
     if (!alive || got_focus_raised_) return;
     // An inactive window sends no focus event; the focus move happened all the same.
     if (isWindowFocus()) {
-        if (widgets::TextBoxEvents* sink = sink_) sink->GotFocus();
+        if (widgets::TextBoxEvents* sink = sink_) Deliver([&] { sink->GotFocus(); });
     }
 }
 
@@ -69,13 +70,13 @@ void TextEditor::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     if (!MovesInsideWindow(*event)) return;
     got_focus_raised_ = true;
-    if (widgets::TextBoxEvents* sink = sink_) sink->GotFocus();
+    if (widgets::TextBoxEvents* sink = sink_) Deliver([&] { sink->GotFocus(); });
 }
 
 void TextEditor::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     if (!MovesInsideWindow(*event)) return;
-    if (widgets::TextBoxEvents* sink = sink_) sink->LostFocus();
+    if (widgets::TextBoxEvents* sink = sink_) Deliver([&] { sink->LostFocus(); });
 }
 
 // ---- the contract's adapter ------------------------------------------------------------------
