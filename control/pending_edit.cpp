@@ -38,12 +38,13 @@ bool PropertiesCtl::CommitOpenEdit() {
         CloseEditors();
         return true;
     }
-    // Everything the write needs, taken out of the control before anything is called.
-    OpenEdit edit = std::move(*edit_);
-    const std::u16string text = edit.drop_down ? drop_down_editor().Text() : text_editor().Text();
-    const comrt::ComPtr<IItemChangeSink> sink = change_sink_;
+    const std::u16string text = edit_->drop_down ? drop_down_editor().Text() : text_editor().Text();
     // The cell first, as a leave writes it: the grid still shows the edited cell.
-    if (grid().Row() == edit.row && grid().Col() != 0) grid().SetText(text);
+    if (grid().Row() == edit_->row && grid().Col() != 0) grid().SetText(text);
+    // Everything the write needs, taken out of the control before the host is called.
+    OpenEdit edit = std::move(*edit_);
+    edit_.reset();
+    const comrt::ComPtr<IItemChangeSink> sink = change_sink_;
     // An editor that fails to hide does not keep the user's text from its item: the
     // failure is thrown once the text is written.
     std::exception_ptr hiding;
@@ -84,10 +85,8 @@ void PropertiesCtl::CancelOpenEdit() {
 void PropertiesCtl::CloseEditors() {
     editor_tracking_->text_editor_active = false;
     editor_tracking_->drop_down_editor_active = false;
-    if (edit_) {
-        edit_.reset();
-        ++epoch_;
-    }
+    edit_.reset();
+    ++epoch_;
     drop_down_editor().SetVisible(false);
     text_editor().SetVisible(false);
 }

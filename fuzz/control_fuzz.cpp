@@ -13,7 +13,11 @@
 //     selector, the focus leaving the text editor or the control, a scroll, a drag of the
 //     split, a paint or a size message through the window's procedure chain;
 //   - a plan that makes the n-th call of a member of one double fail, or the grid's
-//     vertical scroll bar coming or going.
+//     vertical scroll bar coming or going;
+//   - a call back armed in the container's sinks: the next change notification or
+//     handler failure calls back into the control from inside the control's own call
+//     (Clear, SelectPropertyGroup, CommitEdit, CancelEdit, RefreshValues, deactivation,
+//     or the host letting go of its last reference), as a hostile host does.
 // Checked after every step:
 //   - the selector's entries are the names of the control's groups, position by position;
 //   - the fill marker is idle, unless a fill failed since the last one that finished (a
@@ -30,11 +34,15 @@
 //   - every failure of an event handler reached the container's error sink, and a step in
 //     which an injected failure happened either failed the host's call or reported a
 //     failure to the sink.
-// At the end the control is terminated and released, and LeakSanitizer sees the rest.
+// A step in which a call back ran checks only what must hold whatever the host did (every
+// value written is an editor's and was heard of, the selector names the groups); one that
+// deactivated or released the control ends the run. At the end the control is terminated
+// and released, and LeakSanitizer (AddressSanitizer: no use after free) sees the rest.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -72,6 +80,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR, HRESULT hr) noexcept override try {
         failures.push_back(hr);
+        CallBack();
         return S_OK;
     } catch (...) {
         return comrt::to_hresult();
@@ -80,6 +89,7 @@ public:
                                                BSTR newValue) noexcept override try {
         changes.push_back({ComPtr<_clsTessel>(group), index, std::u16string(comrt::Bstr::view_of(oldValue)),
                            std::u16string(comrt::Bstr::view_of(newValue))});
+        CallBack();
         return S_OK;
     } catch (...) {
         return comrt::to_hresult();
@@ -87,6 +97,13 @@ public:
 
     std::vector<HRESULT> failures;
     std::vector<Change> changes;
+    // Armed by a step; runs once, from inside the next notification.
+    std::function<void()> call_back;
+
+private:
+    void CallBack() {
+        if (const std::function<void()> armed = std::exchange(call_back, nullptr)) armed();
+    }
 };
 
 std::u16string ValueOf(_clsPropertyItem& item) {
@@ -113,6 +130,7 @@ public:
                                             .as<IClassFactory>();
         comrt::check(factory->CreateInstance(nullptr, IID__PropertiesCtl, control_.put_void()));
         comrt::check(impl().Site(fakes_.set(), static_cast<IControlErrorSink*>(site_.get())));
+        tracking_ = impl().editor_tracking();
         // CONTROL_FUZZ_TRACE=1 prints every step with the doubles' calls (to read an input
         // that broke an invariant).
         trace_ = std::getenv("CONTROL_FUZZ_TRACE") != nullptr;
@@ -124,6 +142,7 @@ public:
     }
 
     ~Run() {
+        site_->call_back = nullptr;
         fakes_.env->set_event_observer(nullptr);
         fakes_.surface->raise_terminate();
         control_ = nullptr;
@@ -132,10 +151,11 @@ public:
     }
 
     void step() {
+        if (ended_) return;
         before_ = Snapshot();
         Effect effect = Effect::none;
         bool host_failed = false;
-        const int kind = in_.ConsumeIntegralInRange(0, 31);
+        const int kind = in_.ConsumeIntegralInRange(0, 33);
         switch (kind) {
         case 0: case 1: host_failed = AddGroup(); break;
         case 2: case 3: host_failed = SelectGroup(); effect = Effect::may_commit; break;
@@ -183,6 +203,7 @@ public:
         case 27: fakes_.grid->user_scroll_to(in_.ConsumeIntegralInRange(-1, 8)); break;
         case 28: fakes_.grid->user_drag_split(in_.ConsumeIntegralInRange(0, 6000)); break;
         case 29: fakes_.grid->set_vertical_scroll_bar(in_.ConsumeBool()); break;
+        case 32: case 33: ArmCallBack(); break;
         default: InjectFailure(); break;
         }
         if (trace_) {
@@ -190,7 +211,9 @@ public:
             for (const std::string& entry : fakes_.env->log().entries()) std::fprintf(stderr, "   %s\n", entry.c_str());
             fakes_.env->log().clear();
         }
-        Check(effect, host_failed);
+        if (ended_) return;  // the host let go of the control: nothing of it to look at
+        Check(reentered_ ? Effect::may_commit : effect, host_failed);
+        reentered_ = false;
     }
 
 private:
@@ -212,6 +235,38 @@ private:
     }
 
     static bool Failed(HRESULT hr) { return FAILED(hr); }
+
+    // ---- a host that calls back ----------------------------------------------------------
+
+    void ArmCallBack() {
+        const int action = in_.ConsumeIntegralInRange(0, 6);
+        SHORT position = GroupPosition();
+        site_->call_back = [this, action, position]() mutable {
+            reentered_ = true;
+            comrt::Variant result;
+            switch (action) {
+            case 0: control_->Clear(); break;
+            case 1:
+                fill_started_ = true;
+                control_->SelectPropertyGroup(&position, result.put());
+                break;
+            case 2: editing()->CommitEdit(); break;
+            case 3: editing()->CancelEdit(); break;
+            case 4:
+                fill_started_ = true;
+                editing()->RefreshValues();
+                break;
+            case 5:
+                control_.as<IOleInPlaceObject>()->InPlaceDeactivate();
+                ended_ = true;
+                break;
+            default:
+                control_ = nullptr;  // the control lives on only as long as its own call does
+                ended_ = true;
+                break;
+            }
+        };
+    }
 
     // ---- the host ---------------------------------------------------------------------
 
@@ -291,7 +346,7 @@ private:
         fill_started_ = true;
         const HRESULT hr = control_->SelectPropertyGroup(&index, result.put());
         // A fill that returns success has finished.
-        PG_FUZZ_CHECK(FAILED(hr) || impl().grid_fill() == orvane::GridFill::idle,
+        PG_FUZZ_CHECK(FAILED(hr) || ended_ || impl().grid_fill() == orvane::GridFill::idle,
                       "SelectPropertyGroup succeeded and left the fill marker set");
         return Failed(hr);
     }
@@ -440,7 +495,9 @@ private:
     void observe(std::string_view event) {
         if (event == "surface:Resize") resized_ = true;
         if (event == "grid:LeaveCell") {
-            const orvane::EditorTracking& tracking = *impl().editor_tracking();
+            // The control's own state, held here: a host that let go of the control does
+            // not end it while its handler runs.
+            const orvane::EditorTracking& tracking = *tracking_;
             PG_FUZZ_CHECK(!tracking.text_editor_active && !tracking.drop_down_editor_active,
                           "an editor flag is up after the grid's LeaveCell");
         }
@@ -455,7 +512,7 @@ private:
         const State now = Snapshot();
         const bool failure_reported = now.site_failures > before_.site_failures;
         const bool injected = now.injected > before_.injected;
-        const bool troubled = injected || failure_reported || host_failed;
+        const bool troubled = injected || failure_reported || host_failed || reentered_;
         if (injected || failure_reported) ever_troubled_ = true;
 
         // Every failing handler reached the error sink, with its status.
@@ -467,13 +524,14 @@ private:
             PG_FUZZ_CHECK(found != reported.end(), "a failing event handler was not reported");
             reported.erase(found);
         }
-        PG_FUZZ_CHECK(!injected || host_failed || failure_reported,
+        // (A host that called back may have met the failure in its own call.)
+        PG_FUZZ_CHECK(!injected || host_failed || failure_reported || reentered_,
                       "an injected widget failure neither failed the call nor reached the error sink");
 
         CheckSelector();
         CheckFill(troubled);
         CheckValues(effect);
-        if (expect_closed_) {
+        if (expect_closed_ && !reentered_) {
             const orvane::EditorTracking& tracking = *impl().editor_tracking();
             PG_FUZZ_CHECK(!tracking.text_editor_active && !tracking.drop_down_editor_active,
                           "an editor flag is up after a commit or a cancel that succeeded");
@@ -511,7 +569,10 @@ private:
             const std::u16string value = ValueOf(*item);
             if (value == expected) continue;
             PG_FUZZ_CHECK(effect == Effect::may_commit, "an item's value changed in a step that commits nothing");
-            PG_FUZZ_CHECK(value == before_.text_editor || value == before_.drop_down_editor,
+            // A host that calls back may commit what this very step put into an editor.
+            const State now = Snapshot();
+            PG_FUZZ_CHECK(value == before_.text_editor || value == before_.drop_down_editor ||
+                              (reentered_ && (value == now.text_editor || value == now.drop_down_editor)),
                           "a commit wrote something no editor held");
             bool heard = false;
             for (std::size_t i = before_.changes; i < site_->changes.size(); ++i) {
@@ -570,6 +631,10 @@ private:
     bool ever_troubled_ = false;
     bool trace_ = false;
     bool resized_ = false;
+    // A call back ran in this step; one ended the run.
+    bool reentered_ = false;
+    bool ended_ = false;
+    std::shared_ptr<orvane::EditorTracking> tracking_;
 };
 
 }  // namespace
