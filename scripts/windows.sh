@@ -6,8 +6,10 @@
 #                                Wine prefix: the data library's unit tests, regsvr32, the
 #                                VBScript suite under cscript, the early-bound client, the type
 #                                library against the Linux one, the Invoke benchmark once in
-#                                short mode, regsvr32 /u (the registry must be as before), and
-#                                the differential table against the Linux one
+#                                short mode, regsvr32 /u (the registry must be as before, and
+#                                the system's own key of an interface that comrt's type library
+#                                declares must survive both), and the differential table
+#                                against the Linux one
 #   scripts/windows.sh --bench   the same, then the Invoke benchmark in full
 #   --host-build DIR             takes the Linux tools from the Linux build in DIR (CI passes
 #                                scripts/test.sh's build/, which holds them already) instead
