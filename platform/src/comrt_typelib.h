@@ -25,8 +25,9 @@ inline constexpr member_desc kCollectionMembers[] = {
     method<&_Collection::_NewEnum>(OLESTR("_NewEnum"), DISPID_NEWENUM).with_flags(FUNCFLAG_FRESTRICTED),
 };
 
-inline constexpr interface_desc kCollectionInterface{IID__Collection, OLESTR("_Collection"), dual_interface,
-                                                     kCollectionMembers};
+// The collection interface's id is the system's: its registry keys are not ours to write.
+inline constexpr interface_desc kCollectionInterface =
+    interface_desc{IID__Collection, OLESTR("_Collection"), dual_interface, kCollectionMembers}.owned_by_system();
 
 inline constexpr const interface_desc* kComrtInterfaces[] = {&kCollectionInterface};
 inline constexpr class_desc kComrtClasses[] = {

@@ -230,7 +230,9 @@ HRESULT prepare(const param_desc& p, VARIANT* arg, argument& out) noexcept try {
     out.slot.vt = declared;
     if (arg && (is_null_reference(*arg) || is_null_reference(*unwrap(arg)))) return E_INVALIDARG;
     if (!arg || is_missing(*arg)) {
-        if (!(p.flags & PARAMFLAG_FOPT)) return DISP_E_PARAMNOTOPTIONAL;
+        // A required parameter without an argument is a call with too few arguments; one
+        // whose argument says it is missing was left out on purpose.
+        if (!(p.flags & PARAMFLAG_FOPT)) return arg ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
         out.temp->vt = VT_ERROR;
         out.temp->scode = DISP_E_PARAMNOTFOUND;
         if (declared == VT_VARIANT) out.slot = *out.temp.get();
@@ -304,7 +306,7 @@ bool indexes_its_result(const member_desc& m, UINT cNamed) noexcept {
 
 // Gets the property, then passes the arguments to the default member (DISPID_VALUE) of the
 // object it returned, as the system's type-library dispatch does. A property that returns
-// no object leaves the arguments without a place: DISP_E_BADPARAMCOUNT.
+// no object has nothing to index: DISP_E_NOTACOLLECTION.
 HRESULT invoke_default_of_result(const interface_desc& itf, void* self, DISPID id, DISPPARAMS* pDispParams,
                                  VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) noexcept {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
@@ -313,7 +315,7 @@ HRESULT invoke_default_of_result(const interface_desc& itf, void* self, DISPID i
         dispatch_invoke(itf, self, id, IID_NULL, DISPATCH_PROPERTYGET, &none, object.get(), pExcepInfo, nullptr);
     if (FAILED(hr)) return hr;
     IDispatch* target = object.vt() == VT_DISPATCH ? object->pdispVal : nullptr;
-    if (!target) return DISP_E_BADPARAMCOUNT;
+    if (!target) return DISP_E_NOTACOLLECTION;
     return target->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
                           pDispParams, pVarResult, pExcepInfo, puArgErr);
 }
@@ -368,21 +370,26 @@ HRESULT dispatch_invoke(const interface_desc& itf, void* self, DISPID dispIdMemb
     const std::size_t positional_slots = is_put ? count - 1 : count;
     std::array<long, max_params> source;
     source.fill(-1);
+    // *puArgErr names the argument at fault for the two results that have one.
     auto fail_at = [&](HRESULT hr, long index) {
-        if (puArgErr && index >= 0) *puArgErr = static_cast<UINT>(index);
+        if (puArgErr && index >= 0 && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND))
+            *puArgErr = static_cast<UINT>(index);
         return hr;
     };
     if (is_put) {
-        if (cArgs == 0) return DISP_E_BADPARAMCOUNT;
+        // The value is the argument named DISPID_PROPERTYPUT; without one, the put's value
+        // parameter has no argument.
         for (UINT k = 0; k < cNamed && source[count - 1] < 0; ++k)
             if (pDispParams->rgdispidNamedArgs[k] == DISPID_PROPERTYPUT) source[count - 1] = static_cast<long>(k);
-        if (source[count - 1] < 0) return DISP_E_PARAMNOTOPTIONAL;
+        if (source[count - 1] < 0) return DISP_E_PARAMNOTFOUND;
     }
     const UINT positional = cArgs - cNamed;
-    if (positional > positional_slots) {
+    if (positional > positional_slots || cArgs > count) {
         if (indexes_its_result(*m, cNamed))
             return invoke_default_of_result(itf, self, dispIdMember, pDispParams, pVarResult, pExcepInfo, puArgErr);
-        return DISP_E_BADPARAMCOUNT;
+        // A property get without parameters given arguments would index its result.
+        const bool plain_get = m->kind == member_kind::get && m->param_count == 0;
+        return plain_get ? DISP_E_NOTACOLLECTION : DISP_E_BADPARAMCOUNT;
     }
     for (UINT i = 0; i < positional; ++i) source[i] = static_cast<long>(cArgs - 1 - i);
     for (UINT k = 0; k < cNamed; ++k) {

@@ -10,19 +10,33 @@
 //   <ProgID>                       (default) = ProgID
 //   <ProgID>\CLSID                 (default) = {clsid}
 //
-// then every TYPELIB resource of the DLL through RegisterTypeLib: resource 1 is the
-// library's own type library (path: the DLL), each further one a library that it refers to
-// (path: the DLL, a backslash and the resource number), registered first.
+// then, for every TYPELIB resource of the DLL (resource 1 is the library's own type
+// library, path: the DLL; each further one a library that it refers to, path: the DLL, a
+// backslash and the resource number), what RegisterTypeLib would write, limited to what
+// the libraries own:
+//
+//   TypeLib\{libid}\<major>.<minor>              (default) = the library's doc string or name
+//   TypeLib\{libid}\<major>.<minor>\<lcid>\win64 (default) = the path
+//   TypeLib\{libid}\<major>.<minor>\FLAGS        (default) = LIBFLAG_* in decimal
+//   TypeLib\{libid}\<major>.<minor>\HELPDIR      (default) = the DLL's folder
+//   Interface\{iid}                             (default) = the interface's name
+//   Interface\{iid}\ProxyStubClsid[32]          (default) = the automation marshaller
+//   Interface\{iid}\TypeLib                     (default) = {libid}, Version = <major>.<minor>
+//
+// Interface keys are written only for interfaces whose ids the libraries define (their
+// descriptions say so: interface_owner::library). A type library may declare an interface
+// of the system's, as comrt's declares the collection interface; RegisterTypeLib would
+// overwrite the system's key of it, and UnRegisterTypeLib delete it, so neither is used.
 //
 // The root is the machine's (HKEY_LOCAL_MACHINE) when its class keys can be written, and
-// the user's (HKEY_CURRENT_USER, RegisterTypeLibForUser) otherwise. A registration that
-// fails half-way removes what it wrote before it reports the failure.
+// the user's (HKEY_CURRENT_USER) otherwise. A registration that fails half-way removes
+// what it wrote before it reports the failure.
 //
 // Unregistration looks at both roots and removes a class only where its InprocServer32
-// still names this DLL, a ProgID only where it still names one of those classes, and a
-// type library only where its registered path is still this DLL's: another file's
-// registration of the same ids is left alone. Keys are deleted once nothing is left in
-// them.
+// still names this DLL, a ProgID only where it still names one of those classes, a type
+// library only where its registered path is still this DLL's, and an interface only where
+// its TypeLib still names that library: another file's registration of the same ids is left
+// alone. Keys are deleted once nothing is left in them.
 #include <comrt/server.h>
 
 #include <algorithm>
@@ -32,14 +46,7 @@
 #include <comrt/resource.h>
 
 #include "ascii_text.h"
-
-// Per-user type library registration, as documented; oleaut32 exports both, mingw-w64's
-// headers do not declare them.
-extern "C" {
-WINOLEAUTAPI RegisterTypeLibForUser(ITypeLib* ptlib, OLECHAR* szFullPath, OLECHAR* szHelpDir);
-WINOLEAUTAPI UnRegisterTypeLibForUser(REFGUID libID, WORD wMajorVerNum, WORD wMinorVerNum, LCID lcid,
-                                      SYSKIND syskind);
-}
+#include "comrt_typelib.h"
 
 namespace comrt {
 namespace {
@@ -66,6 +73,24 @@ struct class_entry {
 struct typelib_resource {
     WORD id;
     wide path;
+};
+
+// What one interface of a type library registers.
+struct interface_entry {
+    wide key;  // Interface\{iid}
+    std::vector<value_entry> values;
+};
+
+// What one type library registers, and how unregistration recognises it as this DLL's.
+struct typelib_entry {
+    wide libid_text;    // {libid}
+    wide libid_key;     // TypeLib\{libid}
+    wide version_key;   // TypeLib\{libid}\<major>.<minor>
+    wide locale_key;    // ...\<lcid>
+    wide path_key;      // ...\<lcid>\win64
+    wide path;
+    std::vector<value_entry> values;
+    std::vector<interface_entry> interfaces;
 };
 
 wide guid_text(REFGUID g) {
@@ -249,65 +274,143 @@ void remove_classes(HKEY root, const std::vector<class_entry>& entries, const wi
 
 // ---- type libraries ------------------------------------------------------------------------
 
-struct loaded_typelib {
-    ComPtr<ITypeLib> lib;
-    TLIBATTR attr{};
-};
+// The automation marshallers: PSOAInterface for interfaces and dual interfaces,
+// PSDispatch for pure dispinterfaces.
+const wide kOleAutomationProxy = L"{00020424-0000-0000-C000-000000000046}";
+const wide kDispatchProxy = L"{00020420-0000-0000-C000-000000000046}";
 
-HRESULT load_typelib(const wide& path, loaded_typelib& out) {
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, out.lib.put());
-    if (FAILED(hr)) return hr;
-    TLIBATTR* attr = nullptr;
-    hr = out.lib->GetLibAttr(&attr);
-    if (FAILED(hr)) return hr;
-    out.attr = *attr;
-    out.lib->ReleaseTLibAttr(attr);
-    return S_OK;
+// True when one of the descriptions this DLL carries defines the interface id as its own.
+bool owned_interface(const type_library& lib, REFIID iid) {
+    for (const type_library* described : {&lib, &kComrtLib})
+        for (const interface_desc* itf : described->interfaces)
+            if (itf->iid == iid) return itf->owner == interface_owner::library;
+    return false;
 }
 
-// The path a type library version is registered under, or empty.
-wide registered_path(const TLIBATTR& attr) {
-    Bstr path;
-    if (FAILED(QueryPathOfRegTypeLib(attr.guid, attr.wMajorVerNum, attr.wMinorVerNum, attr.lcid, path.put())))
-        return {};
-    wide text(path.view());
-    // The registered text may end in NULs.
-    text.resize(wcsnlen(text.c_str(), text.size()));
+// Lower-case hexadecimal without leading zeros, as the system writes versions and locales.
+wide hex_text(unsigned long value) {
+    wide text;
+    do {
+        text.insert(text.begin(), L"0123456789abcdef"[value % 16]);
+        value /= 16;
+    } while (value);
     return text;
 }
 
-// Unregisters the type libraries still registered under this DLL's paths.
-void remove_typelibs(const std::vector<typelib_resource>& resources) {
-    for (const typelib_resource& resource : resources) {
-        loaded_typelib loaded;
-        if (FAILED(load_typelib(resource.path, loaded))) continue;
-        const TLIBATTR& a = loaded.attr;
-        if (!same_text_ignoring_case(registered_path(a), resource.path)) continue;
-        UnRegisterTypeLib(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind);
-        if (same_text_ignoring_case(registered_path(a), resource.path))
-            UnRegisterTypeLibForUser(a.guid, a.wMajorVerNum, a.wMinorVerNum, a.lcid, a.syskind);
-    }
+// The folder of a path (without the last backslash).
+wide folder_of(const wide& path) {
+    const std::size_t slash = path.rfind(L'\\');
+    return slash == wide::npos ? wide() : path.substr(0, slash);
 }
 
-// Registers every TYPELIB resource, for the machine or for the user.
-HRESULT add_typelibs(const std::vector<typelib_resource>& resources, bool for_user) {
-    for (const typelib_resource& resource : resources) {
-        loaded_typelib loaded;
-        if (FAILED(load_typelib(resource.path, loaded))) return SELFREG_E_TYPELIB;
-        wide path = resource.path;
-        const HRESULT hr = for_user ? RegisterTypeLibForUser(loaded.lib.get(), path.data(), nullptr)
-                                    : RegisterTypeLib(loaded.lib.get(), path.data(), nullptr);
-        if (FAILED(hr)) return SELFREG_E_TYPELIB;
+// The name registered for a type library or a type: its doc string, else its name.
+wide documentation(ITypeLib* lib, INT index) {
+    Bstr name, doc;
+    if (FAILED(lib->GetDocumentation(index, name.put(), doc.put(), nullptr, nullptr))) throw com_error(SELFREG_E_TYPELIB);
+    if (index < 0 && !doc.view().empty()) return wide(doc.view());
+    return wide(name.view());
+}
+
+// The interfaces of `tl` that are registered (automation interfaces and dispinterfaces, as
+// RegisterTypeLib chooses them), those whose ids the libraries own only.
+std::vector<interface_entry> interface_entries(const type_library& lib, ITypeLib* tl, const wide& libid,
+                                               const wide& version) {
+    std::vector<interface_entry> out;
+    const UINT count = tl->GetTypeInfoCount();
+    for (UINT i = 0; i < count; ++i) {
+        TYPEKIND kind{};
+        if (FAILED(tl->GetTypeInfoType(i, &kind)) || (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH)) continue;
+        ComPtr<ITypeInfo> info;
+        TYPEATTR* attr = nullptr;
+        if (FAILED(tl->GetTypeInfo(i, info.put())) || FAILED(info->GetTypeAttr(&attr))) throw com_error(SELFREG_E_TYPELIB);
+        const GUID iid = attr->guid;
+        const WORD flags = attr->wTypeFlags;
+        info->ReleaseTypeAttr(attr);
+        const bool automation = kind == TKIND_DISPATCH || (flags & TYPEFLAG_FOLEAUTOMATION);
+        if (!automation || !owned_interface(lib, iid)) continue;
+        const wide proxy = kind == TKIND_INTERFACE || (flags & TYPEFLAG_FDUAL) ? kOleAutomationProxy : kDispatchProxy;
+        interface_entry entry;
+        entry.key = L"Interface\\" + guid_text(iid);
+        entry.values = {
+            {entry.key, L"", documentation(tl, static_cast<INT>(i))},
+            {entry.key + L"\\ProxyStubClsid", L"", proxy},
+            {entry.key + L"\\ProxyStubClsid32", L"", proxy},
+            {entry.key + L"\\TypeLib", L"", libid},
+            {entry.key + L"\\TypeLib", L"Version", version},
+        };
+        out.push_back(std::move(entry));
     }
-    return S_OK;
+    return out;
+}
+
+// The entries of every TYPELIB resource of the DLL.
+std::vector<typelib_entry> typelib_entries(const type_library& lib, const std::vector<typelib_resource>& resources,
+                                           const wide& dll_path) {
+    std::vector<typelib_entry> out;
+    for (const typelib_resource& resource : resources) {
+        ComPtr<ITypeLib> tl;
+        if (FAILED(LoadTypeLibEx(resource.path.c_str(), REGKIND_NONE, tl.put()))) throw com_error(SELFREG_E_TYPELIB);
+        TLIBATTR* attr = nullptr;
+        if (FAILED(tl->GetLibAttr(&attr))) throw com_error(SELFREG_E_TYPELIB);
+        const TLIBATTR a = *attr;
+        tl->ReleaseTLibAttr(attr);
+        if (a.syskind != SYS_WIN64 && a.syskind != SYS_WIN32) throw com_error(SELFREG_E_TYPELIB);
+        typelib_entry entry;
+        const wide version = hex_text(a.wMajorVerNum) + L"." + hex_text(a.wMinorVerNum);
+        entry.libid_text = guid_text(a.guid);
+        entry.libid_key = L"TypeLib\\" + entry.libid_text;
+        entry.version_key = entry.libid_key + L"\\" + version;
+        entry.locale_key = entry.version_key + L"\\" + hex_text(a.lcid);
+        entry.path_key = entry.locale_key + (a.syskind == SYS_WIN64 ? L"\\win64" : L"\\win32");
+        entry.path = resource.path;
+        entry.values = {
+            {entry.version_key, L"", documentation(tl.get(), -1)},
+            {entry.path_key, L"", resource.path},
+            {entry.version_key + L"\\FLAGS", L"", std::to_wstring(a.wLibFlags)},
+            {entry.version_key + L"\\HELPDIR", L"", folder_of(dll_path)},
+        };
+        entry.interfaces = interface_entries(lib, tl.get(), entry.libid_text, version);
+        out.push_back(std::move(entry));
+    }
+    return out;
+}
+
+// Removes from `root` the type libraries still registered under this DLL's paths, and
+// those of their interfaces that still name them.
+void remove_typelibs(HKEY root, const std::vector<typelib_entry>& entries) {
+    for (const typelib_entry& entry : entries) {
+        wide registered;
+        if (!read_value(root, entry.path_key, L"", registered) || !same_text_ignoring_case(registered, entry.path))
+            continue;
+        for (const interface_entry& itf : entry.interfaces) {
+            wide named;
+            if (!read_value(root, itf.key + L"\\TypeLib", L"", named) || !same_text_ignoring_case(named, entry.libid_text))
+                continue;
+            for (const value_entry& v : itf.values) delete_value(root, v);
+            for (const wide& key : {itf.key + L"\\ProxyStubClsid", itf.key + L"\\ProxyStubClsid32",
+                                    itf.key + L"\\TypeLib", itf.key})
+                delete_if_empty(root, key);
+        }
+        for (const value_entry& v : entry.values) delete_value(root, v);
+        for (const wide& key : {entry.path_key, entry.locale_key, entry.version_key + L"\\FLAGS",
+                                entry.version_key + L"\\HELPDIR", entry.version_key, entry.libid_key})
+            delete_if_empty(root, key);
+    }
 }
 
 // Writes every value under `root`. ERROR_ACCESS_DENIED before anything is written means
 // the root is not for us; any other failure is REGDB_E_WRITEREGDB.
-LSTATUS add_classes(HKEY root, const std::vector<class_entry>& entries) {
-    for (const class_entry& entry : entries)
-        for (const value_entry& v : entry.values)
-            if (const LSTATUS status = write_value(root, v); status != ERROR_SUCCESS) return status;
+LSTATUS add_values(HKEY root, const std::vector<class_entry>& classes, const std::vector<typelib_entry>& typelibs) {
+    std::vector<const value_entry*> values;
+    for (const class_entry& entry : classes)
+        for (const value_entry& v : entry.values) values.push_back(&v);
+    for (const typelib_entry& entry : typelibs) {
+        for (const value_entry& v : entry.values) values.push_back(&v);
+        for (const interface_entry& itf : entry.interfaces)
+            for (const value_entry& v : itf.values) values.push_back(&v);
+    }
+    for (const value_entry* v : values)
+        if (const LSTATUS status = write_value(root, *v); status != ERROR_SUCCESS) return status;
     return ERROR_SUCCESS;
 }
 
@@ -318,22 +421,20 @@ HRESULT register_library(const type_library& lib, std::span<const server_class> 
     wide path;
     const HMODULE module = module_of(anchor, path);
     const std::vector<class_entry> entries = class_entries(lib, classes, path);
-    const std::vector<typelib_resource> typelibs = typelib_resources(module, path);
+    const std::vector<typelib_entry> typelibs = typelib_entries(lib, typelib_resources(module, path), path);
 
     HKEY root = HKEY_LOCAL_MACHINE;
-    LSTATUS status = add_classes(root, entries);
+    LSTATUS status = add_values(root, entries, typelibs);
     if (status == ERROR_ACCESS_DENIED) {
+        remove_typelibs(root, typelibs);
         remove_classes(root, entries, path);
         root = HKEY_CURRENT_USER;
-        status = add_classes(root, entries);
+        status = add_values(root, entries, typelibs);
     }
-    HRESULT hr = status == ERROR_SUCCESS ? S_OK : REGDB_E_WRITEREGDB;
-    if (SUCCEEDED(hr)) hr = add_typelibs(typelibs, root == HKEY_CURRENT_USER);
-    if (FAILED(hr)) {
-        remove_typelibs(typelibs);
-        remove_classes(root, entries, path);
-    }
-    return hr;
+    if (status == ERROR_SUCCESS) return S_OK;
+    remove_typelibs(root, typelibs);
+    remove_classes(root, entries, path);
+    return REGDB_E_WRITEREGDB;
 } catch (...) {
     return to_hresult();
 }
@@ -343,9 +444,11 @@ HRESULT unregister_library(const type_library& lib, std::span<const server_class
     wide path;
     const HMODULE module = module_of(anchor, path);
     const std::vector<class_entry> entries = class_entries(lib, classes, path);
-    remove_typelibs(typelib_resources(module, path));
-    remove_classes(HKEY_LOCAL_MACHINE, entries, path);
-    remove_classes(HKEY_CURRENT_USER, entries, path);
+    const std::vector<typelib_entry> typelibs = typelib_entries(lib, typelib_resources(module, path), path);
+    for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        remove_typelibs(root, typelibs);
+        remove_classes(root, entries, path);
+    }
     return S_OK;
 } catch (...) {
     return to_hresult();

@@ -542,7 +542,8 @@ void CheckTesselLateBound() {
         LateResult overflow;
         InvokeByName(late_item.get(), u"GetItem", DISPATCH_METHOD, {big.get()}, overflow);
         CheckHr(overflow.hr, DISP_E_OVERFLOW, "GetItem(70000) by name");
-        Check(overflow.arg_error == 0, "GetItem(70000): the argument in error", "index " + std::to_string(overflow.arg_error));
+        Check(overflow.arg_error == ~0U, "GetItem(70000): an overflow names no argument",
+              "index " + std::to_string(overflow.arg_error));
 
         comrt::SafeArrayPtr long_list(SafeArrayCreateVector(VT_BSTR, 1, 40000));
         const VARIANT long_array = Borrowed(long_list.get());

@@ -198,7 +198,7 @@ TEST_F(FontDispatch, GetsAndCoercedPuts) {
 TEST_F(FontDispatch, FailingCalls) {
     UINT arg_err = 99;
     EXPECT_EQ(put(DISPID_FONT_WEIGHT, 40000, &arg_err), DISP_E_OVERFLOW);  // beyond 16 bits
-    EXPECT_EQ(arg_err, 0u);
+    EXPECT_EQ(arg_err, 99u) << "an overflow names no argument";
     EXCEPINFO info{};
     EXPECT_EQ(put(DISPID_FONT_SIZE, 0, nullptr, &info), DISP_E_EXCEPTION);
     EXPECT_EQ(info.scode, E_INVALIDARG);

@@ -1,7 +1,13 @@
-// One table of string, array and variant operations and VariantChangeType conversions,
-// printed one result per line. Built against comrt on Linux and against the system's
-// oleaut32 for Windows (run under Wine); scripts/windows.sh compares the two outputs line
-// by line (compare_table.py), so that the stand-in behaves as the platform does.
+// One table of string, array and variant operations, VariantChangeType conversions and
+// late-bound calls, printed one result per line. Built against comrt on Linux and against
+// the system's oleaut32 for Windows (run under Wine); scripts/windows.sh compares the two
+// outputs line by line (compare_table.py), so that the stand-in behaves as the platform does.
+//
+// The late-bound calls go to Tessel's objects, from the library's class factories: on Linux
+// through comrt's IDispatch, generated from the type description; on Windows through the
+// system's own dispatch (CreateStdDispatch over the object's vtable interface and the type
+// information of Tessel's registered type library: scripts/windows.sh registers tessel.dll
+// around the run).
 //
 // A row whose result may differ says so in the table, with the documented behaviour that
 // decides it; its line starts with "~" and the comparison reports it without failing.
@@ -17,8 +23,14 @@
 #include <string>
 #include <vector>
 
+#include <comrt/com_ptr.h>
+#include <comrt/objbase.h>
 #include <comrt/oleauto.h>
 #include <comrt/text.h>
+#include <tessel/tessel.h>
+#ifndef _WIN32
+#include <testing/server_library.h>
+#endif
 
 namespace {
 
@@ -640,6 +652,152 @@ void conversion_rows() {
     });
 }
 
+// ---- late binding ------------------------------------------------------------------------------
+
+// One late-bound call on a new item (with the choices {"a", "b"}) or group: arguments in
+// rgvarg order (the last one first), then the ids of the named ones, rgvarg's first.
+enum Hostility { kNone, kNoParams, kNoRgvarg, kNotNullIid };
+struct Call {
+    bool group;
+    DISPID id;
+    WORD flags;
+    std::vector<VARIANT> args;
+    std::vector<DISPID> named;
+    Hostility hostile = kNone;
+};
+
+// A new object of Tessel's class clsid, as interface iid.
+template <typename I>
+comrt::ComPtr<I> create(REFCLSID clsid, REFIID iid) {
+    comrt::ComPtr<IClassFactory> factory;
+#ifdef _WIN32
+    CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void**>(factory.put()));
+#else
+    static const pg_testing::ServerLibrary tessel(PG_TESSEL_LIBRARY);
+    tessel.get_class_object(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.put()));
+#endif
+    comrt::ComPtr<I> object;
+    if (factory) factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(object.put()));
+    return object;
+}
+
+// The status, the result, the argument at fault (99: none named) and EXCEPINFO's scode.
+std::string invoke(Call c) {
+    comrt::ComPtr<_clsPropertyItem> item = create<_clsPropertyItem>(CLSID_clsPropertyItem, IID__clsPropertyItem);
+    if (!item) return "no object";
+    SAFEARRAY* choices = SafeArrayCreateVector(VT_BSTR, 0, 2);
+    for (LONG i = 0; i < 2; ++i) {
+        VARIANT choice = text(i ? OLESTR("b") : OLESTR("a"));
+        SafeArrayPutElement(choices, &i, choice.bstrVal);
+        VariantClear(&choice);
+    }
+    item->SetValueCmb(&choices);
+    SafeArrayDestroy(choices);
+    IUnknown* object = c.group ? create<IUnknown>(CLSID_clsTessel, IID_IUnknown).detach() : item.as<IUnknown>().detach();
+    if (!object) return "no object";
+    comrt::ComPtr<IDispatch> d;
+#ifdef _WIN32
+    // The system's dispatch over the vtable view of the dual interface, from the registered
+    // type library (the standard dispatch does not hold the interface: `object` does).
+    const IID& iid = c.group ? IID__clsTessel : IID__clsPropertyItem;
+    comrt::ComPtr<ITypeLib> lib;
+    comrt::ComPtr<ITypeInfo> dual, vtable;
+    comrt::ComPtr<IUnknown> standard;
+    HREFTYPE ref = 0;
+    void* itf = nullptr;
+    HRESULT hr = object->QueryInterface(iid, &itf);
+    if (SUCCEEDED(hr)) static_cast<IUnknown*>(itf)->Release();
+    if (SUCCEEDED(hr)) hr = LoadRegTypeLib(LIBID_Tessel, Tessel_MajorVersion, Tessel_MinorVersion, 0, lib.put());
+    if (SUCCEEDED(hr)) hr = lib->GetTypeInfoOfGuid(iid, dual.put());
+    if (SUCCEEDED(hr)) hr = dual->GetRefTypeOfImplType(-1, &ref);
+    if (SUCCEEDED(hr)) hr = dual->GetRefTypeInfo(ref, vtable.put());
+    if (SUCCEEDED(hr)) hr = CreateStdDispatch(nullptr, itf, vtable.get(), standard.put());
+    if (SUCCEEDED(hr)) d = standard.as<IDispatch>();
+#else
+    const HRESULT hr = S_OK;
+    d = comrt::ComPtr<IUnknown>(object).as<IDispatch>();
+#endif
+    std::string out = "no dispatch " + hex(hr);
+    if (d) {
+        DISPPARAMS params{c.hostile == kNoRgvarg ? nullptr : c.args.data(), c.named.data(),
+                          static_cast<UINT>(c.args.size()), static_cast<UINT>(c.named.size())};
+        VARIANT result;
+        VariantInit(&result);
+        EXCEPINFO excep{};
+        UINT arg_err = 99;
+        const HRESULT called = d->Invoke(c.id, c.hostile == kNotNullIid ? IID_IDispatch : IID_NULL, 0, c.flags,
+                                         c.hostile == kNoParams ? nullptr : &params, &result, &excep, &arg_err);
+        out = hex(called) + " result " + variant_text(result) + " argerr " + std::to_string(arg_err) +
+              (called == DISP_E_EXCEPTION ? " excep " + hex(excep.scode) : "");
+        VariantClear(&result);
+        SysFreeString(excep.bstrSource);
+        SysFreeString(excep.bstrDescription);
+        SysFreeString(excep.bstrHelpFile);
+    }
+    d = nullptr;
+    object->Release();
+    for (VARIANT& v : c.args) VariantClear(&v);
+    return out;
+}
+
+void dispatch_rows() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    constexpr DISPID kName = 0x40030000, kType = 0x40030002, kSetValueCmb = 0x60030000, kGetItem = 0x60030001,
+                     kCount = 0x60030002, kAddItem = 0x60030000, kItems = 0x40030001;
+    constexpr WORD get = DISPATCH_PROPERTYGET, put = DISPATCH_PROPERTYPUT, call = DISPATCH_METHOD | get;
+    const DISPID value = DISPID_PROPERTYPUT;
+    static SHORT i2_one = 1;
+    static LONG i4_one = 1;
+    static VARIANT variant_one = i2(1);
+    static SAFEARRAY* strings = SafeArrayCreateVector(VT_BSTR, 0, 1);
+    const auto ref = [](VARTYPE vt, void* p) { VARIANT v = of(VT_BYREF | vt); v.byref = p; return v; };
+    const auto array = [](VARTYPE vt) { VARIANT v = of(VT_ARRAY | vt); v.parray = SafeArrayCreateVector(vt, 0, 1); return v; };
+    const std::pair<const char*, Call> calls[] = {
+        {"get ItemName", {false, kName, get, {}, {}}},
+        {"get ItemName with an argument", {false, kName, get, {i4(1)}, {}}},
+        {"ItemName as DISPATCH_METHOD", {false, kName, DISPATCH_METHOD, {}, {}}},
+        {"put ItemName", {false, kName, put, {text(OLESTR("new"))}, {value}}},
+        {"put ItemName, the value not named", {false, kName, put, {text(OLESTR("new"))}, {}}},
+        {"put ItemName, the value named 0", {false, kName, put, {text(OLESTR("new"))}, {0}}},
+        {"put ItemName, no arguments", {false, kName, put, {}, {}}},
+        {"put ItemName, an extra positional argument", {false, kName, put, {text(OLESTR("new")), i4(1)}, {value}}},
+        {"put ItemName by DISPATCH_PROPERTYPUTREF", {false, kName, DISPATCH_PROPERTYPUTREF, {text(OLESTR("new"))}, {value}}},
+        {"put ItemType BSTR \"7\"", {false, kType, put, {text(OLESTR("7"))}, {value}}},
+        {"put ItemType BSTR \"abc\"", {false, kType, put, {text(OLESTR("abc"))}, {value}}},
+        {"put ItemType I4 40000", {false, kType, put, {i4(40000)}, {value}}},
+        {"put ItemType null", {false, kType, put, {of(VT_NULL)}, {value}}},
+        {"Count", {false, kCount, call, {}, {}}},
+        {"Count as DISPATCH_PROPERTYGET only", {false, kCount, get, {}, {}}},
+        {"Count with an argument", {false, kCount, call, {i2(1)}, {}}},
+        {"GetItem, no argument", {false, kGetItem, call, {}, {}}},
+        {"GetItem, the argument given as missing", {false, kGetItem, call, {error(DISP_E_PARAMNOTFOUND)}, {}}},
+        {"GetItem I4 1", {false, kGetItem, call, {i4(1)}, {}}},
+        {"GetItem BSTR \"abc\"", {false, kGetItem, call, {text(OLESTR("abc"))}, {}}},
+        {"GetItem I4 40000", {false, kGetItem, call, {i4(40000)}, {}}},
+        {"GetItem I2 7 (out of range)", {false, kGetItem, call, {i2(7)}, {}}},
+        {"GetItem, two arguments", {false, kGetItem, call, {i2(1), i2(0)}, {}}},
+        {"GetItem by reference to I2 1", {false, kGetItem, call, {ref(VT_I2, &i2_one)}, {}}},
+        {"GetItem by reference to I4 1", {false, kGetItem, call, {ref(VT_I4, &i4_one)}, {}}},
+        {"GetItem by reference to a variant holding I2 1", {false, kGetItem, call, {ref(VT_VARIANT, &variant_one)}, {}}},
+        {"GetItem by reference to a null pointer", {false, kGetItem, call, {ref(VT_I2, nullptr)}, {}}},
+        {"GetItem, argument named 0", {false, kGetItem, call, {i2(1)}, {0}}},
+        {"GetItem, argument named 5", {false, kGetItem, call, {i2(1)}, {5}}},
+        {"GetItem, argument named DISPID_PROPERTYPUT", {false, kGetItem, call, {i2(1)}, {value}}},
+        {"GetItem, argument named 0 twice", {false, kGetItem, call, {i2(1), i2(0)}, {0, 0}}},
+        {"GetItem, null rgvarg with one argument", {false, kGetItem, call, {i2(1)}, {}, kNoRgvarg}},
+        {"SetValueCmb by reference to an array of BSTR", {false, kSetValueCmb, call, {ref(VT_ARRAY | VT_BSTR, &strings)}, {}}},
+        {"SetValueCmb an array of variants", {false, kSetValueCmb, call, {array(VT_VARIANT)}, {}}},
+        {"SetValueCmb I4 5", {false, kSetValueCmb, call, {i4(5)}, {}}},
+        {"unknown dispatch id", {false, 0x12345, call, {}, {}}},
+        {"riid not IID_NULL", {false, kCount, call, {}, {}, kNotNullIid}},
+        {"null pDispParams", {false, kCount, call, {}, {}, kNoParams}},
+        {"AddItem, all four arguments", {true, kAddItem, call, {array(VT_BSTR), i2(0), text(OLESTR("v")), text(OLESTR("n"))}, {}}},
+        {"AddItem, three arguments", {true, kAddItem, call, {i2(0), text(OLESTR("v")), text(OLESTR("n"))}, {}}},
+        {"get ItemsCollection with an argument", {true, kItems, call, {i4(1)}, {}}},
+    };
+    for (const auto& [id, c] : calls) row(std::string("Invoke ") + id, [c] { return invoke(c); });
+}
+
 // Marks the row named `id` as one that may differ, for the reason given.
 void documented(const std::string& id, const char* reason) {
     for (Row& r : rows)
@@ -673,6 +831,38 @@ void documented_rows() {
     // (so that the result changes with the year the table runs in).
     for (const char* text : {"\"1.5\"", "\"2.5\"", "\"1,000\"", "\"1,00\"", "\"1,,0\"", "\"1 2\""})
         documented(std::string("VariantChangeType(BSTR ") + text + " -> DATE)", "dates in the locale's forms only");
+
+    // Late binding, as IDispatch::Invoke is documented:
+    // - DISP_E_BADPARAMCOUNT when "the number of elements provided to DISPPARAMS is different
+    //   from the number of arguments accepted": Wine's dispatch puts the value and ignores
+    //   a positional argument beside it.
+    // - puArgErr "is returned only when the resulting return value is DISP_E_TYPEMISMATCH or
+    //   DISP_E_PARAMNOTFOUND", naming the first argument in error: Wine's leaves it alone.
+    // - DISP_E_PARAMNOTFOUND when "one of the parameter IDs does not correspond to a
+    //   parameter": Wine's counts the parameter left without an argument instead.
+    // - DISP_E_PARAMNOTOPTIONAL when "a required parameter was omitted", as a VT_ERROR
+    //   DISP_E_PARAMNOTFOUND argument omits it: Wine's tries to convert that error value.
+    // - riid "must be IID_NULL", else DISP_E_UNKNOWNINTERFACE: Wine's gives E_INVALIDARG.
+    // - pVarResult is [out], which COM's rules leave holding nothing after a failure: Wine's
+    //   leaves the member's result type in it.
+    documented("Invoke put ItemName, an extra positional argument", "too many arguments");
+    for (const char* id : {"put ItemType BSTR \"abc\"", "put ItemType null", "GetItem BSTR \"abc\"", "SetValueCmb I4 5"})
+        documented(std::string("Invoke ") + id, "puArgErr of a type mismatch");
+    for (const char* id : {"GetItem, argument named 5", "GetItem, argument named DISPID_PROPERTYPUT"})
+        documented(std::string("Invoke ") + id, "a named argument of no parameter");
+    documented("Invoke GetItem, the argument given as missing", "an omitted required argument");
+    documented("Invoke riid not IID_NULL", "riid other than IID_NULL");
+    documented("Invoke GetItem I2 7 (out of range)", "an [out] result after a failure");
+    // Where the documentation says nothing, comrt's choices (comrt/dispatch.h): script hosts
+    // pass variables as VT_BYREF|VT_VARIANT and build arrays of variants, which comrt
+    // converts (writing by-reference ones back) and the system's dispatch refuses; a null
+    // reference, and a null rgvarg with arguments, are refused before any member runs
+    // (E_INVALIDARG, as VariantCopyInd and a null pDispParams are), where Wine's dispatch
+    // hands the null pointer to the member or counts no arguments.
+    for (const char* id : {"GetItem by reference to I4 1", "GetItem by reference to a variant holding I2 1",
+                           "SetValueCmb an array of variants", "GetItem by reference to a null pointer",
+                           "GetItem, null rgvarg with one argument"})
+        documented(std::string("Invoke ") + id, "comrt's choice where the documentation says nothing");
 }
 
 }  // namespace
@@ -682,6 +872,7 @@ int main() {
     array_rows();
     variant_rows();
     conversion_rows();
+    dispatch_rows();
     documented_rows();
     for (const Row& r : rows) {
         const std::string result = r.run();

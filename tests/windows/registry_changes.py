@@ -6,7 +6,9 @@ after unregistering.
     registry_changes.py BEFORE.txt REGISTERED.txt AFTER.txt
 
 What registration wrote is what REGISTERED holds and BEFORE does not (keys and values).
-Unregistration must remove all of it and nothing that BEFORE held. Anything else that
+Registration must not change anything that BEFORE held (a key of another program's that
+it shares a path with); unregistration must remove all it wrote and nothing that BEFORE
+held. Anything else that
 appears meanwhile (other programs of the prefix register things on first use) is not
 registration's doing and is ignored. Exits 0 when that holds, 1 otherwise (listing the
 entries at fault), 2 when registration wrote nothing at all.
@@ -29,6 +31,10 @@ def entries(path):
     return result
 
 
+def ordered(entries):
+    return sorted(entries, key=lambda e: (e[0], e[1] or ""))
+
+
 def show(entry):
     key, value = entry
     return f"[{key}]" + (f" {value}" if value else "")
@@ -43,15 +49,18 @@ def main():
     if not written:
         print("registration wrote nothing")
         return 2
-    left = sorted(written & after)
-    removed = sorted(before - after)
-    print(f"registration wrote {len(written)} keys and values; unregistration left {len(left)} "
-          f"of them and removed {len(removed)} entries that were there before")
+    changed = ordered(before - registered)
+    left = ordered(written & after)
+    removed = ordered(before - after)
+    print(f"registration wrote {len(written)} keys and values and changed {len(changed)} entries; "
+          f"unregistration left {len(left)} of them and removed {len(removed)} entries that were there before")
+    for e in changed:
+        print("changed by registration: " + show(e))
     for e in left:
         print("left behind: " + show(e))
     for e in removed:
         print("removed, though registration did not write it: " + show(e))
-    return 1 if left or removed else 0
+    return 1 if changed or left or removed else 0
 
 
 if __name__ == "__main__":

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Registers and unregisters a server DLL with the system's regsvr32 under Wine, and checks
-# that unregistration removes exactly what registration wrote: the machine's and the
-# user's Software\Classes are exported before registering, after registering and after
-# unregistering, and compared (registry_changes.py).
+# Registers and unregisters server DLLs with the system's regsvr32 under Wine, and checks
+# that unregistration removes exactly what registration wrote and that neither changes what
+# was there: the machine's and the user's Software\Classes are exported before
+# registering, after registering and after unregistering, and compared (registry_changes.py).
 #
-#   wine_registration.sh WINE register   DLL STATE_DIR
-#   wine_registration.sh WINE unregister DLL STATE_DIR
+#   wine_registration.sh WINE register|unregister STATE_DIR FOREIGN_KEY DLL...
 #
-# DLL is a Linux path; WINEPREFIX and WINEDEBUG come from the environment.
+# FOREIGN_KEY, a key under HKEY_CLASSES_ROOT with "/" between its parts, is the system's:
+# registering creates it first, with a marker value. DLLs are Linux paths; WINEPREFIX and
+# WINEDEBUG come from the environment.
 set -euo pipefail
-wine=$1 action=$2 dll=$3 state=$4
+wine=$1 action=$2 state=$3 foreign="HKCR\\${4//\//\\}"
+shift 4
 mkdir -p "$state"
 
 windows_path() { echo "Z:${1//\//\\}"; }
@@ -34,19 +36,21 @@ register)
   # so now, so that the exports differ by what regsvr32 does only.
   echo 'WScript.Quit 0' >"$state/warm-up.vbs"
   "$wine" cscript //nologo "$(windows_path "$state/warm-up.vbs")"
+  "$wine" reg add "$foreign" /ve /d "the system's" /f >/dev/null
+  "$wine" reg add "$foreign" /v Marker /d "must survive registration" /f >/dev/null
   export_classes before
-  "$wine" regsvr32 /s "$(windows_path "$(realpath "$dll")")"
+  for dll in "$@"; do "$wine" regsvr32 /s "$(windows_path "$(realpath "$dll")")"; done
   export_classes registered
-  echo "registered $dll"
+  echo "registered $*"
   ;;
 unregister)
-  "$wine" regsvr32 /u /s "$(windows_path "$(realpath "$dll")")"
+  for dll in "$@"; do "$wine" regsvr32 /u /s "$(windows_path "$(realpath "$dll")")"; done
   export_classes after
   python3 "$(dirname "$0")/registry_changes.py" "$state/before.txt" "$state/registered.txt" "$state/after.txt"
-  echo "unregistered $dll"
+  echo "unregistered $*"
   ;;
 *)
-  echo "usage: $0 WINE register|unregister DLL STATE_DIR" >&2
+  echo "usage: $0 WINE register|unregister STATE_DIR FOREIGN_KEY DLL..." >&2
   exit 2
   ;;
 esac

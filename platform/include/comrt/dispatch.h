@@ -20,16 +20,19 @@
 //     DISP_E_MEMBERNOTFOUND. riid other than IID_NULL: DISP_E_UNKNOWNINTERFACE.
 //   - Arguments come in reverse order; named arguments (first in rgvarg) name a parameter by
 //     its position, and a put's value by DISPID_PROPERTYPUT, which a put requires
-//     (DISP_E_PARAMNOTOPTIONAL without it, DISP_E_BADPARAMCOUNT with no argument at all).
-//     More arguments than parameters: DISP_E_BADPARAMCOUNT, except for a property get
-//     without parameters whose result is an object: positional arguments given to it index
-//     that object, through its default member (DISPID_VALUE, as DISPATCH_METHOD |
-//     DISPATCH_PROPERTYGET), as the system's type-library dispatch does (a script's
-//     group.ItemsCollection(1)); a required parameter missing:
-//     DISP_E_PARAMNOTOPTIONAL; an unknown named argument: DISP_E_PARAMNOTFOUND.
+//     (DISP_E_PARAMNOTFOUND without it). More arguments than parameters:
+//     DISP_E_BADPARAMCOUNT, except for a property get without parameters: positional
+//     arguments given to one whose result is an object index that object, through its
+//     default member (DISPID_VALUE, as DISPATCH_METHOD | DISPATCH_PROPERTYGET), as the
+//     system's type-library dispatch does (a script's group.ItemsCollection(1)); any other
+//     has no collection to index: DISP_E_NOTACOLLECTION. A required parameter without an
+//     argument: DISP_E_BADPARAMCOUNT; with an argument that says it is missing (VT_ERROR,
+//     DISP_E_PARAMNOTFOUND): DISP_E_PARAMNOTOPTIONAL; an unknown named argument:
+//     DISP_E_PARAMNOTFOUND.
 //   - Each argument is converted to its declared type with VariantChangeType (failures as
 //     it returns them, e.g. DISP_E_OVERFLOW, DISP_E_TYPEMISMATCH) before any member runs;
-//     *puArgErr is then the failing argument's index in rgvarg. A one-dimensional array of
+//     for DISP_E_TYPEMISMATCH and DISP_E_PARAMNOTFOUND *puArgErr is then the failing
+//     argument's index in rgvarg (it is left alone otherwise). A one-dimensional array of
 //     VARIANTs (what script hosts build), by value or by reference, given for an array of
 //     another element type converts element by element into a new array with the same
 //     bounds (a null array stays null); an element that does not convert, or an array of

@@ -149,6 +149,11 @@ struct member_desc {
 inline constexpr USHORT dual_interface =
     TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FOLEAUTOMATION;
 
+// Who defines an interface's id: the library itself, or the system (an interface a library
+// implements and declares so that its members can name it, whose registry keys belong to
+// the system: registration neither writes nor removes them).
+enum class interface_owner : std::uint8_t { library, system };
+
 struct interface_desc {
     IID iid;
     const OLECHAR* name;
@@ -157,6 +162,13 @@ struct interface_desc {
     TYPEKIND kind = TKIND_INTERFACE;       // TKIND_DISPATCH for a pure dispinterface
     const IID* base = &IID_IDispatch;
     const OLECHAR* base_name = OLESTR("IDispatch");
+    interface_owner owner = interface_owner::library;
+
+    constexpr interface_desc owned_by_system() const {
+        interface_desc d = *this;
+        d.owner = interface_owner::system;
+        return d;
+    }
 };
 
 // A class: its interfaces are named by pointers to their descriptions, which the library

@@ -57,12 +57,15 @@ private:
     DISPPARAMS params_{};
 };
 
+// Outcome::arg_err of a call that named no failing argument.
+inline constexpr UINT kNoArgument = 0xFFFF;
+
 // What one Invoke gave back. Frees the strings of info.
 struct Outcome {
     HRESULT hr = E_UNEXPECTED;
     comrt::Variant result;
     EXCEPINFO info{};
-    UINT arg_err = 0xFFFF;  // untouched unless the call names a failing argument
+    UINT arg_err = kNoArgument;  // untouched unless the call names a failing argument
 
     Outcome() = default;
     Outcome(Outcome&& other) noexcept;
