@@ -8,7 +8,8 @@
 //                     (created empty whenever a method finds none; released when the
 //                     container terminates the control);
 //   current group     the group whose items the grid shows (set by SelectPropertyGroup);
-//   grid fill         whether SelectPropertyGroup is rewriting the grid at the moment;
+//   editing state     the open edit, whether SelectPropertyGroup is rewriting the grid,
+//                     the rows shown (editing_state.h);
 //   editor tracking   which editor is open, shared with the window hook (editor_hook.h).
 //
 // Where each member is implemented:
@@ -40,6 +41,7 @@
 #include <comrt/resource.h>
 #include <control/call_out.h>
 #include <control/connection_points.h>
+#include <control/editing_state.h>
 #include <control/editor_hook.h>
 #include <control/event_sinks.h>
 #include <control/orvane_typelib.h>
@@ -48,11 +50,6 @@
 #include <orvane/orvane.h>
 
 namespace orvane {
-
-// Whether SelectPropertyGroup is rewriting the grid. While it is, the cell events that
-// the grid raises for the rows and cells it moves through neither open an editor nor
-// write anything back: the items behind the rows are changing under them.
-enum class GridFill { idle, filling };
 
 class PropertiesCtl final
     : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>,
@@ -273,12 +270,12 @@ public:
     // ---- read-only views of the state, for tests -------------------------------------
     const comrt::ComPtr<_Collection>& group_collection() const noexcept { return group_collection_; }
     const comrt::ComPtr<_clsTessel>& current_group() const noexcept { return current_group_; }
-    GridFill grid_fill() const noexcept { return grid_fill_; }
+    GridFill grid_fill() const noexcept { return editing_.fill; }
     const std::shared_ptr<EditorTracking>& editor_tracking() const noexcept { return editor_tracking_; }
     const widgets::WidgetSet& widgets() const noexcept { return widgets_; }
     // Bumped whenever the editing state is replaced (CallOut): an edit opened or closed,
     // the group shown switched or cleared, the control deactivated.
-    std::uint64_t epoch() const noexcept { return epoch_; }
+    std::uint64_t epoch() const noexcept { return editing_.epoch; }
 
 private:
     // The group collection, created empty when none is held (groups.cpp).
@@ -365,36 +362,14 @@ private:
     comrt::ComPtr<IOleControlSite> ControlSite() const noexcept;
 
     // Control instance state.
-    std::uint64_t epoch_ = 0;
     comrt::ComPtr<_Collection> group_collection_;
     comrt::ComPtr<_clsTessel> current_group_;
     [[no_unique_address]] comrt::owner_thread owner_thread_;
-    GridFill grid_fill_ = GridFill::idle;
-    // The rows the grid was last given for the current group (SelectPropertyGroup,
-    // RefreshValues): 0 once a selection past the last group took the rows away.
-    std::int32_t shown_rows_ = 0;
-    // Set while SelectPropertyGroup puts the selector's index (OnSelectorClick).
-    bool selecting_group_ = false;
+    EditingState editing_;
     // The name column's share of the grid's width: half, until the user drags the split
     // between the columns (OnGridColumnResized); resizing the control keeps it.
     double name_share_ = 0.5;
     std::shared_ptr<EditorTracking> editor_tracking_;
-    // The edit open over a value cell (pending_edit.cpp): set when an editor opens over a
-    // cell, dropped when it closes. Its editor's content is written into its item only
-    // when it differs from what the editor showed when it opened, so an untouched cell
-    // never overwrites a value the host put meanwhile.
-    struct OpenEdit {
-        comrt::ComPtr<_clsTessel> group;        // the group the edit was made in
-        comrt::ComPtr<_clsPropertyItem> item;   // the item it writes
-        std::int32_t row = 0;                   // the item's grid row
-        bool drop_down = false;                 // the drop-down editor, else the text editor
-        std::u16string opened_text;             // what the editor showed when it opened
-        bool picked = false;                    // the user picked a drop-down entry since
-    };
-    std::optional<OpenEdit> edit_;
-    // Set while ComboInit selects the entry that matches the cell: that selection is the
-    // editor opening, not a pick, and shows nothing in the cell.
-    bool initializing_drop_down_ = false;
 
     // Persistence: what a load before the activation gave, until the control restores it;
     // whether the control follows the ambient properties (initialised new); whether a

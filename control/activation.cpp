@@ -270,7 +270,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::TranslateAccelerator(LPMSG lpmsg) noexc
     auto key = static_cast<std::int16_t>(lpmsg->wParam);
     const std::int16_t shift = ShiftState();
     // An open editor's keys first; else the grid's, when the key was meant for the grid.
-    if (edit_) comrt::check(OnEditorKeyDown(key, shift));
+    if (editing_.edit) comrt::check(OnEditorKeyDown(key, shift));
     else if (widgets::ToHandle(lpmsg->hwnd) == grid().hWnd()) comrt::check(OnGridKeyDown(key, shift));
     // A key the control acted on is not the container's to act on again.
     return key == 0 ? S_OK : S_FALSE;

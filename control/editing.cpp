@@ -42,7 +42,7 @@ HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
     // The column is read before the fill is tested, so a grid that fails the read is
     // reported even during a fill.
     const bool name_column = grid().Col() == kNameColumn;
-    const bool filling = grid_fill_ == GridFill::filling;
+    const bool filling = editing_.fill == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
     OpenEditorOnCurrentCell();
     return S_OK;
@@ -69,11 +69,11 @@ void PropertiesCtl::OpenEditorOnCurrentCell() {
 }
 
 void PropertiesCtl::ShowEditorOnCurrentCell() {
-    if (!edit_ || edit_->row != grid().Row()) {
+    if (!editing_.edit || editing_.edit->row != grid().Row()) {
         OpenEditorOnCurrentCell();
         return;
     }
-    if (edit_->drop_down) {
+    if (editing_.edit->drop_down) {
         ShowDropDownEditor();
         editor_tracking_->drop_down_editor_active = true;
     } else {
@@ -89,7 +89,7 @@ HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     editor_tracking_->drop_down_editor_active = false;
 
     const bool name_column = grid().Col() == kNameColumn;
-    const bool filling = grid_fill_ == GridFill::filling;
+    const bool filling = editing_.fill == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
 
     // The open edit goes into its item when the user changed it, and the editors close.
@@ -107,14 +107,14 @@ HRESULT PropertiesCtl::OnGridMouseDown(SHORT, SHORT, float, float) noexcept try 
     // A press brings the cell's editor back (a scroll may have hidden it) with what the
     // user typed or picked, or opens one; a drop-down opens its list at once.
     ShowEditorOnCurrentCell();
-    if (edit_ && edit_->drop_down) drop_down_editor().ShowList();
+    if (editing_.edit && editing_.edit->drop_down) drop_down_editor().ShowList();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
 HRESULT PropertiesCtl::OnGridScroll() noexcept try {
-    if (!edit_ || edit_->row != grid().Row()) {
+    if (!editing_.edit || editing_.edit->row != grid().Row()) {
         // No edit to follow: both editors hide, the text editor first.
         text_editor().SetVisible(false);
         drop_down_editor().SetVisible(false);
@@ -126,7 +126,7 @@ HRESULT PropertiesCtl::OnGridScroll() noexcept try {
     // is not. It keeps what the user typed or picked; nothing is written until a commit.
     const bool visible = grid().CellVisible();
     const std::int32_t allowance = ScrollBarAllowance(grid());
-    if (edit_->drop_down) {
+    if (editing_.edit->drop_down) {
         editor_tracking_->drop_down_editor_active = visible;
         if (visible) PlaceDropDownOverCell(grid(), drop_down_editor(), allowance);
         drop_down_editor().SetVisible(visible);
@@ -141,7 +141,7 @@ HRESULT PropertiesCtl::OnGridScroll() noexcept try {
 }
 
 HRESULT PropertiesCtl::OnTextEditorGotFocus() noexcept try {
-    if (edit_ && !edit_->drop_down && edit_->row == grid().Row() && EditPending()) {
+    if (editing_.edit && !editing_.edit->drop_down && editing_.edit->row == grid().Row() && EditPending()) {
         // The editor comes back to its own cell with the user's text: it stays, and so
         // does the caret.
         comrt::check(Self().ChangeCellText());

@@ -74,7 +74,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData
 HRESULT STDMETHODCALLTYPE PropertiesCtl::Clear() noexcept try {
     CheckThread();
     const CallOut keep(*this);  // a group released here may be the host's last hold
-    ++epoch_;
+    ++editing_.epoch;
     _Collection& groups = HeldGroupCollection();
     const std::int32_t count = CollectionCount(groups);
     if (count == 0) return S_OK;
@@ -106,24 +106,24 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         // shows another one; a host that showed a group meanwhile has had its way.
         if (!CommitOpenEdit()) return S_OK;
         current_group_ = std::move(group);
-        ++epoch_;
+        ++editing_.epoch;
 
         // Set before the row count changes: cell events that the grid raises while its
         // rows shrink must not open or write an editor against the new group.
-        const FillScope fill(grid_fill_);
+        const FillScope fill(editing_.fill);
         const std::int32_t rows = CollectionCount(*ItemsCollectionOf(*current_group_));
         grid().SetRows(rows);
-        shown_rows_ = rows;
+        editing_.shown_rows = rows;
         // A changed index raises the selector's Click: the control's own doing, which
         // OnSelectorClick leaves alone, so that the grid is filled once, below.
-        selecting_group_ = true;
+        editing_.selecting_group = true;
         try {
             selector().SetListIndex(index);
         } catch (...) {
-            selecting_group_ = false;
+            editing_.selecting_group = false;
             throw;
         }
-        selecting_group_ = false;
+        editing_.selecting_group = false;
 
         if (!FillRowsFromItems()) return S_OK;
         grid().SetCol(0);
@@ -134,10 +134,10 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         // The current group and the selector's index stay; the rows go, after a pending
         // edit went into its item.
         if (!CommitOpenEdit()) return S_OK;
-        ++epoch_;
-        const FillScope fill(grid_fill_);
+        ++editing_.epoch;
+        const FillScope fill(editing_.fill);
         grid().SetRows(0);
-        shown_rows_ = 0;
+        editing_.shown_rows = 0;
         text_editor().SetVisible(false);
         drop_down_editor().SetVisible(false);
     }
@@ -191,10 +191,10 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
     // stays open, with what the user typed.
     std::int32_t count = 0;
     {
-        const FillScope fill(grid_fill_);
+        const FillScope fill(editing_.fill);
         count = CollectionCount(*ItemsCollectionOf(*current_group_));
         grid().SetRows(count);
-        shown_rows_ = count;
+        editing_.shown_rows = count;
         if (!FillRowsFromItems()) return S_OK;
         if (count > 0) {
             grid().SetRow(std::min(row, count - 1));
@@ -202,8 +202,8 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
         }
     }
     // An edit whose row is gone has nothing left to write into.
-    if (edit_ && edit_->row >= count) CancelOpenEdit();
-    if (edit_) {
+    if (editing_.edit && editing_.edit->row >= count) CancelOpenEdit();
+    if (editing_.edit) {
         editor_tracking_->text_editor_active = text_editor_following;
         editor_tracking_->drop_down_editor_active = drop_down_editor_following;
     }
@@ -214,7 +214,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
 
 HRESULT PropertiesCtl::OnSelectorClick() noexcept try {
     // The index was put by SelectPropertyGroup, which shows the group itself.
-    if (selecting_group_) return S_OK;
+    if (editing_.selecting_group) return S_OK;
     std::int16_t index = selector().ListIndex();
     comrt::Variant ignored;
     comrt::check(Self().SelectPropertyGroup(&index, ignored.put()));

@@ -24,7 +24,7 @@ constexpr std::int32_t kValueColumn = 1;
 
 }  // namespace
 
-std::int32_t PropertiesCtl::ShownRows() { return current_group_ ? shown_rows_ : 0; }
+std::int32_t PropertiesCtl::ShownRows() { return current_group_ ? editing_.shown_rows : 0; }
 
 void PropertiesCtl::MoveToValueCell(std::int32_t row) {
     // The moves raise the cell events: the leave closes the old editor, the entry opens
@@ -32,7 +32,7 @@ void PropertiesCtl::MoveToValueCell(std::int32_t row) {
     // opened here.
     grid().SetRow(row);
     grid().SetCol(kValueColumn);
-    if (!edit_ || edit_->row != row) OpenEditorOnCurrentCell();
+    if (!editing_.edit || editing_.edit->row != row) OpenEditorOnCurrentCell();
 }
 
 HRESULT PropertiesCtl::OnGridKeyDown(std::int16_t& key, std::int16_t shift) noexcept try {
@@ -45,7 +45,7 @@ HRESULT PropertiesCtl::OnGridKeyDown(std::int16_t& key, std::int16_t shift) noex
     } else if (value_cell && (key == keys::kF4 || (key == keys::kDown && shift == keys::kAlt))) {
         key = 0;
         ShowEditorOnCurrentCell();
-        if (edit_ && edit_->drop_down) drop_down_editor().ShowList();
+        if (editing_.edit && editing_.edit->drop_down) drop_down_editor().ShowList();
     } else if (plain && (key == keys::kHome || key == keys::kEnd)) {
         const std::int32_t target = key == keys::kHome ? 0 : ShownRows() - 1;
         key = 0;
@@ -63,7 +63,7 @@ HRESULT PropertiesCtl::OnGridKeyPress(std::int16_t& character) noexcept try {
     if (grid().Col() == kNameColumn) return S_OK;
     character = 0;
     ShowEditorOnCurrentCell();
-    if (edit_ && !edit_->drop_down) {
+    if (editing_.edit && !editing_.edit->drop_down) {
         // The typed character starts the text, the caret after it.
         text_editor().SetText(std::u16string(1, typed));
         text_editor().SetSelStart(1);
@@ -75,8 +75,8 @@ HRESULT PropertiesCtl::OnGridKeyPress(std::int16_t& character) noexcept try {
 }
 
 HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) noexcept try {
-    if (!edit_) return S_OK;
-    const std::int32_t row = edit_->row;
+    if (!editing_.edit) return S_OK;
+    const std::int32_t row = editing_.edit->row;
     const std::int32_t rows = ShownRows();
     switch (key) {
     case keys::kReturn:
@@ -114,7 +114,7 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
 }
 
 HRESULT PropertiesCtl::OnExitFocus() noexcept try {
-    if (edit_) CommitOpenEdit();
+    if (editing_.edit) CommitOpenEdit();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

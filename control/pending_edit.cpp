@@ -23,14 +23,14 @@ void PropertiesCtl::RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_d
     if (out.interrupted()) return;  // the item's getter moved the control on
     if (drop_down) drop_down_editor().SetAccessibleName(name.view());
     else text_editor().SetAccessibleName(name.view());
-    edit_ = OpenEdit{current_group_, std::move(item), grid().Row(), drop_down, std::move(opened_text), false};
-    ++epoch_;
+    editing_.edit = OpenEdit{current_group_, std::move(item), grid().Row(), drop_down, std::move(opened_text), false};
+    ++editing_.epoch;
 }
 
 bool PropertiesCtl::EditPending() {
-    if (!edit_) return false;
-    if (edit_->drop_down) return edit_->picked && drop_down_editor().Text() != edit_->opened_text;
-    return text_editor().Text() != edit_->opened_text;
+    if (!editing_.edit) return false;
+    if (editing_.edit->drop_down) return editing_.edit->picked && drop_down_editor().Text() != editing_.edit->opened_text;
+    return text_editor().Text() != editing_.edit->opened_text;
 }
 
 bool PropertiesCtl::CommitOpenEdit() {
@@ -38,12 +38,12 @@ bool PropertiesCtl::CommitOpenEdit() {
         CloseEditors();
         return true;
     }
-    const std::u16string text = edit_->drop_down ? drop_down_editor().Text() : text_editor().Text();
+    const std::u16string text = editing_.edit->drop_down ? drop_down_editor().Text() : text_editor().Text();
     // The cell first, as a leave writes it: the grid still shows the edited cell.
-    if (grid().Row() == edit_->row && grid().Col() != 0) grid().SetText(text);
+    if (grid().Row() == editing_.edit->row && grid().Col() != 0) grid().SetText(text);
     // Everything the write needs, taken out of the control before the host is called.
-    OpenEdit edit = std::move(*edit_);
-    edit_.reset();
+    OpenEdit edit = std::move(*editing_.edit);
+    editing_.edit.reset();
     const comrt::ComPtr<IItemChangeSink> sink = change_sink_;
     // An editor that fails to hide does not keep the user's text from its item: the
     // failure is thrown once the text is written.
@@ -63,8 +63,8 @@ bool PropertiesCtl::CommitOpenEdit() {
         // The item refused: the edit opens again with the user's text, to be mended or
         // cancelled, unless the host moved the control on meanwhile.
         if (!out.interrupted() && grid().Row() == edit.row) {
-            edit_ = std::move(edit);
-            ++epoch_;
+            editing_.edit = std::move(edit);
+            ++editing_.epoch;
             ShowEditorOnCurrentCell();
         }
         throw comrt::com_error(hr);
@@ -76,17 +76,17 @@ bool PropertiesCtl::CommitOpenEdit() {
 }
 
 void PropertiesCtl::CancelOpenEdit() {
-    if (edit_ && edit_->drop_down && edit_->picked && grid().Row() == edit_->row && grid().Col() != 0)
-        grid().SetText(edit_->opened_text);
-    if (edit_ && !edit_->drop_down) text_editor().SetText(edit_->opened_text);
+    if (editing_.edit && editing_.edit->drop_down && editing_.edit->picked && grid().Row() == editing_.edit->row && grid().Col() != 0)
+        grid().SetText(editing_.edit->opened_text);
+    if (editing_.edit && !editing_.edit->drop_down) text_editor().SetText(editing_.edit->opened_text);
     CloseEditors();
 }
 
 void PropertiesCtl::CloseEditors() {
     editor_tracking_->text_editor_active = false;
     editor_tracking_->drop_down_editor_active = false;
-    edit_.reset();
-    ++epoch_;
+    editing_.edit.reset();
+    ++editing_.epoch;
     drop_down_editor().SetVisible(false);
     text_editor().SetVisible(false);
 }
@@ -94,7 +94,7 @@ void PropertiesCtl::CloseEditors() {
 HRESULT STDMETHODCALLTYPE PropertiesCtl::CommitEdit() noexcept try {
     CheckThread();
     const CallOut keep(*this);
-    if (edit_) CommitOpenEdit();
+    if (editing_.edit) CommitOpenEdit();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -102,7 +102,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::CommitEdit() noexcept try {
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::CancelEdit() noexcept try {
     CheckThread();
-    if (edit_) CancelOpenEdit();
+    if (editing_.edit) CancelOpenEdit();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

@@ -80,7 +80,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     widgets::DropDown& editor = drop_down_editor();
 
     // From here until an entry is selected the list holds no choice of this item.
-    edit_.reset();
+    editing_.edit.reset();
     editor.Clear();
     // Entry 0 unless a later one matches the cell.
     std::int16_t selected = 0;
@@ -97,11 +97,11 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     // The selection that matches the cell is the editor opening, not a pick: its Click
     // shows nothing in the cell, so a value that is none of the choices stays on show.
     {
-        initializing_drop_down_ = true;
+        editing_.initializing_drop_down = true;
         struct Done {
             bool& flag;
             ~Done() { flag = false; }
-        } done{initializing_drop_down_};
+        } done{editing_.initializing_drop_down};
         editor.SetListIndex(selected);
     }
     RecordEdit(item, true, grid().Text());
@@ -125,11 +125,11 @@ void PropertiesCtl::ShowDropDownEditor() {
 }
 
 HRESULT PropertiesCtl::OnDropDownEditorClick() noexcept try {
-    if (initializing_drop_down_) return S_OK;
+    if (editing_.initializing_drop_down) return S_OK;
     // The pick shows in the current cell at once; the item is written when the edit is
     // committed.
     grid().SetText(drop_down_editor().Text());
-    if (edit_ && edit_->drop_down) edit_->picked = true;
+    if (editing_.edit && editing_.edit->drop_down) editing_.edit->picked = true;
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

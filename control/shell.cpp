@@ -75,7 +75,7 @@ HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) n
 }
 
 void PropertiesCtl::Unsite() noexcept {
-    ++epoch_;  // whatever a handler was doing with the widgets is over
+    ++editing_.epoch;  // whatever a handler was doing with the widgets is over
     if (widgets_.surface) {
         widgets_.surface->SetEventSink(nullptr);
         widgets_.grid->SetEventSink(nullptr);
@@ -180,7 +180,7 @@ HRESULT PropertiesCtl::OnGridColumnResized() noexcept try {
 HRESULT PropertiesCtl::OnTerminate() noexcept try {
     // The control goes while the host's groups live on: what the user typed reaches its
     // item first. A failure to write it is reported, and the control still goes.
-    if (widgets_.surface && edit_) {
+    if (widgets_.surface && editing_.edit) {
         try {
             CommitOpenEdit();
         } catch (...) {

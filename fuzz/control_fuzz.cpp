@@ -14,8 +14,9 @@
 //     split, a paint or a size message through the window's procedure chain;
 //   - a plan that makes the n-th call of a member of one double fail, or the grid's
 //     vertical scroll bar coming or going;
-//   - a call back armed in the container's sinks: the next change notification or
-//     handler failure calls back into the control from inside the control's own call
+//   - a call back armed in the container's sinks and in the items that call back (the
+//     last item of a group may be one): the next change notification, handler failure
+//     or read of such an item's value calls back into the control from inside its call
 //     (Clear, SelectPropertyGroup, CommitEdit, CancelEdit, RefreshValues, deactivation,
 //     or the host letting go of its last reference), as a hostile host does.
 // Checked after every step:
@@ -59,6 +60,7 @@
 #include <control/editor_placement.h>
 #include <data/clsPropertyItem.h>
 #include <data/clsTessel.h>
+#include <testing/calling_back_item.h>
 #include <tests/fakes/fake_widgets.h>
 
 #include "support/check.h"
@@ -97,10 +99,9 @@ public:
 
     std::vector<HRESULT> failures;
     std::vector<Change> changes;
-    // Armed by a step; runs once, from inside the next notification.
+    // Armed by a step; runs once, from inside the next notification or the next read of
+    // a calling-back item's value.
     std::function<void()> call_back;
-
-private:
     void CallBack() {
         if (const std::function<void()> armed = std::exchange(call_back, nullptr)) armed();
     }
@@ -147,6 +148,7 @@ public:
         fakes_.surface->raise_terminate();
         control_ = nullptr;
         items_.clear();
+        calling_back_.clear();
         groups_.clear();
     }
 
@@ -239,6 +241,7 @@ private:
     // ---- a host that calls back ----------------------------------------------------------
 
     void ArmCallBack() {
+        for (auto& [calling, inner] : calling_back_) calling->armed = true;
         const int action = in_.ConsumeIntegralInRange(0, 6);
         SHORT position = GroupPosition();
         site_->call_back = [this, action, position]() mutable {
@@ -304,10 +307,19 @@ private:
         }
         // Every item of the group joins the model with the value it holds.
         const ComPtr<_Collection> items = orvane::ItemsCollectionOf(*group);
-        for (std::int32_t k = 1; k <= orvane::CollectionCount(*items); ++k) {
+        const std::int32_t added = orvane::CollectionCount(*items);
+        for (std::int32_t k = 1; k <= added; ++k) {
             ComPtr<_clsPropertyItem> item = orvane::CollectionItemAs<_clsPropertyItem>(*items, k);
             const std::u16string value = ValueOf(*item);
             items_.push_back({item, value});
+        }
+        // The last item may be one that calls back while the control reads its value.
+        if (added > 0 && in_.ConsumeIntegralInRange(0, 3) == 0) {
+            const ComPtr<pg_testing::CallingBackItem> calling = comrt::make<pg_testing::CallingBackItem>(
+                items_.back().first, [site = site_.get()] { site->CallBack(); });  // the run holds the site
+            orvane::CollectionRemove(*items, added);
+            orvane::CollectionAdd(*items, calling.get());
+            calling_back_.push_back({calling, items_.back().first});
         }
         groups_.push_back(group);
         return group;
@@ -564,6 +576,14 @@ private:
                       "the fill marker is set between calls");
     }
 
+    // Whether a group's element is the model's item, itself or calling back around it.
+    bool Same(_clsPropertyItem* element, _clsPropertyItem* item) const {
+        if (element == item) return true;
+        for (const auto& [calling, inner] : calling_back_)
+            if (element == static_cast<_clsPropertyItem*>(calling.get()) && inner.get() == item) return true;
+        return false;
+    }
+
     void CheckValues(Effect effect) {
         for (auto& [item, expected] : items_) {
             const std::u16string value = ValueOf(*item);
@@ -580,7 +600,7 @@ private:
                 if (!change.group || change.after != value) continue;
                 const ComPtr<_Collection> items = orvane::ItemsCollectionOf(*change.group);
                 if (change.index < 1 || change.index > orvane::CollectionCount(*items)) continue;
-                if (orvane::CollectionItemAs<_clsPropertyItem>(*items, change.index).get() == item.get()) heard = true;
+                if (Same(orvane::CollectionItemAs<_clsPropertyItem>(*items, change.index).get(), item.get())) heard = true;
             }
             PG_FUZZ_CHECK(heard, "an item's value changed and the change sink did not hear of it");
             expected = value;
@@ -622,6 +642,8 @@ private:
     std::vector<ComPtr<_clsTessel>> groups_;
     // Every item of every group made, with the value the model expects it to hold.
     std::vector<std::pair<ComPtr<_clsPropertyItem>, std::u16string>> items_;
+    // The items that call back, with the item each wraps.
+    std::vector<std::pair<ComPtr<pg_testing::CallingBackItem>, ComPtr<_clsPropertyItem>>> calling_back_;
 
     State before_;
     bool expect_closed_ = false;

@@ -64,7 +64,7 @@ RULES = {
     # Fuzz targets: the platform's public headers, and, as a layer's unit tests do, the
     # objects they drive directly: Tessel's classes, the control on the recording doubles
     # of tests/fakes, the host's property bag file.
-    "fuzz": ["public:platform", "data", "control", "widget", "tests/fakes"],
+    "fuzz": ["public:platform", "data", "control", "widget", "tests/fakes", "testing"],
 }
 # Unit tests of a layer: tests/<sub>/ may also include every header of these layers.
 TEST_LAYERS = {

@@ -9,6 +9,7 @@
 
 #include <gmock/gmock.h>
 
+#include <testing/calling_back_item.h>
 #include <tests/control/editing_fixture.h>
 
 namespace orvane::testing {
@@ -343,36 +344,7 @@ INSTANTIATE_TEST_SUITE_P(EveryHandler, HandlerNameTest, ::testing::ValuesIn(kFai
                              return name;
                          });
 
-// An item of the host's whose ItemValue getter, once armed, calls back into the control.
-class CallingBackItem final : public comrt::implements<CallingBackItem, _clsPropertyItem> {
-public:
-    CallingBackItem(comrt::ComPtr<_clsPropertyItem> inner, std::function<void()> call_back)
-        : inner_(std::move(inner)), call_back_(std::move(call_back)) {}
-    bool armed = false;
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE get_ItemName(BSTR* r) noexcept override { return inner_->get_ItemName(r); }
-    HRESULT STDMETHODCALLTYPE put_ItemName(BSTR v) noexcept override { return inner_->put_ItemName(v); }
-    HRESULT STDMETHODCALLTYPE get_ItemValue(BSTR* r) noexcept override {
-        if (std::exchange(armed, false)) call_back_();
-        return inner_->get_ItemValue(r);
-    }
-    HRESULT STDMETHODCALLTYPE put_ItemValue(BSTR v) noexcept override { return inner_->put_ItemValue(v); }
-    HRESULT STDMETHODCALLTYPE get_ItemType(SHORT* r) noexcept override { return inner_->get_ItemType(r); }
-    HRESULT STDMETHODCALLTYPE put_ItemType(SHORT v) noexcept override { return inner_->put_ItemType(v); }
-    HRESULT STDMETHODCALLTYPE SetValueCmb(SAFEARRAY** a) noexcept override { return inner_->SetValueCmb(a); }
-    HRESULT STDMETHODCALLTYPE GetItem(SHORT* i, BSTR* r) noexcept override { return inner_->GetItem(i, r); }
-    HRESULT STDMETHODCALLTYPE Count(SHORT* r) noexcept override { return inner_->Count(r); }
-
-private:
-    comrt::ComPtr<_clsPropertyItem> inner_;
-    std::function<void()> call_back_;
-};
+using pg_testing::CallingBackItem;
 
 class CallBackTest : public ControlFixture {
 protected:

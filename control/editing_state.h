@@ -1,0 +1,53 @@
+// What the control's editing works on, in one object: the edit open over a value cell,
+// the fill in progress, the rows shown, and the flags that tell the control's own doing
+// from the user's. The handlers in groups.cpp, editing.cpp, keyboard.cpp, placement.cpp
+// and pending_edit.cpp read and write it; the window hook's record (editor_hook.h) keeps
+// which editor follows its cell.
+//
+// Its epoch counts the times the state changed hands: an edit opened or closed, the group
+// shown switched or cleared, the control deactivated. A CallOut (call_out.h) notes it
+// before a call out of the control and compares it afterwards.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <comrt/com_ptr.h>
+#include <tessel/tessel.h>
+
+namespace orvane {
+
+// Whether SelectPropertyGroup is rewriting the grid. While it is, the cell events that
+// the grid raises for the rows and cells it moves through neither open an editor nor
+// write anything back: the items behind the rows are changing under them.
+enum class GridFill { idle, filling };
+
+// The edit open over a value cell (pending_edit.cpp): set when an editor opens over a
+// cell, dropped when it closes. Its editor's content is written into its item only when
+// it differs from what the editor showed when it opened, so an untouched cell never
+// overwrites a value the host put meanwhile.
+struct OpenEdit {
+    comrt::ComPtr<_clsTessel> group;       // the group the edit was made in
+    comrt::ComPtr<_clsPropertyItem> item;  // the item it writes
+    std::int32_t row = 0;                  // the item's grid row
+    bool drop_down = false;                // the drop-down editor, else the text editor
+    std::u16string opened_text;            // what the editor showed when it opened
+    bool picked = false;                   // the user picked a drop-down entry since
+};
+
+struct EditingState {
+    std::optional<OpenEdit> edit;
+    GridFill fill = GridFill::idle;
+    // The rows the grid was last given for the current group (SelectPropertyGroup,
+    // RefreshValues): 0 once a selection past the last group took the rows away.
+    std::int32_t shown_rows = 0;
+    // Set while SelectPropertyGroup puts the selector's index (OnSelectorClick).
+    bool selecting_group = false;
+    // Set while ComboInit selects the entry that matches the cell: that selection is the
+    // editor opening, not a pick, and shows nothing in the cell.
+    bool initializing_drop_down = false;
+    std::uint64_t epoch = 0;
+};
+
+}  // namespace orvane
