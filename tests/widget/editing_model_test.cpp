@@ -149,11 +149,18 @@ TEST_F(EditingModelTest, ADropDownOpensItsListFromTheKeyboardAndItsKeysPick) {
 
     Key(grid(), Qt::Key_Down, Qt::AltModifier);
     EXPECT_TRUE(dropDown().view()->isVisible()) << "Alt+Down opens it too";
-    QTest::keyClick(dropDown().view(), Qt::Key_Escape);
+    QTest::keyClick(dropDown().view(), Qt::Key_Down);
+    QTest::keyClick(dropDown().view(), Qt::Key_Return);
     QCoreApplication::processEvents();
+    EXPECT_EQ(CellText(2, 1), "PDF") << "picked";
+    // The closed list's own keys pick nothing, and Escape forgets the pick: the item and
+    // the cell keep what they held, though hiding the focused box moves the focus.
+    Key(dropDown(), Qt::Key_End);
+    EXPECT_EQ(dropDown().currentText(), "PDF");
     Key(dropDown(), Qt::Key_Escape);
     EXPECT_FALSE(dropDown().isVisible());
     EXPECT_EQ(ValueOf(settings, 3), u"HTML");
+    EXPECT_EQ(CellText(2, 1), "HTML");
 }
 
 // ---- commit points ----------------------------------------------------------------------------

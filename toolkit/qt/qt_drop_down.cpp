@@ -102,6 +102,18 @@ bool DropDownList::event(QEvent* event) {
 void DropDownList::keyPressEvent(QKeyEvent* event) {
     const bool list_open = view() && view()->isVisible();
     if (!list_open && RaiseKeyDown(sink_, *event)) return event->accept();
+    // A closed list is no list to move through: only its open list's keys pick an entry,
+    // so that a stray Home or End never changes a value unseen.
+    switch (event->key()) {
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (!list_open) return event->ignore();
+        break;
+    default:
+        break;
+    }
     QComboBox::keyPressEvent(event);
 }
 
