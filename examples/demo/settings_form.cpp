@@ -47,7 +47,14 @@ SettingsForm::SettingsForm(QWidget* parent) : QWidget(parent) {
         report(tr("%1 failed with %2; the control carries on.").arg(handler, Hex(hr)));
     });
     connect(properties_, &PropertiesWidget::appearanceChanged, this,
-            [this](const QString& property) { report(tr("%1 changed (not saved yet).").arg(property)); });
+            [this](const QString& property) {
+                // The user's words for the control's property names.
+                const QString shown = property == u"BackColor"   ? tr("Background colour")
+                                      : property == u"ForeColor" ? tr("Text colour")
+                                      : property == u"Font"      ? tr("Font")
+                                                                 : property;
+                report(tr("%1 changed (not saved yet).").arg(shown));
+            });
 
     values_ = new QTreeWidget(this);
     values_->setHeaderLabels({tr("Setting"), tr("Value")});
