@@ -29,8 +29,9 @@ void PropertiesCtl::RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_d
 
 bool PropertiesCtl::EditPending() {
     if (!editing_.edit) return false;
-    if (editing_.edit->drop_down) return editing_.edit->picked && drop_down_editor().Text() != editing_.edit->opened_text;
-    return text_editor().Text() != editing_.edit->opened_text;
+    const OpenEdit& edit = *editing_.edit;
+    if (edit.drop_down) return edit.picked && drop_down_editor().Text() != edit.opened_text;
+    return text_editor().Text() != edit.opened_text;
 }
 
 bool PropertiesCtl::CommitOpenEdit() {
@@ -70,15 +71,18 @@ bool PropertiesCtl::CommitOpenEdit() {
         throw comrt::com_error(hr);
     }
     // The host hears of a change, not of a commit that wrote the value the item held.
-    if (sink && before.view() != value.view()) sink->ItemValueChanged(edit.group.get(), edit.row + 1, before.get(), value.get());
+    if (sink && before.view() != value.view())
+        sink->ItemValueChanged(edit.group.get(), edit.row + 1, before.get(), value.get());
     if (hiding) std::rethrow_exception(hiding);
     return !out.interrupted();
 }
 
 void PropertiesCtl::CancelOpenEdit() {
-    if (editing_.edit && editing_.edit->drop_down && editing_.edit->picked && grid().Row() == editing_.edit->row && grid().Col() != 0)
-        grid().SetText(editing_.edit->opened_text);
-    if (editing_.edit && !editing_.edit->drop_down) text_editor().SetText(editing_.edit->opened_text);
+    if (const std::optional<OpenEdit>& edit = editing_.edit) {
+        if (edit->drop_down && edit->picked && grid().Row() == edit->row && grid().Col() != 0)
+            grid().SetText(edit->opened_text);
+        if (!edit->drop_down) text_editor().SetText(edit->opened_text);
+    }
     CloseEditors();
 }
 
