@@ -795,7 +795,10 @@ void dispatch_rows() {
         {"AddItem, three arguments", {true, kAddItem, call, {i2(0), text(OLESTR("v")), text(OLESTR("n"))}, {}}},
         {"get ItemsCollection with an argument", {true, kItems, call, {i4(1)}, {}}},
     };
-    for (const auto& [id, c] : calls) row(std::string("Invoke ") + id, [c] { return invoke(c); });
+    for (const auto& entry : calls) {
+        const auto& call_made = entry.second;  // a named copy: clang 14 cannot capture a structured binding
+        row(std::string("Invoke ") + entry.first, [call_made] { return invoke(call_made); });
+    }
 }
 
 // Marks the row named `id` as one that may differ, for the reason given.
