@@ -39,6 +39,7 @@ struct OpenEdit {
 struct EditingState {
     std::optional<OpenEdit> edit;
     GridFill fill = GridFill::idle;
+    int fills_running = 0;  // fills under way, one inside another when a host calls back
     // The rows the grid was last given for the current group (SelectPropertyGroup,
     // RefreshValues): 0 once a selection past the last group took the rows away.
     std::int32_t shown_rows = 0;

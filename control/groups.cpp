@@ -14,22 +14,26 @@
 namespace orvane {
 namespace {
 
-// The grid is being filled from the current group's items while this lives; it is idle
-// again when the fill ends, done or interrupted by the host's call back. A failing step
-// leaves it filling, as the failure left the rows.
+// The grid is being filled from the current group's items while this lives. When the
+// fill ends, done or interrupted by the host's call back, the grid is idle again, unless
+// the fill ran inside another (a RefreshValues from an item's getter), whose rows are
+// still being filled. A failing step leaves it filling, as the failure left the rows.
 class FillScope {
 public:
-    explicit FillScope(GridFill& fill) noexcept : fill_(fill), failures_(std::uncaught_exceptions()) {
-        fill_ = GridFill::filling;
+    explicit FillScope(EditingState& editing) noexcept
+        : editing_(editing), failures_(std::uncaught_exceptions()) {
+        ++editing_.fills_running;
+        editing_.fill = GridFill::filling;
     }
     ~FillScope() {
-        if (std::uncaught_exceptions() == failures_) fill_ = GridFill::idle;
+        --editing_.fills_running;
+        if (std::uncaught_exceptions() == failures_ && editing_.fills_running == 0) editing_.fill = GridFill::idle;
     }
     FillScope(const FillScope&) = delete;
     FillScope& operator=(const FillScope&) = delete;
 
 private:
-    GridFill& fill_;
+    EditingState& editing_;
     int failures_;
 };
 
@@ -110,7 +114,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
 
         // Set before the row count changes: cell events that the grid raises while its
         // rows shrink must not open or write an editor against the new group.
-        const FillScope fill(editing_.fill);
+        const FillScope fill(editing_);
         const std::int32_t rows = CollectionCount(*ItemsCollectionOf(*current_group_));
         grid().SetRows(rows);
         editing_.shown_rows = rows;
@@ -135,7 +139,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
         // edit went into its item.
         if (!CommitOpenEdit()) return S_OK;
         ++editing_.epoch;
-        const FillScope fill(editing_.fill);
+        const FillScope fill(editing_);
         grid().SetRows(0);
         editing_.shown_rows = 0;
         text_editor().SetVisible(false);
@@ -191,7 +195,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
     // stays open, with what the user typed.
     std::int32_t count = 0;
     {
-        const FillScope fill(editing_.fill);
+        const FillScope fill(editing_);
         count = CollectionCount(*ItemsCollectionOf(*current_group_));
         grid().SetRows(count);
         editing_.shown_rows = count;

@@ -260,6 +260,19 @@ TEST_F(RefillTest, AnEditKeptOpenByARefreshStillFollowsItsCell) {
     EXPECT_EQ(State(), "T hidden 'typed' | D [a,b,c,b] #2 focus @2400,635 2400 | flags 0,1 | cell0=typed | item1=typed");
 }
 
+TEST_F(RefillTest, ARefreshThatAnItemRunsInsideARefreshOpensNoEditor) {
+    // The inner refresh ended the outer one's fill, whose last moves then opened an editor
+    // that nothing followed.
+    const auto item = comrt::make<pg_testing::CallingBackItem>(ItemAt(*group, 5), [this] { Refresh(); });
+    CollectionRemove(*ItemsCollectionOf(*group), 5);
+    CollectionAdd(*ItemsCollectionOf(*group), item.get());
+    fakes.grid->user_move_to(0, 1);
+    ASSERT_EQ(S_OK, ctl.as<IPropertiesEditing>()->CancelEdit());
+    item->armed = true;
+    ASSERT_EQ(S_OK, Refresh());
+    EXPECT_EQ(State(), "T hidden '100' | D hidden [] #-1 | flags 0,0");
+}
+
 TEST_F(RefillTest, OnceTheRowsWentNoKeyOpensAnEditorForAHiddenItem) {
     // Selecting past the last group takes the rows away and keeps the current group. Typing
     // or F2 on the empty grid used to open an editor for item 1, whose commit then failed on
