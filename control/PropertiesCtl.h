@@ -347,6 +347,16 @@ private:
     // The number of rows the grid shows: the current group's items as last filled, none
     // after the rows went (keyboard.cpp).
     std::int32_t ShownRows();
+    // Commits the open edit and, unless the commit failed or the host moved the control
+    // on, opens the value editor of row (clamped to the rows shown) (keyboard.cpp).
+    void CommitAndMoveTo(std::int32_t row);
+    // The rows one page of the grid holds, at least 1 (keyboard.cpp).
+    std::int32_t PageRows();
+    // Letters typed on a name cell: the next row whose name starts with them (keyboard.cpp).
+    void TypeAhead(char16_t typed);
+    // The grid's height: what lies 5 twips below the selector, 0 when the control is lower
+    // than that (shell.cpp).
+    float GridHeight();
     // The thread rule: a debug build reports the first call from a thread other than the
     // one that created the control (comrt/apartment.h). Every host-facing member starts
     // with it.

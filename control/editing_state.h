@@ -48,6 +48,8 @@ struct EditingState {
     // Set while ComboInit selects the entry that matches the cell: that selection is the
     // editor opening, not a pick, and shows nothing in the cell.
     bool initializing_drop_down = false;
+    // The letters typed on name cells that the current row's name starts with.
+    std::u16string type_ahead;
     std::uint64_t epoch = 0;
 };
 

@@ -1,16 +1,20 @@
 // The keyboard, so that the control is usable without a mouse, and the focus leaving the
 // control.
 //
-// In the grid: F2 or Enter opens the current value cell's editor, a typed character
-// opens a text cell's editor with that character (as spreadsheets do), F4 or Alt+Down
-// opens a drop-down cell's list, Home and End go to the first and last row; the arrow and
-// page keys are the grid's own. In an editor: Enter commits and gives the grid the focus,
-// Escape forgets the edit, Tab and Shift+Tab commit and open the next or previous value
-// cell's editor (wrapping within the group), Up and Down commit and open the editor one
-// row up or down. The focus leaving the control commits too.
+// In the grid: F2 or Enter opens the current row's value editor (from either column), a
+// typed character opens a text cell's editor with that character (as spreadsheets do),
+// or on a name cell goes to the next row whose name starts with the letters typed, F4 or
+// Alt+Down opens a drop-down cell's list, Home and End go to the first and last row; the
+// arrow and page keys are the grid's own. In an editor: Enter commits and gives the grid
+// the focus, Escape forgets the edit, Up, Down, PageUp, PageDown, Ctrl+Home and Ctrl+End
+// commit and open the editor of the row they name, Tab and Shift+Tab commit and open the
+// next or previous value cell's editor. Tab on the last value leaves the control (the key
+// goes on to the container, which moves the focus on); Shift+Tab on the first value goes
+// to the selector. The focus leaving the control commits too.
 #include <control/PropertiesCtl.h>
 
 #include <control/collections.h>
+#include <control/text_match.h>
 
 #include <algorithm>
 
@@ -35,17 +39,51 @@ void PropertiesCtl::MoveToValueCell(std::int32_t row) {
     if (!editing_.edit || editing_.edit->row != row) OpenEditorOnCurrentCell();
 }
 
+void PropertiesCtl::CommitAndMoveTo(std::int32_t row) {
+    if (!CommitOpenEdit()) return;
+    const std::int32_t rows = ShownRows();
+    if (rows > 0) MoveToValueCell(std::clamp(row, 0, rows - 1));
+}
+
+std::int32_t PropertiesCtl::PageRows() {
+    const double row_height = std::max(grid().CellHeight(), 1);
+    return std::max(static_cast<std::int32_t>(static_cast<double>(GridHeight()) / row_height), 1);
+}
+
+void PropertiesCtl::TypeAhead(char16_t typed) {
+    const comrt::ComPtr<_Collection> items = ItemsCollectionOf(*current_group_);
+    const std::int32_t rows = std::min(ShownRows(), CollectionCount(*items));
+    const std::int32_t current = grid().Row();
+    // The letters typed so far and this one, when the current row still starts with them
+    // (the current row first); else this letter alone, from the next row on.
+    const std::u16string longer = editing_.type_ahead + typed;
+    const std::u16string alone(1, typed);
+    const CallOut out(*this);
+    for (const auto& [prefix, first] : {std::pair{longer, 0}, std::pair{alone, 1}}) {
+        for (std::int32_t k = 0; k < rows; ++k) {
+            const std::int32_t row = (current + first + k) % rows;
+            comrt::Bstr name;
+            comrt::check(CollectionItemAs<_clsPropertyItem>(*items, row + 1)->get_ItemName(name.put()));
+            if (out.interrupted()) return;  // the host's getter moved the control on
+            if (!StartsWithFolded(name.view(), prefix)) continue;
+            editing_.type_ahead = prefix;
+            grid().SetRow(row);
+            return;
+        }
+    }
+    editing_.type_ahead.clear();
+}
+
 HRESULT PropertiesCtl::OnGridKeyDown(std::int16_t& key, std::int16_t shift) noexcept try {
     if (!current_group_ || ShownRows() == 0) return S_OK;
-    const bool value_cell = grid().Col() != kNameColumn;
     const bool plain = shift == 0;
-    if (value_cell && plain && (key == keys::kF2 || key == keys::kReturn)) {
+    const bool list_key = key == keys::kF4 || (key == keys::kDown && shift == keys::kAlt);
+    if ((plain && (key == keys::kF2 || key == keys::kReturn)) || list_key) {
         key = 0;
-        ShowEditorOnCurrentCell();
-    } else if (value_cell && (key == keys::kF4 || (key == keys::kDown && shift == keys::kAlt))) {
-        key = 0;
-        ShowEditorOnCurrentCell();
-        if (editing_.edit && editing_.edit->drop_down) drop_down_editor().ShowList();
+        // From a name cell, the row's value cell, where its editor opens.
+        if (grid().Col() == kNameColumn) MoveToValueCell(grid().Row());
+        else ShowEditorOnCurrentCell();
+        if (list_key && editing_.edit && editing_.edit->drop_down) drop_down_editor().ShowList();
     } else if (plain && (key == keys::kHome || key == keys::kEnd)) {
         const std::int32_t target = key == keys::kHome ? 0 : ShownRows() - 1;
         key = 0;
@@ -60,8 +98,11 @@ HRESULT PropertiesCtl::OnGridKeyPress(std::int16_t& character) noexcept try {
     const auto typed = static_cast<char16_t>(character);
     // Control characters (Enter, Escape, Tab, Backspace) are keys, not text.
     if (typed < u' ' || typed == u'\x7F' || !current_group_ || ShownRows() == 0) return S_OK;
-    if (grid().Col() == kNameColumn) return S_OK;
     character = 0;
+    if (grid().Col() == kNameColumn) {
+        TypeAhead(typed);
+        return S_OK;
+    }
     ShowEditorOnCurrentCell();
     if (editing_.edit && !editing_.edit->drop_down) {
         // The typed character starts the text, the caret after it.
@@ -77,7 +118,8 @@ HRESULT PropertiesCtl::OnGridKeyPress(std::int16_t& character) noexcept try {
 HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) noexcept try {
     if (!editing_.edit) return S_OK;
     const std::int32_t row = editing_.edit->row;
-    const std::int32_t rows = ShownRows();
+    const std::int32_t last = ShownRows() - 1;
+    const bool ctrl = (shift & keys::kCtrl) != 0;
     switch (key) {
     case keys::kReturn:
         if (shift & keys::kAlt) return S_OK;
@@ -89,21 +131,44 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
         CancelOpenEdit();
         grid().SetFocus();
         return S_OK;
-    case keys::kTab: {
+    case keys::kTab:
         key = 0;
-        if (!CommitOpenEdit() || rows == 0) return S_OK;
-        const std::int32_t step = (shift & keys::kShift) ? rows - 1 : 1;
-        MoveToValueCell((row + step) % rows);
+        if (shift & keys::kShift) {
+            if (row > 0) CommitAndMoveTo(row - 1);
+            else if (CommitOpenEdit()) selector().SetFocus();
+        } else if (row < last) {
+            CommitAndMoveTo(row + 1);
+        } else if (CommitOpenEdit() && !editing_.edit) {
+            // Past the last value: the grid holds the focus for the moment, and the key goes
+            // on to whoever moves the focus past the control. A refused commit keeps it.
+            grid().SetFocus();
+            key = keys::kTab;
+        }
         return S_OK;
-    }
     case keys::kUp:
     case keys::kDown: {
         // Alt+Down opens a drop-down's list: the list's own key.
         if (shift & keys::kAlt) return S_OK;
         const std::int32_t target = key == keys::kUp ? row - 1 : row + 1;
         key = 0;
-        if (!CommitOpenEdit() || rows == 0) return S_OK;
-        MoveToValueCell(std::clamp(target, 0, rows - 1));
+        CommitAndMoveTo(target);
+        return S_OK;
+    }
+    case keys::kPageUp:
+    case keys::kPageDown: {
+        const std::int32_t page = PageRows();
+        const std::int32_t target = key == keys::kPageUp ? row - page : row + page;
+        key = 0;
+        CommitAndMoveTo(target);
+        return S_OK;
+    }
+    case keys::kHome:
+    case keys::kEnd: {
+        // Home and End alone move the caret.
+        if (!ctrl) return S_OK;
+        const std::int32_t target = key == keys::kHome ? 0 : last;
+        key = 0;
+        CommitAndMoveTo(target);
         return S_OK;
     }
     default:

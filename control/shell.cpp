@@ -19,13 +19,6 @@ W& Sited(const std::shared_ptr<W>& widget) {
     return *widget;
 }
 
-// The grid's height for an inner height and a selector height: what lies 5 twips below
-// the selector, 0 when the control is lower than that.
-float GridHeight(float scale_height, float selector_height) {
-    const double height = (static_cast<double>(scale_height) - static_cast<double>(selector_height)) - 5.0;
-    return height < 0 ? 0.0f : static_cast<float>(height);
-}
-
 }  // namespace
 
 PropertiesCtl::PropertiesCtl(widgets::CreateWidgetsFn create_widgets) noexcept
@@ -143,6 +136,12 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
     return comrt::to_hresult();
 }
 
+float PropertiesCtl::GridHeight() {
+    const float scale_height = surface().ScaleHeight();
+    const double height = (static_cast<double>(scale_height) - static_cast<double>(selector().Height())) - 5.0;
+    return height < 0 ? 0.0f : static_cast<float>(height);
+}
+
 // The grid and the selector take the whole inner width; the value column gets what the
 // name column leaves. A grid that keeps column widths in steps of its own may round the
 // name column above the inner width of a very narrow control: the value column is then
@@ -150,7 +149,7 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
 HRESULT PropertiesCtl::OnResize() noexcept try {
     grid().SetWidth(surface().ScaleWidth());
     selector().SetWidth(surface().ScaleWidth());
-    grid().SetHeight(GridHeight(surface().ScaleHeight(), selector().Height()));
+    grid().SetHeight(GridHeight());
     // The name column keeps its share of the width (half, until the user drags the split).
     grid().SetColWidth(0, RoundToInt32(static_cast<double>(surface().ScaleWidth()) * name_share_));
     const std::int32_t name_width = grid().ColWidth(0);

@@ -60,6 +60,22 @@ TEST_F(EditingModelTest, TheGridIsATabStopAndItsKeysMoveAndOpen) {
     EXPECT_EQ(CurrentRow(), 0);
     EXPECT_FALSE(text().isVisible());
 
+    // Letters on a name cell go to the next name that starts with them; F2 there opens
+    // the row's value editor.
+    Click(0, 0);
+    QTest::keyClicks(&grid(), "p");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(CurrentRow(), 3) << "Pages";
+    QTest::keyClicks(&grid(), "a");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(CurrentRow(), 3) << "\"pa\" stays on Pages";
+    QTest::keyClicks(&grid(), "F");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(CurrentRow(), 2) << "Format";
+    Key(grid(), Qt::Key_F2);
+    EXPECT_TRUE(dropDown().hasFocus());
+    Key(dropDown(), Qt::Key_Escape);
+
     // F2 and Enter open a value cell's editor with its text selected.
     FocusGridOn(1);
     Key(grid(), Qt::Key_F2);
@@ -96,24 +112,69 @@ TEST_F(EditingModelTest, EscapeForgetsTheEditAndWritesNothing) {
     EXPECT_EQ(text().text(), "Ann") << "the editor reopens with the item's value";
 }
 
-TEST_F(EditingModelTest, TabWalksEveryValueCellCommittingEachAndWraps) {
+// A host widget that counts the times it got the focus.
+class FocusCounter final : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    int focus_ins = 0;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        ++focus_ins;
+        QLineEdit::focusInEvent(event);
+    }
+};
+
+TEST_F(EditingModelTest, TabWalksEveryValueCellCommittingEachAndLeavesAtEitherEnd) {
+    auto* after = new FocusCounter(&window);
+    layout->addWidget(after);
     const auto notes = MakeGroup(u"Notes", {{u"A", u"a"}, {u"B", u"b"}, {u"C", u"c"}});
     Show(notes);
     Click(0, 1);
+    // The control's own moves between its editors and the grid never pass the focus on.
+    Key(text(), Qt::Key_Return);
+    Key(grid(), Qt::Key_Return);
+    Key(text(), Qt::Key_Escape);
+    Key(grid(), Qt::Key_Return);
     for (const char* typed : {"one", "two", "three"}) {
         QTest::keyClicks(&text(), typed);
-        Key(text(), Qt::Key_Tab);
+        if (std::string_view(typed) == "three") {
+            EXPECT_EQ(after->focus_ins, 0) << "a host widget saw the focus";
+        }
+        Key(*QApplication::focusWidget(), Qt::Key_Tab);
     }
     EXPECT_EQ(ValueOf(notes, 1), u"one");
     EXPECT_EQ(ValueOf(notes, 2), u"two");
     EXPECT_EQ(ValueOf(notes, 3), u"three");
-    EXPECT_EQ(CurrentRow(), 0) << "after the last value cell, the first again";
-    ASSERT_TRUE(text().isVisible());
-    EXPECT_TRUE(text().hasFocus()) << "the focus never left the control";
+    EXPECT_TRUE(after->hasFocus()) << "Tab on the last value leaves the control";
+    EXPECT_FALSE(text().isVisible());
+
+    Click(1, 1);
     Key(text(), Qt::Key_Backtab);
-    EXPECT_EQ(CurrentRow(), 2);
+    EXPECT_EQ(CurrentRow(), 0);
+    ASSERT_TRUE(text().hasFocus());
     Key(text(), Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(CurrentRow(), 1);
+    EXPECT_TRUE(selector().hasFocus()) << "Shift+Tab on the first value goes to the selector";
+    EXPECT_FALSE(text().isVisible());
+}
+
+TEST_F(EditingModelTest, PageAndCtrlHomeEndKeysInAnEditorCommitAndMove) {
+    const auto big = MakeGroup(u"Big", ManyItems(200));
+    Show(big);
+    Click(0, 1);
+    QTest::keyClicks(&text(), "top");
+    Key(text(), Qt::Key_PageDown);
+    EXPECT_EQ(ValueOf(big, 1), u"top");
+    const int page = CurrentRow();
+    EXPECT_GT(page, 5);
+    EXPECT_TRUE(text().hasFocus());
+    Key(text(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(CurrentRow(), 199);
+    Key(text(), Qt::Key_PageUp);
+    EXPECT_EQ(CurrentRow(), 199 - page);
+    Key(text(), Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(CurrentRow(), 0);
+    EXPECT_TRUE(text().isVisible());
 }
 
 TEST_F(EditingModelTest, UpAndDownCommitAndReopenTheEditorARowAway) {

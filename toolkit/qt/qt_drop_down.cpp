@@ -1,5 +1,6 @@
 // A drop-down list of the widget contract (qt_drop_down.h).
 #include <toolkit/qt/delivery.h>
+#include <toolkit/qt/focus_keeper.h>
 #include <toolkit/qt/qt_drop_down.h>
 
 #include <QAbstractItemView>
@@ -170,8 +171,12 @@ float QtDropDown::Height() {
 
 void QtDropDown::SetVisible(bool visible) {
     DropDownList& list = live();
-    if (!visible) list.hidePopup();
-    list.setVisible(visible);
+    if (visible) {
+        list.show();
+        return;
+    }
+    list.hidePopup();
+    HideKeepingFocus(list, focus_keeper_);
 }
 
 std::u16string QtDropDown::Text() {

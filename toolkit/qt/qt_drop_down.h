@@ -57,6 +57,8 @@ public:
 
     // The list, or null once it is gone.
     DropDownList* list() const noexcept { return list_.get(); }
+    // The widget that takes the focus when the list hides with it (focus_keeper.h).
+    void setFocusKeeper(QWidget* keeper) noexcept { focus_keeper_ = keeper; }
 
     // ---- widgets::DropDown -----------------------------------------------------------
     void SetEventSink(widgets::DropDownEvents* sink) noexcept override;
@@ -84,6 +86,7 @@ private:
 
     WidgetHandle<DropDownList> list_;
     widgets::FontRef font_;
+    QPointer<QWidget> focus_keeper_;
 };
 
 }  // namespace orvane::qt

@@ -1,5 +1,6 @@
 // The text box of the widget contract (qt_text_box.h).
 #include <toolkit/qt/delivery.h>
+#include <toolkit/qt/focus_keeper.h>
 #include <toolkit/qt/qt_text_box.h>
 
 #include <algorithm>
@@ -105,7 +106,11 @@ void QtTextBox::SetText(std::u16string_view text) {
     editor.setCursorPosition(0);
 }
 
-void QtTextBox::SetVisible(bool visible) { live().setVisible(visible); }
+void QtTextBox::SetVisible(bool visible) {
+    TextEditor& editor = live();
+    if (visible) editor.show();
+    else HideKeepingFocus(editor, focus_keeper_);
+}
 
 void QtTextBox::Move(float left, double top, std::int32_t width, std::int32_t height) {
     TextEditor& editor = live();

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPointer>
 
 #include <control/widgets/text_box.h>
 #include <toolkit/qt/widget_handle.h>
@@ -55,6 +56,8 @@ public:
     TextEditor* editor() const noexcept { return editor_.get(); }
     // The tab order position last set (the logic sets 2; Qt orders by focus chain).
     std::int16_t tabIndex() const noexcept { return tab_index_; }
+    // The widget that takes the focus when the editor hides with it (focus_keeper.h).
+    void setFocusKeeper(QWidget* keeper) noexcept { focus_keeper_ = keeper; }
 
     // ---- widgets::TextBox ------------------------------------------------------------
     void SetEventSink(widgets::TextBoxEvents* sink) noexcept override;
@@ -79,6 +82,7 @@ private:
     WidgetHandle<TextEditor> editor_;
     widgets::FontRef font_;
     std::int16_t tab_index_ = 0;
+    QPointer<QWidget> focus_keeper_;
 };
 
 }  // namespace orvane::qt

@@ -31,6 +31,9 @@ widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     auto drop_down_editor = std::make_shared<QtDropDown>(window, Layout::kDropDownLeft, Layout::kDropDownTop,
                                                          Layout::kDropDownWidth, false);
     drop_down_editor->list()->setObjectName(QStringLiteral("dropDownEditor"));
+    // An editor that hides with the focus leaves it to the grid, inside the control.
+    text_editor->setFocusKeeper(grid->view());
+    drop_down_editor->setFocusKeeper(grid->view());
     // Shown with its container's widget; the control sizes it with SetObjectRect.
     if (parent) window->show();
     return {surface, grid, text_editor, selector, drop_down_editor};
