@@ -120,6 +120,8 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
     // What a screen reader announces for the lists; an open editor is named after the
     // property it edits (RecordEdit).
     grid().SetAccessibleName(u"Properties");
+    grid().SetColumnName(0, u"Property");
+    grid().SetColumnName(1, u"Value");
     selector().SetAccessibleName(u"Property group");
 
     EditorTracking& tracking = *editor_tracking_;

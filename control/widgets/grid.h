@@ -129,6 +129,10 @@ public:
 
     // The name assistive technology (a screen reader) announces for the widget.
     virtual void SetAccessibleName(std::u16string_view name) = 0;
+    // The name it announces for column col, as a header would give it (the grid shows
+    // none). A column outside 0 to Cols - 1 fails with the subscript-out-of-range error
+    // (9). A cell with a choice mark (SetCellChoice) tells it that the cell opens a list.
+    virtual void SetColumnName(std::int32_t col, std::u16string_view name) = 0;
 };
 
 }  // namespace orvane::widgets

@@ -4,10 +4,11 @@
     read_grid.py DEMO
 
 Starts DEMO (orvane-demo) on the display of the session, then checks, as a screen reader
-reads them: the grid is a table named "Properties" whose second row gives the property's
-name and value; the group selector is named "Property group"; and a click on that row's
-value opens an editor named after the property, holding its value; a drop-down value
-opens a list labelled with the property's name. Run inside a D-Bus
+reads them: the grid is a table named "Properties" whose columns are "Property" and
+"Value" and whose second row gives the property's name and value; a drop-down value cell
+is described as "drop-down list"; the group selector is named "Property group"; a click
+on that row's value opens an editor named after the property, holding its value; a
+drop-down value opens a list labelled with the property's name. Run inside a D-Bus
 session and an X server (dbus-run-session -- xvfb-run -a ...). Exits 0 when every check
 holds, 1 otherwise, with what was found on standard error.
 """
@@ -85,6 +86,10 @@ def main():
         if (text_of(name), text_of(value)) != ("Author", "Dana Whitfield"):
             fail("row 2 reads %r | %r" % (text_of(name), text_of(value)))
         print("row 2: %s | %s" % (text_of(name), text_of(value)))
+        headers = (cells.getColumnDescription(0), cells.getColumnDescription(1))
+        if headers != ("Property", "Value"):
+            fail("the columns are named %r" % (headers,))
+        print("columns: %s | %s" % headers)
 
         # The bridge gives a combo box's current text as its name, its label as description.
         selector = first(app, lambda n: n.getRole() == pyatspi.ROLE_COMBO_BOX and n.description == "Property group")
@@ -104,8 +109,11 @@ def main():
             fail("the editor holds %r" % text_of(editor))
         print("editor: %s = %s" % (editor.name, text_of(editor)))
 
-        # The drop-down editor of "Language" (row 3) is labelled with that name.
+        # The drop-down editor of "Language" (row 3) is labelled with that name; its cell
+        # says that it opens a list.
         choice = cells.getAccessibleAt(2, 1)
+        if choice.description != "drop-down list":
+            fail("the drop-down cell is described as %r" % choice.description)
         box = choice.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 4), str(box.y + box.height // 2), "click", "1",
                         "key", "Escape"], check=True)

@@ -36,6 +36,7 @@ struct FakeKit {
     bool cell_choice(std::int32_t row, std::int32_t col) { return w.grid->cell_choice(row, col); }
     bool tab_stop(widgets::Grid&) { return w.grid->tab_stop(); }
     std::u16string accessible_name(widgets::Grid&) { return w.grid->accessible_name(); }
+    std::u16string column_name(int col) { return w.grid->column_name(col); }
     std::u16string accessible_name(widgets::TextBox&) { return w.text_editor->accessible_name(); }
     std::u16string accessible_name(widgets::DropDown& list) { return fake(list).accessible_name(); }
     bool list_open(widgets::DropDown& list) { return fake(list).list_shown(); }

@@ -119,6 +119,9 @@ struct QtKit {
     bool cell_choice(std::int32_t row, std::int32_t col) { return view().cells().choice(row, col); }
     bool tab_stop(widgets::Grid&) { return (view().focusPolicy() & Qt::TabFocus) != 0; }
     std::u16string accessible_name(widgets::Grid&) { return qt::ToU16String(view().accessibleName()); }
+    std::u16string column_name(int col) {
+        return qt::ToU16String(view().model()->headerData(col, Qt::Horizontal, Qt::AccessibleTextRole).toString());
+    }
     std::u16string accessible_name(widgets::TextBox&) { return qt::ToU16String(editor().accessibleName()); }
     std::u16string accessible_name(widgets::DropDown& list) { return qt::ToU16String(combo(list).accessibleName()); }
     bool list_open(widgets::DropDown& list) { return combo(list).view()->isVisible(); }

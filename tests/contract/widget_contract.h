@@ -217,6 +217,9 @@ TYPED_TEST_P(GridContract, CellsKeepTextAndChoiceThroughCountChangesAndComeBackE
     EXPECT_FALSE(this->kit.cell_choice(1, 1));
     grid.SetAccessibleName(odd);
     EXPECT_EQ(this->kit.accessible_name(grid), odd);
+    grid.SetColumnName(1, odd);
+    EXPECT_EQ(this->kit.column_name(1), odd);
+    EXPECT_EQ(FailureOf([&] { grid.SetColumnName(2, u"x"); }), kSubscript);
 }
 
 TYPED_TEST_P(GridContract, ShrinkingBelowTheCurrentCellMovesItToTheLastOneLeft) {
@@ -754,6 +757,7 @@ TYPED_TEST_P(SurfaceContract, AfterDestroyEveryMemberFailsWithEHandleAndNothingI
         {"grid.SetWidth", [&] { grid.SetWidth(0); }}, {"grid.SetHeight", [&] { grid.SetHeight(0); }},
         {"grid.SetTabStop", [&] { grid.SetTabStop(true); }}, {"grid.SetFocus", [&] { grid.SetFocus(); }},
         {"grid.SetAccessibleName", [&] { grid.SetAccessibleName(u"x"); }},
+        {"grid.SetColumnName", [&] { grid.SetColumnName(0, u"x"); }},
         {"box.Text", [&] { box.Text(); }}, {"box.SetText", [&] { box.SetText(u"x"); }},
         {"box.SetVisible", [&] { box.SetVisible(true); }}, {"box.Move", [&] { box.Move(0, 0, 0, 0); }},
         {"box.SetTabIndex", [&] { box.SetTabIndex(0); }}, {"box.SetBorderStyle", [&] { box.SetBorderStyle(0); }},

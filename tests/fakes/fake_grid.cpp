@@ -142,6 +142,18 @@ void FakeGrid::SetColWidth(std::int32_t col, std::int32_t width) {
     col_widths_[static_cast<std::size_t>(col)] = static_cast<std::int32_t>((width + step / 2) / step * step);
 }
 
+// Kept for the test, not logged, as the accessible name.
+void FakeGrid::SetColumnName(std::int32_t col, std::u16string_view name) {
+    if (window_gone()) throw comrt::com_error(E_HANDLE);
+    if (col < 0 || col >= cols_) fail_runtime(comrt::runtime_error::subscript_out_of_range);
+    column_names_[col] = name;
+}
+
+std::u16string FakeGrid::column_name(std::int32_t col) const {
+    const auto found = column_names_.find(col);
+    return found == column_names_.end() ? std::u16string() : found->second;
+}
+
 OLE_HANDLE FakeGrid::hWnd() {
     record_get("hWnd");
     return widgets::ToHandle(window_);

@@ -64,6 +64,8 @@ public:
         accessible_name_ = name;
     }
     const std::u16string& accessible_name() const noexcept { return accessible_name_; }
+    void SetColumnName(std::int32_t col, std::u16string_view name) override;
+    std::u16string column_name(std::int32_t col) const;
 
     // ---- the test's controls -----------------------------------------------------------
     // Whether SetRow/SetCol (and shrinking counts) raise cell events (default true).
@@ -120,6 +122,7 @@ public:
 
 private:
     std::u16string accessible_name_;
+    std::map<std::int32_t, std::u16string> column_names_;
     bool holds(std::int32_t row, std::int32_t col) const noexcept;
     // Moves the current cell, raising LeaveCell / EnterCell around it when asked to.
     void move_to(std::int32_t row, std::int32_t col, bool raise_events);

@@ -217,9 +217,28 @@ QVariant CellModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(CellAlignment(alignment(index.row(), index.column())));
     case kChoiceRole:
         return choice(index.row(), index.column());
+    case Qt::AccessibleDescriptionRole:
+        // What a screen reader adds to a cell whose value is picked from a list.
+        if (choice(index.row(), index.column())) return QStringLiteral("drop-down list");
+        return {};
     default:
         return {};
     }
+}
+
+void CellModel::setColumnName(int col, const QString& name) {
+    if (static_cast<std::size_t>(col) >= column_names_.size()) column_names_.resize(static_cast<std::size_t>(col) + 1);
+    column_names_[static_cast<std::size_t>(col)] = name;
+    emit headerDataChanged(Qt::Horizontal, col, col);
+}
+
+QVariant CellModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    const bool named = orientation == Qt::Horizontal && section >= 0 &&
+                       static_cast<std::size_t>(section) < column_names_.size() &&
+                       !column_names_[static_cast<std::size_t>(section)].isEmpty();
+    if (named && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
+        return column_names_[static_cast<std::size_t>(section)];
+    return QAbstractTableModel::headerData(section, orientation, role);
 }
 
 Qt::ItemFlags CellModel::flags(const QModelIndex& index) const {

@@ -63,6 +63,9 @@ public:
     bool choice(int row, int col) const noexcept { return cells_[at(row, col)].choice; }
     void setChoice(int row, int col, bool choice);
     static constexpr int kChoiceRole = Qt::UserRole + 1;
+    // The name of a column, which headerData gives (the view shows no header, but
+    // assistive technology reads it); a column without one gives its number.
+    void setColumnName(int col, const QString& name);
     // The code units of a cell's text that data() gives for display: more than any cell
     // can show, few enough that any length costs what a screenful does.
     static constexpr std::size_t kShownTextLength = 4096;
@@ -75,6 +78,7 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
     // The buffer holds at most kMaxUnits units, so that an offset into it fits 32 bits and
@@ -110,6 +114,7 @@ private:
     void makeRoomForTexts(std::size_t new_cells) noexcept;
 
     std::vector<Cell> cells_;
+    std::vector<QString> column_names_;
     std::u16string text_;       // every cell's text, in no particular order
     std::size_t live_units_ = 0;  // the units of text_ that cells name
     int rows_ = 0;

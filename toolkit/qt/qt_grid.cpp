@@ -161,6 +161,13 @@ void QtGrid::SetFont(const widgets::FontRef& font) {
 
 void QtGrid::SetAccessibleName(std::u16string_view name) { live().setAccessibleName(ToQString(name)); }
 
+void QtGrid::SetColumnName(std::int32_t col, std::u16string_view name) {
+    GridView& view = live();
+    if (col < 0 || col >= view.cells().cols())
+        comrt::raise(comrt::runtime_error::subscript_out_of_range, kErrorSource);
+    view.cells().setColumnName(col, ToQString(name));
+}
+
 float QtGrid::Left() {
     live();
     return left_;

@@ -48,6 +48,7 @@ public:
     void SetForeColor(OLE_COLOR color) override;
     void SetFont(const widgets::FontRef& font) override;
     void SetAccessibleName(std::u16string_view name) override;
+    void SetColumnName(std::int32_t col, std::u16string_view name) override;
     float Left() override;
     void SetLeft(float left) override;
     float Top() override;
