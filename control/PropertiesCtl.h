@@ -259,6 +259,7 @@ public:
     // The keyboard and the focus leaving the control: keyboard.cpp.
     HRESULT OnGridKeyDown(std::int16_t& key, std::int16_t shift) noexcept;
     HRESULT OnGridKeyPress(std::int16_t& character) noexcept;
+    HRESULT OnGridTabbedInto() noexcept;
     HRESULT OnEditorKeyDown(std::int16_t& key, std::int16_t shift) noexcept;
     HRESULT OnExitFocus() noexcept;
 

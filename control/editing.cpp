@@ -43,7 +43,7 @@ HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
     // reported even during a fill.
     const bool name_column = grid().Col() == kNameColumn;
     const bool filling = editing_.fill == GridFill::filling;
-    if (name_column || filling || !current_group_) return S_OK;
+    if (name_column || filling || editing_.arriving || !current_group_) return S_OK;
     OpenEditorOnCurrentCell();
     return S_OK;
 } catch (...) {

@@ -48,6 +48,9 @@ struct EditingState {
     // Set while ComboInit selects the entry that matches the cell: that selection is the
     // editor opening, not a pick, and shows nothing in the cell.
     bool initializing_drop_down = false;
+    // Set while the grid's current cell moves to the value column as the keyboard brings
+    // the focus in: that cell is where the user arrives, and no editor opens yet.
+    bool arriving = false;
     // The letters typed on name cells that the current row's name starts with.
     std::u16string type_ahead;
     std::uint64_t epoch = 0;

@@ -66,6 +66,9 @@ HRESULT EventSinks::Grid::KeyPress(std::int16_t& character) noexcept {
 HRESULT EventSinks::Grid::ColumnResized() noexcept {
     return Handle(control_, handler_names::kGridColumnResized, [&] { return control_.OnGridColumnResized(); });
 }
+HRESULT EventSinks::Grid::TabbedInto() noexcept {
+    return Handle(control_, handler_names::kGridTabbedInto, [&] { return control_.OnGridTabbedInto(); });
+}
 HRESULT EventSinks::TextEditor::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
     return Handle(control_, handler_names::kTextEditorKeyDown, [&] { return control_.OnEditorKeyDown(key, shift); });
 }

@@ -43,6 +43,7 @@ public:
         HRESULT KeyDown(std::int16_t& key, std::int16_t shift) noexcept override;
         HRESULT KeyPress(std::int16_t& character) noexcept override;
         HRESULT ColumnResized() noexcept override;
+        HRESULT TabbedInto() noexcept override;
 
     private:
         PropertiesCtl& control_;

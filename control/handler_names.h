@@ -14,6 +14,7 @@ inline constexpr const char16_t* kGridScroll = u"grid.Scroll";
 inline constexpr const char16_t* kGridKeyDown = u"grid.KeyDown";
 inline constexpr const char16_t* kGridKeyPress = u"grid.KeyPress";
 inline constexpr const char16_t* kGridColumnResized = u"grid.ColumnResized";
+inline constexpr const char16_t* kGridTabbedInto = u"grid.TabbedInto";
 // The in-place text editor's focus events.
 inline constexpr const char16_t* kTextEditorGotFocus = u"textEditor.GotFocus";
 inline constexpr const char16_t* kTextEditorLostFocus = u"textEditor.LostFocus";

@@ -1,16 +1,20 @@
 // The keyboard, so that the control is usable without a mouse, and the focus leaving the
 // control.
 //
-// In the grid: F2 or Enter opens the current row's value editor (from either column), a
-// typed character opens a text cell's editor with that character (as spreadsheets do),
-// or on a name cell goes to the next row whose name starts with the letters typed, F4 or
-// Alt+Down opens a drop-down cell's list, Home and End go to the first and last row; the
-// arrow and page keys are the grid's own. In an editor: Enter commits and gives the grid
-// the focus, Escape forgets the edit, Up, Down, PageUp, PageDown, Ctrl+Home and Ctrl+End
-// commit and open the editor of the row they name, Tab and Shift+Tab commit and open the
-// next or previous value cell's editor. Tab on the last value leaves the control (the key
-// goes on to the container, which moves the focus on); Shift+Tab on the first value goes
-// to the selector. The focus leaving the control commits too.
+// Tab or Shift+Tab into the grid makes the current row's value cell current, without
+// opening its editor. In the grid: Enter commits the current row's edit when one is
+// pending (its editor lost the focus to the grid), else F2 or Enter opens the current
+// row's value editor (from either column); a typed character opens a text cell's editor
+// with that character (as spreadsheets do), or on a name cell goes to the next row whose
+// name starts with the letters typed; F4 or Alt+Down opens a drop-down cell's list; Home
+// and End go to the first and last row; the arrow and page keys are the grid's own.
+//
+// In an editor: Enter commits and gives the grid the focus, Escape forgets the edit, Up,
+// Down, PageUp, PageDown, Ctrl+Home and Ctrl+End commit and open the editor of the row
+// they name, Tab and Shift+Tab commit and open the next or previous value cell's editor.
+// Tab on the last value leaves the control (the key goes on to the container, which moves
+// the focus on); Shift+Tab on the first value goes to the selector. The focus leaving the
+// control commits too.
 #include <control/PropertiesCtl.h>
 
 #include <control/collections.h>
@@ -78,7 +82,12 @@ HRESULT PropertiesCtl::OnGridKeyDown(std::int16_t& key, std::int16_t shift) noex
     if (!current_group_ || ShownRows() == 0) return S_OK;
     const bool plain = shift == 0;
     const bool list_key = key == keys::kF4 || (key == keys::kDown && shift == keys::kAlt);
-    if ((plain && (key == keys::kF2 || key == keys::kReturn)) || list_key) {
+    if (plain && key == keys::kReturn && editing_.edit && editing_.edit->row == grid().Row() && EditPending()) {
+        // The row's editor still holds what the user typed (the focus went to the grid, by
+        // a click or the wheel): Enter commits it, as in the editor.
+        key = 0;
+        CommitOpenEdit();
+    } else if ((plain && (key == keys::kF2 || key == keys::kReturn)) || list_key) {
         key = 0;
         // From a name cell, the row's value cell, where its editor opens.
         if (grid().Col() == kNameColumn) MoveToValueCell(grid().Row());
@@ -110,6 +119,20 @@ HRESULT PropertiesCtl::OnGridKeyPress(std::int16_t& character) noexcept try {
         text_editor().SetSelStart(1);
         text_editor().SetSelLength(0);
     }
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+HRESULT PropertiesCtl::OnGridTabbedInto() noexcept try {
+    // The keyboard arrives on the current row's value, where F2, Enter or typing edit it.
+    if (!current_group_ || ShownRows() == 0 || grid().Col() != kNameColumn) return S_OK;
+    editing_.arriving = true;
+    struct Arrived {
+        bool& flag;
+        ~Arrived() { flag = false; }
+    } arrived{editing_.arriving};
+    grid().SetCol(kValueColumn);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

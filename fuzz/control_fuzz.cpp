@@ -446,11 +446,14 @@ private:
     void TypeText() { fakes_.text_editor->user_type(Text(4)); }
 
     Effect EditorKey() {
-        static constexpr std::int16_t kKeys[] = {keys::kReturn, keys::kEscape, keys::kTab,  keys::kUp,
-                                                 keys::kDown,   keys::kF4,     keys::kLeft, 'A'};
+        static constexpr std::int16_t kKeys[] = {keys::kReturn, keys::kEscape,   keys::kTab,    keys::kUp,
+                                                 keys::kDown,   keys::kF4,       keys::kLeft,   'A',
+                                                 keys::kPageUp, keys::kPageDown, keys::kHome,   keys::kEnd};
         std::int16_t key = in_.PickValueInArray(kKeys);
         const std::int16_t shift = Shift();
-        const bool commits = key == keys::kReturn || key == keys::kTab || key == keys::kUp || key == keys::kDown;
+        const bool commits = key == keys::kReturn || key == keys::kTab || key == keys::kUp || key == keys::kDown ||
+                             key == keys::kPageUp || key == keys::kPageDown ||
+                             ((key == keys::kHome || key == keys::kEnd) && (shift & keys::kCtrl));
         const std::size_t reported = site_->failures.size();
         const bool escape = key == keys::kEscape;
         const bool enter = key == keys::kReturn && !(shift & keys::kAlt);

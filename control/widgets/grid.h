@@ -38,6 +38,8 @@ public:
     // The user dragged the split between the name and the value column: column 0 has its
     // new width (ColWidth(0)) already, the other columns are as they were.
     virtual HRESULT ColumnResized() noexcept { return S_OK; }
+    // The grid took the focus from the keyboard (Tab or Shift+Tab), after the focus moved.
+    virtual HRESULT TabbedInto() noexcept { return S_OK; }
 
 protected:
     ~GridEvents() = default;

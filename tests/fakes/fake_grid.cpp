@@ -270,6 +270,11 @@ void FakeGrid::user_drag_split(std::int32_t width) {
     if (sink_) raise("ColumnResized", [&] { return sink_->ColumnResized(); });
 }
 
+void FakeGrid::user_tab_in() {
+    SetFocus();
+    if (sink_) raise("TabbedInto", [&] { return sink_->TabbedInto(); });
+}
+
 std::u16string FakeGrid::cell_text(std::int32_t row, std::int32_t col) const {
     const auto it = texts_.find({row, col});
     return it == texts_.end() ? std::u16string() : it->second;

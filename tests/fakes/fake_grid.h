@@ -90,6 +90,8 @@ public:
     // The user drags the split between the first two columns so that column 0 is width
     // twips wide: raises ColumnResized.
     void user_drag_split(std::int32_t width);
+    // The user tabs into the grid: it takes the focus, then raises TabbedInto.
+    void user_tab_in();
     // The user presses a key in the grid: KeyDown, and when the sink leaves it unhandled
     // the grid's own moves (arrow keys move the current cell, with cell events). Returns
     // whether the key was left unhandled.

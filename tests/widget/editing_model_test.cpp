@@ -49,6 +49,8 @@ TEST_F(EditingModelTest, TheGridIsATabStopAndItsKeysMoveAndOpen) {
     EXPECT_TRUE(selector().hasFocus()) << "Tab reaches the group selector";
     Key(selector(), Qt::Key_Tab);
     EXPECT_TRUE(grid().hasFocus()) << "and then the grid";
+    EXPECT_EQ(grid().currentIndex().column(), 1) << "on the current row's value";
+    EXPECT_FALSE(text().isVisible()) << "with no editor open yet";
 
     // In the name column the arrows, Home and End move the current cell and open nothing.
     Click(1, 0);
@@ -156,6 +158,24 @@ TEST_F(EditingModelTest, TabWalksEveryValueCellCommittingEachAndLeavesAtEitherEn
     Key(text(), Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_TRUE(selector().hasFocus()) << "Shift+Tab on the first value goes to the selector";
     EXPECT_FALSE(text().isVisible());
+}
+
+TEST_F(EditingModelTest, TheWheelOverAnOpenEditorScrollsTheGridAndKeepsTheEditAndTheFocus) {
+    auto* after = new FocusCounter(&window);
+    layout->addWidget(after);
+    const auto big = MakeGroup(u"Big", ManyItems(200));
+    Show(big);
+    Click(0, 1);
+    QTest::keyClicks(&text(), "kept");
+    Wheel(text(), 3);
+    EXPECT_GT(grid().verticalScrollBar()->value(), 0) << "the grid scrolled";
+    EXPECT_FALSE(text().isVisible()) << "the editor hides with its cell";
+    EXPECT_EQ(after->focus_ins, 0) << "the focus stays inside the control";
+    Wheel(*grid().viewport(), -3);
+    ASSERT_TRUE(text().isVisible());
+    EXPECT_EQ(text().text(), "kept");
+    Key(*QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(ValueOf(big, 1), u"kept");
 }
 
 TEST_F(EditingModelTest, PageAndCtrlHomeEndKeysInAnEditorCommitAndMove) {

@@ -50,16 +50,44 @@ std::int16_t ShiftMask(Qt::KeyboardModifiers modifiers) noexcept {
 
 namespace {
 
+// Width of the focus ring drawn inside the current cell while the grid has the focus.
+constexpr int kFocusRingWidth = 2;
+
 // Draws a cell as the view does, with the first cell of the current row highlighted (the
-// row's other cells carry the editors), and a drop-down glyph at the right of a cell
-// whose value is picked from a list, so that the user sees it before clicking.
+// row's other cells carry the editors) and a drop-down glyph at the right of a cell whose
+// value is picked from a list, so that the user sees it before clicking. While the grid
+// has the focus its current cell carries a ring of kFocusRingWidth pixels, in the
+// highlighted text's colour on the highlight and in the text's colour elsewhere; without
+// the focus the current row's highlight turns to the quiet colour of an inactive one.
 class CellDelegate final : public QStyledItemDelegate {
 public:
     explicit CellDelegate(GridView* view) : QStyledItemDelegate(view), view_(view) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& given, const QModelIndex& index) const override {
         QStyleOptionViewItem option = given;
-        if (index.column() == 0 && index.row() == view_->currentIndex().row()) option.state |= QStyle::State_Selected;
+        // The style's own focus mark is a thin line that barely shows on the highlight.
+        option.state &= ~QStyle::State_HasFocus;
+        const bool focused = view_->hasFocus();
+        const bool highlighted = index.column() == 0 && index.row() == view_->currentIndex().row();
+        if (highlighted) {
+            option.state |= QStyle::State_Selected;
+            if (!focused) {
+                option.palette.setColor(QPalette::Highlight, option.palette.color(QPalette::Midlight));
+                option.palette.setColor(QPalette::HighlightedText, option.palette.color(QPalette::Text));
+            }
+        }
+        paintCell(painter, option, index);
+        if (!focused || index != view_->currentIndex()) return;
+        const QColor ring = option.palette.color(highlighted ? QPalette::HighlightedText : QPalette::Text);
+        const QRect r = option.rect;
+        const int w = std::min({kFocusRingWidth, r.width(), r.height()});
+        for (const QRect& edge : {QRect(r.left(), r.top(), r.width(), w), QRect(r.left(), r.bottom() - w + 1, r.width(), w),
+                                  QRect(r.left(), r.top(), w, r.height()), QRect(r.right() - w + 1, r.top(), w, r.height())})
+            painter->fillRect(edge, ring);
+    }
+
+private:
+    void paintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
         if (!index.data(CellModel::kChoiceRole).toBool()) return QStyledItemDelegate::paint(painter, option, index);
         const int glyph = std::min(view_->choiceGlyphWidth(), option.rect.width());
         QStyleOptionViewItem text = option;
@@ -73,7 +101,6 @@ public:
         view_->style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, painter, view_);
     }
 
-private:
     GridView* view_;
 };
 
@@ -296,12 +323,21 @@ void GridView::changeEvent(QEvent* event) {
 // The item view's own focus handlers repaint the whole viewport (and the frame) on every
 // focus change, which a click that hands the focus on to an editor pays twice. With no
 // selection shown and no cell edited in place, only the current cell draws the focus.
-void GridView::focusInEvent(QFocusEvent*) {
+void GridView::focusInEvent(QFocusEvent* event) {
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    update(currentIndex());
+    updateCurrentRowLook();
+    const bool tabbed = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (widgets::GridEvents* sink = sink_; sink && tabbed) Deliver([&] { sink->TabbedInto(); });
 }
 
-void GridView::focusOutEvent(QFocusEvent*) { update(currentIndex()); }
+void GridView::focusOutEvent(QFocusEvent*) { updateCurrentRowLook(); }
+
+void GridView::updateCurrentRowLook() {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    update(current);
+    update(model_.index(current.row(), 0));
+}
 
 void GridView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);

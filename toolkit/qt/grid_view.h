@@ -84,6 +84,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // Repaints what the focus changes: the current cell's ring and its row's highlight.
+    void updateCurrentRowLook();
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool viewportEvent(QEvent* event) override;

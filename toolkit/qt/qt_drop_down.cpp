@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListView>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QWheelEvent>
 #include <QSignalBlocker>
@@ -118,9 +119,32 @@ void DropDownList::keyPressEvent(QKeyEvent* event) {
     QComboBox::keyPressEvent(event);
 }
 
+void DropDownList::paintEvent(QPaintEvent* event) {
+    QComboBox::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    const QColor ring = palette().color(QPalette::Highlight).darker(140);
+    const QRect r = rect();
+    constexpr int kWidth = 2;
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), kWidth), ring);
+    painter.fillRect(QRect(r.left(), r.bottom() - kWidth + 1, r.width(), kWidth), ring);
+    painter.fillRect(QRect(r.left(), r.top(), kWidth, r.height()), ring);
+    painter.fillRect(QRect(r.right() - kWidth + 1, r.top(), kWidth, r.height()), ring);
+}
+
+void DropDownList::focusInEvent(QFocusEvent* event) {
+    QComboBox::focusInEvent(event);
+    update();
+}
+
+void DropDownList::focusOutEvent(QFocusEvent* event) {
+    QComboBox::focusOutEvent(event);
+    update();
+}
+
 void DropDownList::wheelEvent(QWheelEvent* event) {
     if (view() && view()->isVisible()) return QComboBox::wheelEvent(event);
-    event->ignore();
+    if (!ForwardWheel(*event, wheel_target_)) event->ignore();
 }
 
 void DropDownList::changeEvent(QEvent* event) {

@@ -27,6 +27,9 @@ public:
     void raiseClick();
     // Opens the list, also while a press elsewhere (on a grid cell) is still held.
     void openList();
+    // Where the wheel over the closed list goes (the grid's viewport; none: the widgets
+    // underneath).
+    void setWheelTarget(QWidget* target) noexcept { wheel_target_ = target; }
 
 protected:
     // Takes the release of a press that opened the list (openList).
@@ -39,11 +42,17 @@ protected:
     // The wheel never picks an entry by itself: it is the list's only while its popup is
     // open, and otherwise goes on to the widgets underneath.
     void wheelEvent(QWheelEvent* event) override;
+    // With the focus, a ring of two pixels in a dark shade of the highlight colour, which
+    // stands out from the window around it (the style's own mark barely shows).
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     widgets::DropDownEvents* sink_ = nullptr;
     // The list window, while the release of the press that opened it is still to come.
     QPointer<QWidget> awaiting_release_;
+    QPointer<QWidget> wheel_target_;
 };
 
 class QtDropDown final : public widgets::DropDown {

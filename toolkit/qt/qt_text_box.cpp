@@ -67,6 +67,10 @@ void TextEditor::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+void TextEditor::wheelEvent(QWheelEvent* event) {
+    if (!ForwardWheel(*event, wheel_target_)) QLineEdit::wheelEvent(event);
+}
+
 void TextEditor::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     if (!MovesInsideWindow(*event)) return;

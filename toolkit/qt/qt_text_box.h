@@ -30,6 +30,8 @@ public:
     bool isWindowFocus() const;
     // Takes the focus as SetFocus states.
     void takeFocus();
+    // Where the wheel over the editor goes: the grid's viewport.
+    void setWheelTarget(QWidget* target) noexcept { wheel_target_ = target; }
 
 protected:
     // Tab and Shift+Tab reach KeyDown before the focus chain moves the focus.
@@ -37,10 +39,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // The wheel scrolls the grid underneath (focus_keeper.h).
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     widgets::TextBoxEvents* sink_ = nullptr;
     bool got_focus_raised_ = false;
+    QPointer<QWidget> wheel_target_;
 };
 
 class QtTextBox final : public widgets::TextBox {

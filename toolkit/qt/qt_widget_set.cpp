@@ -31,9 +31,12 @@ widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     auto drop_down_editor = std::make_shared<QtDropDown>(window, Layout::kDropDownLeft, Layout::kDropDownTop,
                                                          Layout::kDropDownWidth, false);
     drop_down_editor->list()->setObjectName(QStringLiteral("dropDownEditor"));
-    // An editor that hides with the focus leaves it to the grid, inside the control.
+    // An editor that hides with the focus leaves it to the grid, inside the control, and
+    // the wheel over an editor scrolls the grid.
     text_editor->setFocusKeeper(grid->view());
     drop_down_editor->setFocusKeeper(grid->view());
+    text_editor->editor()->setWheelTarget(grid->view()->viewport());
+    drop_down_editor->list()->setWheelTarget(grid->view()->viewport());
     // Shown with its container's widget; the control sizes it with SetObjectRect.
     if (parent) window->show();
     return {surface, grid, text_editor, selector, drop_down_editor};

@@ -141,6 +141,7 @@ struct IControlErrorSink : IUnknown {
     ///     u"grid.KeyDown"              a key in the grid (F2, Enter, Home, End, ...)
     ///     u"grid.KeyPress"             a character typed in the grid
     ///     u"grid.ColumnResized"        the user dragged the split between the columns
+    ///     u"grid.TabbedInto"           Tab or Shift+Tab gave the grid the focus
     ///     u"textEditor.GotFocus"       the in-place text editor took the focus
     ///     u"textEditor.LostFocus"      the in-place text editor lost the focus
     ///     u"textEditor.KeyDown"        a key in the text editor (Enter, Escape, Tab, ...)
