@@ -31,7 +31,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <compare>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include <comrt/apartment.h>
@@ -53,7 +55,8 @@ namespace orvane {
 
 class PropertiesCtl final
     : public comrt::implements<PropertiesCtl, comrt::dispatch<_PropertiesCtl, kOrvaneLib>,
-                               comrt::dispatch<IPropertiesEditing, kOrvaneLib>, IOleObject, IOleInPlaceObject,
+                               comrt::dispatch<IPropertiesEditing, kOrvaneLib>,
+                               comrt::dispatch<IPropertiesFind, kOrvaneLib>, IOleObject, IOleInPlaceObject,
                                IOleInPlaceActiveObject, IOleControl, IPersistPropertyBag, IPersistStreamInit,
                                IViewObject2, IProvideClassInfo2, IConnectionPointContainer,
                                ISupportErrorInfo> {
@@ -90,6 +93,13 @@ public:
     HRESULT STDMETHODCALLTYPE CancelEdit() noexcept override;
     HRESULT STDMETHODCALLTYPE get_EditPending(VARIANT_BOOL* result) noexcept override;
     HRESULT STDMETHODCALLTYPE RefreshValues() noexcept override;
+
+    // ---- IPropertiesFind (find.cpp) -------------------------------------------------------
+    HRESULT STDMETHODCALLTYPE OpenFind() noexcept override;
+    HRESULT STDMETHODCALLTYPE CloseFind() noexcept override;
+    HRESULT STDMETHODCALLTYPE FindText(BSTR text, LONG* hits) noexcept override;
+    HRESULT STDMETHODCALLTYPE FindNext(VARIANT_BOOL* found) noexcept override;
+    HRESULT STDMETHODCALLTYPE FindPrevious(VARIANT_BOOL* found) noexcept override;
 
     // ---- IOleObject (activation.cpp) -------------------------------------------------
     // The client site is also asked for the container's channels (IControlErrorSink,
@@ -262,6 +272,9 @@ public:
     HRESULT OnGridTabbedInto() noexcept;
     HRESULT OnEditorKeyDown(std::int16_t& key, std::int16_t shift) noexcept;
     HRESULT OnExitFocus() noexcept;
+    // The find field: find.cpp.
+    HRESULT OnFindFieldChange() noexcept;
+    HRESULT OnFindFieldKeyDown(std::int16_t& key, std::int16_t shift) noexcept;
 
     // Hands a failing status of the handler `handler` (one of handler_names.h) to the
     // error channel given at siting (if any) and returns hr unchanged. Success passes
@@ -291,6 +304,7 @@ private:
     widgets::TextBox& text_editor();
     widgets::DropDown& selector();
     widgets::DropDown& drop_down_editor();
+    widgets::FindField& find_field();
     // This control as its own _PropertiesCtl, for the calls the control makes through its
     // own interface (Clear from OnTerminate, SelectPropertyGroup from OnSelectorClick, the
     // puts from OnReadProperties).
@@ -355,9 +369,31 @@ private:
     std::int32_t PageRows();
     // Letters typed on a name cell: the next row whose name starts with them (keyboard.cpp).
     void TypeAhead(char16_t typed);
-    // The grid's height: what lies 5 twips below the selector, 0 when the control is lower
-    // than that (shell.cpp).
+    // The grid's height: what lies 5 twips below the selector (and below the find field
+    // while it is open), 0 when the control is lower than that (shell.cpp).
     float GridHeight();
+    // ---- finding (find.cpp) ----
+    // An item whose name or value holds the text: its group's position (from 1) and row.
+    struct FindHit {
+        std::int32_t group = 0;
+        std::int32_t row = 0;
+        auto operator<=>(const FindHit&) const = default;
+    };
+    // Every hit, in the groups' order and each group's items' order; empty for no text.
+    std::vector<FindHit> FindHits(std::u16string_view text);
+    // Searches for the field's text and goes to a hit: the first from the current row on
+    // (step 0), or the next after it (1) or before it (-1), wrapping; shows "n of m" or
+    // "No match" in the field. Returns the number of hits.
+    std::size_t FindAndGo(int step);
+    // The current row as a place among the hits: the shown group's position and the row.
+    FindHit CurrentPlace();
+    // Commits a pending edit, shows the hit's group if another is shown and makes its row
+    // current in the name column (no editor opens).
+    void GoToHit(const FindHit& hit);
+    // The height the open find field takes above the grid (0 while closed).
+    float FindBand();
+    // Places the find field and the grid below the selector, as FindBand leaves room.
+    void LayOutFindBand();
     // The thread rule: a debug build reports the first call from a thread other than the
     // one that created the control (comrt/apartment.h). Every host-facing member starts
     // with it.
@@ -377,6 +413,10 @@ private:
     comrt::ComPtr<_clsTessel> current_group_;
     [[no_unique_address]] comrt::owner_thread owner_thread_;
     EditingState editing_;
+    // Whether the find field is open (find.cpp); what it searches for is its text.
+    struct FindState {
+        bool open = false;
+    } find_;
     // The name column's share of the grid's width: half, until the user drags the split
     // between the columns (OnGridColumnResized); resizing the control keeps it.
     double name_share_ = 0.5;

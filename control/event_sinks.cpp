@@ -76,4 +76,11 @@ HRESULT EventSinks::DropDownEditor::KeyDown(std::int16_t& key, std::int16_t shif
     return Handle(control_, handler_names::kDropDownEditorKeyDown, [&] { return control_.OnEditorKeyDown(key, shift); });
 }
 
+HRESULT EventSinks::FindField::Change() noexcept {
+    return Handle(control_, handler_names::kFindFieldChange, [&] { return control_.OnFindFieldChange(); });
+}
+HRESULT EventSinks::FindField::KeyDown(std::int16_t& key, std::int16_t shift) noexcept {
+    return Handle(control_, handler_names::kFindFieldKeyDown, [&] { return control_.OnFindFieldKeyDown(key, shift); });
+}
+
 }  // namespace orvane

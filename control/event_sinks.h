@@ -6,6 +6,7 @@
 
 #include <control/widgets/container.h>
 #include <control/widgets/drop_down.h>
+#include <control/widgets/find_field.h>
 #include <control/widgets/grid.h>
 #include <control/widgets/text_box.h>
 
@@ -16,7 +17,12 @@ class PropertiesCtl;
 class EventSinks final {
 public:
     explicit EventSinks(PropertiesCtl& control) noexcept
-        : surface(control), grid(control), text_editor(control), selector(control), drop_down_editor(control) {}
+        : surface(control),
+          grid(control),
+          text_editor(control),
+          selector(control),
+          drop_down_editor(control),
+          find_field(control) {}
     EventSinks(const EventSinks&) = delete;
     EventSinks& operator=(const EventSinks&) = delete;
 
@@ -79,11 +85,23 @@ public:
         PropertiesCtl& control_;
     };
 
+    // The find field.
+    class FindField final : public widgets::FindFieldEvents {
+    public:
+        explicit FindField(PropertiesCtl& control) noexcept : control_(control) {}
+        HRESULT Change() noexcept override;
+        HRESULT KeyDown(std::int16_t& key, std::int16_t shift) noexcept override;
+
+    private:
+        PropertiesCtl& control_;
+    };
+
     Surface surface;
     Grid grid;
     TextEditor text_editor;
     Selector selector;
     DropDownEditor drop_down_editor;
+    FindField find_field;
 };
 
 }  // namespace orvane

@@ -23,6 +23,9 @@ inline constexpr const char16_t* kTextEditorKeyDown = u"textEditor.KeyDown";
 inline constexpr const char16_t* kSelectorClick = u"selector.Click";
 inline constexpr const char16_t* kDropDownEditorClick = u"dropDownEditor.Click";
 inline constexpr const char16_t* kDropDownEditorKeyDown = u"dropDownEditor.KeyDown";
+// The find field's events.
+inline constexpr const char16_t* kFindFieldChange = u"findField.Change";
+inline constexpr const char16_t* kFindFieldKeyDown = u"findField.KeyDown";
 // The container's events on the control's surface. A failing restore step of
 // ReadProperties is reported under its name although the handler itself goes on.
 inline constexpr const char16_t* kControlInitialize = u"control.Initialize";

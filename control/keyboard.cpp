@@ -9,6 +9,8 @@
 // name starts with the letters typed; F4 or Alt+Down opens a drop-down cell's list; Home
 // and End go to the first and last row; the arrow and page keys are the grid's own.
 //
+// Ctrl+F in the grid or an editor opens the find field (find.cpp).
+//
 // In an editor: Enter commits and gives the grid the focus, Escape forgets the edit, Up,
 // Down, PageUp, PageDown, Ctrl+Home and Ctrl+End commit and open the editor of the row
 // they name, Tab and Shift+Tab commit and open the next or previous value cell's editor.
@@ -79,6 +81,10 @@ void PropertiesCtl::TypeAhead(char16_t typed) {
 }
 
 HRESULT PropertiesCtl::OnGridKeyDown(std::int16_t& key, std::int16_t shift) noexcept try {
+    if (key == keys::kF && shift == keys::kCtrl) {
+        key = 0;
+        return OpenFind();
+    }
     if (!current_group_ || ShownRows() == 0) return S_OK;
     const bool plain = shift == 0;
     const bool list_key = key == keys::kF4 || (key == keys::kDown && shift == keys::kAlt);
@@ -139,6 +145,10 @@ HRESULT PropertiesCtl::OnGridTabbedInto() noexcept try {
 }
 
 HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) noexcept try {
+    if (key == keys::kF && shift == keys::kCtrl) {
+        key = 0;  // the edit stays pending; going to a hit commits it
+        return OpenFind();
+    }
     if (!editing_.edit) return S_OK;
     const std::int32_t row = editing_.edit->row;
     const std::int32_t last = ShownRows() - 1;

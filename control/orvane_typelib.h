@@ -42,12 +42,23 @@ inline constexpr comrt::member_desc kPropertiesEditingMembers[] = {
 inline constexpr comrt::interface_desc kPropertiesEditingInterface{IID_IPropertiesEditing, u"IPropertiesEditing",
                                                                    comrt::dual_interface, kPropertiesEditingMembers};
 
+inline constexpr comrt::member_desc kPropertiesFindMembers[] = {
+    comrt::method<&IPropertiesFind::OpenFind>(u"OpenFind", 0x60050000),
+    comrt::method<&IPropertiesFind::CloseFind>(u"CloseFind", 0x60050001),
+    comrt::method<&IPropertiesFind::FindText>(u"FindText", 0x60050002, {u"text"}),
+    comrt::method<&IPropertiesFind::FindNext>(u"FindNext", 0x60050003).result_as(comrt::vt_bool),
+    comrt::method<&IPropertiesFind::FindPrevious>(u"FindPrevious", 0x60050004).result_as(comrt::vt_bool),
+};
+
+inline constexpr comrt::interface_desc kPropertiesFindInterface{IID_IPropertiesFind, u"IPropertiesFind",
+                                                                comrt::dual_interface, kPropertiesFindMembers};
+
 // No events: an empty dispatch interface.
 inline constexpr comrt::interface_desc kPropertiesCtlEvents{
     IID___PropertiesCtl, u"__PropertiesCtl", TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE, {}, TKIND_DISPATCH};
 
 inline constexpr const comrt::interface_desc* kInterfaces[] = {&kPropertiesCtlInterface, &kPropertiesCtlEvents,
-                                                               &kPropertiesEditingInterface};
+                                                               &kPropertiesEditingInterface, &kPropertiesFindInterface};
 
 inline constexpr comrt::class_desc kClasses[] = {
     {CLSID_PropertiesCtl, u"PropertiesCtl", TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL, &kPropertiesCtlInterface,

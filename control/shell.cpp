@@ -31,7 +31,8 @@ PropertiesCtl::~PropertiesCtl() {
 }
 
 HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) noexcept try {
-    if (!widgets.surface || !widgets.grid || !widgets.text_editor || !widgets.selector || !widgets.drop_down_editor)
+    if (!widgets.surface || !widgets.grid || !widgets.text_editor || !widgets.selector || !widgets.drop_down_editor ||
+        !widgets.find_field)
         return E_POINTER;
     if (widgets_.surface) return E_UNEXPECTED;
 
@@ -58,6 +59,7 @@ HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) n
     widgets_.text_editor->SetEventSink(&sinks_.text_editor);
     widgets_.selector->SetEventSink(&sinks_.selector);
     widgets_.drop_down_editor->SetEventSink(&sinks_.drop_down_editor);
+    widgets_.find_field->SetEventSink(&sinks_.find_field);
 
     // Both editors start hidden; the editing handlers show them over a cell.
     text_editor().SetVisible(false);
@@ -75,7 +77,9 @@ void PropertiesCtl::Unsite() noexcept {
         widgets_.text_editor->SetEventSink(nullptr);
         widgets_.selector->SetEventSink(nullptr);
         widgets_.drop_down_editor->SetEventSink(nullptr);
+        widgets_.find_field->SetEventSink(nullptr);
     }
+    find_ = {};
     // A container that never terminated the control must not leave the hook behind.
     EditorTracking& tracking = *editor_tracking_;
     if (tracking.hook_installed) RemoveEditorHook(tracking);
@@ -91,7 +95,7 @@ void PropertiesCtl::Unsite() noexcept {
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::InterfaceSupportsErrorInfo(REFIID riid) noexcept {
-    return riid == IID__PropertiesCtl || riid == IID_IPropertiesEditing ? S_OK : S_FALSE;
+    return riid == IID__PropertiesCtl || riid == IID_IPropertiesEditing || riid == IID_IPropertiesFind ? S_OK : S_FALSE;
 }
 
 HRESULT PropertiesCtl::ReportHandlerStatus(const char16_t* handler, HRESULT hr) noexcept {
@@ -123,6 +127,7 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
     grid().SetColumnName(0, u"Property");
     grid().SetColumnName(1, u"Value");
     selector().SetAccessibleName(u"Property group");
+    find_field().SetAccessibleName(u"Find property");
 
     EditorTracking& tracking = *editor_tracking_;
     tracking.text_editor_active = false;
@@ -140,7 +145,8 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
 
 float PropertiesCtl::GridHeight() {
     const float scale_height = surface().ScaleHeight();
-    const double height = (static_cast<double>(scale_height) - static_cast<double>(selector().Height())) - 5.0;
+    const double height =
+        (static_cast<double>(scale_height) - static_cast<double>(selector().Height())) - 5.0 - FindBand();
     return height < 0 ? 0.0f : static_cast<float>(height);
 }
 
@@ -152,6 +158,7 @@ HRESULT PropertiesCtl::OnResize() noexcept try {
     grid().SetWidth(surface().ScaleWidth());
     selector().SetWidth(surface().ScaleWidth());
     grid().SetHeight(GridHeight());
+    if (find_.open) LayOutFindBand();  // the find field takes the new width
     // The name column keeps its share of the width (half, until the user drags the split).
     grid().SetColWidth(0, RoundToInt32(static_cast<double>(surface().ScaleWidth()) * name_share_));
     const std::int32_t name_width = grid().ColWidth(0);

@@ -8,6 +8,7 @@
 
 #include <control/widgets/container.h>
 #include <control/widgets/drop_down.h>
+#include <control/widgets/find_field.h>
 #include <control/widgets/grid.h>
 #include <control/widgets/text_box.h>
 #include <control/widgets/window_procs.h>
@@ -20,14 +21,15 @@ struct WidgetSet {
     std::shared_ptr<TextBox> text_editor;        // the in-place text editor
     std::shared_ptr<DropDown> selector;          // the group selector
     std::shared_ptr<DropDown> drop_down_editor;  // the in-place drop-down editor
+    std::shared_ptr<FindField> find_field;       // the find field, hidden until opened
 };
 
 // Makes the widgets of one control: its window, as a child of the container's window
 // parent at position (device pixels of parent), and inside it the selector, the grid and
-// the two in-place editors at their design-time layout. Their windows are in the
-// process's window table (window_procs.h), with their procedures and styles. The toolkit
-// linked into the control's library provides it. Fails with comrt::com_error: E_HANDLE
-// when parent names no window of this toolkit.
+// the two in-place editors at their design-time layout, and the hidden find field. Their
+// windows are in the process's window table (window_procs.h), with their procedures and
+// styles. The toolkit linked into the control's library provides it. Fails with
+// comrt::com_error: E_HANDLE when parent names no window of this toolkit.
 using CreateWidgetsFn = WidgetSet (*)(HWND parent, const RECT& position);
 
 // The CreateWidgetsFn of the toolkit linked into the control's library (on this platform

@@ -244,6 +244,37 @@ TEST_F(EditingModelTest, ADropDownOpensItsListFromTheKeyboardAndItsKeysPick) {
     EXPECT_EQ(CellText(2, 1), "HTML");
 }
 
+// ---- finding ----------------------------------------------------------------------------------
+
+TEST_F(EditingModelTest, CtrlFFindsAcrossGroupsAndEscapeGivesTheGridBack) {
+    const auto other = MakeGroup(u"Other", {{u"Colour", u"Blue"}, {u"Page size", u"A4"}});
+    Show(other);
+    SHORT first = 0;
+    comrt::Variant result;
+    ASSERT_EQ(control->SelectPropertyGroup(&first, result.put()), S_OK);
+    QCoreApplication::processEvents();
+    const QRect grid_place = grid().geometry();
+    FocusGridOn(0);
+    Key(grid(), Qt::Key_F, Qt::ControlModifier);
+    auto& field = child<QLineEdit>("findField");
+    ASSERT_TRUE(field.isVisible());
+    ASSERT_TRUE(field.hasFocus());
+    EXPECT_GT(grid().geometry().top(), field.geometry().bottom()) << "the grid makes room below the field";
+    QTest::keyClicks(&field, "page");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(CurrentRow(), 3) << "Pages, in this group";
+    Key(field, Qt::Key_Return);
+    EXPECT_EQ(selector().currentIndex(), 1) << "Page size, in the other group";
+    EXPECT_EQ(CurrentRow(), 1);
+    EXPECT_EQ(field.accessibleDescription(), "2 of 2");
+    Key(field, Qt::Key_F3);
+    EXPECT_EQ(selector().currentIndex(), 0) << "wrapping";
+    Key(field, Qt::Key_Escape);
+    EXPECT_FALSE(field.isVisible());
+    EXPECT_TRUE(grid().hasFocus());
+    EXPECT_EQ(grid().geometry(), grid_place);
+}
+
 // ---- commit points ----------------------------------------------------------------------------
 
 TEST_F(EditingModelTest, TheFocusLeavingTheControlCommits) {

@@ -24,6 +24,9 @@ std::int16_t VirtualKey(const QKeyEvent& event) noexcept {
     case Qt::Key_Right: return keys::kRight;
     case Qt::Key_Down: return keys::kDown;
     case Qt::Key_F2: return keys::kF2;
+    case Qt::Key_F3: return keys::kF3;
+    // The letter only as Ctrl+F, which finds: letters are text everywhere else.
+    case Qt::Key_F: return (event.modifiers() & Qt::ControlModifier) ? keys::kF : 0;
     case Qt::Key_F4: return keys::kF4;
     default: return 0;
     }

@@ -11,7 +11,8 @@ class QKeyEvent;
 namespace orvane::qt {
 
 // The virtual-key code of the keys the control acts on (Tab and Shift+Tab both as kTab,
-// Enter and the keypad's Enter as kReturn); 0 for every other key.
+// Enter and the keypad's Enter as kReturn, the letter F only with Ctrl); 0 for every
+// other key.
 std::int16_t VirtualKey(const QKeyEvent& event) noexcept;
 
 // The shift state of a key event: keys::kShift | kCtrl | kAlt.

@@ -4,6 +4,7 @@
 #include <comrt/error.h>
 #include <comrt/window.h>
 #include <toolkit/qt/qt_drop_down.h>
+#include <toolkit/qt/qt_find_field.h>
 #include <toolkit/qt/qt_grid.h>
 #include <toolkit/qt/qt_surface.h>
 #include <toolkit/qt/qt_text_box.h>
@@ -37,9 +38,13 @@ widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     drop_down_editor->setFocusKeeper(grid->view());
     text_editor->editor()->setWheelTarget(grid->view()->viewport());
     drop_down_editor->list()->setWheelTarget(grid->view()->viewport());
+    auto find_field = std::make_shared<QtFindField>(window);
+    find_field->line()->setObjectName(QStringLiteral("findField"));
+    // In the tab order between the selector and the grid, where it lies when open.
+    QWidget::setTabOrder(selector->list(), find_field->line());
     // Shown with its container's widget; the control sizes it with SetObjectRect.
     if (parent) window->show();
-    return {surface, grid, text_editor, selector, drop_down_editor};
+    return {surface, grid, text_editor, selector, drop_down_editor, find_field};
 }
 
 }  // namespace orvane::qt

@@ -107,6 +107,35 @@ struct IPropertiesEditing : IDispatch {
 /// The interface id of IPropertiesEditing.
 COMRT_INTERFACE_ID(IPropertiesEditing, "6B0E8F3A-2C4D-4E5F-9A7B-1C2D3E4F5A6B");
 
+/// Finding items across all groups, reached from the control by QueryInterface: a dual
+/// interface of its own, as IPropertiesEditing is. A hit is an item whose name or value
+/// contains the text, compared without regard to case (the letters of Latin, Greek and
+/// Cyrillic); hits run through the groups in their order and through each group's items
+/// in theirs. Going to a hit commits a pending edit (into its own group), shows the hit's
+/// group if another one is shown, and makes the hit's row current, scrolled into view. The
+/// user opens the same search with Ctrl+F in the control; the field shows "n of m" or "No
+/// match", Enter or F3 goes to the next hit and Shift+F3 to the previous one, wrapping,
+/// and Escape closes it. Before activation each method fails with E_UNEXPECTED.
+struct IPropertiesFind : IDispatch {
+    /// OpenFind (0x60050000): shows the find field between the selector and the grid (the
+    /// grid moves down) and gives it the focus.
+    virtual HRESULT STDMETHODCALLTYPE OpenFind() noexcept = 0;
+    /// CloseFind (0x60050001): hides the field; the layout is as before it opened, and the
+    /// grid takes the focus if the field had it. S_OK also when it is closed.
+    virtual HRESULT STDMETHODCALLTYPE CloseFind() noexcept = 0;
+    /// FindText (0x60050002): puts text into the field (opening it) and goes to the first
+    /// hit from the current row on; hits receives the number of hits (0: none, and nothing
+    /// moved). An empty text finds nothing.
+    virtual HRESULT STDMETHODCALLTYPE FindText(BSTR text, LONG* hits) noexcept = 0;
+    /// FindNext (0x60050003): goes to the next hit after the current one, wrapping;
+    /// found receives VARIANT_FALSE when there is none.
+    virtual HRESULT STDMETHODCALLTYPE FindNext(VARIANT_BOOL* found) noexcept = 0;
+    /// FindPrevious (0x60050004): as FindNext, backwards.
+    virtual HRESULT STDMETHODCALLTYPE FindPrevious(VARIANT_BOOL* found) noexcept = 0;
+};
+/// The interface id of IPropertiesFind.
+COMRT_INTERFACE_ID(IPropertiesFind, "062CB78A-7EB5-4242-876B-B097BC794B09");
+
 /// The control's event interface: a dispatch interface without events.
 struct __PropertiesCtl : IDispatch {};
 /// The interface id of __PropertiesCtl.
@@ -148,6 +177,8 @@ struct IControlErrorSink : IUnknown {
     ///     u"selector.Click"            the group selector's selected entry changed
     ///     u"dropDownEditor.Click"      the in-place drop-down's selected entry changed
     ///     u"dropDownEditor.KeyDown"    a key in the closed in-place drop-down
+    ///     u"findField.Change"          the user changed the text to find
+    ///     u"findField.KeyDown"         a key in the find field (Enter, F3, Escape)
     ///     u"control.Initialize"        the container's events on the control's surface
     ///     u"control.Resize"
     ///     u"control.Terminate"
