@@ -197,9 +197,16 @@ private:
 PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
     resize(sizeHint());
     creation_status_ = create();
+    // A control that could not be set up completely is not handed out half-made.
+    if (FAILED(creation_status_)) releaseControl();
 }
 
 PropertiesWidget::~PropertiesWidget() {
+    releaseControl();
+    if (window_) ComrtDestroyWindowHandle(window_);
+}
+
+void PropertiesWidget::releaseControl() noexcept {
     // The control takes its window and widgets away before this widget goes, and lets go
     // of its site.
     if (change_point_) change_point_->Unadvise(change_cookie_);
@@ -212,7 +219,6 @@ PropertiesWidget::~PropertiesWidget() {
         control_ = nullptr;
     }
     site_ = nullptr;
-    if (window_) ComrtDestroyWindowHandle(window_);
 }
 
 HRESULT PropertiesWidget::create() noexcept try {

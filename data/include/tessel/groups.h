@@ -27,11 +27,6 @@
 
 namespace tessel {
 
-/// The item type code of an item edited as free text in a borderless text box.
-inline constexpr SHORT kFreeTextItem = 0;
-/// The item type code of an item edited with the drop-down list of its choices.
-inline constexpr SHORT kDropDownItem = 1;
-
 /// A new, empty group named `name` (no name when empty), from `factory` when given, else
 /// from CoCreateInstance(CLSID_clsTessel).
 comrt::ComPtr<_clsTessel> NewGroup(comrt::olestring_view name = {}, IClassFactory* factory = nullptr);

@@ -131,6 +131,8 @@ private:
     class Site;
     class ChangeSink;
     HRESULT create() noexcept;
+    // Deactivates the control, disconnects from it and releases it and the site.
+    void releaseControl() noexcept;
     // Places the control over this widget's whole area.
     HRESULT placeControl() noexcept;
     // This widget's whole area, in its own pixels.
