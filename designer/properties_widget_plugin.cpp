@@ -1,10 +1,11 @@
 // orvane::PropertiesWidget as a Qt Designer custom widget: its entry in the widget box,
 // the XML Designer drops into a form, and the factory that Designer and QUiLoader call.
 //
-// The widget made here is an ordinary PropertiesWidget: it creates its control through the
-// registry, so it shows the grid when liborvane.so is registered for the user, and stays
-// an empty area (creationStatus() REGDB_E_CLASSNOTREG) when it is not. A form built with
-// it compiles against orvane/properties_widget.h and links Orvane::widgets.
+// The widget made here is an ordinary PropertiesWidget: it creates its control from
+// liborvane.so beside libcomrt.so, with nothing registered (through the registry when the
+// library lies elsewhere), and stays an empty area when it cannot (creationStatus() says
+// why). A form built with it compiles against orvane/properties_widget.h and links
+// Orvane::widgets.
 #include <QIcon>
 #include <QObject>
 #include <QPainter>
@@ -57,7 +58,7 @@ public:
             "A PropertiesCtl property grid control: a group selector over a name | value grid "
             "with in-place text and drop-down editors. The host fills it through control() "
             "(AddPropertyGroup, SelectPropertyGroup) and reads the edited values back from its "
-            "own groups. Needs liborvane.so and libtessel.so registered (regsvr).");
+            "own groups.");
     }
     QIcon icon() const override { return GridIcon(); }
     bool isContainer() const override { return false; }

@@ -13,6 +13,7 @@
 #include <comrt/font_attributes.h>
 #include <comrt/implements.h>
 #include <comrt/objbase.h>
+#include <comrt/side_by_side.h>
 #include <comrt/typeinfo.h>
 #include <comrt/window.h>
 
@@ -226,7 +227,7 @@ HRESULT PropertiesWidget::create() noexcept try {
     // activated in place in this widget's window.
     comrt::ComPtr<IOleObject> object;
     const HRESULT created =
-        CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object.put_void());
+        comrt::create_side_by_side(ORVANE_SERVER_FILE, CLSID_PropertiesCtl, IID_IOleObject, object.put_void());
     if (FAILED(created)) return created;
     const auto persist = object.try_as<IPersistPropertyBag>();
     const auto control = object.try_as<_PropertiesCtl>();

@@ -1,13 +1,9 @@
-// A host of the installed package: registers the two server libraries in the registry
-// named by $COMRT_REGISTRY, embeds the grid (orvane::PropertiesWidget) in a window, hands
-// it two groups, edits a value through real mouse and key events, and reads the value
-// back from its own item.
+// A host of the installed package: registers nothing, embeds the grid
+// (orvane::PropertiesWidget) in a window, hands it two groups, edits a value through real
+// mouse and key events, and reads the value back from its own item.
 //
-// Prints one line per failed check; exit status 0 when all passed, 1 when one failed, 2
-// when $COMRT_REGISTRY is not set (the user's own registry is never written).
+// Prints one line per failed check; exit status 0 when all passed, 1 when one failed.
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -17,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include <comrt/com.h>
-#include <comrt/library_registration.h>
 #include <orvane/properties_widget.h>
 #include <orvane/qt_types.h>
 
@@ -35,16 +30,6 @@ void Check(bool passed, const char* what, const QString& detail = {}) {
 QString ValueOf(_clsTessel& group, LONG position) { return orvane::ToQString(tessel::ItemValue(group, position)); }
 
 int Run() {
-    for (const char* server : {TESSEL_SERVER, ORVANE_SERVER}) {
-        std::string detail;
-        const HRESULT hr = comrt::register_server_library(server, &detail);
-        Check(hr == S_OK, "registering the server library", QString("%1: 0x%2 %3")
-                                                                 .arg(server)
-                                                                 .arg(static_cast<unsigned>(hr), 8, 16, QChar('0'))
-                                                                 .arg(QString::fromStdString(detail)));
-    }
-    if (failures) return 1;
-
     // The host's groups, one call per item (a list of choices makes a drop-down item).
     const auto report = orvane::NewGroup("Report");
     orvane::AddItem(*report, "Title", "Quarterly");
@@ -104,10 +89,6 @@ int Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("COMRT_REGISTRY")) {
-        std::fprintf(stderr, "grid_consumer: set COMRT_REGISTRY to a registry file of its own\n");
-        return 2;
-    }
     QApplication app(argc, argv);
     try {
         const int status = Run();
