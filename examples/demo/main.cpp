@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane-demo"));
     orvane::demo::SettingsForm form;
-    if (FAILED(form.status())) {
-        std::fprintf(stderr, "orvane-demo: the property grid could not be set up (0x%08x)\n",
-                     static_cast<unsigned>(form.status()));
+    if (!form.isReady()) {
+        std::fprintf(stderr, "orvane-demo: the property grid could not be set up: %s\n",
+                     form.errorString().toLocal8Bit().constData());
         return 1;
     }
     if (font_points > 0) form.useGridFontSize(font_points);
