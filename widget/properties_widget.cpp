@@ -209,7 +209,14 @@ PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
     }
     // The user's input into the control's widgets may pick another group or start an edit.
     selector_ = findChild<QComboBox*>(QStringLiteral("selector"));
-    if (selector_) connect(selector_, &QComboBox::currentIndexChanged, this, &PropertiesWidget::syncStateSoon);
+    if (selector_) {
+        // A new entry in the selector means a group is shown again (the user's pick, or
+        // the control's own when it shows a group).
+        connect(selector_, &QComboBox::currentIndexChanged, this, [this] {
+            showing_none_ = false;
+            syncStateSoon();
+        });
+    }
     qApp->installEventFilter(this);
 }
 
@@ -387,7 +394,7 @@ bool PropertiesWidget::addGroup(const PropertyGroup& group) {
     if (!succeeded(properties->AddPropertyGroup(&argument, ignored.put()))) return false;
     groups_.append(group);
     // Like the first entry of a combo box, the first group is shown at once.
-    if (groups_.size() == 1 && currentGroup() < 0) return setCurrentGroup(0);
+    if (groups_.size() == 1) return setCurrentGroup(0);
     syncState();
     return true;
 }
@@ -397,7 +404,7 @@ bool PropertiesWidget::clear() {
     if (!properties) return succeeded(creation_status_);
     // Showing no group first writes a pending edit and empties the grid, which Clear
     // alone leaves showing the group it showed.
-    SHORT past_the_last = static_cast<SHORT>(std::min<qsizetype>(groups_.size(), 32767));
+    SHORT past_the_last = 32767;
     comrt::Variant ignored;
     const bool cleared = succeeded(properties->SelectPropertyGroup(&past_the_last, ignored.put())) &&
                          succeeded(properties->Clear());
@@ -411,7 +418,8 @@ PropertyGroup PropertiesWidget::group(int index) const {
 }
 
 int PropertiesWidget::currentGroup() const {
-    const int shown = selector_ ? selector_->currentIndex() : -1;
+    // Showing no group leaves the selector's entry as it was.
+    const int shown = selector_ && !showing_none_ ? selector_->currentIndex() : -1;
     return shown >= 0 && shown < groups_.size() ? shown : -1;
 }
 
@@ -422,6 +430,7 @@ bool PropertiesWidget::setCurrentGroup(int index) {
     SHORT position = static_cast<SHORT>(std::clamp(index, -1, 32767));
     comrt::Variant ignored;
     const bool shown = succeeded(properties->SelectPropertyGroup(&position, ignored.put()));
+    if (shown) showing_none_ = index >= groups_.size();
     syncState();
     return shown;
 }
@@ -469,7 +478,6 @@ void PropertiesWidget::syncState() {
 bool PropertiesWidget::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
     case QEvent::MouseButtonRelease:
     case QEvent::FocusIn:
     case QEvent::FocusOut:

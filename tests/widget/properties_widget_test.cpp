@@ -170,18 +170,31 @@ TEST_F(IntegrationTest, NarrowedByASplitterTheColumnsStillFillTheGridExactly) {
     }
 }
 
-TEST_F(IntegrationTest, PickingAGroupInTheSelectorShowsIt) {
+TEST_F(IntegrationTest, PickingAGroupInTheSelectorShowsItAndTellsTheHostAfterwards) {
     const auto other = MakeGroup(u"Other", {{u"Colour", u"Blue"}});
-    _clsTessel* added = other.get();
-    comrt::Variant result;
-    ASSERT_EQ(control->AddPropertyGroup(&added, result.put()), S_OK);
+    ASSERT_TRUE(widget->addGroup(PropertyGroup(other)));
     ASSERT_EQ(selector().currentText(), "Settings");
+    EXPECT_EQ(widget->currentGroup(), 0) << "adding a second group shows no other";
+    QSignalSpy shown(widget, &PropertiesWidget::currentGroupChanged);
     selector().setFocus();
     QTest::keyClick(&selector(), Qt::Key_Down);
     EXPECT_EQ(selector().currentText(), "Other");
     EXPECT_EQ(grid().model()->rowCount(), 1);
     EXPECT_EQ(CellText(0, 0), "Colour");
     EXPECT_EQ(CellText(0, 1), "Blue");
+    EXPECT_EQ(shown.count(), 0) << "not from inside the control's handling of the pick";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.count(), 1);
+    EXPECT_EQ(shown.at(0).at(0).toInt(), 1);
+
+    // Past the last group the grid is empty, and no group is current; a negative index fails.
+    EXPECT_TRUE(widget->setCurrentGroup(widget->count()));
+    EXPECT_EQ(grid().model()->rowCount(), 0);
+    EXPECT_EQ(widget->currentGroup(), -1);
+    ASSERT_EQ(shown.count(), 2);
+    EXPECT_EQ(shown.at(1).at(0).toInt(), -1);
+    EXPECT_FALSE(widget->setCurrentGroup(-1));
+    EXPECT_EQ(widget->errorString(), "Subscript out of range (0x800A0009)");
 }
 
 TEST_F(IntegrationTest, SavedAppearanceRestoredIntoANewWidgetReachesEveryChildWidget) {

@@ -231,6 +231,8 @@ private:
     QList<PropertyGroup> groups_;
     // The control's group selector, watched for the user's picks.
     QPointer<QComboBox> selector_;
+    // Whether setCurrentGroup emptied the grid, which leaves the selector as it was.
+    bool showing_none_ = false;
     int signalled_group_ = -1;
     bool signalled_pending_ = false;
     bool sync_queued_ = false;
