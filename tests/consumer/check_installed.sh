@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a fresh prefix and uses it from outside the tree, as a developer of
 # a host application would (run by CTest as installed_package_test):
-#   1. the prefix holds public headers only, and they compile from there alone;
+#   1. the prefix holds the public headers a host needs only (those for writing servers are
+#      the separate component server_development), and they compile from there alone;
 #   2. find_package(Orvane CONFIG): builds grid_consumer (this folder) and runs it offscreen
 #      with $COMRT_REGISTRY naming a file that does not exist;
 #   3. pkg-config: builds com_host from the .pc files alone and runs it;
@@ -35,6 +36,13 @@ for header in $headers; do
   for folder in "${public[@]}"; do [ -f "$folder/$header" ] && found=yes; done
   [ $found = yes ] || fail "include/$header is not a public header"
 done
+
+# What writes objects and servers is a component of its own, not installed by default.
+for header in comrt/implements.h comrt/server.h comrt/registry.h comrt/json_document.h comrt/typedesc.h; do
+  [ ! -e "$prefix/include/$header" ] || fail "include/$header is for writing servers, not for hosts"
+done
+cmake --install "$build" --prefix "$work/server-development" --component server_development >/dev/null
+[ -f "$work/server-development/include/comrt/server.h" ] || fail "the server_development component lacks comrt/server.h"
 
 pc_dir=$(dirname "$(find "$prefix" -name tessel.pc)")
 export PKG_CONFIG_PATH=$pc_dir
