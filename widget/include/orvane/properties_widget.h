@@ -27,11 +27,11 @@
 /// creationStatus()).
 ///
 /// Signals: valueChanged is emitted synchronously, from inside the control's commit, and
-/// its slot may call any member of this widget (clear, switch group, commit, refresh,
-/// even delete the widget later with deleteLater()); its arguments are values, so it can as
-/// well be connected queued. currentGroupChanged and editPendingChanged come once the
-/// control's own handling of the user's input has returned (or at the end of the member
-/// that caused them); handlerFailed is queued.
+/// its slot may call any member of this widget (clear, switch group, commit, refresh) or
+/// even delete it; its arguments are values, so it can as well be connected queued.
+/// currentGroupChanged and editPendingChanged come once the control's own handling of the
+/// user's input has returned (or at the end of the member that caused them);
+/// handlerFailed is queued.
 #pragma once
 
 #include <QColor>
