@@ -9,7 +9,6 @@
 #include <comrt/collection.h>
 #include <comrt/com_ptr.h>
 #include <comrt/resource.h>
-#include <tessel/groups.h>
 #include <tessel/tessel.h>
 
 namespace orvane {

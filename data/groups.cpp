@@ -4,6 +4,7 @@
 #include <comrt/error.h>
 #include <comrt/objbase.h>
 #include <comrt/resource.h>
+#include <comrt/side_by_side.h>
 #include <comrt/string_array.h>
 
 namespace tessel {
@@ -44,8 +45,8 @@ comrt::ComPtr<_clsTessel> NewGroup(comrt::olestring_view name, IClassFactory* fa
     if (factory)
         comrt::check(factory->CreateInstance(nullptr, comrt::iid_of<_clsTessel>(), group.put_void()));
     else
-        comrt::check(CoCreateInstance(CLSID_clsTessel, nullptr, CLSCTX_INPROC_SERVER, comrt::iid_of<_clsTessel>(),
-                                      group.put_void()));
+        comrt::check(comrt::create_side_by_side(TESSEL_SERVER_FILE, CLSID_clsTessel, comrt::iid_of<_clsTessel>(),
+                                                group.put_void()));
     if (!name.empty()) comrt::check(group->put_PropertyGroupName(comrt::Bstr(name).get()));
     return group;
 }

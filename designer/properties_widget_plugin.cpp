@@ -1,10 +1,12 @@
 // orvane::PropertiesWidget as a Qt Designer custom widget: its entry in the widget box,
 // the XML Designer drops into a form, and the factory that Designer and QUiLoader call.
 //
-// The widget made here is an ordinary PropertiesWidget: it creates its control through the
-// registry, so it shows the grid when liborvane.so is registered for the user, and stays
-// an empty area (creationStatus() REGDB_E_CLASSNOTREG) when it is not. A form built with
-// it compiles against orvane/properties_widget.h and links Orvane::widgets.
+// The widget made here is an ordinary PropertiesWidget: it creates its control from
+// liborvane.so beside libcomrt.so, with nothing registered (through the registry when the
+// library lies elsewhere), and stays an empty area when it cannot (errorString() says
+// why). Its Q_PROPERTYs (font, colours, current group) appear in Designer's property
+// editor and are saved with the form. A form built with it compiles against
+// orvane/properties_widget.h and links Orvane::widgets.
 #include <QIcon>
 #include <QObject>
 #include <QPainter>
@@ -55,9 +57,8 @@ public:
     QString whatsThis() const override {
         return QStringLiteral(
             "A PropertiesCtl property grid control: a group selector over a name | value grid "
-            "with in-place text and drop-down editors. The host fills it through control() "
-            "(AddPropertyGroup, SelectPropertyGroup) and reads the edited values back from its "
-            "own groups. Needs liborvane.so and libtessel.so registered (regsvr).");
+            "with in-place text and drop-down editors. The host fills it with addGroup() and "
+            "reads the edited values back from its own groups (orvane::PropertyGroup).");
     }
     QIcon icon() const override { return GridIcon(); }
     bool isContainer() const override { return false; }

@@ -2,17 +2,21 @@
 // through COM only.
 #include <orvane/properties_widget.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QTimer>
 
 #include <comrt/colour.h>
 #include <comrt/error.h>
 #include <comrt/font_attributes.h>
 #include <comrt/implements.h>
 #include <comrt/objbase.h>
+#include <comrt/side_by_side.h>
 #include <comrt/typeinfo.h>
 #include <comrt/window.h>
 
@@ -152,8 +156,8 @@ public:
         // A slot may delete the widget, which lets go of this site.
         const comrt::ComPtr<Site> self(this);
         if (!widget_) return S_OK;
-        emit widget_->itemValueChanged(group, static_cast<int>(index), ToQString(comrt::Bstr::view_of(oldValue)),
-                                       ToQString(comrt::Bstr::view_of(newValue)));
+        widget_->notifyValueChanged(group, static_cast<int>(index) - 1, ToQString(comrt::Bstr::view_of(oldValue)),
+                                    ToQString(comrt::Bstr::view_of(newValue)));
         return S_OK;
     } catch (...) {
         return comrt::to_hresult();
@@ -197,9 +201,32 @@ private:
 PropertiesWidget::PropertiesWidget(QWidget* parent) : QWidget(parent) {
     resize(sizeHint());
     creation_status_ = create();
+    // A control that could not be set up completely is not handed out half-made.
+    if (FAILED(creation_status_)) {
+        releaseControl();
+        error_ = ErrorText(creation_status_);
+        return;
+    }
+    // The user's input into the control's widgets may pick another group or start an edit.
+    selector_ = findChild<QComboBox*>(QStringLiteral("selector"));
+    if (selector_) {
+        // A new entry in the selector means a group is shown again (the user's pick, or
+        // the control's own when it shows a group).
+        connect(selector_, &QComboBox::currentIndexChanged, this, [this] {
+            showing_none_ = false;
+            syncStateSoon();
+        });
+    }
+    qApp->installEventFilter(this);
 }
 
 PropertiesWidget::~PropertiesWidget() {
+    qApp->removeEventFilter(this);
+    releaseControl();
+    if (window_) ComrtDestroyWindowHandle(window_);
+}
+
+void PropertiesWidget::releaseControl() noexcept {
     // The control takes its window and widgets away before this widget goes, and lets go
     // of its site.
     if (change_point_) change_point_->Unadvise(change_cookie_);
@@ -212,7 +239,6 @@ PropertiesWidget::~PropertiesWidget() {
         control_ = nullptr;
     }
     site_ = nullptr;
-    if (window_) ComrtDestroyWindowHandle(window_);
 }
 
 HRESULT PropertiesWidget::create() noexcept try {
@@ -220,7 +246,7 @@ HRESULT PropertiesWidget::create() noexcept try {
     // activated in place in this widget's window.
     comrt::ComPtr<IOleObject> object;
     const HRESULT created =
-        CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object.put_void());
+        comrt::create_side_by_side(ORVANE_SERVER_FILE, CLSID_PropertiesCtl, IID_IOleObject, object.put_void());
     if (FAILED(created)) return created;
     const auto persist = object.try_as<IPersistPropertyBag>();
     const auto control = object.try_as<_PropertiesCtl>();
@@ -309,32 +335,42 @@ comrt::ComPtr<_PropertiesCtl> PropertiesWidget::control() const noexcept {
     return control_ ? control_.try_as<_PropertiesCtl>() : nullptr;
 }
 
-HRESULT PropertiesWidget::saveAppearance(const QString& path) {
-    if (!control_) return creation_status_;
+bool PropertiesWidget::succeeded(HRESULT hr) {
+    if (SUCCEEDED(hr)) return true;
+    error_ = ErrorText(hr);
+    return false;
+}
+
+bool PropertiesWidget::saveAppearance(const QString& path) {
+    if (!control_) return succeeded(creation_status_);
     const auto persist = control_.try_as<IPersistPropertyBag>();
     const comrt::ComPtr<qt::PropertyBagFile> bag = comrt::make<qt::PropertyBagFile>();
     const HRESULT written = persist->Save(bag.get(), TRUE, TRUE);
-    if (FAILED(written)) return written;
-    return bag->save(path);
+    if (FAILED(written)) return succeeded(written);
+    return succeeded(bag->save(path));
 }
 
-HRESULT PropertiesWidget::loadAppearance(const QString& path) {
-    if (!control_) return creation_status_;
+bool PropertiesWidget::loadAppearance(const QString& path) {
+    if (!control_) return succeeded(creation_status_);
     const auto persist = control_.try_as<IPersistPropertyBag>();
     const comrt::ComPtr<qt::PropertyBagFile> bag = comrt::make<qt::PropertyBagFile>();
     const HRESULT loaded = bag->load(path);
-    if (FAILED(loaded)) return loaded;
-    return persist->Load(bag.get(), nullptr);
+    if (FAILED(loaded)) return succeeded(loaded);
+    return succeeded(persist->Load(bag.get(), nullptr));
 }
 
-HRESULT PropertiesWidget::commitEdit() {
+bool PropertiesWidget::commitEdit() {
     const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
-    return editing ? editing->CommitEdit() : creation_status_;
+    const bool done = succeeded(editing ? editing->CommitEdit() : creation_status_);
+    syncState();
+    return done;
 }
 
-HRESULT PropertiesWidget::cancelEdit() {
+bool PropertiesWidget::cancelEdit() {
     const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
-    return editing ? editing->CancelEdit() : creation_status_;
+    const bool done = succeeded(editing ? editing->CancelEdit() : creation_status_);
+    syncState();
+    return done;
 }
 
 bool PropertiesWidget::isEditPending() const {
@@ -343,9 +379,115 @@ bool PropertiesWidget::isEditPending() const {
     return editing && SUCCEEDED(editing->get_EditPending(&pending)) && pending != VARIANT_FALSE;
 }
 
-HRESULT PropertiesWidget::refreshValues() {
+bool PropertiesWidget::refreshValues() {
     const auto editing = control_ ? control_.try_as<IPropertiesEditing>() : nullptr;
-    return editing ? editing->RefreshValues() : creation_status_;
+    return succeeded(editing ? editing->RefreshValues() : creation_status_);
+}
+
+bool PropertiesWidget::addGroup(const PropertyGroup& group) {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    if (!properties) return succeeded(creation_status_);
+    comrt::ComPtr<_clsTessel> added = group.comGroup();
+    if (!added) return succeeded(comrt::runtime_hresult(comrt::runtime_error::object_not_set));
+    _clsTessel* argument = added.get();
+    comrt::Variant ignored;
+    if (!succeeded(properties->AddPropertyGroup(&argument, ignored.put()))) return false;
+    groups_.append(group);
+    // Like the first entry of a combo box, the first group is shown at once.
+    if (groups_.size() == 1) return setCurrentGroup(0);
+    syncState();
+    return true;
+}
+
+bool PropertiesWidget::clear() {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    if (!properties) return succeeded(creation_status_);
+    // Showing no group first writes a pending edit and empties the grid, which Clear
+    // alone leaves showing the group it showed.
+    SHORT past_the_last = 32767;
+    comrt::Variant ignored;
+    const bool cleared = succeeded(properties->SelectPropertyGroup(&past_the_last, ignored.put())) &&
+                         succeeded(properties->Clear());
+    if (cleared) groups_.clear();
+    syncState();
+    return cleared;
+}
+
+PropertyGroup PropertiesWidget::group(int index) const {
+    return index >= 0 && index < groups_.size() ? groups_[index] : PropertyGroup();
+}
+
+int PropertiesWidget::currentGroup() const {
+    // Showing no group leaves the selector's entry as it was.
+    const int shown = selector_ && !showing_none_ ? selector_->currentIndex() : -1;
+    return shown >= 0 && shown < groups_.size() ? shown : -1;
+}
+
+bool PropertiesWidget::setCurrentGroup(int index) {
+    const comrt::ComPtr<_PropertiesCtl> properties = control();
+    if (!properties) return succeeded(creation_status_);
+    // The control counts groups in 16 bits; past its last group the grid is empty.
+    SHORT position = static_cast<SHORT>(std::clamp(index, -1, 32767));
+    comrt::Variant ignored;
+    const bool shown = succeeded(properties->SelectPropertyGroup(&position, ignored.put()));
+    if (shown) showing_none_ = index >= groups_.size();
+    syncState();
+    return shown;
+}
+
+int PropertiesWidget::indexOf(_clsTessel* group) const {
+    if (!group) return -1;
+    const PropertyGroup changed{comrt::ComPtr<_clsTessel>(group)};
+    for (int index = 0; index < groups_.size(); ++index)
+        if (groups_[index] == changed) return index;
+    return -1;
+}
+
+void PropertiesWidget::notifyValueChanged(_clsTessel* group, int row, const QString& oldValue,
+                                          const QString& newValue) {
+    const QPointer<PropertiesWidget> self(this);
+    emit valueChanged(indexOf(group), row, oldValue, newValue);
+    // The commit closed the editor; the slot may have taken the widget away.
+    if (self) syncStateSoon();
+}
+
+void PropertiesWidget::syncStateSoon() {
+    if (sync_queued_) return;
+    sync_queued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        sync_queued_ = false;
+        syncState();
+    });
+}
+
+void PropertiesWidget::syncState() {
+    const QPointer<PropertiesWidget> self(this);
+    const int shown = currentGroup();
+    if (shown != signalled_group_) {
+        signalled_group_ = shown;
+        emit currentGroupChanged(shown);
+        if (!self) return;
+    }
+    const bool pending = isEditPending();
+    if (pending != signalled_pending_) {
+        signalled_pending_ = pending;
+        emit editPendingChanged(pending);
+    }
+}
+
+bool PropertiesWidget::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::InputMethod:
+        if (const auto* widget = qobject_cast<QWidget*>(watched); widget && isAncestorOf(widget)) syncStateSoon();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QFont PropertiesWidget::controlFont() const try {
@@ -357,12 +499,16 @@ QFont PropertiesWidget::controlFont() const try {
     return {};
 }
 
-HRESULT PropertiesWidget::setControlFont(const QFont& font) try {
+bool PropertiesWidget::setControlFont(const QFont& font) {
     const comrt::ComPtr<_PropertiesCtl> properties = control();
-    if (!properties) return creation_status_;
-    return properties->putref_Font(comrt::CreateFontObject(ToFontAttributes(font)).get());
-} catch (...) {
-    return comrt::to_hresult();
+    if (!properties) return succeeded(creation_status_);
+    HRESULT hr = S_OK;
+    try {
+        hr = properties->putref_Font(comrt::CreateFontObject(ToFontAttributes(font)).get());
+    } catch (...) {
+        hr = comrt::to_hresult();
+    }
+    return succeeded(hr);
 }
 
 QColor PropertiesWidget::colour(HRESULT (STDMETHODCALLTYPE _PropertiesCtl::*get)(OLE_COLOR*)) const {
@@ -377,14 +523,14 @@ QColor PropertiesWidget::backColor() const { return colour(&_PropertiesCtl::get_
 
 QColor PropertiesWidget::foreColor() const { return colour(&_PropertiesCtl::get_ForeColor); }
 
-HRESULT PropertiesWidget::setBackColor(const QColor& colour) {
+bool PropertiesWidget::setBackColor(const QColor& colour) {
     const comrt::ComPtr<_PropertiesCtl> properties = control();
-    return properties ? properties->put_BackColor(ToColorRef(colour)) : creation_status_;
+    return succeeded(properties ? properties->put_BackColor(ToColorRef(colour)) : creation_status_);
 }
 
-HRESULT PropertiesWidget::setForeColor(const QColor& colour) {
+bool PropertiesWidget::setForeColor(const QColor& colour) {
     const comrt::ComPtr<_PropertiesCtl> properties = control();
-    return properties ? properties->put_ForeColor(ToColorRef(colour)) : creation_status_;
+    return succeeded(properties ? properties->put_ForeColor(ToColorRef(colour)) : creation_status_);
 }
 
 void PropertiesWidget::notifyAppearanceChanged(const QString& property) {

@@ -1,19 +1,18 @@
-// The demo's settings, as a host application keeps them: property groups (clsTessel)
-// filled with items, handed to the control, and read back from the same objects.
+// The demo's settings, as a host application keeps them: property groups filled with
+// items, handed to the grid, and read back from the same groups.
 #pragma once
 
 #include <vector>
 
-#include <comrt/com_ptr.h>
-#include <tessel/tessel.h>
+#include <QString>
+
+#include <orvane/property_group.h>
 
 namespace orvane::demo {
 
-using Group = comrt::ComPtr<_clsTessel>;
-
 // The settings groups: "General", "Appearance" and "Network" (free-text and drop-down
-// items), and "Character map", a few thousand items to show the grid's scale.
-// Fails with comrt::com_error (the Tessel library not registered, ...).
-std::vector<Group> MakeSettingsGroups();
+// items), and "Character map", a few thousand items to show the grid's scale. Empty,
+// with the reason in error, when a group cannot be made or filled.
+std::vector<PropertyGroup> MakeSettingsGroups(QString& error);
 
 }  // namespace orvane::demo

@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QPixmap>
 
-#include "library_registration.h"
 #include "settings_form.h"
 
 namespace {
@@ -45,17 +44,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvane-demo"));
-    const orvane::demo::LibraryRegistration registration;
-    if (FAILED(registration.status())) {
-        std::fprintf(stderr, "orvane-demo: cannot register the libraries (0x%08x): %s\n",
-                     static_cast<unsigned>(registration.status()), registration.failure().toLocal8Bit().constData());
-        return 1;
-    }
-
     orvane::demo::SettingsForm form;
-    if (FAILED(form.status())) {
-        std::fprintf(stderr, "orvane-demo: the property grid could not be set up (0x%08x)\n",
-                     static_cast<unsigned>(form.status()));
+    if (!form.isReady()) {
+        std::fprintf(stderr, "orvane-demo: the property grid could not be set up: %s\n",
+                     form.errorString().toLocal8Bit().constData());
         return 1;
     }
     if (font_points > 0) form.useGridFontSize(font_points);

@@ -17,14 +17,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <comrt/resource.h>
 #include <orvane/properties_widget.h>
-#include <orvane/qt_types.h>
 
 namespace orvane::demo {
 namespace {
-
-QString Hex(HRESULT hr) { return QStringLiteral("0x%1").arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0')); }
 
 // Sends a press and a release of the left button at `at`, as a user's click does.
 void ClickAt(QWidget* widget, QPoint at) {
@@ -44,7 +40,7 @@ SettingsForm::SettingsForm(QWidget* parent) : QWidget(parent) {
 
     properties_ = new PropertiesWidget(this);
     connect(properties_, &PropertiesWidget::handlerFailed, this, [this](const QString& handler, qint32 hr) {
-        report(tr("%1 failed with %2; the control carries on.").arg(handler, Hex(hr)));
+        report(tr("%1 failed: %2; the control carries on.").arg(handler, ErrorText(hr)));
     });
     connect(properties_, &PropertiesWidget::appearanceChanged, this,
             [this](const QString& property) {
@@ -95,24 +91,16 @@ SettingsForm::SettingsForm(QWidget* parent) : QWidget(parent) {
     layout->addLayout(buttons);
     layout->addWidget(status_line_);
 
-    status_ = properties_->creationStatus();
-    if (FAILED(status_)) return;
-    try {
-        groups_ = MakeSettingsGroups();
-    } catch (const comrt::com_error& e) {
-        status_ = e.code();
-        return;
+    error_ = properties_->errorString();
+    if (!error_.isEmpty()) return;
+    groups_ = MakeSettingsGroups(error_);
+    // The first group added is shown.
+    for (const PropertyGroup& group : groups_) {
+        if (!properties_->addGroup(group)) {
+            error_ = properties_->errorString();
+            return;
+        }
     }
-    const comrt::ComPtr<_PropertiesCtl> control = properties_->control();
-    for (const Group& group : groups_) {
-        _clsTessel* handed = group.get();
-        comrt::Variant ignored;
-        status_ = control->AddPropertyGroup(&handed, ignored.put());
-        if (FAILED(status_)) return;
-    }
-    SHORT first = 0;
-    comrt::Variant ignored;
-    status_ = control->SelectPropertyGroup(&first, ignored.put());
     report(tr("Click a value to edit it; pick another group at the top. Read values shows what the host sees."));
 }
 
@@ -128,15 +116,14 @@ void SettingsForm::stageForScreenshot() {
 
 void SettingsForm::readValues() {
     values_->clear();
-    for (const Group& group : groups_) {
-        try {
-            const auto items = ItemTexts(*group);
-            const QString count = tr("%n item(s)", nullptr, static_cast<int>(items.size()));
-            auto* node = new QTreeWidgetItem(values_, {ToQString(tessel::GroupName(*group)), count});
-            for (const auto& [name, value] : items) new QTreeWidgetItem(node, {name, value});
-            node->setExpanded(items.size() <= 20);
-        } catch (const comrt::com_error& e) {
-            report(tr("Reading a group failed with %1.").arg(Hex(e.code())));
+    for (const PropertyGroup& group : groups_) {
+        const int count = group.count();
+        auto* node = new QTreeWidgetItem(values_, {group.name(), tr("%n item(s)", nullptr, count)});
+        for (int row = 0; row < count; ++row) new QTreeWidgetItem(node, {group.itemName(row), group.value(row)});
+        node->setExpanded(count <= 20);
+        if (!group.errorString().isEmpty()) {
+            report(tr("Reading a group failed: %1.").arg(group.errorString()));
+            return;
         }
     }
     report(tr("Values read from the host's groups."));
@@ -146,36 +133,34 @@ void SettingsForm::chooseFont() {
     bool chosen = false;
     const QFont picked = QFontDialog::getFont(&chosen, properties_->controlFont(), this, tr("Font of the property grid"));
     if (!chosen) return;
-    const HRESULT hr = properties_->setControlFont(picked);
-    if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
+    if (!properties_->setControlFont(picked)) report(tr("The font was refused: %1.").arg(properties_->errorString()));
 }
 
 void SettingsForm::useGridFontSize(double points) {
     QFont sized = font();
     sized.setPointSizeF(points);
-    const HRESULT hr = properties_->setControlFont(sized);
-    if (FAILED(hr)) report(tr("The font was refused: %1.").arg(Hex(hr)));
+    if (!properties_->setControlFont(sized)) report(tr("The font was refused: %1.").arg(properties_->errorString()));
 }
 
 void SettingsForm::chooseColour(bool background) {
     const QColor initial = background ? properties_->backColor() : properties_->foreColor();
     const QColor picked = QColorDialog::getColor(initial, this, background ? tr("Background") : tr("Text colour"));
     if (!picked.isValid()) return;
-    const HRESULT hr = background ? properties_->setBackColor(picked) : properties_->setForeColor(picked);
-    if (FAILED(hr)) report(tr("The colour was refused: %1.").arg(Hex(hr)));
+    const bool set = background ? properties_->setBackColor(picked) : properties_->setForeColor(picked);
+    if (!set) report(tr("The colour was refused: %1.").arg(properties_->errorString()));
 }
 
 void SettingsForm::saveAppearance() {
     QDir().mkpath(QFileInfo(appearance_file_).absolutePath());
-    const HRESULT hr = properties_->saveAppearance(appearance_file_);
-    report(SUCCEEDED(hr) ? tr("Appearance saved to %1.").arg(appearance_file_)
-                         : tr("Saving the appearance failed with %1.").arg(Hex(hr)));
+    report(properties_->saveAppearance(appearance_file_)
+               ? tr("Appearance saved to %1.").arg(appearance_file_)
+               : tr("Saving the appearance failed: %1.").arg(properties_->errorString()));
 }
 
 void SettingsForm::loadAppearance() {
-    const HRESULT hr = properties_->loadAppearance(appearance_file_);
-    report(SUCCEEDED(hr) ? tr("Appearance loaded from %1.").arg(appearance_file_)
-                         : tr("Loading the appearance from %1 failed with %2.").arg(appearance_file_, Hex(hr)));
+    report(properties_->loadAppearance(appearance_file_)
+               ? tr("Appearance loaded from %1.").arg(appearance_file_)
+               : tr("Loading the appearance from %1 failed: %2.").arg(appearance_file_, properties_->errorString()));
 }
 
 void SettingsForm::report(const QString& message) { status_line_->setText(message); }

@@ -25,8 +25,9 @@ public:
     explicit SettingsForm(QWidget* parent = nullptr);
     ~SettingsForm() override;
 
-    // S_OK when the control and the groups are up; otherwise why not.
-    HRESULT status() const noexcept { return status_; }
+    // Whether the control and the groups are up; errorString() says why not.
+    bool isReady() const noexcept { return error_.isEmpty(); }
+    QString errorString() const { return error_; }
 
     // The state the screenshot shows: the first group on show and the text editor open
     // over a value cell, as after a click on it; the values panel filled.
@@ -46,9 +47,9 @@ private:
     PropertiesWidget* properties_ = nullptr;
     QTreeWidget* values_ = nullptr;
     QLabel* status_line_ = nullptr;
-    std::vector<Group> groups_;
+    std::vector<PropertyGroup> groups_;
     QString appearance_file_;
-    HRESULT status_ = S_OK;
+    QString error_;
 };
 
 }  // namespace orvane::demo

@@ -1,5 +1,6 @@
-// Activation: CoGetClassObject, CoCreateInstance, ProgIDs, LoadRegTypeLib, and the task
-// allocator and apartment counters that go with them.
+// Activation: CoGetClassObject, CoCreateInstance, ProgIDs, LoadRegTypeLib, class objects
+// from a library file named by the caller, and the task allocator and apartment counters
+// that go with them.
 //
 // A class is looked for in the built-in table first, then in the registry. Libraries named
 // by the registry are loaded once (dlopen RTLD_NOW | RTLD_LOCAL) into a table keyed by
@@ -136,6 +137,17 @@ HRESULT copy_to_task_memory(std::u16string_view text, LPOLESTR* out) {
 
 thread_local unsigned apartment_depth = 0;
 
+// The folder this library was loaded from, with its trailing slash; empty when the
+// loader cannot say.
+std::string own_folder() {
+    static const int anchor = 0;
+    Dl_info info{};
+    if (::dladdr(&anchor, &info) == 0 || !info.dli_fname) return {};
+    const std::string path = info.dli_fname;
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 }  // namespace
 }  // namespace comrt
 
@@ -217,6 +229,21 @@ WINOLEAPI ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* lplpszProgID) try {
     // Registered ProgIDs are ASCII: widening each byte is the conversion.
     const std::u16string wide(entry.progid.begin(), entry.progid.end());
     return comrt::copy_to_task_memory(wide, lplpszProgID);
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+WINOLEAPI ComrtGetClassObjectFromFile(LPCSTR file, REFCLSID rclsid, REFIID riid, LPVOID* ppv) try {
+    if (!ppv) return E_INVALIDARG;
+    *ppv = nullptr;
+    if (!file || !*file) return E_INVALIDARG;
+    std::string path = file;
+    if (path.find('/') == std::string::npos) path.insert(0, comrt::own_folder());
+    std::string resolved;
+    if (const HRESULT hr = comrt::library_file_path(path.c_str(), resolved); FAILED(hr)) return hr;
+    const HRESULT hr = comrt::libraries().get_class_object(resolved, rclsid, riid, ppv);
+    if (FAILED(hr)) *ppv = nullptr;
+    return hr;
 } catch (...) {
     return comrt::to_hresult();
 }

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs a build into a fresh prefix and uses it from outside the tree, as a developer of
 # a host application would (run by CTest as installed_package_test):
-#   1. the prefix holds public headers only, and they compile from there alone;
-#   2. find_package(Orvane CONFIG): builds grid_consumer (this folder) and runs it offscreen;
+#   1. the prefix holds the public headers a host needs only (those for writing servers are
+#      the separate component server_development), and they compile from there alone;
+#   2. find_package(Orvane CONFIG): builds grid_consumer (this folder) and runs it offscreen
+#      with $COMRT_REGISTRY naming a file that does not exist;
 #   3. pkg-config: builds com_host from the .pc files alone and runs it;
-#   4. the installed programs run from the prefix: orvane-demo --screenshot, typelib-dump.
+#   4. the installed programs run from the prefix: orvane-demo --screenshot (no registry
+#      either), typelib-dump.
 #
 #   check_installed.sh BUILD_DIR WORK_DIR CXX [FLAGS]
 # WORK_DIR is emptied first; FLAGS go to every compile and link (the sanitizers of the
@@ -34,6 +37,13 @@ for header in $headers; do
   [ $found = yes ] || fail "include/$header is not a public header"
 done
 
+# What writes objects and servers is a component of its own, not installed by default.
+for header in comrt/implements.h comrt/server.h comrt/registry.h comrt/json_document.h comrt/typedesc.h; do
+  [ ! -e "$prefix/include/$header" ] || fail "include/$header is for writing servers, not for hosts"
+done
+cmake --install "$build" --prefix "$work/server-development" --component server_development >/dev/null
+[ -f "$work/server-development/include/comrt/server.h" ] || fail "the server_development component lacks comrt/server.h"
+
 pc_dir=$(dirname "$(find "$prefix" -name tessel.pc)")
 export PKG_CONFIG_PATH=$pc_dir
 for header in $headers; do echo "#include <$header>"; done >"$work/all_headers.cpp"
@@ -49,7 +59,10 @@ cmake -S "$here" -B "$work/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCM
 cmake --build "$work/consumer" >"$work/consumer-build.log" ||
   { cat "$work/consumer-build.log"; fail "the consumer does not build"; }
 export QT_QPA_PLATFORM=offscreen
-COMRT_REGISTRY=$work/consumer-registry.json "$work/consumer/grid_consumer" || fail "grid_consumer failed"
+# Neither the grid nor the groups need a registry: none exists where this one points.
+no_registry=$work/no-such-folder/registry.json
+COMRT_REGISTRY=$no_registry "$work/consumer/grid_consumer" || fail "grid_consumer failed"
+[ ! -e "$no_registry" ] || fail "grid_consumer wrote a registry"
 
 echo "== pkg-config: com_host"
 libdir=$(pkg-config --variable=libdir tessel)
@@ -60,8 +73,8 @@ COMRT_REGISTRY=$work/com-host-registry.json "$work/com_host" "$(pkg-config --var
   fail "com_host failed"
 
 echo "== the installed programs"
-# The demo registers the libraries of its own tree in a registry of its own.
-env -u COMRT_REGISTRY "$prefix/bin/orvane-demo" --screenshot "$work/demo.png" || fail "orvane-demo failed"
+# The demo takes the libraries of its own tree, with no registry.
+COMRT_REGISTRY=$no_registry "$prefix/bin/orvane-demo" --screenshot "$work/demo.png" || fail "orvane-demo failed"
 [ -s "$work/demo.png" ] || fail "orvane-demo wrote no screenshot"
 "$prefix/bin/typelib-dump" "$(pkg-config --variable=server orvane)" >"$work/typelib.txt" || fail "typelib-dump failed"
 grep -q "PropertiesCtl" "$work/typelib.txt" || fail "typelib-dump does not show PropertiesCtl"

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <comrt/resource.h>
+#include <orvane/property_group.h>
 #include <orvane/qt_types.h>
 #include <testing/registry_fixture.h>
 #include <testing/text.h>
@@ -70,23 +71,47 @@ protected:
     }
 };
 
-TEST_F(QtGroupsTest, AGroupFilledFromQStringsReadsBackAsQStrings) {
-    const auto group = orvane::NewGroup(QStringLiteral("Réseau"));
-    orvane::AddItem(*group, QStringLiteral("Proxy"), QStringLiteral("Système"), {"Aucun", "Système"});
-    orvane::AddItem(*group, QStringLiteral("Hôte"), QString());
-    orvane::AddItem(*group, QStringLiteral("Port"), QStringLiteral("8080"), {}, tessel::kFreeTextItem);
-    EXPECT_EQ(orvane::ToQString(tessel::GroupName(*group)), "Réseau");
+// The Qt value of a group, over the same COM group a host reaches with tessel/groups.h.
+TEST_F(QtGroupsTest, AGroupFilledFromQStringsReadsBackAsQStringsWithRowsFrom0) {
+    orvane::PropertyGroup group(QStringLiteral("Réseau"));
+    ASSERT_FALSE(group.isNull()) << group.errorString().toStdString();
+    ASSERT_TRUE(group.addItem(QStringLiteral("Proxy"), QStringLiteral("Système"), {"Aucun", "Système"}));
+    ASSERT_TRUE(group.addItem(QStringLiteral("Hôte"), QString()));
+    orvane::AddItem(*group.comGroup(), QStringLiteral("Port"), QStringLiteral("8080"), {}, tessel::kFreeTextItem);
+    EXPECT_EQ(group.name(), "Réseau");
+    EXPECT_EQ(group.count(), 3);
     using Texts = std::vector<std::pair<QString, QString>>;
-    EXPECT_EQ(orvane::ItemTexts(*group), (Texts{{"Proxy", "Système"}, {"Hôte", ""}, {"Port", "8080"}}));
+    EXPECT_EQ(orvane::ItemTexts(*group.comGroup()), (Texts{{"Proxy", "Système"}, {"Hôte", ""}, {"Port", "8080"}}));
     SHORT type = -1;
-    ASSERT_EQ(S_OK, tessel::ItemAt(*group, 1)->get_ItemType(&type));
+    ASSERT_EQ(S_OK, tessel::ItemAt(*group.comGroup(), 1)->get_ItemType(&type));
     EXPECT_EQ(type, tessel::kDropDownItem);
-    ASSERT_EQ(S_OK, tessel::ItemAt(*group, 3)->get_ItemType(&type));
-    EXPECT_EQ(type, tessel::kFreeTextItem);
-    comrt::Bstr second;
-    SHORT index = 1;
-    ASSERT_EQ(S_OK, tessel::ItemAt(*group, 1)->GetItem(&index, second.put()));
-    EXPECT_EQ(orvane::ToQString(second.view()), "Système");
+    EXPECT_EQ(group.choices(0), QStringList({"Aucun", "Système"}));
+    EXPECT_EQ(group.choices(2), QStringList()) << "no list";
+    EXPECT_EQ(group.itemName(1), "Hôte");
+    EXPECT_EQ(group.indexOf(QStringLiteral("Port")), 2);
+    ASSERT_TRUE(group.setValue(QStringLiteral("Port"), QStringLiteral("3128")));
+    EXPECT_EQ(group.value(2), "3128");
+    EXPECT_EQ(orvane::ToQString(tessel::ItemValue(*group.comGroup(), 3)), "3128") << "row 2 is item 3";
+    EXPECT_EQ(orvane::PropertyGroup(group.comGroup()), group) << "the same group object";
+    EXPECT_FALSE(orvane::PropertyGroup(QStringLiteral("Réseau")) == group);
+
+    // Failures come back as false or an empty value with the reason, never as an exception.
+    const struct {
+        const char* what;
+        bool failed;
+    } failures[] = {
+        {"a row past the last", group.value(3).isNull() && !group.setValue(3, "x")},
+        {"a negative row", group.itemName(-1).isNull()},
+        {"a name no item has", group.value(QStringLiteral("Nothing")).isNull() && group.indexOf("Nothing") == -1},
+    };
+    for (const auto& failure : failures) {
+        EXPECT_TRUE(failure.failed) << failure.what;
+    }
+    EXPECT_EQ(group.errorString(), "Subscript out of range (0x800A0009)");
+    orvane::PropertyGroup none;
+    EXPECT_FALSE(none.addItem("a", "b"));
+    EXPECT_EQ(none.count(), 0);
+    EXPECT_EQ(none.errorString(), "Object variable or With block variable not set (0x800A005B)");
 }
 
 }  // namespace

@@ -201,6 +201,42 @@ TEST_F(Activation, UnusedLibrariesAreUnloaded) {
     EXPECT_EQ(increment(counter.get()), 1);
 }
 
+// A host that ships the libraries beside libcomrt.so names the file instead of registering it.
+TEST_F(Activation, ClassObjectsFromALibraryFileNeedNoRegistration) {
+    ASSERT_EQ(comrt::unregister_server_library(TESTSERVER_A_PATH), S_OK);
+    const std::string beside = TESTSERVER_A_PATH;
+    const std::string name = beside.substr(beside.rfind('/') + 1);
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(ComrtGetClassObjectFromFile(name.c_str(), kServerA.counter, IID_IClassFactory, factory.put_void()), S_OK)
+        << name << ", a bare name, lies in libcomrt.so's folder";
+    ComPtr<ICounter> counter;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_ICounter, counter.put_void()), S_OK);
+    EXPECT_EQ(increment(counter.get()), 1);
+    factory = nullptr;
+    counter = nullptr;
+    CoFreeUnusedLibraries();
+    EXPECT_FALSE(is_loaded(TESTSERVER_A_PATH)) << "loaded as a registered library is, and unloaded the same way";
+
+    const struct {
+        const char* name;
+        const char* file;
+        const CLSID& clsid;
+        HRESULT hr;
+    } rows[] = {
+        {"no such file beside the runtime", "libnothing.so.1", kServerA.counter, CO_E_DLLNOTFOUND},
+        {"no such path", "/nonexistent/libnothing.so", kServerA.counter, CO_E_DLLNOTFOUND},
+        {"not a library", path_.c_str(), kServerA.counter, CO_E_ERRORINDLL},
+        {"a class the library lacks", TESTSERVER_A_PATH, kServerA.libid, CLASS_E_CLASSNOTAVAILABLE},
+        {"no file", nullptr, kServerA.counter, E_INVALIDARG},
+    };
+    for (const auto& row : rows) {
+        void* p = reinterpret_cast<void*>(0xBAD);
+        EXPECT_EQ(ComrtGetClassObjectFromFile(row.file, row.clsid, IID_IClassFactory, &p), row.hr) << row.name;
+        EXPECT_EQ(p, nullptr) << row.name;
+    }
+    EXPECT_EQ(ComrtGetClassObjectFromFile(name.c_str(), kServerA.counter, IID_IClassFactory, nullptr), E_INVALIDARG);
+}
+
 TEST(Runtime, ApartmentsCountAndTaskMemory) {
     EXPECT_EQ(CoInitialize(nullptr), S_OK);
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <comrt/com.h>
+#include <comrt/implements.h>
 
 #include <atomic>
 #include <thread>

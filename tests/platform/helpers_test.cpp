@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <comrt/com.h>
+#include <comrt/implements.h>
 
 #include <testing/dispatch_stub.h>
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <comrt/com.h>
+#include <comrt/implements.h>
 #include <comrt/text.h>
 
 #include <cmath>

@@ -388,33 +388,85 @@ TEST_F(EditingModelTest, AnUntouchedCellNeverOverwritesTheHostsNewerValue) {
 // ---- the host's hold on edits -------------------------------------------------------------
 
 TEST_F(EditingModelTest, TheHostCommitsCancelsAndSeesWhetherAnEditIsPending) {
-    QSignalSpy changes(widget, &PropertiesWidget::itemValueChanged);
+    QSignalSpy changes(widget, &PropertiesWidget::valueChanged);
+    QSignalSpy pending(widget, &PropertiesWidget::editPendingChanged);
     EXPECT_FALSE(widget->isEditPending());
     Click(1, 1);
     EXPECT_FALSE(widget->isEditPending()) << "an open editor with nothing typed";
     QTest::keyClicks(&text(), "Bea");
-    EXPECT_TRUE(widget->isEditPending());
-    ASSERT_EQ(widget->commitEdit(), S_OK);  // the host's Save button
+    EXPECT_TRUE(widget->property("editPending").toBool());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(pending.count(), 1) << "once the typing was handled";
+    EXPECT_TRUE(pending.at(0).at(0).toBool());
+    ASSERT_TRUE(widget->commitEdit());  // the host's Save button
     EXPECT_EQ(ValueOf(settings, 2), u"Bea");
     EXPECT_FALSE(widget->isEditPending());
     EXPECT_FALSE(text().isVisible());
     ASSERT_EQ(changes.count(), 1);
-    EXPECT_EQ(changes.at(0).at(1).toInt(), 2);
+    EXPECT_EQ(changes.at(0).at(0).toInt(), 0) << "the first group";
+    EXPECT_EQ(changes.at(0).at(1).toInt(), 1) << "the second row, from 0";
     EXPECT_EQ(changes.at(0).at(2).toString(), "Ann");
     EXPECT_EQ(changes.at(0).at(3).toString(), "Bea");
-    EXPECT_EQ(changes.at(0).at(0).value<_clsTessel*>(), settings.get());
+    ASSERT_EQ(pending.count(), 2);
+    EXPECT_FALSE(pending.at(1).at(0).toBool());
 
     Click(0, 1);
     QTest::keyClicks(&text(), "Forgotten");
-    ASSERT_EQ(widget->cancelEdit(), S_OK);
+    ASSERT_TRUE(widget->cancelEdit());
     EXPECT_EQ(ValueOf(settings, 1), u"Report");
     EXPECT_EQ(CellText(0, 1), "Report");
-    EXPECT_EQ(widget->commitEdit(), S_OK) << "nothing pending is no failure";
+    EXPECT_TRUE(widget->commitEdit()) << "nothing pending is no failure";
     EXPECT_EQ(changes.count(), 1);
 }
 
+// A host's slot that rebuilds the grid from inside the change notification of the user's
+// Enter: the value is written, and the control shows what the slot left and edits on.
+TEST_F(EditingModelTest, ASlotMayClearSwitchAndCommitInsideTheValueChangedSignal) {
+    PropertyGroup other(QStringLiteral("Other"));
+    ASSERT_TRUE(other.addItem(QStringLiteral("Colour"), QStringLiteral("Red"))) << other.errorString().toStdString();
+    int inside = 0;
+    QObject::connect(widget, &PropertiesWidget::valueChanged, widget, [&](int group, int row) {
+        if (inside++) return;
+        EXPECT_EQ(group, 0);
+        EXPECT_EQ(row, 0);
+        EXPECT_TRUE(widget->commitEdit());
+        EXPECT_TRUE(widget->clear());
+        EXPECT_EQ(widget->count(), 0);
+        EXPECT_EQ(widget->currentGroup(), -1);
+        EXPECT_TRUE(widget->addGroup(other));
+        EXPECT_TRUE(widget->addGroup(PropertyGroup(settings)));
+        EXPECT_TRUE(widget->setCurrentGroup(1));
+        EXPECT_TRUE(widget->commitEdit());
+    });
+    QSignalSpy shown(widget, &PropertiesWidget::currentGroupChanged);
+    Click(0, 1);
+    QTest::keyClicks(&text(), "Final");
+    Key(text(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(ValueOf(settings, 1), u"Final");
+    EXPECT_EQ(widget->count(), 2);
+    EXPECT_EQ(widget->currentGroup(), 1);
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.last().at(0).toInt(), 1);
+    EXPECT_EQ(selector().count(), 2);
+    EXPECT_EQ(selector().itemText(0), "Other");
+    EXPECT_EQ(CellText(0, 1), "Final");
+    EXPECT_FALSE(widget->isEditPending());
+
+    QSignalSpy changes(widget, &PropertiesWidget::valueChanged);
+    Click(1, 1);
+    QTest::keyClicks(&text(), "Zed");
+    Key(text(), Qt::Key_Return);
+    EXPECT_EQ(ValueOf(settings, 2), u"Zed");
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(changes.at(0).at(1).toInt(), 1);
+    EXPECT_EQ(changes.at(0).at(2).toString(), "Ann");
+}
+
 TEST_F(EditingModelTest, TheChangeNotificationComesOncePerChangedItemOnly) {
-    QSignalSpy changes(widget, &PropertiesWidget::itemValueChanged);
+    QSignalSpy changes(widget, &PropertiesWidget::valueChanged);
     Click(0, 1);
     Click(1, 1);  // nothing typed
     QTest::keyClicks(&text(), "Ann");  // the same value again
@@ -423,7 +475,7 @@ TEST_F(EditingModelTest, TheChangeNotificationComesOncePerChangedItemOnly) {
     QTest::keyClicks(&text(), "13");
     Key(text(), Qt::Key_Tab);
     EXPECT_EQ(changes.count(), 1);
-    EXPECT_EQ(changes.at(0).at(1).toInt(), 4);
+    EXPECT_EQ(changes.at(0).at(1).toInt(), 3);
 }
 
 TEST_F(EditingModelTest, RefreshShowsTheHostsValuesAndKeepsTheRowAndTheEdit) {
@@ -431,7 +483,7 @@ TEST_F(EditingModelTest, RefreshShowsTheHostsValuesAndKeepsTheRowAndTheEdit) {
     QTest::keyClicks(&text(), "20");
     comrt::Bstr title(u"Changed by the host");
     ASSERT_EQ(pg_testing::ItemAt(*settings, 1)->put_ItemValue(title.get()), S_OK);
-    ASSERT_EQ(widget->refreshValues(), S_OK);
+    ASSERT_TRUE(widget->refreshValues());
     EXPECT_EQ(CellText(0, 1), "Changed by the host");
     EXPECT_EQ(grid().currentIndex().row(), 3);
     EXPECT_TRUE(text().isVisible());

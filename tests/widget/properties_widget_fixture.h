@@ -74,11 +74,8 @@ protected:
     }
 
     void Show(const comrt::ComPtr<_clsTessel>& group) {
-        _clsTessel* added = group.get();
-        comrt::Variant result;
-        ASSERT_EQ(control->AddPropertyGroup(&added, result.put()), S_OK);
-        SHORT index = groups++;
-        ASSERT_EQ(control->SelectPropertyGroup(&index, result.put()), S_OK);
+        ASSERT_TRUE(widget->addGroup(PropertyGroup(group))) << widget->errorString().toStdString();
+        ASSERT_TRUE(widget->setCurrentGroup(groups++));
         QCoreApplication::processEvents();
     }
 

@@ -170,18 +170,31 @@ TEST_F(IntegrationTest, NarrowedByASplitterTheColumnsStillFillTheGridExactly) {
     }
 }
 
-TEST_F(IntegrationTest, PickingAGroupInTheSelectorShowsIt) {
+TEST_F(IntegrationTest, PickingAGroupInTheSelectorShowsItAndTellsTheHostAfterwards) {
     const auto other = MakeGroup(u"Other", {{u"Colour", u"Blue"}});
-    _clsTessel* added = other.get();
-    comrt::Variant result;
-    ASSERT_EQ(control->AddPropertyGroup(&added, result.put()), S_OK);
+    ASSERT_TRUE(widget->addGroup(PropertyGroup(other)));
     ASSERT_EQ(selector().currentText(), "Settings");
+    EXPECT_EQ(widget->currentGroup(), 0) << "adding a second group shows no other";
+    QSignalSpy shown(widget, &PropertiesWidget::currentGroupChanged);
     selector().setFocus();
     QTest::keyClick(&selector(), Qt::Key_Down);
     EXPECT_EQ(selector().currentText(), "Other");
     EXPECT_EQ(grid().model()->rowCount(), 1);
     EXPECT_EQ(CellText(0, 0), "Colour");
     EXPECT_EQ(CellText(0, 1), "Blue");
+    EXPECT_EQ(shown.count(), 0) << "not from inside the control's handling of the pick";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.count(), 1);
+    EXPECT_EQ(shown.at(0).at(0).toInt(), 1);
+
+    // Past the last group the grid is empty, and no group is current; a negative index fails.
+    EXPECT_TRUE(widget->setCurrentGroup(widget->count()));
+    EXPECT_EQ(grid().model()->rowCount(), 0);
+    EXPECT_EQ(widget->currentGroup(), -1);
+    ASSERT_EQ(shown.count(), 2);
+    EXPECT_EQ(shown.at(1).at(0).toInt(), -1);
+    EXPECT_FALSE(widget->setCurrentGroup(-1));
+    EXPECT_EQ(widget->errorString(), "Subscript out of range (0x800A0009)");
 }
 
 TEST_F(IntegrationTest, SavedAppearanceRestoredIntoANewWidgetReachesEveryChildWidget) {
@@ -190,11 +203,11 @@ TEST_F(IntegrationTest, SavedAppearanceRestoredIntoANewWidgetReachesEveryChildWi
     ASSERT_EQ(control->put_Font(MakeFont(u"DejaVu Serif", 10.5, FW_BOLD).get()), S_OK);
     QTemporaryDir folder;
     const QString path = folder.filePath("appearance.json");
-    ASSERT_EQ(widget->saveAppearance(path), S_OK);
+    ASSERT_TRUE(widget->saveAppearance(path));
 
     PropertiesWidget restored(&window);
     QSignalSpy changed(&restored, &PropertiesWidget::appearanceChanged);
-    ASSERT_EQ(restored.loadAppearance(path), S_OK);
+    ASSERT_TRUE(restored.loadAppearance(path));
     EXPECT_EQ(changed.count(), 3) << "BackColor, ForeColor and Font";
     OLE_COLOR back = 0;
     ASSERT_EQ(restored.control()->get_BackColor(&back), S_OK);
@@ -215,7 +228,8 @@ TEST_F(IntegrationTest, SavedAppearanceRestoredIntoANewWidgetReachesEveryChildWi
         EXPECT_DOUBLE_EQ(w.font().pointSizeF(), 10.5) << c.name;
         EXPECT_EQ(w.font().weight(), QFont::Bold) << c.name;
     }
-    EXPECT_EQ(restored.loadAppearance(folder.filePath("missing.json")), MAKE_HRESULT(1, FACILITY_CONTROL, 53));
+    EXPECT_FALSE(restored.loadAppearance(folder.filePath("missing.json")));
+    EXPECT_EQ(restored.errorString(), "File not found (0x800A0035)");
 }
 
 TEST_F(IntegrationTest, FontAndColoursAsQtTypesReachTheChildWidgetsAndSignalTheirChange) {
@@ -230,8 +244,8 @@ TEST_F(IntegrationTest, FontAndColoursAsQtTypesReachTheChildWidgetsAndSignalThei
     serif.setPointSizeF(10.5);
     serif.setWeight(QFont::Bold);
     serif.setItalic(true);
-    ASSERT_EQ(widget->setControlFont(serif), S_OK);
-    ASSERT_EQ(widget->setBackColor(QColor(255, 255, 224)), S_OK);
+    ASSERT_TRUE(widget->setProperty("controlFont", serif));  // as Designer and QML write them
+    ASSERT_TRUE(widget->setProperty("backColor", QColor(255, 255, 224)));
 
     const QFont read = widget->controlFont();
     EXPECT_EQ(read.family(), "DejaVu Serif");
@@ -239,7 +253,7 @@ TEST_F(IntegrationTest, FontAndColoursAsQtTypesReachTheChildWidgetsAndSignalThei
     EXPECT_EQ(read.weight(), QFont::Bold);
     EXPECT_TRUE(read.italic());
     EXPECT_EQ(grid().font().family(), "DejaVu Serif");
-    EXPECT_EQ(widget->backColor(), QColor(255, 255, 224));
+    EXPECT_EQ(widget->property("backColor").value<QColor>(), QColor(255, 255, 224));
     EXPECT_EQ(grid().palette().color(QPalette::Base), QColor(255, 255, 224));
     ASSERT_EQ(fonts.count(), 1);
     EXPECT_EQ(fonts.at(0).at(0).value<QFont>().family(), "DejaVu Serif");
@@ -360,7 +374,7 @@ TEST_F(IntegrationTest, DestroyingTheWidgetTerminatesTheControlAndReleasesItsGro
 TEST_F(IntegrationTest, AHostThatDeletesTheWidgetInsideTheChangeNotificationLosesNothing) {
     control = nullptr;
     int notified = 0;
-    QObject::connect(widget, &PropertiesWidget::itemValueChanged, &window, [&] {
+    QObject::connect(widget, &PropertiesWidget::valueChanged, &window, [&] {
         ++notified;
         delete widget;
         widget = nullptr;

@@ -105,7 +105,7 @@ struct IPropertiesEditing : IDispatch {
     virtual HRESULT STDMETHODCALLTYPE RefreshValues() noexcept = 0;
 };
 /// The interface id of IPropertiesEditing.
-COMRT_INTERFACE_ID(IPropertiesEditing, "6B0E8F3A-2C4D-4E5F-9A7B-1C2D3E4F5A6B");
+COMRT_INTERFACE_ID(IPropertiesEditing, "656B65F8-4D2B-4869-BC3B-EFCDF6CBE8BA");
 
 /// Finding items across all groups, reached from the control by QueryInterface: a dual
 /// interface of its own, as IPropertiesEditing is. A hit is an item whose name or value
@@ -204,7 +204,7 @@ struct IItemChangeSink : IUnknown {
                                                        BSTR newValue) noexcept = 0;
 };
 /// The interface id of IItemChangeSink.
-COMRT_INTERFACE_ID(IItemChangeSink, "3F1D2C4B-5A69-4788-9B0C-D1E2F3A4B5C6");
+COMRT_INTERFACE_ID(IItemChangeSink, "7B0B4591-4099-4D30-A4DB-33335BFF454A");
 
 // ---- in-place activation ----------------------------------------------------------------
 

@@ -7,10 +7,12 @@
 ///     tessel::AddItem(*general, u"Language", u"English", {u"English", u"Deutsch"});
 ///     std::u16string language = tessel::ItemValue(*general, 2);
 ///
-/// The group is made through CoCreateInstance of the registered libtessel.so (or a class
-/// factory the caller has) and filled through its interface only, as any host does. Every
-/// function throws comrt::com_error when a call fails: REGDB_E_CLASSNOTREG when
-/// libtessel.so is not registered, the group's own errors (run-time error 9 for an item
+/// The group is made by libtessel.so's own class factory where the library lies beside
+/// libcomrt.so (as built and as installed: nothing needs registering), else through
+/// CoCreateInstance of the registered library, or by a class factory the caller has; it is
+/// filled through its interface only, as any host does. Every function throws
+/// comrt::com_error when a call fails: REGDB_E_CLASSNOTREG when libtessel.so is neither
+/// beside libcomrt.so nor registered, the group's own errors (run-time error 9 for an item
 /// position outside the group), E_OUTOFMEMORY.
 ///
 /// Link Orvane::tessel_host (CMake) for these.
@@ -27,13 +29,8 @@
 
 namespace tessel {
 
-/// The item type code of an item edited as free text in a borderless text box.
-inline constexpr SHORT kFreeTextItem = 0;
-/// The item type code of an item edited with the drop-down list of its choices.
-inline constexpr SHORT kDropDownItem = 1;
-
 /// A new, empty group named `name` (no name when empty), from `factory` when given, else
-/// from CoCreateInstance(CLSID_clsTessel).
+/// from libtessel.so beside libcomrt.so or the registry (comrt::create_side_by_side).
 comrt::ComPtr<_clsTessel> NewGroup(comrt::olestring_view name = {}, IClassFactory* factory = nullptr);
 
 /// Appends a free-text item (type kFreeTextItem) without choices.

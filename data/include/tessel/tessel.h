@@ -18,8 +18,9 @@
 #include <comrt/oaidl.h>
 
 /// @namespace tessel
-/// The data library's C++ helpers for hosts (tessel/groups.h): groups made, filled and read
-/// from ordinary strings through the interfaces declared here.
+/// The data library's item type codes (here) and its C++ helpers for hosts
+/// (tessel/groups.h): groups made, filled and read from ordinary strings through the
+/// interfaces declared here.
 
 /// One property (class clsPropertyItem, ProgID "Tessel.clsPropertyItem"): a name, its
 /// value text, an editor type code and an optional choice list.
@@ -102,3 +103,13 @@ inline constexpr GUID LIBID_Tessel = comrt::make_guid("6CD20C86-FCB1-44B6-B123-9
 inline constexpr WORD Tessel_MajorVersion = 1;
 /// The type library's minor version.
 inline constexpr WORD Tessel_MinorVersion = 0;
+
+namespace tessel {
+
+/// The ItemType code of an item edited as free text in a borderless text box.
+inline constexpr SHORT kFreeTextItem = 0;
+/// The ItemType code of an item edited with the drop-down list of its choices; every other
+/// code is edited as free text.
+inline constexpr SHORT kDropDownItem = 1;
+
+}  // namespace tessel

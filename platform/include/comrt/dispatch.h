@@ -53,6 +53,7 @@
 #include <atomic>
 
 #include <comrt/com_ptr.h>
+#include <comrt/implements.h>
 #include <comrt/module.h>
 #include <comrt/typedesc.h>
 

@@ -85,6 +85,18 @@ WINOLEAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid);
 //   not registered or has no ProgID; the registry errors as above; E_OUTOFMEMORY.
 WINOLEAPI ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* lplpszProgID);
 
+// The class object of a class from a server library file, without the registry: the
+// library is loaded as CoGetClassObject loads a registered one (once, until
+// CoFreeUnusedLibraries) and its DllGetClassObject is asked.
+//   in:  file, the library's path; a bare file name ("libtessel.so.1") names the file of
+//        that name in the folder libcomrt.so was loaded from, where the component's
+//        libraries lie side by side, as built and as installed.
+//   out: *ppv, a new reference to interface riid; null on failure.
+//   S_OK; E_INVALIDARG for a null argument; CO_E_DLLNOTFOUND when there is no such file;
+//   CO_E_ERRORINDLL when it cannot be loaded or lacks DllGetClassObject; otherwise what
+//   its DllGetClassObject returns (CLASS_E_CLASSNOTAVAILABLE for a class it lacks).
+WINOLEAPI ComrtGetClassObjectFromFile(LPCSTR file, REFCLSID rclsid, REFIID riid, LPVOID* ppv);
+
 // Unloads every library loaded by activation whose DllCanUnloadNow answers S_OK.
 WINOLEAPI_(void) CoFreeUnusedLibraries();
 

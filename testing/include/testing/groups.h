@@ -5,7 +5,7 @@
 //                                          {u"Format", u"PDF", {u"HTML", u"PDF", u"Text"}}});
 //
 // Every function throws comrt::com_error when a call fails (REGDB_E_CLASSNOTREG when
-// libtessel.so is not registered, ...).
+// libtessel.so is neither beside libcomrt.so nor registered, ...).
 #pragma once
 
 #include <initializer_list>

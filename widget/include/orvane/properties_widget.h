@@ -1,22 +1,37 @@
 /// @file
 /// PropertiesWidget: a Qt widget that hosts one PropertiesCtl, the property grid control,
-/// in any layout.
+/// in any layout, with Qt types end to end.
 ///
-///     orvane::PropertiesWidget* grid = new orvane::PropertiesWidget(window);
+///     orvane::PropertyGroup network(tr("Network"));
+///     network.addItem(tr("Proxy"), "System", {"None", "System", "Manual"});
+///     auto* grid = new orvane::PropertiesWidget(window);
 ///     layout->addWidget(grid);
-///     comrt::ComPtr<_PropertiesCtl> control = grid->control();
-///     control->AddPropertyGroup(&group, &result);   // groups made by the host
+///     if (!grid->addGroup(network)) qWarning() << grid->errorString();
+///     connect(grid, &orvane::PropertiesWidget::valueChanged, ...);
 ///
-/// A thin container: the control is created through its class factory (CoCreateInstance
-/// of CLSID_PropertiesCtl: liborvane.so must be registered) and activated in place inside
-/// this widget, which it knows only by its window handle; it makes its own child widgets,
-/// follows this widget's size, and is deactivated when the widget is destroyed. Between
-/// this widget and the control only COM crosses (orvane/orvane.h). Several
-/// PropertiesWidgets may live in one window, each with a control of its own.
+/// A thin container: the control is created by liborvane.so's own class factory where the
+/// library lies beside libcomrt.so (nothing needs registering), else through the registry
+/// (CoCreateInstance of CLSID_PropertiesCtl), and activated in place inside this widget,
+/// which it knows only by its window handle; it makes its own child widgets, follows this
+/// widget's size, and is deactivated when the widget is destroyed. Between this widget and
+/// the control only COM crosses (orvane/orvane.h); the one thing the widget reads from the
+/// control's Qt children is the group selector's current entry (its QComboBox named
+/// "selector"), to tell a user's pick of another group. Several PropertiesWidgets may live
+/// in one window, each with a control of its own.
 ///
-/// A failing event handler of the control does not stop it: the failure is reported
-/// through handlerFailed (queued: the signal arrives once control is back in the event
-/// loop) and the control keeps running.
+/// Groups and rows count from 0, as everywhere at the Qt level (the items of a group's
+/// binary interface count from 1).
+///
+/// Errors: every member that can fail returns false and leaves errorString() saying why;
+/// nothing throws. COM hosts can still reach the control itself (control(),
+/// creationStatus()).
+///
+/// Signals: valueChanged is emitted synchronously, from inside the control's commit, and
+/// its slot may call any member of this widget (clear, switch group, commit, refresh) or
+/// even delete it; its arguments are values, so it can as well be connected queued.
+/// currentGroupChanged and editPendingChanged come once the control's own handling of the
+/// user's input has returned (or at the end of the member that caused them);
+/// handlerFailed is queued.
 #pragma once
 
 #include <QColor>
@@ -24,78 +39,118 @@
 #include <QString>
 #include <QWidget>
 
+#include <QList>
+#include <QPointer>
+
 #include <comrt/com_ptr.h>
 #include <orvane/orvane.h>
+#include <orvane/property_group.h>
+
+class QComboBox;
 
 namespace orvane {
 
 /// A Qt widget that hosts one PropertiesCtl in any layout; see the file's description.
 class PropertiesWidget : public QWidget {
     Q_OBJECT
+    /// The group shown, from 0; -1 when none is.
+    Q_PROPERTY(int currentGroup READ currentGroup WRITE setCurrentGroup NOTIFY currentGroupChanged)
+    /// The control's font.
+    Q_PROPERTY(QFont controlFont READ controlFont WRITE setControlFont NOTIFY controlFontChanged)
+    /// The control's background colour.
+    Q_PROPERTY(QColor backColor READ backColor WRITE setBackColor NOTIFY backColorChanged)
+    /// The control's text colour.
+    Q_PROPERTY(QColor foreColor READ foreColor WRITE setForeColor NOTIFY foreColorChanged)
+    /// Whether an edit is pending (read only).
+    Q_PROPERTY(bool editPending READ isEditPending NOTIFY editPendingChanged STORED false DESIGNABLE false)
 
 public:
-    /// Creates the control (CoCreateInstance of CLSID_PropertiesCtl) and activates it in
-    /// place inside this widget; creationStatus() tells whether that worked.
+    /// Creates the control (from liborvane.so beside libcomrt.so, else the registry) and
+    /// activates it in place inside this widget; control() is null and errorString() says
+    /// why when that failed.
     explicit PropertiesWidget(QWidget* parent = nullptr);
     /// Deactivates the control and releases it.
     ~PropertiesWidget() override;
 
-    /// S_OK when the control was created and activated; otherwise why not
-    /// (REGDB_E_CLASSNOTREG when liborvane.so is not registered, ...). A widget whose
-    /// control could not be created stays empty.
-    HRESULT creationStatus() const noexcept { return creation_status_; }
+    /// Why the last failing member failed (or the creation of the control), as text:
+    /// the library's description and its number, e.g. "Subscript out of range
+    /// (0x800A0009)". Empty while nothing has failed.
+    QString errorString() const { return error_; }
 
-    /// The control's interface, a new reference; null when creationStatus() failed.
-    comrt::ComPtr<_PropertiesCtl> control() const noexcept;
+    /// Appends group to the control's groups and its name to the selector; the first group
+    /// added is shown. The group stays the host's: what the user edits lands in it.
+    /// @return false on failure (a null group, the group's failure to give its name, no
+    ///         control), with errorString().
+    bool addGroup(const PropertyGroup& group);
+    /// Forgets every group; the grid shows none. A pending edit is written first.
+    /// @return false on failure, with errorString().
+    bool clear();
+    /// How many groups were added since the last clear().
+    int count() const { return static_cast<int>(groups_.size()); }
+    /// The group at index (from 0); a null group outside 0 to count() - 1.
+    PropertyGroup group(int index) const;
+    /// The group shown, from 0; -1 when none is.
+    int currentGroup() const;
+    /// Shows the group at index (a pending edit is written first); an index at or past
+    /// count() empties the grid.
+    /// @return false for a negative index or the control's failure, with errorString().
+    bool setCurrentGroup(int index);
 
     /// Saves the control's appearance (IPersistPropertyBag::Save) to the file at path (a
     /// property bag file, written atomically).
-    /// @return S_OK; creationStatus() when there is no control; the control's failure to
-    ///         write its properties; the file's errors (run-time error 75 when it cannot
-    ///         be written).
-    HRESULT saveAppearance(const QString& path);
+    /// @return false, with errorString(), when there is no control, the control cannot
+    ///         write its properties or the file cannot be written (run-time error 75).
+    bool saveAppearance(const QString& path);
     /// Restores the appearance saved at path (IPersistPropertyBag::Load), which reaches
     /// every child widget. Entries that are missing or damaged are skipped.
-    /// @return S_OK; creationStatus() when there is no control; run-time error 53 for a
-    ///         missing file, 75 for an unreadable one, 321 for a file that is no property
-    ///         bag.
-    HRESULT loadAppearance(const QString& path);
+    /// @return false, with errorString(), when there is no control, for a missing file
+    ///         (run-time error 53), an unreadable one (75) or a file that is no property
+    ///         bag (321).
+    bool loadAppearance(const QString& path);
 
     /// Writes the edit in progress into its item now and closes the editor
     /// (IPropertiesEditing::CommitEdit); a Save button calls this first.
-    /// @return S_OK, also when nothing is pending; creationStatus() when there is no
-    ///         control; the item's or a widget's failure (the edit then stays open).
-    HRESULT commitEdit();
+    /// @return true, also when nothing is pending; false, with errorString(), when there
+    ///         is no control or the item or a widget failed (the edit then stays open).
+    bool commitEdit();
     /// Forgets the edit in progress: the editor closes and nothing is written.
-    /// @return S_OK; creationStatus() when there is no control; the control's failure.
-    HRESULT cancelEdit();
+    /// @return false on failure, with errorString().
+    bool cancelEdit();
     /// Whether an editor is open with something other than what it opened with.
     bool isEditPending() const;
     /// Re-reads the shown group's values from its items after the host changed them; an
     /// open edit stays open with what the user typed.
-    /// @return S_OK; creationStatus() when there is no control; the control's failure.
-    HRESULT refreshValues();
+    /// @return false on failure, with errorString().
+    bool refreshValues();
 
     /// The control's font (its Font property) as a QFont; a default QFont when there is
     /// no control or it cannot say.
     QFont controlFont() const;
     /// Gives the control a new font object with the font's attributes; it reaches every
     /// child widget.
-    /// @return S_OK; creationStatus() when there is no control; the control's failure
-    ///         (it then keeps the font it had).
-    HRESULT setControlFont(const QFont& font);
+    /// @return false on failure (the control then keeps the font it had), with
+    ///         errorString().
+    bool setControlFont(const QFont& font);
     /// The control's background colour (BackColor); a system colour reads as the colour
     /// the control shows. An invalid QColor when there is no control or it cannot say.
     QColor backColor() const;
     /// Sets the control's background colour (its alpha is dropped); it reaches every
     /// child widget.
-    /// @return S_OK; creationStatus() when there is no control; the control's failure.
-    HRESULT setBackColor(const QColor& colour);
+    /// @return false on failure, with errorString().
+    bool setBackColor(const QColor& colour);
     /// The control's text colour (ForeColor), as backColor() reads it.
     QColor foreColor() const;
     /// Sets the control's text colour, as setBackColor() does.
-    /// @return S_OK; creationStatus() when there is no control; the control's failure.
-    HRESULT setForeColor(const QColor& colour);
+    /// @return false on failure, with errorString().
+    bool setForeColor(const QColor& colour);
+
+    /// For COM hosts: S_OK when the control was created and activated; otherwise why not
+    /// (REGDB_E_CLASSNOTREG when liborvane.so is neither beside libcomrt.so nor
+    /// registered, ...). A widget whose control could not be created stays empty.
+    HRESULT creationStatus() const noexcept { return creation_status_; }
+    /// For COM hosts: the control's interface, a new reference; null when
+    /// creationStatus() failed. Groups added here are not known to count() or group().
+    comrt::ComPtr<_PropertiesCtl> control() const noexcept;
 
     /// The control's design-time size.
     QSize sizeHint() const override;
@@ -114,14 +169,23 @@ signals:
     void backColorChanged(const QColor& colour);
     /// The control's text colour changed; colour is the new one.
     void foreColorChanged(const QColor& colour);
-    /// The user's commit changed an item: its group (valid during the signal), its 1-based
-    /// index in the group, and its value before and after. Not for a commit that wrote the
-    /// value the item held.
-    void itemValueChanged(_clsTessel* group, int index, const QString& oldValue, const QString& newValue);
+    /// The user's commit changed an item: the index of its group (-1 for a group added
+    /// through control() rather than addGroup()), its row, both from 0, and its value
+    /// before and after. Not for a commit that wrote the value the item held. Emitted
+    /// from inside the commit; a slot may call any member of this widget.
+    void valueChanged(int groupIndex, int row, const QString& oldValue, const QString& newValue);
+    /// Another group is shown (index from 0; -1 for none): by setCurrentGroup(), the
+    /// first addGroup(), clear(), or the user's pick in the selector.
+    void currentGroupChanged(int index);
+    /// An edit became pending, or stopped being so (committed, cancelled, or typed back).
+    void editPendingChanged(bool pending);
 
 protected:
     /// Keeps the control over the widget's whole area.
     void resizeEvent(QResizeEvent* event) override;
+    /// Watches the user's input into the control's widgets, after which the current group
+    /// and the pending edit are compared with what was last signalled.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     /// A font or palette set on this widget reaches the control as its container's
     /// ambient font, back colour (QPalette::Window) and fore colour (QPalette::WindowText),
     /// unless the control's own appearance was loaded (loadAppearance).
@@ -131,6 +195,8 @@ private:
     class Site;
     class ChangeSink;
     HRESULT create() noexcept;
+    // Deactivates the control, disconnects from it and releases it and the site.
+    void releaseControl() noexcept;
     // Places the control over this widget's whole area.
     HRESULT placeControl() noexcept;
     // This widget's whole area, in its own pixels.
@@ -142,6 +208,16 @@ private:
     void notifyAppearanceChanged(const QString& property);
     // The colour a get of the control's BackColor or ForeColor gives.
     QColor colour(HRESULT (STDMETHODCALLTYPE _PropertiesCtl::*get)(OLE_COLOR*)) const;
+    // true for a success; otherwise false, with errorString() saying why.
+    bool succeeded(HRESULT hr);
+    // The index of group in groups_; -1 when it was not added through addGroup.
+    int indexOf(_clsTessel* group) const;
+    // Passes an item change on as valueChanged.
+    void notifyValueChanged(_clsTessel* group, int row, const QString& oldValue, const QString& newValue);
+    // Emits currentGroupChanged and editPendingChanged for what changed since they were
+    // last emitted; soon: once control is back in the event loop.
+    void syncState();
+    void syncStateSoon();
 
     comrt::ComPtr<IUnknown> control_;
     comrt::ComPtr<Site> site_;
@@ -150,6 +226,16 @@ private:
     DWORD change_cookie_ = 0;
     HWND window_ = nullptr;  // this widget's window handle, given to the control
     HRESULT creation_status_ = E_UNEXPECTED;
+    QString error_;
+    // The groups added through addGroup, in the control's order.
+    QList<PropertyGroup> groups_;
+    // The control's group selector, watched for the user's picks.
+    QPointer<QComboBox> selector_;
+    // Whether setCurrentGroup emptied the grid, which leaves the selector as it was.
+    bool showing_none_ = false;
+    int signalled_group_ = -1;
+    bool signalled_pending_ = false;
+    bool sync_queued_ = false;
 };
 
 }  // namespace orvane
