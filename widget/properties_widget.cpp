@@ -384,6 +384,40 @@ bool PropertiesWidget::refreshValues() {
     return succeeded(editing ? editing->RefreshValues() : creation_status_);
 }
 
+bool PropertiesWidget::openFind() {
+    const auto find = control_ ? control_.try_as<IPropertiesFind>() : nullptr;
+    return succeeded(find ? find->OpenFind() : creation_status_);
+}
+
+bool PropertiesWidget::closeFind() {
+    const auto find = control_ ? control_.try_as<IPropertiesFind>() : nullptr;
+    return succeeded(find ? find->CloseFind() : creation_status_);
+}
+
+int PropertiesWidget::findText(const QString& text) {
+    const auto find = control_ ? control_.try_as<IPropertiesFind>() : nullptr;
+    LONG hits = 0;
+    const bool done = succeeded(find ? find->FindText(comrt::Bstr(ToOleString(text)).get(), &hits) : creation_status_);
+    syncState();
+    return done ? static_cast<int>(hits) : -1;
+}
+
+bool PropertiesWidget::findNext() {
+    const auto find = control_ ? control_.try_as<IPropertiesFind>() : nullptr;
+    VARIANT_BOOL found = VARIANT_FALSE;
+    const bool done = succeeded(find ? find->FindNext(&found) : creation_status_);
+    syncState();
+    return done && found == VARIANT_TRUE;
+}
+
+bool PropertiesWidget::findPrevious() {
+    const auto find = control_ ? control_.try_as<IPropertiesFind>() : nullptr;
+    VARIANT_BOOL found = VARIANT_FALSE;
+    const bool done = succeeded(find ? find->FindPrevious(&found) : creation_status_);
+    syncState();
+    return done && found == VARIANT_TRUE;
+}
+
 bool PropertiesWidget::addGroup(const PropertyGroup& group) {
     const comrt::ComPtr<_PropertiesCtl> properties = control();
     if (!properties) return succeeded(creation_status_);

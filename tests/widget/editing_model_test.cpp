@@ -249,9 +249,7 @@ TEST_F(EditingModelTest, ADropDownOpensItsListFromTheKeyboardAndItsKeysPick) {
 TEST_F(EditingModelTest, CtrlFFindsAcrossGroupsAndEscapeGivesTheGridBack) {
     const auto other = MakeGroup(u"Other", {{u"Colour", u"Blue"}, {u"Page size", u"A4"}});
     Show(other);
-    SHORT first = 0;
-    comrt::Variant result;
-    ASSERT_EQ(control->SelectPropertyGroup(&first, result.put()), S_OK);
+    ASSERT_TRUE(widget->setCurrentGroup(0));
     QCoreApplication::processEvents();
     const QRect grid_place = grid().geometry();
     FocusGridOn(0);
@@ -273,6 +271,14 @@ TEST_F(EditingModelTest, CtrlFFindsAcrossGroupsAndEscapeGivesTheGridBack) {
     EXPECT_FALSE(field.isVisible());
     EXPECT_TRUE(grid().hasFocus());
     EXPECT_EQ(grid().geometry(), grid_place);
+
+    // The host drives the same search.
+    EXPECT_EQ(widget->findText("BLUE"), 1);
+    EXPECT_EQ(widget->currentGroup(), 1);
+    EXPECT_TRUE(field.isVisible());
+    EXPECT_EQ(widget->findText("nowhere"), 0);
+    EXPECT_FALSE(widget->findNext());
+    EXPECT_TRUE(widget->closeFind());
 }
 
 // ---- commit points ----------------------------------------------------------------------------

@@ -123,6 +123,26 @@ public:
     /// @return false on failure, with errorString().
     bool refreshValues();
 
+    /// Opens the find field between the group selector and the grid, with the focus, as
+    /// Ctrl+F in the control does (IPropertiesFind::OpenFind).
+    /// @return false on failure, with errorString().
+    bool openFind();
+    /// Closes the find field; the grid takes the focus if the field had it.
+    /// @return false on failure, with errorString().
+    bool closeFind();
+    /// Finds text (case-insensitive) in the names and values of every group: the field
+    /// opens with it and the first hit from the current row on becomes current, showing
+    /// its group (a pending edit goes into its own group first).
+    /// @return the number of hits (0: none, nothing moved); -1 on failure, with
+    ///         errorString().
+    int findText(const QString& text);
+    /// Goes to the next hit after the current row, wrapping across groups.
+    /// @return false when there is no hit or on failure (then with errorString()).
+    bool findNext();
+    /// Goes to the previous hit, wrapping.
+    /// @return false when there is no hit or on failure (then with errorString()).
+    bool findPrevious();
+
     /// The control's font (its Font property) as a QFont; a default QFont when there is
     /// no control or it cannot say.
     QFont controlFont() const;
