@@ -13,6 +13,11 @@
 //                         (AddItem), AddPropertyGroup, SelectPropertyGroup, painted; per
 //                         row, and the peak resident set during it per row. Baseline
 //                         Memory/whole_path/bare_view/N: the QString pairs and the bare view.
+//   Find/control/N        FindText for the last item's name in other case, over a shown group
+//                         of N items (every name and value read from the items, the hit
+//                         made current); baseline Find/qstring_loop/N, a loop over the
+//                         same names and values as QStrings with a case-insensitive
+//                         contains. The control must answer within a frame.
 //
 // Run: <build>/bin/qt_bench [--short] [benchmark flags], or scripts/bench.sh.
 #include <benchmark/benchmark.h>
@@ -317,6 +322,55 @@ void WholePathBare(benchmark::State& state) {
     });
 }
 
+// ---- finding an item ----------------------------------------------------------------------------------
+
+// The last item's name with its case turned, which the search must fold to find.
+QString LastNameOtherCase(const bench::ItemTexts& texts) { return bench::ToQString(texts.names.back()).toLower(); }
+
+void FindControl(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
+        ControlWithGroup shown(texts);
+        comrt::check(shown.host.select(kShownGroup));
+        bench::DrainEvents();
+        const comrt::ComPtr<IPropertiesFind> find =
+            comrt::ComPtr<_PropertiesCtl>(&shown.host.control()).as<IPropertiesFind>();
+        const comrt::Bstr text(comrt::olestring(LastNameOtherCase(texts).toStdU16String()));
+        for (auto _ : state) {
+            LONG hits = 0;
+            Stopwatch watch;
+            comrt::check(find->FindText(text.get(), &hits));
+            state.SetIterationTime(watch.seconds());
+            if (hits != 1) throw std::runtime_error("the search missed the last item");
+            bench::DrainEvents();
+        }
+        if (shown.host.grid().currentIndex().row() != static_cast<int>(texts.size()) - 1)
+            throw std::runtime_error("the hit is not the current row");
+    });
+}
+
+void FindQStringLoop(benchmark::State& state) {
+    bench::Guarded(state, [&] {
+        const bench::ItemTexts texts = bench::MakeItemTexts(static_cast<int>(state.range(0)));
+        std::vector<QString> names, values;
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            names.push_back(bench::ToQString(texts.names[k]));
+            values.push_back(bench::ToQString(texts.values[k]));
+        }
+        const QString text = LastNameOtherCase(texts);
+        for (auto _ : state) {
+            std::vector<std::size_t> hits;
+            Stopwatch watch;
+            for (std::size_t k = 0; k < names.size(); ++k) {
+                if (names[k].contains(text, Qt::CaseInsensitive) || values[k].contains(text, Qt::CaseInsensitive))
+                    hits.push_back(k);
+            }
+            state.SetIterationTime(watch.seconds());
+            if (hits.size() != 1) throw std::runtime_error("the loop missed the last item");
+        }
+    });
+}
+
 // ---- registration and comparisons ---------------------------------------------------------------------
 
 void Register(const Sizes& sizes, bool short_run) {
@@ -336,6 +390,8 @@ void Register(const Sizes& sizes, bool short_run) {
     add("ComboInit/control", ComboInitControl, sizes.choices);
     add("ComboInit/bare_combo", ComboInitBare, sizes.choices);
     add("DropDownOpen/control", DropDownOpenControl, sizes.lists)->Unit(benchmark::kMicrosecond);
+    add("Find/control", FindControl, sizes.rows);
+    add("Find/qstring_loop", FindQStringLoop, sizes.rows);
     add("Memory/control", MemoryControl, {sizes.rows.back()}, true);
     add("Memory/bare_view", MemoryBareView, {sizes.rows.back()}, true);
     add("Memory/whole_path/control", WholePathControl, {sizes.rows.back()}, true);
@@ -368,6 +424,13 @@ std::vector<bench::Comparison> Comparisons(const Sizes& sizes) {
     c.push_back({"open the drop-down's list, " + longest + " vs " + shortest + " choices (independent of N: ~1)",
                  {"DropDownOpen/control/" + longest, ""}, {"DropDownOpen/control/" + shortest, ""}, Unit::seconds,
                  Check::ratio_at_most, 1.5});
+    for (const int n : sizes.rows) {
+        const std::string items = std::to_string(n);
+        c.push_back({"find across " + items + " items: control vs a QString loop", {"Find/control/" + items, ""},
+                     {"Find/qstring_loop/" + items, ""}, Unit::seconds});
+    }
+    c.push_back({"find across " + largest + " items, within a frame (16.7 ms)", {"Find/control/" + largest, ""}, {},
+                 Unit::seconds, Check::figure_at_most, 1.0 / 60});
     c.push_back({"resident bytes per shown row, " + largest + " rows: control vs bare QTableView",
                  {"Memory/control/" + largest, "bytes_per_row"}, {"Memory/bare_view/" + largest, "bytes_per_row"},
                  Unit::bytes, Check::figure_at_most, 250});
