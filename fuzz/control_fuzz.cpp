@@ -157,7 +157,7 @@ public:
         before_ = Snapshot();
         Effect effect = Effect::none;
         bool host_failed = false;
-        const int kind = in_.ConsumeIntegralInRange(0, 33);
+        const int kind = in_.ConsumeIntegralInRange(0, 35);
         switch (kind) {
         case 0: case 1: host_failed = AddGroup(); break;
         case 2: case 3: host_failed = SelectGroup(); effect = Effect::may_commit; break;
@@ -206,6 +206,7 @@ public:
         case 28: fakes_.grid->user_drag_split(in_.ConsumeIntegralInRange(0, 6000)); break;
         case 29: fakes_.grid->set_vertical_scroll_bar(in_.ConsumeBool()); break;
         case 32: case 33: ArmCallBack(); break;
+        case 34: case 35: host_failed = Find(); effect = Effect::may_commit; break;
         default: InjectFailure(); break;
         }
         if (trace_) {
@@ -462,6 +463,28 @@ private:
         // Enter and Escape close the editors; a failure may leave them as they were.
         if ((escape || enter) && site_->failures.size() == reported) expect_closed_ = true;
         return commits ? Effect::may_commit : Effect::none;
+    }
+
+    // The find field, from the host or the user; going to a hit commits and may show
+    // another group.
+    bool Find() {
+        const ComPtr<IPropertiesFind> find = control_.as<IPropertiesFind>();
+        fill_started_ = true;
+        switch (in_.ConsumeIntegralInRange(0, 4)) {
+        case 0: return Failed(find->OpenFind());
+        case 1: return Failed(find->CloseFind());
+        case 2: {
+            LONG hits = 0;
+            comrt::Bstr text(Text(2));
+            return Failed(find->FindText(text.get(), &hits));
+        }
+        case 3: fakes_.find_field->user_type(Text(2)); return false;
+        default: {
+            static constexpr std::int16_t kKeys[] = {keys::kReturn, keys::kF3, keys::kEscape};
+            fakes_.find_field->user_key(in_.PickValueInArray(kKeys), Shift());
+            return false;
+        }
+        }
     }
 
     void DropDownPick() {
