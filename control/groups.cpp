@@ -199,7 +199,11 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
         count = CollectionCount(*ItemsCollectionOf(*current_group_));
         grid().SetRows(count);
         editing_.shown_rows = count;
-        if (!FillRowsFromItems()) return S_OK;
+        // A host's call back from an item's getter may end the fill: one that showed another
+        // group, cancelled or committed leaves nothing to restore; an edit it left open
+        // (a Clear) gets its cell back, as after a whole fill.
+        const bool filled = FillRowsFromItems();
+        if (!widgets_.surface || (!filled && !editing_.edit)) return S_OK;
         if (count > 0) {
             grid().SetRow(std::min(row, count - 1));
             grid().SetCol(col);
