@@ -49,6 +49,17 @@ TEST_F(QtTextBoxTest, SettingTheTextLeavesAnEmptySelectionAtTheStart) {
     EXPECT_FALSE(editor().hasSelectedText());
 }
 
+TEST_F(QtTextBoxTest, RightToLeftTextStaysAtTheLeadingEdgeAsInTheCell) {
+    box.SetVisible(true);
+    box.Move(0, 0, 3000, 300);
+    box.SetText(u"\u05e9\u05dc\u05d5\u05dd");
+    const auto caret = [&] { return editor().inputMethodQuery(Qt::ImCursorRectangle).toRect().x(); };
+    EXPECT_LT(caret(), editor().width() / 2);
+    window->setLayoutDirection(Qt::RightToLeft);
+    QCoreApplication::processEvents();
+    EXPECT_GT(caret(), editor().width() / 2) << "a right-to-left layout leads at the right";
+}
+
 TEST_F(QtTextBoxTest, SelectionIsCutBackToTheText) {
     struct Row {
         const char* name;

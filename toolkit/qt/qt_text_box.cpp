@@ -33,6 +33,17 @@ bool MovesInsideWindow(const QFocusEvent& event) noexcept {
 TextEditor::TextEditor(QWidget* parent) : QLineEdit(parent) {
     // Item values may be long; the editor must not cut them.
     setMaxLength(std::numeric_limits<int>::max());
+    alignAsTheCell();
+}
+
+void TextEditor::alignAsTheCell() {
+    const Qt::Alignment leading = layoutDirection() == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft;
+    setAlignment(Qt::AlignAbsolute | Qt::AlignVCenter | leading);
+}
+
+void TextEditor::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::LayoutDirectionChange) alignAsTheCell();
 }
 
 TextEditor::~TextEditor() { sink_ = nullptr; }

@@ -39,10 +39,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // The wheel scrolls the grid underneath (focus_keeper.h).
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    // The text lies where the cell's lies: at the leading edge of the control's layout,
+    // whatever the direction of the text itself (a line edit's own alignment follows the
+    // text's, which put right-to-left text at the other side of the cell).
+    void alignAsTheCell();
+
     widgets::TextBoxEvents* sink_ = nullptr;
     bool got_focus_raised_ = false;
     QPointer<QWidget> wheel_target_;
