@@ -222,6 +222,49 @@ TEST_F(CommitTest, TerminatingTheControlWritesThePendingEdit) {
     EXPECT_TRUE(site->failures.empty()) << site->text();
 }
 
+TEST_F(CommitTest, AValueTheHostRefusesStaysInItsEditorUntilMendedOrCancelled) {
+    site->refusal = [](LONG index, std::u16string_view value) -> std::u16string {
+        return index == 1 && value.find_first_not_of(u"0123456789") != value.npos ? u"A whole number" : u"";
+    };
+    const auto key = [this](std::int16_t k) { w().text_editor->user_key(k); };
+    constexpr const char* kRefused = "T 'ten' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0";
+    MoveTo(0, 1);
+    Type(u"ten");
+    // Every commit of the user's or the host's where the editor can stay: nothing is written,
+    // the editor and the current cell stay, and the reason shows under the cell.
+    const std::function<void()> commits[] = {
+        [&] { key(widgets::keys::kReturn); }, [&] { key(widgets::keys::kTab); }, [&] { key(widgets::keys::kDown); },
+        [&] { Press(4, 1, kBefore); }, [&] { Press(2, 0); },
+        [&] { EXPECT_EQ(S_FALSE, ctl.as<IPropertiesEditing>()->CommitEdit()); },
+    };
+    for (const auto& commit : commits) {
+        commit();
+        EXPECT_EQ(State(), kRefused);
+        EXPECT_EQ(fakes.grid->row(), 0);
+        EXPECT_EQ(Printable(fakes.surface->message()), "A whole number");
+        EXPECT_EQ(fakes.surface->message_top(), 635) << "under the cell";
+    }
+    // Mended, it is written and the reason goes.
+    Type(u"10");
+    key(widgets::keys::kReturn);
+    EXPECT_EQ(State(), "T hidden '10' | D hidden [] #-1 | flags 0,0 | cell0=10 | item1=10");
+    EXPECT_EQ(Printable(fakes.surface->message()), "");
+    // Escape forgets a refused value; where the editor cannot stay, it is dropped.
+    for (const auto& leave : {std::function<void()>([&] { key(widgets::keys::kEscape); }),
+                              std::function<void()>([&] { fakes.surface->raise_exit_focus(); }),
+                              std::function<void()>([&] { EXPECT_EQ(Show(1), S_OK); })}) {
+        ASSERT_EQ(Show(0), S_OK);
+        MoveTo(0, 1);
+        Type(u"x");
+        key(widgets::keys::kReturn);
+        leave();
+        EXPECT_EQ(Printable(ItemValue(*group, 1)), "10");
+        EXPECT_FALSE(fakes.text_editor->visible());
+        EXPECT_EQ(Printable(fakes.surface->message()), "");
+    }
+    EXPECT_TRUE(site->failures.empty()) << site->text();
+}
+
 TEST_F(CommitTest, AnUntouchedEditorNeverOverwritesANewerValue) {
     // The host changes the item while its editor is open and untouched: the user's way out
     // of the cell, whichever it is, keeps the host's value.
