@@ -363,9 +363,9 @@ private:
     // Rewrites every row's name and value from the current group's items; false when an
     // item's getter interrupted it (groups.cpp).
     bool FillRowsFromItems();
-    // Drops the record and the editor flags, then hides both editors, the drop-down
-    // first (a focus change that hiding causes finds no edit to commit), and the host's
-    // message.
+    // Drops the record and the editor flags, then hides the host's message and both
+    // editors, the drop-down first: a focus change that hiding causes finds no edit to
+    // commit.
     void CloseEditors();
     // Opens the editor of the current value cell's item, as entering the cell does
     // (editing.cpp).

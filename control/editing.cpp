@@ -43,9 +43,9 @@ comrt::ComPtr<_clsPropertyItem> PropertiesCtl::CurrentRowItem() {
 HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
     if (editing_.returning_to_edit) return S_OK;
     // The leave kept an edit whose value the host refused: the user mends or cancels it
-    // before going anywhere else.
-    const bool refused_elsewhere = editing_.edit && !editor_tracking_->message.empty();
-    if (refused_elsewhere && editing_.fill == GridFill::idle && editing_.edit->row != grid().Row()) {
+    // before going anywhere else, the row's name cell included.
+    const bool refused = editing_.edit && !editor_tracking_->message.empty() && editing_.fill == GridFill::idle;
+    if (refused && (editing_.edit->row != grid().Row() || grid().Col() != kValueColumn)) {
         ReturnToRefusedEdit();
         return S_OK;
     }
@@ -117,7 +117,14 @@ HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     const bool filling = editing_.fill == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
 
-    // The open edit goes into its item when the user changed it, and the editors close.
+    // The open edit goes into its item when the user changed it, and the editors close. A
+    // value the host refused keeps its edit, and the entry that follows brings the grid
+    // back to it: until then, whatever the commit did or failed to do, no editor follows
+    // the cell being left.
+    struct LeftCell {
+        EditorTracking& tracking;
+        ~LeftCell() { tracking.text_editor_active = tracking.drop_down_editor_active = false; }
+    } left{*editor_tracking_};
     CommitOpenEdit();
     return S_OK;
 } catch (...) {

@@ -104,16 +104,24 @@ PropertiesCtl::Verdict PropertiesCtl::JudgeOpenEdit(const std::u16string& text, 
         CancelOpenEdit();
         return Verdict::go_on;
     }
-    // The group and row as copies: the host may close the edit while it judges.
+    // The edit's parts as copies: the host may close the edit while it judges.
     const comrt::ComPtr<_clsTessel> group = editing_.edit->group;
+    const comrt::ComPtr<_clsPropertyItem> item = editing_.edit->item;
     const std::int32_t row = editing_.edit->row;
+    const comrt::ComPtr<_clsTessel> shown = current_group_;
     const comrt::Bstr value(text);
     comrt::Bstr message;
-    const CallOut out(*this);
+    const CallOut keep(*this);
     editing_.judging = true;
     const HRESULT verdict = validator->ValidateItemValue(group.get(), row + 1, value.get(), message.put());
     editing_.judging = false;
-    if (out.interrupted()) return Verdict::stop;
+    // What the host did meanwhile: deactivating the control, showing another group or
+    // opening another edit moves it on; closing the edit leaves nothing to write, and the
+    // commit's caller goes on; a Clear or a refresh that kept the edit leaves it to the
+    // verdict.
+    if (!widgets_.surface || current_group_ != shown) return Verdict::stop;
+    if (!editing_.edit) return Verdict::go_on;
+    if (editing_.edit->item != item || editing_.edit->row != row) return Verdict::stop;
     if (SUCCEEDED(verdict) && verdict != S_FALSE) return Verdict::write;
     if (verdict == S_FALSE && point == CommitPoint::editor_goes) {
         CancelOpenEdit();
@@ -161,9 +169,9 @@ void PropertiesCtl::CloseEditors() {
     editor_tracking_->drop_down_editor_active = false;
     editing_.edit.reset();
     ++editing_.epoch;
+    HideRefusal();
     drop_down_editor().SetVisible(false);
     text_editor().SetVisible(false);
-    HideRefusal();
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::CommitEdit() noexcept try {

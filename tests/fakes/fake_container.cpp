@@ -114,7 +114,6 @@ void FakeContainer::ShowMessage(float left, double top, std::int32_t width, std:
                                    format_value(static_cast<long long>(width)) + "," + format_value(text));
     if (width < 0) fail_invalid_value();
     message_ = text;
-    message_top_ = top;
 }
 
 void FakeContainer::HideMessage() {

@@ -97,9 +97,8 @@ public:
     const RECT& object_rect() const noexcept { return object_rect_; }
     bool destroyed() const noexcept { return window_gone(); }
     bool visible() const noexcept { return visible_; }
-    // The message line: its text while shown, empty while hidden; its top when last shown.
+    // The message line's text while it is shown, empty while it is hidden.
     const std::u16string& message() const noexcept { return message_; }
-    double message_top() const noexcept { return message_top_; }
 
 private:
     LRESULT handle(UINT msg);
@@ -112,7 +111,6 @@ private:
     bool placed_ = false;
     bool visible_ = true;
     std::u16string message_;
-    double message_top_ = 0;
 };
 
 }  // namespace orvane::fakes

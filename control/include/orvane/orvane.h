@@ -224,8 +224,9 @@ COMRT_INTERFACE_ID(IItemChangeSink, "7B0B4591-4099-4D30-A4DB-33335BFF454A");
 /// returns S_FALSE. Where it cannot stay (another group shown, the focus leaving the
 /// control, the control going) the value is dropped and the item keeps its value. A
 /// failure refuses too, and the commit fails with it as a failing ItemValue write does.
-/// The validator may call back into the control; a commit that the call moved on (an edit
-/// committed, cancelled or opened, a group shown) stops there.
+/// The validator may call back into the control: a commit whose edit it closed writes
+/// nothing, and one that it moved on (another edit opened, another group shown, the
+/// control deactivated) stops there.
 struct IItemValidator : IUnknown {
     /// Judges one value, as described above.
     virtual HRESULT STDMETHODCALLTYPE ValidateItemValue(_clsTessel* group, LONG index, BSTR newValue,
