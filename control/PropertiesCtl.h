@@ -103,8 +103,8 @@ public:
 
     // ---- IOleObject (activation.cpp) -------------------------------------------------
     // The client site is also asked for the container's channels (IControlErrorSink,
-    // IPropertyNotifySink, IItemChangeSink) when the control activates. A null site
-    // deactivates an active control first.
+    // IPropertyNotifySink, IItemChangeSink, IItemValidator) when the control activates. A
+    // null site deactivates an active control first.
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* pClientSite) noexcept override;
     HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** ppClientSite) noexcept override;
     HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR szContainerApp, LPCOLESTR szContainerObj) noexcept override;
@@ -330,23 +330,42 @@ private:
     void RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_down, std::u16string opened_text);
     // Whether the open edit's editor holds something other than what it opened with.
     bool EditPending();
-    // Writes a pending edit into the grid's cell (when that is still the current cell),
-    // closes the editors, then writes the text into its item and tells the container's
-    // change sink when the value changed. The edit is closed before the host's item and
-    // sink are called, so whatever they call back finds no edit open. Without an open
-    // edit it only closes the editors. An item that refuses the value opens the edit again
-    // with the user's text (unless the host moved the control on meanwhile) and the
-    // failure is thrown. Returns false when a call out interrupted it (CallOut): the
-    // caller then stops, as the state it worked on is gone.
-    bool CommitOpenEdit();
+    // Asks the container's validator about a pending edit's value first; then writes it
+    // into the grid's cell (when that is still the current cell), closes the editors,
+    // writes the text into its item and tells the container's change sink when the value
+    // changed. The edit is closed before the host's item and sink are called, so whatever
+    // they call back finds no edit open. Without an open edit it only closes the editors.
+    // A value the validator refuses is written nowhere: at `point` editor_stays the edit
+    // stays open over its cell with the host's message under it and false is returned (the
+    // caller's move stops there); at editor_goes the edit is dropped. An item or a
+    // validator that fails keeps the edit open with the user's text (unless the host moved
+    // the control on meanwhile) and the failure is thrown. Returns false also when a call
+    // out interrupted it (CallOut): the caller then stops, as the state it worked on is gone.
+    bool CommitOpenEdit(CommitPoint point = CommitPoint::editor_stays);
+    // The container's verdict on text as the open edit's value, asked of its validator
+    // when it has one: write it; stop (refused at editor_stays: the edit stays and shows
+    // why; or the call moved the control on); or go on without it (refused at
+    // editor_goes: the edit is dropped). A failing validator keeps the edit and throws.
+    enum class Verdict { write, stop, go_on };
+    Verdict JudgeOpenEdit(const std::u16string& text, CommitPoint point);
+    // The host's message under the open edit's cell: shown (message), kept under the cell
+    // with its editor or hidden while the editor is (PlaceRefusal), taken away
+    // (HideRefusal, also by CloseEditors and RecordEdit).
+    void ShowRefusal(std::u16string message);
+    void PlaceRefusal();
+    void HideRefusal();
+    // A move away from a refused edit's cell: the grid goes back to it, its editor shows
+    // again with the user's text and the message (editing.cpp).
+    void ReturnToRefusedEdit();
     // Closes the editors and forgets the edit: nothing is written, and a cell that showed a
     // pick shows the value again.
     void CancelOpenEdit();
     // Rewrites every row's name and value from the current group's items; false when an
     // item's getter interrupted it (groups.cpp).
     bool FillRowsFromItems();
-    // Drops the record and the editor flags, then hides both editors, the drop-down
-    // first: a focus change that hiding causes finds no edit to commit.
+    // Drops the record and the editor flags, then hides the host's message and both
+    // editors, the drop-down first: a focus change that hiding causes finds no edit to
+    // commit.
     void CloseEditors();
     // Opens the editor of the current value cell's item, as entering the cell does
     // (editing.cpp).
@@ -445,6 +464,7 @@ private:
     comrt::ComPtr<IControlErrorSink> error_sink_;
     comrt::ComPtr<IPropertyNotifySink> notify_sink_;
     comrt::ComPtr<IItemChangeSink> change_sink_;
+    comrt::ComPtr<IItemValidator> validator_;
     EventSinks sinks_{*this};
 };
 

@@ -3,8 +3,9 @@
 //
 // An item's ItemValue changes only through a commit of the edit open over its cell
 // (pending_edit.cpp), and a commit writes only what the user changed. Leaving the cell
-// commits; a scroll keeps the edit and its editor follows the cell. The two editor-active
-// flags of the editor tracking tell the window hook which editor to keep over the cell.
+// commits; a value the host refuses keeps the grid on its cell. A scroll keeps the edit
+// and its editor follows the cell. The two editor-active flags of the editor tracking
+// tell the window hook which editor to keep over the cell.
 //
 // Every handler that needs an item passes a guard first: a value cell (column not 0), no
 // fill in progress (for the cell events only), and a current group. Before any group was
@@ -24,6 +25,7 @@ namespace {
 
 // Column 0 holds the names; every other column holds values.
 constexpr std::int32_t kNameColumn = 0;
+constexpr std::int32_t kValueColumn = 1;
 
 }  // namespace
 
@@ -39,6 +41,14 @@ comrt::ComPtr<_clsPropertyItem> PropertiesCtl::CurrentRowItem() {
 }
 
 HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
+    if (editing_.returning_to_edit) return S_OK;
+    // The leave kept an edit whose value the host refused: the user mends or cancels it
+    // before going anywhere else, the row's name cell included.
+    const bool refused = editing_.edit && !editor_tracking_->message.empty() && editing_.fill == GridFill::idle;
+    if (refused && (editing_.edit->row != grid().Row() || grid().Col() != kValueColumn)) {
+        ReturnToRefusedEdit();
+        return S_OK;
+    }
     // The column is read before the fill is tested, so a grid that fails the read is
     // reported even during a fill.
     const bool name_column = grid().Col() == kNameColumn;
@@ -48,6 +58,20 @@ HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
+}
+
+void PropertiesCtl::ReturnToRefusedEdit() {
+    editing_.returning_to_edit = true;
+    try {
+        grid().SetRow(editing_.edit->row);
+        grid().SetCol(kValueColumn);
+    } catch (...) {
+        editing_.returning_to_edit = false;
+        throw;
+    }
+    editing_.returning_to_edit = false;
+    ShowEditorOnCurrentCell();
+    PlaceRefusal();
 }
 
 void PropertiesCtl::OpenEditorOnCurrentCell() {
@@ -83,6 +107,7 @@ void PropertiesCtl::ShowEditorOnCurrentCell() {
 }
 
 HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
+    if (editing_.returning_to_edit) return S_OK;
     // Whatever happens below, the editor of the cell being left no longer follows it:
     // both flags drop before any test, even during a fill.
     editor_tracking_->text_editor_active = false;
@@ -92,7 +117,14 @@ HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     const bool filling = editing_.fill == GridFill::filling;
     if (name_column || filling || !current_group_) return S_OK;
 
-    // The open edit goes into its item when the user changed it, and the editors close.
+    // The open edit goes into its item when the user changed it, and the editors close. A
+    // value the host refused keeps its edit, and the entry that follows brings the grid
+    // back to it: until then, whatever the commit did or failed to do, no editor follows
+    // the cell being left.
+    struct LeftCell {
+        EditorTracking& tracking;
+        ~LeftCell() { tracking.text_editor_active = tracking.drop_down_editor_active = false; }
+    } left{*editor_tracking_};
     CommitOpenEdit();
     return S_OK;
 } catch (...) {
@@ -135,6 +167,7 @@ HRESULT PropertiesCtl::OnGridScroll() noexcept try {
         if (visible) MoveTextEditorOverCell(grid(), text_editor(), allowance);
         text_editor().SetVisible(visible);
     }
+    PlaceRefusal();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

@@ -36,6 +36,13 @@ struct OpenEdit {
     bool picked = false;                   // the user picked a drop-down entry since
 };
 
+// Where a commit happens, which decides what a value the host refuses does
+// (IItemValidator): at the user's own commits (Enter, Tab, a move, the host's CommitEdit)
+// the editor stays open with the value to mend; where the control moves on by itself (a
+// group shown, the focus leaving the control, the control going) it cannot stay, and the
+// value is dropped.
+enum class CommitPoint { editor_stays, editor_goes };
+
 struct EditingState {
     std::optional<OpenEdit> edit;
     GridFill fill = GridFill::idle;
@@ -51,6 +58,12 @@ struct EditingState {
     // Set while the grid's current cell moves to the value column as the keyboard brings
     // the focus in: that cell is where the user arrives, and no editor opens yet.
     bool arriving = false;
+    // Set while the container's validator judges the open edit's value: a commit asked
+    // for from inside that call does not ask again.
+    bool judging = false;
+    // Set while the grid goes back to the cell of an edit whose value was refused: the
+    // cell events of that move open and write nothing.
+    bool returning_to_edit = false;
     // The letters typed on name cells that the current row's name starts with.
     std::u16string type_ahead;
     std::uint64_t epoch = 0;

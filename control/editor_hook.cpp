@@ -13,7 +13,8 @@ EditorTracking* TrackingOf(HWND window) noexcept {
     return reinterpret_cast<EditorTracking*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-// The active editors back over the current cell, the text editor first. The widget
+// The active editors back over the current cell, the text editor first, and the message
+// under it. The widget
 // references are held while an editor moves, so a handler that rewrites the tracking
 // state meanwhile cannot pull a widget away.
 void ReplaceEditors(const EditorTracking& tracking) {
@@ -30,6 +31,12 @@ void ReplaceEditors(const EditorTracking& tracking) {
         if (!grid || !editor) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
         const std::int32_t allowance = ScrollBarAllowance(*grid);
         PlaceDropDownOverCell(*grid, *editor, allowance);
+    }
+    if (!tracking.message.empty() && (tracking.text_editor_active || tracking.drop_down_editor_active)) {
+        const std::shared_ptr<widgets::Grid> grid = tracking.grid;
+        const std::shared_ptr<widgets::Container> surface = tracking.surface;
+        if (!grid || !surface) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
+        ShowMessageUnderCell(*grid, *surface, ScrollBarAllowance(*grid), tracking.message);
     }
 }
 

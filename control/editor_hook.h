@@ -18,8 +18,10 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <comrt/wintypes.h>
+#include <control/widgets/container.h>
 #include <control/widgets/drop_down.h>
 #include <control/widgets/grid.h>
 #include <control/widgets/text_box.h>
@@ -42,6 +44,10 @@ struct EditorTracking {
     std::shared_ptr<widgets::Grid> grid;
     std::shared_ptr<widgets::TextBox> text_editor;
     std::shared_ptr<widgets::DropDown> drop_down_editor;
+    std::shared_ptr<widgets::Container> surface;
+    // The message shown under the open editor's cell (why the host refused its value),
+    // empty when none: it follows the cell with the active editor.
+    std::u16string message;
     // The procedure EditorHookWindowProc replaced, to which every message is passed on
     // and which RemoveEditorHook puts back. Written only by a successful install.
     WNDPROC previous_window_proc = nullptr;
@@ -81,7 +87,7 @@ void RemoveEditorHook(EditorTracking& tracking) noexcept;
 // the result. After WM_PAINT and WM_SIZE (and no other message, WM_NULL included) it
 // moves each active editor back over the grid's current cell: the text editor first (one
 // Move), then the drop-down editor (Left, Top, Width), each with the scroll-bar allowance
-// read afresh (editor_placement.h). It always returns the previous procedure's result. A
+// read afresh (editor_placement.h), and with an active editor the message under it. It always returns the previous procedure's result. A
 // failing grid or editor call ends the re-placement at that call and goes to the state's
 // report_error; nothing escapes into the windowing system. A window that no hook tracks
 // gets 0.

@@ -51,4 +51,16 @@ void PlaceDropDownOverCell(widgets::Grid& grid, widgets::DropDown& editor, std::
     editor.SetWidth(static_cast<float>(EditorWidth(cell_width, allowance)));
 }
 
+void ShowMessageUnderCell(widgets::Grid& grid, widgets::Container& surface, std::int32_t allowance,
+                          std::u16string_view text) {
+    const float grid_left = grid.Left();
+    const std::int32_t cell_left = grid.CellLeft();
+    const float grid_top = grid.Top();
+    const std::int32_t cell_top = grid.CellTop();
+    const std::int32_t cell_height = grid.CellHeight();
+    const std::int32_t width = EditorWidth(grid.CellWidth(), allowance);
+    const double top = CellEdge(grid_top, cell_top) + static_cast<double>(cell_height);
+    surface.ShowMessage(static_cast<float>(CellEdge(grid_left, cell_left)), top, width, text);
+}
+
 }  // namespace orvane

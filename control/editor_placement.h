@@ -19,7 +19,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
+#include <control/widgets/container.h>
 #include <control/widgets/drop_down.h>
 #include <control/widgets/grid.h>
 #include <control/widgets/text_box.h>
@@ -48,5 +50,11 @@ void MoveTextEditorOverCell(widgets::Grid& grid, widgets::TextBox& editor, std::
 // then its Top (grid Top + cell top), then its Width (cell width - allowance), each read
 // just before it is set and handed over in single precision. Its height is not touched.
 void PlaceDropDownOverCell(widgets::Grid& grid, widgets::DropDown& editor, std::int32_t allowance);
+
+// Shows text on the container's message line right under the current cell, as wide as an
+// editor over it: left = grid Left + cell left, top = grid Top + cell top + cell height
+// (sums in double precision), width = cell width - allowance.
+void ShowMessageUnderCell(widgets::Grid& grid, widgets::Container& surface, std::int32_t allowance,
+                          std::u16string_view text);
 
 }  // namespace orvane

@@ -107,8 +107,9 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
     if (show) {
         comrt::ComPtr<_clsTessel> group = CollectionItemAs<_clsTessel>(HeldGroupCollection(), AddInt16(index, 1));
         // A pending edit goes into the item of the group it was made in before the grid
-        // shows another one; a host that showed a group meanwhile has had its way.
-        if (!CommitOpenEdit()) return S_OK;
+        // shows another one (a value the host refuses is dropped); a host that showed a
+        // group meanwhile has had its way.
+        if (!CommitOpenEdit(CommitPoint::editor_goes)) return S_OK;
         current_group_ = std::move(group);
         ++editing_.epoch;
 
@@ -137,7 +138,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::SelectPropertyGroup(SHORT* nIndex, VARI
     } else {
         // The current group and the selector's index stay; the rows go, after a pending
         // edit went into its item.
-        if (!CommitOpenEdit()) return S_OK;
+        if (!CommitOpenEdit(CommitPoint::editor_goes)) return S_OK;
         ++editing_.epoch;
         const FillScope fill(editing_);
         grid().SetRows(0);

@@ -212,7 +212,7 @@ HRESULT PropertiesCtl::OnEditorKeyDown(std::int16_t& key, std::int16_t shift) no
 }
 
 HRESULT PropertiesCtl::OnExitFocus() noexcept try {
-    if (editing_.edit) CommitOpenEdit();
+    if (editing_.edit) CommitOpenEdit(CommitPoint::editor_goes);
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

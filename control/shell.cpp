@@ -40,16 +40,19 @@ HRESULT PropertiesCtl::Site(const widgets::WidgetSet& widgets, IUnknown* site) n
     comrt::ComPtr<IControlErrorSink> errors;
     comrt::ComPtr<IPropertyNotifySink> changes;
     comrt::ComPtr<IItemChangeSink> edits;
+    comrt::ComPtr<IItemValidator> judge;
     if (site) {
         errors = comrt::ComPtr<IUnknown>(site).try_as<IControlErrorSink>();
         changes = comrt::ComPtr<IUnknown>(site).try_as<IPropertyNotifySink>();
         edits = comrt::ComPtr<IUnknown>(site).try_as<IItemChangeSink>();
+        judge = comrt::ComPtr<IUnknown>(site).try_as<IItemValidator>();
     }
 
     widgets_ = widgets;
     error_sink_ = std::move(errors);
     notify_sink_ = std::move(changes);
     change_sink_ = std::move(edits);
+    validator_ = std::move(judge);
     editor_tracking_->report_error = [sink = error_sink_](HRESULT hr) {
         if (sink) sink->HandlerFailed(handler_names::kEditorHook, hr);
     };
@@ -87,11 +90,14 @@ void PropertiesCtl::Unsite() noexcept {
     tracking.grid = nullptr;
     tracking.text_editor = nullptr;
     tracking.drop_down_editor = nullptr;
+    tracking.surface = nullptr;
+    tracking.message.clear();
     if (widgets_.surface) widgets_.surface->Destroy();
     widgets_ = {};
     error_sink_ = nullptr;
     notify_sink_ = nullptr;
     change_sink_ = nullptr;
+    validator_ = nullptr;
 }
 
 HRESULT STDMETHODCALLTYPE PropertiesCtl::InterfaceSupportsErrorInfo(REFIID riid) noexcept {
@@ -136,6 +142,7 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
     tracking.text_editor = widgets_.text_editor;
     tracking.grid = widgets_.grid;
     tracking.drop_down_editor = widgets_.drop_down_editor;
+    tracking.surface = widgets_.surface;
 
     InstallEditorHook(editor_tracking_);
     return S_OK;
@@ -180,6 +187,7 @@ HRESULT PropertiesCtl::OnGridColumnResized() noexcept try {
     const std::int32_t allowance = ScrollBarAllowance(grid());
     if (editor_tracking_->text_editor_active) MoveTextEditorOverCell(grid(), text_editor(), allowance);
     if (editor_tracking_->drop_down_editor_active) PlaceDropDownOverCell(grid(), drop_down_editor(), allowance);
+    PlaceRefusal();
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
@@ -190,7 +198,7 @@ HRESULT PropertiesCtl::OnTerminate() noexcept try {
     // item first. A failure to write it is reported, and the control still goes.
     if (widgets_.surface && editing_.edit) {
         try {
-            CommitOpenEdit();
+            CommitOpenEdit(CommitPoint::editor_goes);
         } catch (...) {
             ReportHandlerStatus(handler_names::kControlTerminate, comrt::to_hresult());
         }

@@ -70,8 +70,9 @@ namespace {
 using comrt::ComPtr;
 namespace keys = orvane::widgets::keys;
 
-// The container's site: the error channel and the change sink, recording.
-class Site final : public comrt::implements<Site, IControlErrorSink, IItemChangeSink> {
+// The container's site: the error channel and the change sink, recording, and a validator
+// that refuses every value with a dot in it.
+class Site final : public comrt::implements<Site, IControlErrorSink, IItemChangeSink, IItemValidator> {
 public:
     struct Change {
         ComPtr<_clsTessel> group;
@@ -91,14 +92,27 @@ public:
                                                BSTR newValue) noexcept override try {
         changes.push_back({ComPtr<_clsTessel>(group), index, std::u16string(comrt::Bstr::view_of(oldValue)),
                            std::u16string(comrt::Bstr::view_of(newValue))});
+        PG_FUZZ_CHECK(!Refused(changes.back().after), "a value the validator refused was written");
         CallBack();
         return S_OK;
     } catch (...) {
         return comrt::to_hresult();
     }
+    HRESULT STDMETHODCALLTYPE ValidateItemValue(_clsTessel*, LONG, BSTR newValue, BSTR* message) noexcept override try {
+        const bool refused = Refused(comrt::Bstr::view_of(newValue));
+        CallBack();
+        if (!refused) return S_OK;
+        // Every other refusal with a reason of its own.
+        if (++refusals % 2 == 0) *message = comrt::Bstr(u"no dots").detach();
+        return S_FALSE;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
+    static bool Refused(std::u16string_view value) { return value.find(u'.') != value.npos; }
 
     std::vector<HRESULT> failures;
     std::vector<Change> changes;
+    std::size_t refusals = 0;
     // Armed by a step; runs once, from inside the next notification or the next read of
     // a calling-back item's value.
     std::function<void()> call_back;
@@ -367,7 +381,7 @@ private:
 
     bool CommitEdit() {
         const HRESULT hr = editing()->CommitEdit();
-        expect_closed_ = SUCCEEDED(hr);
+        expect_closed_ = hr == S_OK;  // S_FALSE: refused, the editor stays
         return Failed(hr);
     }
 
@@ -457,12 +471,13 @@ private:
                              key == keys::kPageUp || key == keys::kPageDown ||
                              ((key == keys::kHome || key == keys::kEnd) && (shift & keys::kCtrl));
         const std::size_t reported = site_->failures.size();
+        const std::size_t refused = site_->refusals;
         const bool escape = key == keys::kEscape;
         const bool enter = key == keys::kReturn && !(shift & keys::kAlt);
         if (in_.ConsumeBool()) fakes_.text_editor->user_key(key, shift);
         else fakes_.drop_down_editor->user_key(key, shift);
-        // Enter and Escape close the editors; a failure may leave them as they were.
-        if ((escape || enter) && site_->failures.size() == reported) expect_closed_ = true;
+        // Enter and Escape close the editors; a failure or a refusal may leave them as they were.
+        if ((escape || (enter && site_->refusals == refused)) && site_->failures.size() == reported) expect_closed_ = true;
         return commits ? Effect::may_commit : Effect::none;
     }
 
@@ -576,6 +591,9 @@ private:
                           "an editor flag is up after a commit or a cancel that succeeded");
         }
         if (geometry_step_ && !troubled) CheckGeometry();
+        const std::u16string& shown = fakes_.surface->message();
+        PG_FUZZ_CHECK(ever_troubled_ || shown.empty() || shown == impl().editor_tracking()->message,
+                      "the message line shows a reason that no longer stands");
 
         expect_closed_ = false;
         geometry_step_ = false;

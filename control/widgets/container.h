@@ -3,6 +3,9 @@
 // Conventions for value types, failures (comrt::com_error) and events are in contract.h.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include <comrt/oleidl.h>
 #include <control/widgets/contract.h>
 
@@ -60,6 +63,16 @@ public:
     // changed, and always on the first call. A rectangle with right below left or bottom
     // below top fails with CTL_E_INVALIDPROPERTYVALUE and changes nothing.
     virtual void SetObjectRect(const RECT& position) = 0;
+    // A line of text in front of the child widgets, for a message the user reads without
+    // being stopped by it (a value the host refused): at left, top (twips on the
+    // container), width twips wide and as high as its text needs, shown as an error and
+    // announced by assistive technology. It never takes the focus and lets mouse presses
+    // through to what lies under it. Showing it again moves it and replaces its text. A
+    // negative width fails with CTL_E_INVALIDPROPERTYVALUE and changes nothing. Raises no
+    // event.
+    virtual void ShowMessage(float left, double top, std::int32_t width, std::u16string_view text) = 0;
+    // Hides the message line (a hidden one stays hidden). Raises no event.
+    virtual void HideMessage() = 0;
     // Shows or hides the control's window with everything in it (a container's
     // OLEIVERB_HIDE and OLEIVERB_SHOW); raises no event.
     virtual void SetVisible(bool visible) = 0;

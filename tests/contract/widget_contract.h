@@ -740,6 +740,8 @@ TYPED_TEST_P(SurfaceContract, AfterDestroyEveryMemberFailsWithEHandleAndNothingI
         {"surface.SetForeColor", [&] { surface.SetForeColor(0); }}, {"surface.Font", [&] { surface.Font(); }},
         {"surface.SetFont", [&] { surface.SetFont(font); }}, {"surface.SetVisible", [&] { surface.SetVisible(true); }},
         {"surface.SetObjectRect", [&] { surface.SetObjectRect(RECT{0, 0, 10, 10}); }},
+        {"surface.ShowMessage", [&] { surface.ShowMessage(0, 0, 10, u"x"); }},
+        {"surface.HideMessage", [&] { surface.HideMessage(); }},
         {"grid.Text", [&] { grid.Text(); }}, {"grid.SetText", [&] { grid.SetText(u"x"); }},
         {"grid.SetRows", [&] { grid.SetRows(1); }}, {"grid.SetCols", [&] { grid.SetCols(1); }},
         {"grid.Row", [&] { grid.Row(); }}, {"grid.SetRow", [&] { grid.SetRow(0); }},

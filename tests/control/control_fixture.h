@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -74,7 +75,8 @@ struct HandlerFailure {
     HRESULT hr;
 };
 
-class RecordingSite final : public comrt::implements<RecordingSite, IControlErrorSink, IPropertyNotifySink> {
+class RecordingSite final
+    : public comrt::implements<RecordingSite, IControlErrorSink, IPropertyNotifySink, IItemValidator> {
 public:
     HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR handler, HRESULT hr) noexcept override try {
         failures.push_back({handler ? handler : u"", hr});
@@ -94,6 +96,16 @@ public:
         return comrt::to_hresult();
     }
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) noexcept override { return E_UNEXPECTED; }
+    // Accepts every value unless `refusal` gives a reason for item `index` and the value.
+    HRESULT STDMETHODCALLTYPE ValidateItemValue(_clsTessel*, LONG index, BSTR newValue,
+                                                BSTR* message) noexcept override try {
+        const std::u16string reason = refusal ? refusal(index, comrt::Bstr::view_of(newValue)) : u"";
+        if (reason.empty()) return S_OK;
+        *message = comrt::Bstr(reason).detach();
+        return S_FALSE;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
 
     // "control.Resize 0x80004005; ..." for messages.
     std::string text() const {
@@ -102,6 +114,7 @@ public:
         return out;
     }
 
+    std::function<std::u16string(LONG index, std::u16string_view value)> refusal;
     std::vector<HandlerFailure> failures;
     // The properties the control reported changed, in order; also logged as
     // "site.OnChanged(<name>)" into log when one is set.

@@ -222,6 +222,43 @@ TEST_F(CommitTest, TerminatingTheControlWritesThePendingEdit) {
     EXPECT_TRUE(site->failures.empty()) << site->text();
 }
 
+TEST_F(CommitTest, AValueTheHostRefusesStaysInItsEditorUntilMendedOrCancelled) {
+    site->refusal = [](LONG index, std::u16string_view value) -> std::u16string {
+        return index == 1 && value.find_first_not_of(u"0123456789") != value.npos ? u"A whole number" : u"";
+    };
+    const auto key = [this](std::int16_t k) { w().text_editor->user_key(k); };
+    MoveTo(0, 1);
+    Type(u"ten");
+    // Every commit of the user's or the host's where the editor can stay: nothing is written,
+    // the editor stays over its cell, which stays current, and the reason shows under it.
+    const std::function<void()> commits[] = {
+        [&] { key(widgets::keys::kReturn); }, [&] { key(widgets::keys::kTab); }, [&] { key(widgets::keys::kDown); },
+        [&] { Press(4, 1, kBefore); }, [&] { Press(0, 0); },
+        [&] { EXPECT_EQ(S_FALSE, ctl.as<IPropertiesEditing>()->CommitEdit()); },
+    };
+    for (const auto& commit : commits) {
+        log().clear();
+        commit();
+        EXPECT_EQ(State(), "T 'ten' 3+0 focus @2400,320 2400x315 | D hidden [] #-1 | flags 1,0");
+        EXPECT_THAT(log().entries(), ::testing::Contains("surface.ShowMessage(2400,635,2400,A whole number)"));
+    }
+    // Mended, it is written; Escape forgets a refused value; where the editor cannot stay it
+    // is dropped. Each time the reason goes.
+    Type(u"10");
+    const std::function<void()> ends[] = {[&] { key(widgets::keys::kReturn); }, [&] { key(widgets::keys::kEscape); },
+                                          [&] { fakes.surface->raise_exit_focus(); }, [&] { EXPECT_EQ(Show(1), S_OK); }};
+    for (const auto& end : ends) {
+        end();
+        EXPECT_EQ(Printable(ItemValue(*group, 1)), "10");
+        EXPECT_FALSE(fakes.text_editor->visible() || !fakes.surface->message().empty());
+        ASSERT_EQ(Show(0), S_OK);
+        MoveTo(0, 1);
+        Type(u"x");
+        key(widgets::keys::kReturn);
+    }
+    EXPECT_TRUE(site->failures.empty()) << site->text();
+}
+
 TEST_F(CommitTest, AnUntouchedEditorNeverOverwritesANewerValue) {
     // The host changes the item while its editor is open and untouched: the user's way out
     // of the cell, whichever it is, keeps the host's value.

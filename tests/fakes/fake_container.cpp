@@ -109,6 +109,18 @@ widgets::FontRef FakeContainer::Font() {
     return font_;
 }
 
+void FakeContainer::ShowMessage(float left, double top, std::int32_t width, std::u16string_view text) {
+    record_call("ShowMessage", format_value(left) + "," + format_value(top) + "," +
+                                   format_value(static_cast<long long>(width)) + "," + format_value(text));
+    if (width < 0) fail_invalid_value();
+    message_ = text;
+}
+
+void FakeContainer::HideMessage() {
+    record_call("HideMessage", "");
+    message_.clear();
+}
+
 void FakeContainer::Destroy() noexcept { *window_flag() = true; }
 
 void FakeContainer::SetObjectRect(const RECT& position) {

@@ -70,6 +70,9 @@ public:
         record_put("Visible", visible ? "true" : "false");
         visible_ = visible;
     }
+    // Logged as ShowMessage(left,top,width,text) and HideMessage().
+    void ShowMessage(float left, double top, std::int32_t width, std::u16string_view text) override;
+    void HideMessage() override;
     // Destroys the window: from now on every contract member of the widgets that share
     // its window flag (set_window_flag) fails with E_HANDLE. Not logged.
     void Destroy() noexcept override;
@@ -94,6 +97,8 @@ public:
     const RECT& object_rect() const noexcept { return object_rect_; }
     bool destroyed() const noexcept { return window_gone(); }
     bool visible() const noexcept { return visible_; }
+    // The message line's text while it is shown, empty while it is hidden.
+    const std::u16string& message() const noexcept { return message_; }
 
 private:
     LRESULT handle(UINT msg);
@@ -105,6 +110,7 @@ private:
     RECT object_rect_{0, 0, 320, 265};
     bool placed_ = false;
     bool visible_ = true;
+    std::u16string message_;
 };
 
 }  // namespace orvane::fakes

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <utility>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -174,6 +175,16 @@ QtSurface::QtSurface(QWidget* parent, float width, float height) : surface_(new 
     surface.setDesignSize(size);
     surface.resize(size);
     font_ = ToFontObject(DesignTimeFont());
+
+    message_ = new QLabel(&surface);
+    message_->setObjectName(QStringLiteral("message"));
+    message_->setFocusPolicy(Qt::NoFocus);
+    message_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    message_->setWordWrap(true);
+    // An error's colours, about 7:1 apart, whatever the control's own colours are.
+    message_->setStyleSheet(QStringLiteral("QLabel { color: #a4000f; background: #fde7e9; border: 1px solid #a4000f; "
+                                           "padding: 1px 3px; }"));
+    message_->hide();
 }
 
 QtSurface::~QtSurface() {
@@ -256,6 +267,33 @@ void QtSurface::SetObjectRect(const RECT& position) {
 }
 
 void QtSurface::SetVisible(bool visible) { live().setVisible(visible); }
+
+void QtSurface::ShowMessage(float left, double top, std::int32_t width, std::u16string_view text) {
+    SurfaceWidget& surface = live();
+    if (width < 0) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
+    const int x = PixelsX(surface, left);
+    const int y = PixelsY(surface, top);
+    const int pixels = PixelsX(surface, width);
+    QLabel& line = *message_;
+    const QString message = ToQString(text);
+    const bool changed = line.isHidden() || line.text() != message;
+    line.setText(message);
+    line.setAccessibleName(message);
+    const int height = line.heightForWidth(pixels);
+    line.setGeometry(x, y, pixels, height > 0 ? height : line.sizeHint().height());
+    // In front and announced once per message, not at every move under a scrolling cell.
+    if (changed) {
+        line.raise();
+        line.show();
+        QAccessibleEvent alert(&line, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
+}
+
+void QtSurface::HideMessage() {
+    live();
+    message_->hide();
+}
 
 void QtSurface::Destroy() noexcept {
     if (SurfaceWidget* surface = surface_.get()) {

@@ -21,6 +21,8 @@
 
 #include <memory>
 
+#include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 #include <control/widgets/container.h>
@@ -99,7 +101,15 @@ public:
     void SetFont(const widgets::FontRef& font) override;
     void SetObjectRect(const RECT& position) override;
     void SetVisible(bool visible) override;
+    // The message line is a QLabel on the surface (object name "message"): dark red on
+    // pale red, no focus, transparent for the mouse, its text its accessible name; showing
+    // it raises an alert for assistive technology.
+    void ShowMessage(float left, double top, std::int32_t width, std::u16string_view text) override;
+    void HideMessage() override;
     void Destroy() noexcept override;
+
+    // The message line, or null once the surface is gone.
+    QLabel* messageLine() const noexcept { return message_.data(); }
 
 private:
     SurfaceWidget& live() const { return surface_.live(); }
@@ -109,6 +119,7 @@ private:
     OLE_COLOR fore_color_ = 0x80000012;
     widgets::FontRef font_;
     bool resized_ = false;  // SetObjectRect raised Resize once
+    QPointer<QLabel> message_;
 };
 
 }  // namespace orvane::qt

@@ -206,6 +206,35 @@ struct IItemChangeSink : IUnknown {
 /// The interface id of IItemChangeSink.
 COMRT_INTERFACE_ID(IItemChangeSink, "7B0B4591-4099-4D30-A4DB-33335BFF454A");
 
+/// The container's judgement of the user's values: asked at each commit of a value the user
+/// changed, before the item's ItemValue is written, so that a host can refuse what its
+/// items must not hold ("ten" where a number is wanted) without a modal box.
+///
+///     group, index: the item, as IItemChangeSink gives them (valid for the call);
+///     newValue: the value the user committed;
+///     message: out, null on entry: why the value is refused, for the user (the control
+///              frees it; ignored unless the result is S_FALSE).
+///
+/// S_OK (or any other success but S_FALSE) accepts: the value is written. S_FALSE refuses:
+/// nothing is written. Where the editor can stay (Enter, Tab, Up, Down and the page keys
+/// in an editor, a click on another cell, CommitEdit) it stays open over its cell with the
+/// user's text, the current cell stays there, and the message (or a default one when
+/// *message is null or empty) shows under the cell, non-modal and read by screen readers,
+/// until the value is committed again or the edit is cancelled (Escape); CommitEdit then
+/// returns S_FALSE. Where it cannot stay (another group shown, the focus leaving the
+/// control, the control going) the value is dropped and the item keeps its value. A
+/// failure refuses too, and the commit fails with it as a failing ItemValue write does.
+/// The validator may call back into the control: a commit whose edit it closed writes
+/// nothing, and one that it moved on (another edit opened, another group shown, the
+/// control deactivated) stops there.
+struct IItemValidator : IUnknown {
+    /// Judges one value, as described above.
+    virtual HRESULT STDMETHODCALLTYPE ValidateItemValue(_clsTessel* group, LONG index, BSTR newValue,
+                                                        BSTR* message) noexcept = 0;
+};
+/// The interface id of IItemValidator.
+COMRT_INTERFACE_ID(IItemValidator, "B76C5B2C-4460-4236-9347-9A580F940FF2");
+
 // ---- in-place activation ----------------------------------------------------------------
 
 // How a container embeds a PropertiesCtl: the platform's standard control protocol. The
@@ -247,6 +276,7 @@ COMRT_INTERFACE_ID(IItemChangeSink, "7B0B4591-4099-4D30-A4DB-33335BFF454A");
 //                           changed, so the container knows its saved state is stale
 //                           (optional; OnRequestEdit is never called);
 //     IItemChangeSink       each commit that changed an item's value (optional).
+//     IItemValidator        each value the user commits, before it is written (optional).
 //
 // Everything runs on the user-interface thread of the container's window. A control is
 // activated in place once: after its deactivation it is done.
