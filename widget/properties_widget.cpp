@@ -44,7 +44,7 @@ LONG HimetricOf(int pixels, int dpi) {
 // signals while the widget lives.
 class PropertiesWidget::Site final
     : public comrt::implements<Site, IOleClientSite, IOleInPlaceSite, IOleControlSite, IDispatch, IControlErrorSink,
-                               IItemChangeSink> {
+                               IItemChangeSink, IItemValidator> {
 public:
     explicit Site(PropertiesWidget* widget) : widget_(widget) {}
 
@@ -159,6 +159,23 @@ public:
         widget_->notifyValueChanged(group, static_cast<int>(index) - 1, ToQString(comrt::Bstr::view_of(oldValue)),
                                     ToQString(comrt::Bstr::view_of(newValue)));
         return S_OK;
+    } catch (...) {
+        return comrt::to_hresult();
+    }
+
+    HRESULT STDMETHODCALLTYPE ValidateItemValue(_clsTessel* group, LONG index, BSTR newValue,
+                                                BSTR* message) noexcept override try {
+        if (!message) return E_POINTER;
+        *message = nullptr;
+        // The validator may delete the widget, which lets go of this site.
+        const comrt::ComPtr<Site> self(this);
+        if (!widget_ || !widget_->validator_) return S_OK;
+        const Validator judge = widget_->validator_;  // the validator may replace itself
+        const QString refusal = judge(widget_ ? widget_->indexOf(group) : -1, static_cast<int>(index) - 1,
+                                      ToQString(comrt::Bstr::view_of(newValue)));
+        if (refusal.isEmpty()) return S_OK;
+        *message = comrt::Bstr(ToOleString(refusal)).detach();
+        return S_FALSE;
     } catch (...) {
         return comrt::to_hresult();
     }

@@ -94,6 +94,16 @@ SettingsForm::SettingsForm(QWidget* parent) : QWidget(parent) {
     error_ = properties_->errorString();
     if (!error_.isEmpty()) return;
     groups_ = MakeSettingsGroups(error_);
+    // The host judges what the user enters: "Keep versions" takes a whole number from 1 to
+    // 100, and the control shows the reason under the cell until the user mends the text.
+    properties_->setValidator([this](int group, int row, const QString& value) {
+        if (group < 0 || group >= static_cast<int>(groups_.size())) return QString();
+        if (groups_[static_cast<std::size_t>(group)].itemName(row) != u"Keep versions") return QString();
+        bool whole = false;
+        const int versions = value.trimmed().toInt(&whole);
+        return whole && versions >= 1 && versions <= 100 ? QString()
+                                                         : tr("Keep versions: a whole number from 1 to 100");
+    });
     // The first group added is shown.
     for (const PropertyGroup& group : groups_) {
         if (!properties_->addGroup(group)) {

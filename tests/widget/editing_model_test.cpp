@@ -504,52 +504,22 @@ TEST_F(EditingModelTest, RefreshShowsTheHostsValuesAndKeepsTheRowAndTheEdit) {
     EXPECT_EQ(ValueOf(settings, 4), u"20");
 }
 
-// A host of its own, no PropertiesWidget, whose site takes only whole numbers for item 4.
-class JudgingSite final : public comrt::implements<JudgingSite, IOleClientSite, IItemValidator> {
-public:
-    HRESULT STDMETHODCALLTYPE SaveObject() noexcept override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) noexcept override { return E_NOINTERFACE; }
-    HRESULT STDMETHODCALLTYPE ShowObject() noexcept override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) noexcept override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ValidateItemValue(_clsTessel*, LONG index, BSTR value, BSTR* message) noexcept override {
-        const std::u16string_view text = comrt::Bstr::view_of(value);
-        if (index != 4 || text.find_first_not_of(u"0123456789") == text.npos) return S_OK;
-        *message = SysAllocString(u"Pages: a whole number");
-        return S_FALSE;
-    }
-};
-
+// The host takes only whole numbers for Pages (row 3).
 TEST_F(EditingModelTest, AValueTheHostRefusesStaysInItsEditorWithTheReasonUnderTheCell) {
-    auto* host = new QWidget(&window);
-    layout->addWidget(host);
-    QCoreApplication::processEvents();
-    HWND parent = nullptr;
-    ASSERT_EQ(ComrtCreateWindowHandle(static_cast<QWidget*>(host), &parent), S_OK);
-    comrt::ComPtr<IOleObject> object;
-    ASSERT_EQ(CoCreateInstance(CLSID_PropertiesCtl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, object.put_void()), S_OK);
-    const RECT area{0, 0, host->width(), host->height()};
-    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, comrt::make<JudgingSite>().get(), 0, parent, &area), S_OK);
-    object.as<IOleInPlaceObject>()->SetObjectRects(&area, &area);
-    _clsTessel* added = settings.get();
-    SHORT first = 0;
-    comrt::Variant result;
-    object.as<_PropertiesCtl>()->AddPropertyGroup(&added, result.put());
-    object.as<_PropertiesCtl>()->SelectPropertyGroup(&first, result.put());
-    QTableView& view = *host->findChild<QTableView*>("grid");
-    QLineEdit& editor = *host->findChild<QLineEdit*>("textEditor");
-    QLabel& message = *host->findChild<QLabel*>("message");
-    const auto click = [&](int row, int col) {
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(view.model()->index(row, col)).center());
-        QCoreApplication::processEvents();
-    };
+    widget->setValidator([](int, int row, const QString& value) {
+        bool number = false;
+        value.toInt(&number);
+        return row != 3 || number ? QString() : QStringLiteral("Pages: a whole number");
+    });
+    QTableView& view = grid();
+    QLineEdit& editor = text();
+    QLabel& message = child<QLabel>("message");
 
-    click(3, 1);
+    Click(3, 1);
     QTest::keyClicks(&editor, "ten");
     // Enter, and a click on another row: neither writes nor moves, and the focus stays.
     for (const std::function<void()>& commit : {std::function<void()>([&] { Key(editor, Qt::Key_Return); }),
-                                               std::function<void()>([&] { click(0, 0); })}) {
+                                               std::function<void()>([&] { Click(0, 0); })}) {
         commit();
         EXPECT_EQ(ValueOf(settings, 4), u"12");
         EXPECT_EQ(view.currentIndex().row(), 3);
@@ -562,14 +532,12 @@ TEST_F(EditingModelTest, AValueTheHostRefusesStaysInItsEditorWithTheReasonUnderT
     Key(editor, Qt::Key_Return);
     EXPECT_EQ(ValueOf(settings, 4), u"20");
     EXPECT_FALSE(message.isVisible());
-    click(3, 1);
+    Click(3, 1);
     QTest::keyClicks(&editor, "x");
     Key(editor, Qt::Key_Return);
     Key(editor, Qt::Key_Escape);
     EXPECT_EQ(ValueOf(settings, 4), u"20");
     EXPECT_FALSE(message.isVisible() || editor.isVisible());
-    object->Close(OLECLOSE_NOSAVE);
-    ComrtDestroyWindowHandle(parent);
 }
 
 }  // namespace

@@ -34,6 +34,8 @@
 /// handlerFailed is queued.
 #pragma once
 
+#include <functional>
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -175,6 +177,16 @@ public:
     /// The control's design-time size.
     QSize sizeHint() const override;
 
+    /// Judges a value the user commits, before anything is written: given the group's
+    /// index, the row (both from 0) and the new value, it returns an empty string to
+    /// accept, or the message that refuses it. A refused value is not written: the editor
+    /// stays open with the text and shows the message under its cell (where the editor
+    /// cannot stay, on a group switch, the focus leaving the control or its end, the value
+    /// is dropped and the item keeps its own). The validator may call the widget's members.
+    using Validator = std::function<QString(int groupIndex, int row, const QString& value)>;
+    /// Sets the validator; an empty one accepts every value (the default).
+    void setValidator(Validator validator) { validator_ = std::move(validator); }
+
 signals:
     /// An event handler of the control failed: its name (one of those listed at
     /// IControlErrorSink in orvane/orvane.h, e.g. "control.Resize") and its HRESULT.
@@ -252,6 +264,7 @@ private:
     // The control's group selector, watched for the user's picks.
     QPointer<QComboBox> selector_;
     // Whether setCurrentGroup emptied the grid, which leaves the selector as it was.
+    Validator validator_;
     bool showing_none_ = false;
     int signalled_group_ = -1;
     bool signalled_pending_ = false;
