@@ -8,7 +8,8 @@ reads them: the grid is a table named "Properties" whose columns are "Property" 
 "Value" and whose second row gives the property's name and value; a drop-down value cell
 is described as "drop-down list"; the group selector is named "Property group"; a click
 on that row's value opens an editor named after the property, holding its value; a
-drop-down value opens a list labelled with the property's name. Run inside a D-Bus
+drop-down value opens a list labelled with the property's name; moving between values
+with the keyboard gives no host widget the focus. Run inside a D-Bus
 session and an X server (dbus-run-session -- xvfb-run -a ...). Exits 0 when every check
 holds, 1 otherwise, with what was found on standard error.
 """
@@ -18,6 +19,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 APP = "orvane-demo"
 TIMEOUT = 30.0
@@ -71,6 +73,20 @@ def text_of(node):
         return node.name
 
 
+def pump(seconds):
+    """Delivers the bus's events to the listeners for a while."""
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        while context.iteration(False):
+            pass
+        time.sleep(0.02)
+
+
+# Roles of the control's own widgets: the grid and its cells, the editors, the lists.
+CONTROL_ROLES = {"table", "table cell", "text", "entry", "combo box", "list", "list item"}
+
+
 def main():
     if len(sys.argv) != 2:
         print("usage: read_grid.py DEMO", file=sys.stderr)
@@ -122,6 +138,27 @@ def main():
                           and n.getState().contains(pyatspi.STATE_SHOWING)),
             'a drop-down labelled "Language"')
         print("drop-down: %s = %s" % (dropdown.description, dropdown.name))
+
+        # Moving between values with the keyboard, the reader hears the focus only on the
+        # control's own widgets, never on a widget of the host for an instant.
+        focused = []
+
+        def on_focus(event):
+            try:
+                if event.detail1 == 1:
+                    focused.append((event.source.getRoleName(), event.source.name))
+            except Exception:  # a node that went away while it was read
+                pass
+
+        pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+        pump(0.5)
+        for key in ("Escape", "Return", "Up", "Up", "Return", "Return", "Down", "Escape"):
+            subprocess.run(["xdotool", "key", key], check=True)
+            pump(0.3)
+        outside = [(role, name) for role, name in focused if role not in CONTROL_ROLES]
+        if not focused or outside:
+            fail("focus moved to %r while moving between values (all: %r)" % (outside, focused))
+        print("focus while moving between values: %d events, all in the control" % len(focused))
         return 0
     finally:
         demo.terminate()
