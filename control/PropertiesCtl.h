@@ -409,6 +409,8 @@ private:
     // Commits a pending edit, shows the hit's group if another is shown and makes its row
     // current in the name column (no editor opens).
     void GoToHit(const FindHit& hit);
+    // FindNext (step 1) and FindPrevious (-1).
+    HRESULT FindStep(int step, VARIANT_BOOL* found) noexcept;
     // The height the open find field takes above the grid (0 while closed).
     float FindBand();
     // Places the find field and the grid below the selector, as FindBand leaves room.

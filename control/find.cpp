@@ -26,11 +26,6 @@ constexpr float kFindGap = 5;
 
 }  // namespace
 
-widgets::FindField& PropertiesCtl::find_field() {
-    if (!widgets_.find_field) throw comrt::com_error(E_UNEXPECTED);
-    return *widgets_.find_field;
-}
-
 float PropertiesCtl::FindBand() { return find_.open ? find_field().Height() + kFindGap : 0.0f; }
 
 void PropertiesCtl::LayOutFindBand() {
@@ -150,29 +145,21 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::FindText(BSTR text, LONG* hits) noexcep
     return comrt::to_hresult();
 }
 
-HRESULT STDMETHODCALLTYPE PropertiesCtl::FindNext(VARIANT_BOOL* found) noexcept try {
+HRESULT PropertiesCtl::FindStep(int step, VARIANT_BOOL* found) noexcept try {
     CheckThread();
     const CallOut keep(*this);
     if (!found) return E_POINTER;
     *found = VARIANT_FALSE;
     find_field();  // E_UNEXPECTED before activation
-    *found = FindAndGo(1) > 0 ? VARIANT_TRUE : VARIANT_FALSE;
+    *found = FindAndGo(step) > 0 ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();
 }
 
-HRESULT STDMETHODCALLTYPE PropertiesCtl::FindPrevious(VARIANT_BOOL* found) noexcept try {
-    CheckThread();
-    const CallOut keep(*this);
-    if (!found) return E_POINTER;
-    *found = VARIANT_FALSE;
-    find_field();
-    *found = FindAndGo(-1) > 0 ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-} catch (...) {
-    return comrt::to_hresult();
-}
+HRESULT STDMETHODCALLTYPE PropertiesCtl::FindNext(VARIANT_BOOL* found) noexcept { return FindStep(1, found); }
+
+HRESULT STDMETHODCALLTYPE PropertiesCtl::FindPrevious(VARIANT_BOOL* found) noexcept { return FindStep(-1, found); }
 
 HRESULT PropertiesCtl::OnFindFieldChange() noexcept try {
     FindAndGo(0);

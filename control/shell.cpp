@@ -114,6 +114,7 @@ widgets::Grid& PropertiesCtl::grid() { return Sited(widgets_.grid); }
 widgets::TextBox& PropertiesCtl::text_editor() { return Sited(widgets_.text_editor); }
 widgets::DropDown& PropertiesCtl::selector() { return Sited(widgets_.selector); }
 widgets::DropDown& PropertiesCtl::drop_down_editor() { return Sited(widgets_.drop_down_editor); }
+widgets::FindField& PropertiesCtl::find_field() { return Sited(widgets_.find_field); }
 
 HRESULT PropertiesCtl::OnInitialize() noexcept try {
     grid().SetLeft(0);

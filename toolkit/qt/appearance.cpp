@@ -1,7 +1,10 @@
 // Colours and fonts (appearance.h).
 #include <toolkit/qt/appearance.h>
 
+#include <algorithm>
+
 #include <QApplication>
+#include <QPainter>
 #include <QWidget>
 
 #include <orvane/qt_types.h>
@@ -41,6 +44,15 @@ QFont DesignTimeFont() {
     font.setWeight(QFont::Normal);
     font.setResolveMask(QFont::AllPropertiesResolved);
     return font;
+}
+
+void DrawFocusRing(QPainter& painter, const QRect& rect, const QColor& colour, int width) {
+    const int w = std::min({width, rect.width(), rect.height()});
+    if (w <= 0) return;
+    painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), w), colour);
+    painter.fillRect(QRect(rect.left(), rect.bottom() - w + 1, rect.width(), w), colour);
+    painter.fillRect(QRect(rect.left(), rect.top(), w, rect.height()), colour);
+    painter.fillRect(QRect(rect.right() - w + 1, rect.top(), w, rect.height()), colour);
 }
 
 }  // namespace orvane::qt

@@ -10,9 +10,14 @@
 
 #include <control/widgets/contract.h>
 
+class QPainter;
+class QRect;
 class QWidget;
 
 namespace orvane::qt {
+
+// The focus ring of the control's widgets: a frame `width` pixels wide just inside rect.
+void DrawFocusRing(QPainter& painter, const QRect& rect, const QColor& colour, int width = 2);
 
 // The colour that `colour` names on `widget`: a colour reference 0x00BBGGRR as it is; a
 // system colour (0x800000xx) as the application's palette for widgets of widget's kind

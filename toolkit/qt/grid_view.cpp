@@ -79,11 +79,7 @@ public:
         paintCell(painter, option, index);
         if (!focused || index != view_->currentIndex()) return;
         const QColor ring = option.palette.color(highlighted ? QPalette::HighlightedText : QPalette::Text);
-        const QRect r = option.rect;
-        const int w = std::min({kFocusRingWidth, r.width(), r.height()});
-        for (const QRect& edge : {QRect(r.left(), r.top(), r.width(), w), QRect(r.left(), r.bottom() - w + 1, r.width(), w),
-                                  QRect(r.left(), r.top(), w, r.height()), QRect(r.right() - w + 1, r.top(), w, r.height())})
-            painter->fillRect(edge, ring);
+        DrawFocusRing(*painter, option.rect, ring, kFocusRingWidth);
     }
 
 private:

@@ -123,13 +123,7 @@ void DropDownList::paintEvent(QPaintEvent* event) {
     QComboBox::paintEvent(event);
     if (!hasFocus()) return;
     QPainter painter(this);
-    const QColor ring = palette().color(QPalette::Highlight).darker(140);
-    const QRect r = rect();
-    constexpr int kWidth = 2;
-    painter.fillRect(QRect(r.left(), r.top(), r.width(), kWidth), ring);
-    painter.fillRect(QRect(r.left(), r.bottom() - kWidth + 1, r.width(), kWidth), ring);
-    painter.fillRect(QRect(r.left(), r.top(), kWidth, r.height()), ring);
-    painter.fillRect(QRect(r.right() - kWidth + 1, r.top(), kWidth, r.height()), ring);
+    DrawFocusRing(painter, rect(), palette().color(QPalette::Highlight).darker(140));
 }
 
 void DropDownList::focusInEvent(QFocusEvent* event) {
