@@ -285,6 +285,7 @@ public:
     const comrt::ComPtr<_Collection>& group_collection() const noexcept { return group_collection_; }
     const comrt::ComPtr<_clsTessel>& current_group() const noexcept { return current_group_; }
     GridFill grid_fill() const noexcept { return editing_.fill; }
+    const EditingState& editing_state() const noexcept { return editing_; }
     const std::shared_ptr<EditorTracking>& editor_tracking() const noexcept { return editor_tracking_; }
     const widgets::WidgetSet& widgets() const noexcept { return widgets_; }
     // Bumped whenever the editing state is replaced (CallOut): an edit opened or closed,
@@ -433,7 +434,9 @@ private:
     comrt::ComPtr<_Collection> group_collection_;
     comrt::ComPtr<_clsTessel> current_group_;
     [[no_unique_address]] comrt::owner_thread owner_thread_;
-    EditingState editing_;
+    // The editing state, shared with the window hook (editor_hook.h), which reads it.
+    std::shared_ptr<EditingState> editing_state_ = std::make_shared<EditingState>();
+    EditingState& editing_ = *editing_state_;
     // Whether the find field is open (find.cpp); what it searches for is its text.
     struct FindState {
         bool open = false;

@@ -44,7 +44,7 @@ HRESULT PropertiesCtl::OnGridEnterCell() noexcept try {
     if (editing_.returning_to_edit) return S_OK;
     // The leave kept an edit whose value the host refused: the user mends or cancels it
     // before going anywhere else, the row's name cell included.
-    const bool refused = editing_.edit && !editor_tracking_->message.empty() && editing_.fill == GridFill::idle;
+    const bool refused = editing_.edit && !editing_.refusal.empty() && editing_.fill == GridFill::idle;
     if (refused && (editing_.edit->row != grid().Row() || grid().Col() != kValueColumn)) {
         ReturnToRefusedEdit();
         return S_OK;
@@ -80,14 +80,14 @@ void PropertiesCtl::OpenEditorOnCurrentCell() {
         // ComboInit records the edit; the hook keeps the drop-down over the cell only once
         // it is open, so a ComboInit that fails leaves nothing for it to move.
         comrt::check(Self().ComboInit());
-        editor_tracking_->drop_down_editor_active = true;
+        editing_.drop_down_editor_active = true;
     } else {
         // The edit is recorded and the flag goes up before the editor takes the focus, so
         // OnTextEditorGotFocus already finds both.
         const std::u16string cell = grid().Text();
         text_editor().SetText(cell);
         RecordEdit(item, false, cell);
-        editor_tracking_->text_editor_active = true;
+        editing_.text_editor_active = true;
         comrt::check(Self().ChangeCellText());
     }
 }
@@ -99,9 +99,9 @@ void PropertiesCtl::ShowEditorOnCurrentCell() {
     }
     if (editing_.edit->drop_down) {
         ShowDropDownEditor();
-        editor_tracking_->drop_down_editor_active = true;
+        editing_.drop_down_editor_active = true;
     } else {
-        editor_tracking_->text_editor_active = true;
+        editing_.text_editor_active = true;
         comrt::check(Self().ChangeCellText());
     }
 }
@@ -110,8 +110,8 @@ HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     if (editing_.returning_to_edit) return S_OK;
     // Whatever happens below, the editor of the cell being left no longer follows it:
     // both flags drop before any test, even during a fill.
-    editor_tracking_->text_editor_active = false;
-    editor_tracking_->drop_down_editor_active = false;
+    editing_.text_editor_active = false;
+    editing_.drop_down_editor_active = false;
 
     const bool name_column = grid().Col() == kNameColumn;
     const bool filling = editing_.fill == GridFill::filling;
@@ -122,9 +122,9 @@ HRESULT PropertiesCtl::OnGridLeaveCell() noexcept try {
     // back to it: until then, whatever the commit did or failed to do, no editor follows
     // the cell being left.
     struct LeftCell {
-        EditorTracking& tracking;
-        ~LeftCell() { tracking.text_editor_active = tracking.drop_down_editor_active = false; }
-    } left{*editor_tracking_};
+        EditingState& editing;
+        ~LeftCell() { editing.text_editor_active = editing.drop_down_editor_active = false; }
+    } left{editing_};
     CommitOpenEdit();
     return S_OK;
 } catch (...) {
@@ -150,8 +150,8 @@ HRESULT PropertiesCtl::OnGridScroll() noexcept try {
         // No edit to follow: both editors hide, the text editor first.
         text_editor().SetVisible(false);
         drop_down_editor().SetVisible(false);
-        editor_tracking_->text_editor_active = false;
-        editor_tracking_->drop_down_editor_active = false;
+        editing_.text_editor_active = false;
+        editing_.drop_down_editor_active = false;
         return S_OK;
     }
     // The open editor follows its cell: over it while the cell is in view, hidden while it
@@ -159,11 +159,11 @@ HRESULT PropertiesCtl::OnGridScroll() noexcept try {
     const bool visible = grid().CellVisible();
     const std::int32_t allowance = ScrollBarAllowance(grid());
     if (editing_.edit->drop_down) {
-        editor_tracking_->drop_down_editor_active = visible;
+        editing_.drop_down_editor_active = visible;
         if (visible) PlaceDropDownOverCell(grid(), drop_down_editor(), allowance);
         drop_down_editor().SetVisible(visible);
     } else {
-        editor_tracking_->text_editor_active = visible;
+        editing_.text_editor_active = visible;
         if (visible) MoveTextEditorOverCell(grid(), text_editor(), allowance);
         text_editor().SetVisible(visible);
     }

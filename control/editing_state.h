@@ -1,8 +1,8 @@
 // What the control's editing works on, in one object: the edit open over a value cell,
 // the fill in progress, the rows shown, and the flags that tell the control's own doing
 // from the user's. The handlers in groups.cpp, editing.cpp, keyboard.cpp, placement.cpp
-// and pending_edit.cpp read and write it; the window hook's record (editor_hook.h) keeps
-// which editor follows its cell.
+// and pending_edit.cpp read and write it; the window hook (editor_hook.h) reads which
+// editor follows its cell, and the message under it, through a shared reference.
 //
 // Its epoch counts the times the state changed hands: an edit opened or closed, the group
 // shown switched or cleared, the control deactivated. A CallOut (call_out.h) notes it
@@ -64,6 +64,14 @@ struct EditingState {
     // Set while the grid goes back to the cell of an edit whose value was refused: the
     // cell events of that move open and write nothing.
     bool returning_to_edit = false;
+    // Which editor follows the grid's current cell, kept over it by the window hook: set
+    // when an editor opens for a cell entry, dropped when a cell is left, the grid scrolls
+    // the cell out of view or the edit closes.
+    bool text_editor_active = false;
+    bool drop_down_editor_active = false;
+    // Why the host refused the open edit's value, shown under its cell while its editor
+    // follows it; empty when none.
+    std::u16string refusal;
     // The letters typed on name cells that the current row's name starts with.
     std::u16string type_ahead;
     std::uint64_t epoch = 0;

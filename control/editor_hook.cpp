@@ -18,25 +18,28 @@ EditorTracking* TrackingOf(HWND window) noexcept {
 // references are held while an editor moves, so a handler that rewrites the tracking
 // state meanwhile cannot pull a widget away.
 void ReplaceEditors(const EditorTracking& tracking) {
-    if (tracking.text_editor_active) {
+    const std::shared_ptr<const EditingState> editing = tracking.editing;
+    if (!editing) return;
+    if (editing->text_editor_active) {
         const std::shared_ptr<widgets::Grid> grid = tracking.grid;
         const std::shared_ptr<widgets::TextBox> editor = tracking.text_editor;
         if (!grid || !editor) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
         const std::int32_t allowance = ScrollBarAllowance(*grid);
         MoveTextEditorOverCell(*grid, *editor, allowance);
     }
-    if (tracking.drop_down_editor_active) {
+    if (editing->drop_down_editor_active) {
         const std::shared_ptr<widgets::Grid> grid = tracking.grid;
         const std::shared_ptr<widgets::DropDown> editor = tracking.drop_down_editor;
         if (!grid || !editor) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
         const std::int32_t allowance = ScrollBarAllowance(*grid);
         PlaceDropDownOverCell(*grid, *editor, allowance);
     }
-    if (!tracking.message.empty() && (tracking.text_editor_active || tracking.drop_down_editor_active)) {
+    if (!editing->refusal.empty() && (editing->text_editor_active || editing->drop_down_editor_active)) {
         const std::shared_ptr<widgets::Grid> grid = tracking.grid;
         const std::shared_ptr<widgets::Container> surface = tracking.surface;
         if (!grid || !surface) comrt::raise(comrt::runtime_error::object_not_set, kErrorSource);
-        ShowMessageUnderCell(*grid, *surface, ScrollBarAllowance(*grid), tracking.message);
+        const std::u16string message = editing->refusal;  // a handler may change it meanwhile
+        ShowMessageUnderCell(*grid, *surface, ScrollBarAllowance(*grid), message);
     }
 }
 

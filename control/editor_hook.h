@@ -21,6 +21,7 @@
 #include <string>
 
 #include <comrt/wintypes.h>
+#include <control/editing_state.h>
 #include <control/widgets/container.h>
 #include <control/widgets/drop_down.h>
 #include <control/widgets/grid.h>
@@ -28,16 +29,15 @@
 
 namespace orvane {
 
-// What the control shell, the editing handlers and the window hook share about the open
-// editor of one control.
+// What the window hook of one control works with: the control's window and widgets, and
+// a reference to the control's editing state, which says which editor follows the
+// current cell and what message goes under it.
 struct EditorTracking {
     // Set by InstallEditorHook once the window procedure is replaced, cleared by
     // RemoveEditorHook. Only those two write it.
     bool hook_installed = false;
-    // Which editor the hook keeps over the current cell: written by the control when it
-    // opens an editor for a cell entry and when a cell is left or the grid scrolls.
-    bool text_editor_active = false;
-    bool drop_down_editor_active = false;
+    // The control's editing state (its flags and refusal message); null: nothing follows.
+    std::shared_ptr<const EditingState> editing;
     // The control's own window (the container's hWnd), whose procedure is replaced.
     OLE_HANDLE control_window = 0;
     // The widgets the hook reads and moves, held for as long as the tracking state is.
@@ -45,9 +45,6 @@ struct EditorTracking {
     std::shared_ptr<widgets::TextBox> text_editor;
     std::shared_ptr<widgets::DropDown> drop_down_editor;
     std::shared_ptr<widgets::Container> surface;
-    // The message shown under the open editor's cell (why the host refused its value),
-    // empty when none: it follows the cell with the active editor.
-    std::u16string message;
     // The procedure EditorHookWindowProc replaced, to which every message is passed on
     // and which RemoveEditorHook puts back. Written only by a successful install.
     WNDPROC previous_window_proc = nullptr;

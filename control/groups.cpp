@@ -190,8 +190,8 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
     const std::int32_t col = grid().Col();
     // The fill's cell moves drop the editor flags; an edit that stays open keeps its
     // editor following the cell as before.
-    const bool text_editor_following = editor_tracking_->text_editor_active;
-    const bool drop_down_editor_following = editor_tracking_->drop_down_editor_active;
+    const bool text_editor_following = editing_.text_editor_active;
+    const bool drop_down_editor_following = editing_.drop_down_editor_active;
     // As a fill: the moves through the rows open and write nothing, and an open edit
     // stays open, with what the user typed.
     std::int32_t count = 0;
@@ -213,8 +213,8 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::RefreshValues() noexcept try {
     // An edit whose row is gone has nothing left to write into.
     if (editing_.edit && editing_.edit->row >= count) CancelOpenEdit();
     if (editing_.edit) {
-        editor_tracking_->text_editor_active = text_editor_following;
-        editor_tracking_->drop_down_editor_active = drop_down_editor_following;
+        editing_.text_editor_active = text_editor_following;
+        editing_.drop_down_editor_active = drop_down_editor_following;
     }
     return S_OK;
 } catch (...) {

@@ -135,23 +135,22 @@ PropertiesCtl::Verdict PropertiesCtl::JudgeOpenEdit(const std::u16string& text, 
 }
 
 void PropertiesCtl::ShowRefusal(std::u16string message) {
-    editor_tracking_->message = std::move(message);
+    editing_.refusal = std::move(message);
     PlaceRefusal();
 }
 
 void PropertiesCtl::PlaceRefusal() {
-    const EditorTracking& tracking = *editor_tracking_;
-    if (tracking.message.empty()) return;
+    if (editing_.refusal.empty()) return;
     // With its editor: under the cell while the cell is in view, hidden while it is not.
-    if (tracking.text_editor_active || tracking.drop_down_editor_active)
-        ShowMessageUnderCell(grid(), surface(), ScrollBarAllowance(grid()), tracking.message);
+    if (editing_.text_editor_active || editing_.drop_down_editor_active)
+        ShowMessageUnderCell(grid(), surface(), ScrollBarAllowance(grid()), editing_.refusal);
     else
         surface().HideMessage();
 }
 
 void PropertiesCtl::HideRefusal() {
-    if (editor_tracking_->message.empty()) return;
-    editor_tracking_->message.clear();
+    if (editing_.refusal.empty()) return;
+    editing_.refusal.clear();
     surface().HideMessage();
 }
 
@@ -165,8 +164,8 @@ void PropertiesCtl::CancelOpenEdit() {
 }
 
 void PropertiesCtl::CloseEditors() {
-    editor_tracking_->text_editor_active = false;
-    editor_tracking_->drop_down_editor_active = false;
+    editing_.text_editor_active = false;
+    editing_.drop_down_editor_active = false;
     editing_.edit.reset();
     ++editing_.epoch;
     HideRefusal();

@@ -22,7 +22,9 @@ W& Sited(const std::shared_ptr<W>& widget) {
 }  // namespace
 
 PropertiesCtl::PropertiesCtl(widgets::CreateWidgetsFn create_widgets) noexcept
-    : editor_tracking_(std::make_shared<EditorTracking>()), create_widgets_(create_widgets) {}
+    : editor_tracking_(std::make_shared<EditorTracking>()), create_widgets_(create_widgets) {
+    editor_tracking_->editing = editing_state_;
+}
 
 PropertiesCtl::~PropertiesCtl() {
     Unsite();
@@ -91,7 +93,7 @@ void PropertiesCtl::Unsite() noexcept {
     tracking.text_editor = nullptr;
     tracking.drop_down_editor = nullptr;
     tracking.surface = nullptr;
-    tracking.message.clear();
+    editing_.refusal.clear();
     if (widgets_.surface) widgets_.surface->Destroy();
     widgets_ = {};
     error_sink_ = nullptr;
@@ -136,9 +138,9 @@ HRESULT PropertiesCtl::OnInitialize() noexcept try {
     selector().SetAccessibleName(u"Property group");
     find_field().SetAccessibleName(u"Find property");
 
+    editing_.text_editor_active = false;
+    editing_.drop_down_editor_active = false;
     EditorTracking& tracking = *editor_tracking_;
-    tracking.text_editor_active = false;
-    tracking.drop_down_editor_active = false;
     tracking.control_window = surface().hWnd();
     tracking.text_editor = widgets_.text_editor;
     tracking.grid = widgets_.grid;
@@ -186,8 +188,8 @@ HRESULT PropertiesCtl::OnGridColumnResized() noexcept try {
     grid().SetColWidth(1, std::max(RoundToInt32(width - name_width), 0));
     // An open editor follows its cell to the split's new place.
     const std::int32_t allowance = ScrollBarAllowance(grid());
-    if (editor_tracking_->text_editor_active) MoveTextEditorOverCell(grid(), text_editor(), allowance);
-    if (editor_tracking_->drop_down_editor_active) PlaceDropDownOverCell(grid(), drop_down_editor(), allowance);
+    if (editing_.text_editor_active) MoveTextEditorOverCell(grid(), text_editor(), allowance);
+    if (editing_.drop_down_editor_active) PlaceDropDownOverCell(grid(), drop_down_editor(), allowance);
     PlaceRefusal();
     return S_OK;
 } catch (...) {

@@ -551,8 +551,8 @@ private:
         if (event == "grid:LeaveCell") {
             // The control's own state, held here: a host that let go of the control does
             // not end it while its handler runs.
-            const orvane::EditorTracking& tracking = *tracking_;
-            PG_FUZZ_CHECK(!tracking.text_editor_active && !tracking.drop_down_editor_active,
+            const orvane::EditingState& editing = *tracking_->editing;
+            PG_FUZZ_CHECK(!editing.text_editor_active && !editing.drop_down_editor_active,
                           "an editor flag is up after the grid's LeaveCell");
         }
     }
@@ -586,13 +586,13 @@ private:
         CheckFill(troubled);
         CheckValues(effect);
         if (expect_closed_ && !reentered_) {
-            const orvane::EditorTracking& tracking = *impl().editor_tracking();
-            PG_FUZZ_CHECK(!tracking.text_editor_active && !tracking.drop_down_editor_active,
+            const orvane::EditingState& editing = impl().editing_state();
+            PG_FUZZ_CHECK(!editing.text_editor_active && !editing.drop_down_editor_active,
                           "an editor flag is up after a commit or a cancel that succeeded");
         }
         if (geometry_step_ && !troubled) CheckGeometry();
         const std::u16string& shown = fakes_.surface->message();
-        PG_FUZZ_CHECK(ever_troubled_ || shown.empty() || shown == impl().editor_tracking()->message,
+        PG_FUZZ_CHECK(ever_troubled_ || shown.empty() || shown == impl().editing_state().refusal,
                       "the message line shows a reason that no longer stands");
 
         expect_closed_ = false;
@@ -656,7 +656,7 @@ private:
     // it; while the run has had no failure, so does every shown editor.
     void CheckGeometry() {
         const orvane::fakes::FakeGrid& grid = *fakes_.grid;
-        const orvane::EditorTracking& tracking = *impl().editor_tracking();
+        const orvane::EditingState& editing = impl().editing_state();
         const LONG style = fakes_.env->windows().style(grid.window());
         const std::int32_t allowance = (style & WS_VSCROLL) ? orvane::kScrollBarAllowance : 0;
         long long cell_left = 0;
@@ -667,13 +667,13 @@ private:
         const std::int32_t width = std::max(grid.col_width(grid.col()) - allowance, 0);
 
         const orvane::fakes::FakeTextBox& text = *fakes_.text_editor;
-        if (tracking.text_editor_active || (!ever_troubled_ && text.visible())) {
+        if (editing.text_editor_active || (!ever_troubled_ && text.visible())) {
             PG_FUZZ_CHECK(text.left() == static_cast<float>(left) && text.top() == top && text.width() == width &&
                               text.height() == grid.row_height(),
                           "the text editor does not lie over the current cell");
         }
         const orvane::fakes::FakeDropDown& list = *fakes_.drop_down_editor;
-        if (tracking.drop_down_editor_active || (!ever_troubled_ && list.visible())) {
+        if (editing.drop_down_editor_active || (!ever_troubled_ && list.visible())) {
             PG_FUZZ_CHECK(list.left() == static_cast<float>(left) && list.top() == static_cast<float>(top) &&
                               list.width() == static_cast<float>(width),
                           "the drop-down editor does not lie over the current cell");

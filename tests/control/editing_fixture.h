@@ -50,8 +50,8 @@ protected:
         out << "] #" << d.list_index();
         if (d.visible())
             out << (d.has_focus() ? " focus" : "") << " @" << d.left() << "," << d.top() << " " << d.width();
-        const EditorTracking& tracking = *impl().editor_tracking();
-        out << " | flags " << tracking.text_editor_active << "," << tracking.drop_down_editor_active;
+        const EditingState& editing = impl().editing_state();
+        out << " | flags " << editing.text_editor_active << "," << editing.drop_down_editor_active;
         for (std::int32_t row = 0; row < 5; ++row) {
             const std::u16string cell = fakes.grid->cell_text(row, 1);
             if (cell != kValues[row]) out << " | cell" << row << "=" << Printable(cell);

@@ -25,7 +25,8 @@ constexpr HRESULT kWidgetFailure = static_cast<HRESULT>(0x800A0179);
 
 // A control's editor tracking over its fakes: a grid at (120, 480) whose current cell is
 // row 2, column 1 (cell left 1500, top 2 * 255, width 2001, height 255).
-std::shared_ptr<EditorTracking> MakeTracking(const FakeWidgets& w) {
+std::shared_ptr<EditorTracking> MakeTracking(const FakeWidgets& w,
+                                             std::shared_ptr<EditingState> editing = std::make_shared<EditingState>()) {
     w.grid->SetColWidth(0, 1500);
     w.grid->SetColWidth(1, 2001);
     w.grid->SetRows(10);
@@ -33,6 +34,7 @@ std::shared_ptr<EditorTracking> MakeTracking(const FakeWidgets& w) {
     w.grid->user_move_to(2, 1);
 
     auto tracking = std::make_shared<EditorTracking>();
+    tracking->editing = std::move(editing);
     tracking->control_window = widgets::ToHandle(w.surface->window());
     tracking->grid = w.grid;
     tracking->text_editor = w.text_editor;
@@ -43,7 +45,7 @@ std::shared_ptr<EditorTracking> MakeTracking(const FakeWidgets& w) {
 class EditorHookTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        tracking_ = MakeTracking(w_);
+        tracking_ = MakeTracking(w_, editing_);
         InstallEditorHook(tracking_);
         ASSERT_TRUE(tracking_->hook_installed);
         w_.env->log().clear();
@@ -57,6 +59,7 @@ protected:
     std::vector<std::string> log() const { return w_.env->log().entries(); }
 
     FakeWidgets w_;
+    std::shared_ptr<EditingState> editing_ = std::make_shared<EditingState>();
     std::shared_ptr<EditorTracking> tracking_;
 };
 
@@ -66,7 +69,7 @@ TEST_F(EditorHookTest, EveryMessageReachesThePreviousProcedureFirstAndItsResultI
         bool replaces;
     };
     const Row rows[] = {{WM_PAINT, true}, {WM_SIZE, true}, {WM_NULL, false}, {WM_KEYDOWN_, false}, {0x0014, false}};
-    tracking_->text_editor_active = true;
+    editing_->text_editor_active = true;
     windows().set_handler(window(), [](UINT msg, WPARAM wParam, LPARAM lParam) {
         return static_cast<LRESULT>(msg * 1000 + wParam + lParam);
     });
@@ -100,7 +103,7 @@ TEST_F(EditorHookTest, TextEditorLiesOverTheCellNarrowerByTheScrollBarAllowance)
         bool scroll_bar;
         std::int32_t width;
     };
-    tracking_->text_editor_active = true;
+    editing_->text_editor_active = true;
     for (const Row row : {Row{false, 2001}, Row{true, 1701}}) {
         w_.grid->set_vertical_scroll_bar(row.scroll_bar);
         w_.surface->paint();
@@ -112,7 +115,7 @@ TEST_F(EditorHookTest, TextEditorLiesOverTheCellNarrowerByTheScrollBarAllowance)
 }
 
 TEST_F(EditorHookTest, DropDownGetsLeftTopAndWidthAndKeepsItsHeight) {
-    tracking_->drop_down_editor_active = true;
+    editing_->drop_down_editor_active = true;
     w_.grid->set_vertical_scroll_bar(true);
     w_.surface->paint();
 
@@ -123,8 +126,8 @@ TEST_F(EditorHookTest, DropDownGetsLeftTopAndWidthAndKeepsItsHeight) {
 }
 
 TEST_F(EditorHookTest, BothEditorsMoveOnOneMessageTextEditorFirstReadingTheGridInOrder) {
-    tracking_->text_editor_active = true;
-    tracking_->drop_down_editor_active = true;
+    editing_->text_editor_active = true;
+    editing_->drop_down_editor_active = true;
     w_.surface->paint();
 
     EXPECT_THAT(log(), ElementsAre("surface.proc(0x000F)",
@@ -142,8 +145,8 @@ TEST_F(EditorHookTest, TextEditorTopKeepsDoublePrecisionWhileTheDropDownGetsSing
     w_.grid->SetRows(200);
     w_.grid->set_default_row_height(1000);
     w_.grid->user_move_to(100, 1);
-    tracking_->text_editor_active = true;
-    tracking_->drop_down_editor_active = true;
+    editing_->text_editor_active = true;
+    editing_->drop_down_editor_active = true;
     w_.surface->paint();
 
     const double exact = static_cast<double>(0.1f) + 100000;
@@ -159,7 +162,7 @@ TEST_F(EditorHookTest, ResizeIsHandledByTheControlBeforeTheEditorIsMoved) {
         HRESULT Terminate() noexcept override { return S_OK; }
     } sink;
     w_.surface->SetEventSink(&sink);
-    tracking_->text_editor_active = true;
+    editing_->text_editor_active = true;
     w_.surface->resize(6000, 4000);
     w_.surface->SetEventSink(nullptr);
 
@@ -190,8 +193,8 @@ TEST_F(EditorHookTest, InstallingTwiceKeepsTheFirstPreviousProcedureAndRemovalRe
 
 TEST_F(EditorHookTest, AfterRemovalTheWindowNoLongerPassesThroughTheHook) {
     RemoveEditorHook(*tracking_);
-    tracking_->text_editor_active = true;
-    tracking_->drop_down_editor_active = true;
+    editing_->text_editor_active = true;
+    editing_->drop_down_editor_active = true;
     w_.env->log().clear();
 
     windows().set_default_result(window(), 9);
@@ -220,8 +223,8 @@ TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
     };
     std::vector<HRESULT> reported;
     tracking_->report_error = [&](HRESULT hr) { reported.push_back(hr); };
-    tracking_->text_editor_active = true;
-    tracking_->drop_down_editor_active = true;
+    editing_->text_editor_active = true;
+    editing_->drop_down_editor_active = true;
     windows().set_default_result(window(), 77);
     const auto succeeded = [this](const std::string& prefix) {
         std::size_t count = 0;
@@ -247,7 +250,7 @@ TEST_F(EditorHookTest, FailingReplacementIsContainedAndReported) {
 }
 
 TEST_F(EditorHookTest, FailureWithoutOrInsideTheErrorChannelStillReturnsTheResult) {
-    tracking_->text_editor_active = true;
+    editing_->text_editor_active = true;
     windows().set_default_result(window(), 5);
 
     w_.text_editor->fail_at("Move", 1);
@@ -261,14 +264,14 @@ TEST_F(EditorHookTest, FailureWithoutOrInsideTheErrorChannelStillReturnsTheResul
 TEST_F(EditorHookTest, ActiveFlagWithoutItsWidgetIsReportedNotDereferenced) {
     HRESULT reported = S_OK;
     tracking_->report_error = [&](HRESULT hr) { reported = hr; };
-    tracking_->drop_down_editor_active = true;
+    editing_->drop_down_editor_active = true;
     tracking_->drop_down_editor.reset();
     w_.surface->paint();
     EXPECT_EQ(reported, comrt::runtime_hresult(comrt::runtime_error::object_not_set));
 }
 
 TEST_F(EditorHookTest, HookRemovedWhileTheControlHandlesTheMessageMovesNothing) {
-    tracking_->text_editor_active = true;
+    editing_->text_editor_active = true;
     windows().set_handler(window(), [this](UINT, WPARAM, LPARAM) {
         // The control terminates inside its own handling and lets its tracking state go.
         RemoveEditorHook(*tracking_);
@@ -329,15 +332,17 @@ TEST(EditorHookInstall, TwoControlsOnOneThreadEachTrackTheirOwnEditors) {
     auto env = std::make_shared<fakes::FakeEnvironment>();
     FakeWidgets a(env, "a.");
     FakeWidgets b(env, "b.");
-    auto tracking_a = MakeTracking(a);
-    auto tracking_b = MakeTracking(b);
+    auto editing_a = std::make_shared<EditingState>();
+    auto editing_b = std::make_shared<EditingState>();
+    auto tracking_a = MakeTracking(a, editing_a);
+    auto tracking_b = MakeTracking(b, editing_b);
     b.grid->SetLeft(1000);
     InstallEditorHook(tracking_a);
     InstallEditorHook(tracking_b);
     ASSERT_TRUE(tracking_a->hook_installed);
     ASSERT_TRUE(tracking_b->hook_installed);
-    tracking_a->text_editor_active = true;
-    tracking_b->drop_down_editor_active = true;
+    editing_a->text_editor_active = true;
+    editing_b->drop_down_editor_active = true;
 
     env->log().clear();
     a.surface->paint();

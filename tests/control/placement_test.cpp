@@ -40,8 +40,8 @@ TEST_F(PlacementTest, RowsFrom32767FailWithOverflowBeforeAnythingChanges) {
     EXPECT_THAT(log().starting_with("text_editor."), ElementsAre("text_editor.Visible=false"));
     EXPECT_THAT(log().starting_with("drop_down_editor."), ElementsAre("drop_down_editor.Visible=false"));
     EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
-    EXPECT_FALSE(impl().editor_tracking()->text_editor_active);
-    EXPECT_FALSE(impl().editor_tracking()->drop_down_editor_active);
+    EXPECT_FALSE(impl().editing_state().text_editor_active);
+    EXPECT_FALSE(impl().editing_state().drop_down_editor_active);
 }
 
 TEST_F(PlacementTest, ChoiceListEndingAt32767ShowsAll32768Entries) {
@@ -60,7 +60,7 @@ TEST_F(PlacementTest, ChoiceListEndingAt32767ShowsAll32768Entries) {
     EXPECT_EQ(Printable(entries.back()), "c32767");
     EXPECT_EQ(fakes.drop_down_editor->list_index(), 32767);
     EXPECT_TRUE(fakes.drop_down_editor->visible());
-    EXPECT_TRUE(impl().editor_tracking()->drop_down_editor_active);
+    EXPECT_TRUE(impl().editing_state().drop_down_editor_active);
 }
 
 class NoGroupShownTest : public ControlFixture {};
@@ -84,8 +84,8 @@ TEST_F(NoGroupShownTest, HandlersOpenAndWriteNothingAndComboInitFailsWith91) {
     EXPECT_THAT(handler_calls, ::testing::ElementsAre("text_editor.Visible=false"));
     EXPECT_THAT(log().starting_with("drop_down_editor."), ::testing::ElementsAre("drop_down_editor.Visible=false"));
     EXPECT_THAT(log().starting_with("grid.Text="), IsEmpty());
-    EXPECT_FALSE(impl().editor_tracking()->text_editor_active);
-    EXPECT_FALSE(impl().editor_tracking()->drop_down_editor_active);
+    EXPECT_FALSE(impl().editing_state().text_editor_active);
+    EXPECT_FALSE(impl().editing_state().drop_down_editor_active);
 }
 
 }  // namespace
