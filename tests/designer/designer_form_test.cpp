@@ -2,6 +2,7 @@
 // the plugin tells Designer, and a .ui form holding the widget, loaded at run time through
 // the plugin, filled through the widget, edited and rendered offscreen.
 #include <QAbstractItemView>
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QUiLoader>
 #include <QXmlStreamReader>
+#include <QtDesigner/QFormBuilder>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
 #include <memory>
@@ -200,6 +202,44 @@ TEST_F(DesignerForm, TheFormsGridIsFilledEditedAndRendered) {
         for (int x = 0; x < picture.width(); x += 4) colours.insert(picture.pixel(x, y));
     EXPECT_GT(colours.size(), 4u);
     EXPECT_TRUE(picture.save(QStringLiteral(FORM_PICTURE), "PNG")) << FORM_PICTURE;
+}
+
+// Writes forms as Designer does: a custom widget that is no container is saved without
+// its children (the control's own widgets are made again when the form loads).
+class FormWriter : public QFormBuilder {
+protected:
+    DomWidget* createDom(QWidget* widget, DomWidget* parent, bool recursive) override {
+        return QFormBuilder::createDom(widget, parent, recursive && !widget->inherits("orvane::PropertiesWidget"));
+    }
+};
+
+// A form saved as Designer writes it, then loaded: the widget's font and colours come back.
+TEST_F(DesignerForm, TheWidgetsPropertiesSavedInAFormReadBack) {
+    const std::unique_ptr<QWidget> form = LoadForm();
+    ASSERT_NE(form, nullptr);
+    PropertiesWidget* widget = GridWidget(*form);
+    ASSERT_NE(widget, nullptr);
+    QFont font(QStringLiteral("DejaVu Serif"), 13);
+    font.setBold(true);
+    ASSERT_TRUE(widget->setProperty("controlFont", font));
+    ASSERT_TRUE(widget->setProperty("backColor", QColor(255, 250, 205)));
+
+    QBuffer saved;
+    ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
+    FormWriter writer;
+    writer.save(&saved, form.get());
+    saved.close();
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const std::unique_ptr<QWidget> reloaded(loader.load(&saved));
+    ASSERT_NE(reloaded, nullptr) << loader.errorString().toStdString();
+    PropertiesWidget* again = GridWidget(*reloaded);
+    ASSERT_NE(again, nullptr) << "the saved form lost the widget: " << saved.data().toStdString();
+    EXPECT_EQ(again->property("backColor").value<QColor>(), QColor(255, 250, 205));
+    EXPECT_EQ(again->property("foreColor").value<QColor>(), QColor(0, 0, 128)) << "the form's own value stays";
+    const QFont read = again->property("controlFont").value<QFont>();
+    EXPECT_EQ(read.family(), font.family());
+    EXPECT_EQ(read.pointSize(), 13);
+    EXPECT_TRUE(read.bold());
 }
 
 // Designer on a machine where the user registered nothing: the form loads with its control,
