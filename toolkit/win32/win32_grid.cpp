@@ -429,7 +429,7 @@ LRESULT Win32Grid::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         onChar(wParam);
         return 0;
     case WM_VSCROLL:
-        onVScroll(LOWORD(wParam));
+        onVScroll(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_MOUSEWHEEL: {
         UINT lines = 3;
@@ -476,7 +476,7 @@ LRESULT Win32Grid::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void Win32Grid::onVScroll(WORD request) {
+void Win32Grid::onVScroll(WORD request, int position16) {
     const int page = pageRows();
     switch (request) {
     case SB_LINEUP: scrollTo(top_row_ - 1, true); break;
@@ -487,12 +487,14 @@ void Win32Grid::onVScroll(WORD request) {
     case SB_BOTTOM: scrollTo(cells_.rows(), true); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
-        // The 32-bit position: the message's own is 16 bits.
+        // The message carries 16 bits of the position; a drag of the bar's thumb knows all
+        // 32 of them.
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_TRACKPOS;
         GetScrollInfo(window_, SB_VERT, &info);
-        scrollTo(info.nTrackPos, true);
+        const int position = (info.nTrackPos & 0xFFFF) == position16 ? info.nTrackPos : position16;
+        scrollTo(position, true);
         break;
     }
     default: break;

@@ -103,7 +103,7 @@ private:
     void onKeyDown(WPARAM vk);
     void onChar(WPARAM character);
     void onMouseDown(UINT msg, WPARAM wParam, LPARAM lParam);
-    void onVScroll(WORD request);
+    void onVScroll(WORD request, int position16);
     bool dragSplit(UINT msg, LPARAM lParam);
 
     FamilyRef family_;
