@@ -146,6 +146,11 @@ LRESULT Win32DropDown::message(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_MOUSEWHEEL:
+        // The wheel over a closed list scrolls the grid rather than change the value unseen.
+        if (listOpen()) break;
+        if (family_->focus_keeper) return SendMessageW(family_->focus_keeper, msg, wParam, lParam);
+        return 0;
     case WM_CTLCOLORLISTBOX:
         // The open list asks its combo box for its colours.
         return reinterpret_cast<LRESULT>(colour(reinterpret_cast<HDC>(wParam)));

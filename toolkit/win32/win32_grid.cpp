@@ -9,6 +9,7 @@
 
 #include <control/widgets/window_procs.h>
 
+#include <toolkit/win32/accessibility.h>
 #include <toolkit/win32/errors.h>
 #include <toolkit/win32/keys.h>
 #include <toolkit/win32/module.h>
@@ -53,7 +54,9 @@ Win32Grid::Win32Grid(FamilyRef family, HWND parent, float left, float top, float
 }
 
 Win32Grid::~Win32Grid() {
-    if (window_) SetWindowObject(window_, nullptr);
+    if (!window_) return;
+    if (!accessible_name_.empty()) ClearAnnotations(window_);
+    SetWindowObject(window_, nullptr);
 }
 
 HWND Win32Grid::live() const {
@@ -373,8 +376,9 @@ void Win32Grid::SetTabStop(bool tab_stop) {
 void Win32Grid::SetFocus() { ::SetFocus(live()); }
 
 void Win32Grid::SetAccessibleName(std::u16string_view name) {
-    live();
+    const HWND window = live();
     accessible_name_.assign(name);
+    AnnotateName(window, accessible_name_);
 }
 
 void Win32Grid::SetColumnName(std::int32_t col, std::u16string_view name) {
@@ -393,6 +397,7 @@ LRESULT CALLBACK Win32Grid::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     auto* self = static_cast<Win32Grid*>(WindowObject(hwnd));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
+        if (!self->accessible_name_.empty()) ClearAnnotations(hwnd);
         SetWindowObject(hwnd, nullptr);
         self->window_ = nullptr;
         return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -94,6 +94,14 @@ LRESULT Win32Surface::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
         family_->focusLeaving(reinterpret_cast<HWND>(wParam));
         return 0;
+    case WM_SETFOCUS:
+        // The surface itself takes no input: the focus goes on to the grid.
+        if (family_->focus_keeper && IsWindowVisible(family_->focus_keeper)) SetFocus(family_->focus_keeper);
+        return 0;
+    case WM_MOUSEWHEEL:
+        // The wheel over the editors (which pass it on to their parent) scrolls the grid.
+        if (family_->focus_keeper) return SendMessageW(family_->focus_keeper, msg, wParam, lParam);
+        return 0;
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
