@@ -71,7 +71,8 @@ LRESULT CALLBACK ChildControl::Subclass(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         self->detach();
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
-    // The family outlives the adapter's handling: an event may let go of the adapter.
+    // An event may let go of the adapter: it stays until the message is handled.
+    const auto keep = self->weak_from_this().lock();
     const FamilyRef family = self->family_;
     LRESULT result = 0;
     try {

@@ -402,6 +402,8 @@ LRESULT CALLBACK Win32Grid::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
         self->window_ = nullptr;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+    // An event may let go of the adapter: it stays until the message is handled.
+    const auto keep = self->weak_from_this().lock();
     const FamilyRef family = self->family_;
     LRESULT result = 0;
     try {

@@ -57,6 +57,8 @@ LRESULT CALLBACK Win32Surface::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPA
         self->message_ = nullptr;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+    // An event may let go of the adapter: it stays until the message is handled.
+    const auto keep = self->weak_from_this().lock();
     try {
         return self->handle(msg, wParam, lParam);
     } catch (...) {
