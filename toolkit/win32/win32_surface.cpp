@@ -31,6 +31,7 @@ Win32Surface::Win32Surface(FamilyRef family, HWND parent, int left, int top, flo
     font_ = DesignTimeFont();
     message_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT | SS_NOPREFIX | WS_BORDER, 0, 0, 0, 0, window_,
                                nullptr, ModuleInstance(), nullptr);
+    if (message_) SendMessageW(message_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_.get())), FALSE);
     message_brush_ = CreateSolidBrush(kMessageBack);
 }
 
