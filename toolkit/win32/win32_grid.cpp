@@ -384,7 +384,11 @@ void Win32Grid::SetColumnName(std::int32_t col, std::u16string_view name) {
 
 LRESULT CALLBACK Win32Grid::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        SetWindowObject(hwnd, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        // The window is the adapter's from its first message on, before CreateWindowExW
+        // returns it.
+        auto* created = static_cast<Win32Grid*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowObject(hwnd, created);
+        created->window_ = hwnd;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     auto* self = static_cast<Win32Grid*>(WindowObject(hwnd));

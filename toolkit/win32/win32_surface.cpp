@@ -47,7 +47,11 @@ HWND Win32Surface::live() const {
 
 LRESULT CALLBACK Win32Surface::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        SetWindowObject(hwnd, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        // The window is the adapter's from its first message on, before CreateWindowExW
+        // returns it.
+        auto* created = static_cast<Win32Surface*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowObject(hwnd, created);
+        created->window_ = hwnd;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     auto* self = static_cast<Win32Surface*>(WindowObject(hwnd));
