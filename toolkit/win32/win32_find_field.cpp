@@ -95,6 +95,11 @@ void Win32FindField::paintStatus() noexcept {
 
 LRESULT Win32FindField::message(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
+    if (msg == WM_KEYDOWN && wParam == VK_TAB) {
+        // Tab leaves the field for the next widget, as it leaves any field of a form.
+        family_->tabFrom(window(), GetKeyState(VK_SHIFT) < 0);
+        return 0;
+    }
     if (HandleEditorKey(raising() ? sink_ : nullptr, swallow_char_, msg, wParam, &result)) return result;
     result = Default(msg, wParam, lParam);
     if (msg == WM_PAINT) paintStatus();

@@ -512,8 +512,7 @@ void Win32Grid::onVScroll(WORD request, int position16) {
 void Win32Grid::onKeyDown(WPARAM vk) {
     if (vk == VK_TAB) {
         // Tab moves the focus on to the next widget of the control that takes it.
-        if (const HWND next = GetNextDlgTabItem(family_->surface, window_, GetKeyState(VK_SHIFT) < 0))
-            ::SetFocus(next);
+        family_->tabFrom(window_, GetKeyState(VK_SHIFT) < 0);
         return;
     }
     const FamilyRef family = family_;
