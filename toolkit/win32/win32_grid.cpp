@@ -442,8 +442,13 @@ LRESULT Win32Grid::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCPAINT:
         bar_invalid_ = false;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE: {
+        // Enter and Escape are the control's (KeyDown), not a dialog's default buttons; Tab
+        // stays the dialog's, which moves the focus.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        const bool wanted = key && key->message == WM_KEYDOWN && (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE);
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (wanted ? DLGC_WANTMESSAGE : 0);
+    }
     case WM_KEYDOWN:
         onKeyDown(wParam);
         return 0;
