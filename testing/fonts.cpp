@@ -9,7 +9,7 @@ namespace pg_testing {
 
 comrt::ComPtr<IFontDisp> MakeFont(const char16_t* name, double points, SHORT weight, bool italic) {
     comrt::FontAttributes font;
-    font.name = name;
+    font.name = reinterpret_cast<const OLECHAR*>(name);  // UTF-16 either way
     font.size.int64 = std::llround(points * 10000.0);  // in 1/10,000 points
     font.weight = weight;
     font.italic = italic;

@@ -18,8 +18,10 @@
 // a value; widgets report it as an OLE_HANDLE (ToHwnd / ToHandle).
 #pragma once
 
-#include <comrt/window.h>
 #include <comrt/wintypes.h>
+#ifndef _WIN32
+#include <comrt/window.h>
+#endif
 
 namespace orvane::widgets {
 
