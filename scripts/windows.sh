@@ -42,13 +42,13 @@ werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 
-# The Linux tools: the type libraries' IDL (comrt-idl, tessel-idl), typelib-dump and
+# The Linux tools: the type libraries' IDL (comrt-idl, tessel-idl, orvane-idl), typelib-dump and
 # libtessel.so for the comparison, and the differential table's comrt side.
 if [ -z "$host" ]; then
   host="$root/build-windows-host"
   cmake -S "$root" -B "$host" -G Ninja -DPG_WITH_QT=OFF -DPG_WERROR=$werror >/dev/null
 fi
-cmake --build "$host" -j "$jobs" --target comrt-idl tessel-idl typelib-dump tessel differential_table
+cmake --build "$host" -j "$jobs" --target comrt-idl tessel-idl orvane-idl typelib-dump tessel differential_table
 
 # The cross build, optimized as the Linux one but without debug information, which no
 # debugger reads under Wine and which makes every compile and static link slower.
@@ -63,12 +63,20 @@ wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/pg-wine.XXXXXX")
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+# Wine's windows need a display: an X server of its own (Xvfb, on the first free display
+# number), for every Wine process below; the control's tests give it real input there.
+Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$prefix.display" 2>/dev/null &
+xvfb=$!
 cleanup() {
   "$wineserver" -k 2>/dev/null || true
-  rm -rf "$prefix"
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$prefix" "$prefix.display"
 }
 trap cleanup EXIT
-echo "windows: a new Wine prefix in $prefix"
+for _ in $(seq 100); do [ -s "$prefix.display" ] && break; sleep 0.1; done
+[ -s "$prefix.display" ] || { echo "windows: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$prefix.display")"
+echo "windows: a new Wine prefix in $prefix, display $DISPLAY"
 "$wine" wineboot --init >/dev/null 2>&1
 
 # The GoogleTest programs write their reports of cases into the Unix folder through Wine's

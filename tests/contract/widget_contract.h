@@ -892,8 +892,9 @@ TYPED_TEST_P(WindowProcContract, CallsOnUnknownWindowsOrWithOtherIndicesFailWith
     };
     for (const auto& row : rows) EXPECT_EQ(row.call(), 0) << row.name;
     // The window table refuses a null procedure; the system takes whatever it is given.
-    if constexpr (!SystemWindows<TypeParam>())
+    if constexpr (!SystemWindows<TypeParam>()) {
         EXPECT_EQ(SetWindowLongPtrA(window, GWLP_WNDPROC, 0), 0) << "a null procedure";
+    }
     this->surface().SetObjectRect(RECT{0, 0, 200, 100});
     EXPECT_THAT(this->events.take(), ElementsAre("Resize"));
 }
