@@ -64,8 +64,11 @@ Place PlaceOf(const RECT& rect) {
 
 LPARAM At(POINT point) { return MAKELPARAM(point.x, point.y); }
 
-const wchar_t* HostClass() {
-    static const wchar_t* const name = [] {
+// The shown top-level window the controls are made in, with a window outside the control
+// to take the focus from it. One for the whole run: a top-level window that goes waits
+// for a window manager that Xvfb does not run.
+struct Host {
+    Host() {
         WNDCLASSEXW host{};
         host.cbSize = sizeof host;
         host.lpfnWndProc = DefWindowProcW;
@@ -73,27 +76,31 @@ const wchar_t* HostClass() {
         host.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         host.lpszClassName = L"Orvane.ContractHost";
         RegisterClassExW(&host);
-        return host.lpszClassName;
-    }();
-    return name;
+        window = CreateWindowExW(0, host.lpszClassName, L"contract", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 480,
+                                 360, nullptr, nullptr, host.hInstance, nullptr);
+        ShowWindow(window, SW_SHOW);
+        outside = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 330, 0, 120, 24, window,
+                                  nullptr, host.hInstance, nullptr);
+    }
+    HWND window = nullptr;
+    HWND outside = nullptr;
+};
+
+const Host& TheHost() {
+    static const Host host;
+    return host;
 }
 
 struct Win32Kit {
     static constexpr bool kSystemWindows = true;
 
     Win32Kit() {
-        window = CreateWindowExW(0, HostClass(), L"contract", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 480, 360,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
+        SetFocus(outside);
         set = win32::CreateWin32Widgets(window, RECT{0, 0, 320, 265});
-        outside = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 330, 0, 120, 24, window,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
         Pump();
     }
     ~Win32Kit() {
         set.surface->Destroy();
-        DestroyWindow(window);
         Pump();
     }
     Win32Kit(const Win32Kit&) = delete;
@@ -158,10 +165,9 @@ struct Win32Kit {
     Place place(widgets::TextBox&) { return PlaceOf(editor().placement()); }
     Place place(widgets::DropDown& list) { return PlaceOf(combo(list).placement()); }
 
-    HWND window = nullptr;
+    HWND window = TheHost().window;
+    HWND outside = TheHost().outside;
     widgets::WidgetSet set;
-    // A window of the same top-level window outside the control, to take the focus from it.
-    HWND outside = nullptr;
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, GridContract, Win32Kit);

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <toolkit/win32/accessibility.h>
 #include <toolkit/win32/errors.h>
 #include <toolkit/win32/module.h>
 
@@ -34,6 +35,7 @@ ChildControl::~ChildControl() {
 }
 
 void ChildControl::detach() noexcept {
+    if (!accessible_name_.empty()) ClearAnnotations(window_);
     RemoveWindowSubclass(window_, &Subclass, kSubclassId);
     RemovePropW(window_, kAdapterProperty);
     window_ = nullptr;
@@ -69,7 +71,8 @@ LRESULT CALLBACK ChildControl::Subclass(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         self->detach();
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
-    // The family outlives the adapter's handling: an event may let go of the adapter.
+    // An event may let go of the adapter: it stays until the message is handled.
+    const auto keep = self->weak_from_this().lock();
     const FamilyRef family = self->family_;
     LRESULT result = 0;
     try {
@@ -106,8 +109,9 @@ void ChildControl::setFont(const widgets::FontRef& font) {
 }
 
 void ChildControl::setAccessibleName(std::u16string_view name) {
-    live();
+    const HWND window = live();
     accessible_name_.assign(name);
+    AnnotateName(window, accessible_name_);
 }
 
 std::u16string WindowText(HWND window) {

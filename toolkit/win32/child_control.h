@@ -4,6 +4,7 @@
 // surface reflects too; its font; and the focus leaving the control.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,7 @@
 
 namespace orvane::win32 {
 
-class ChildControl {
+class ChildControl : public std::enable_shared_from_this<ChildControl> {
 public:
     // Makes a window of the system class `window_class` as a child of parent, hidden or
     // shown, with the design-time font, and subclasses it.

@@ -117,9 +117,20 @@ void Win32DropDown::raiseClick() noexcept {
     if (raising() && sink_) sink_->Click();
 }
 
-// The user picked an entry: from the open list, or with a key on the closed one.
+// The user picked an entry: from the open list (which ends the pick before it closes), or
+// with a key on the closed one. Moving through the open list picks nothing yet.
 void Win32DropDown::command(WORD code) {
-    if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !listOpen())) raiseClick();
+    switch (code) {
+    case CBN_DROPDOWN: open_ = true; break;
+    case CBN_CLOSEUP: open_ = false; break;
+    case CBN_SELENDOK:
+        if (open_) raiseClick();
+        break;
+    case CBN_SELCHANGE:
+        if (!open_) raiseClick();
+        break;
+    default: break;
+    }
 }
 
 LRESULT Win32DropDown::message(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -146,6 +157,11 @@ LRESULT Win32DropDown::message(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_MOUSEWHEEL:
+        // The wheel over a closed list scrolls the grid rather than change the value unseen.
+        if (listOpen()) break;
+        if (family_->focus_keeper) return SendMessageW(family_->focus_keeper, msg, wParam, lParam);
+        return 0;
     case WM_CTLCOLORLISTBOX:
         // The open list asks its combo box for its colours.
         return reinterpret_cast<LRESULT>(colour(reinterpret_cast<HDC>(wParam)));

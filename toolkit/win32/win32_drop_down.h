@@ -44,6 +44,7 @@ private:
 
     widgets::DropDownEvents* sink_ = nullptr;
     bool swallow_char_ = false;
+    bool open_ = false;  // between the list's CBN_DROPDOWN and CBN_CLOSEUP
 };
 
 }  // namespace orvane::win32

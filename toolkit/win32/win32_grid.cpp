@@ -9,6 +9,7 @@
 
 #include <control/widgets/window_procs.h>
 
+#include <toolkit/win32/accessibility.h>
 #include <toolkit/win32/errors.h>
 #include <toolkit/win32/keys.h>
 #include <toolkit/win32/module.h>
@@ -20,7 +21,6 @@ namespace {
 constexpr const wchar_t* kGridClass = L"Orvane.Grid";
 constexpr int kDefaultColumnWidth = 100;  // pixels
 constexpr int kRowPadding = 4;            // pixels above and below the text together
-constexpr int kTextMargin = 3;            // pixels between a cell's edge and its text
 constexpr int kSplitGrip = 3;             // pixels either side of the split that take hold of it
 // The most cells the grid holds: beyond, a count fails with E_OUTOFMEMORY before any event.
 constexpr long long kMaxCells = 1LL << 24;
@@ -32,12 +32,6 @@ std::int16_t MouseShift(WPARAM wParam) noexcept {
     if (wParam & MK_CONTROL) shift |= keys::kCtrl;
     if (GetKeyState(VK_MENU) < 0) shift |= keys::kAlt;
     return shift;
-}
-
-UINT HorizontalAlignment(std::int16_t alignment) noexcept {
-    if (alignment >= 3 && alignment <= 5) return DT_CENTER;
-    if (alignment >= 6 && alignment <= 8) return DT_RIGHT;
-    return DT_LEFT;
 }
 
 }  // namespace
@@ -53,7 +47,9 @@ Win32Grid::Win32Grid(FamilyRef family, HWND parent, float left, float top, float
 }
 
 Win32Grid::~Win32Grid() {
-    if (window_) SetWindowObject(window_, nullptr);
+    if (!window_) return;
+    if (!accessible_name_.empty()) ClearAnnotations(window_);
+    SetWindowObject(window_, nullptr);
 }
 
 HWND Win32Grid::live() const {
@@ -373,8 +369,9 @@ void Win32Grid::SetTabStop(bool tab_stop) {
 void Win32Grid::SetFocus() { ::SetFocus(live()); }
 
 void Win32Grid::SetAccessibleName(std::u16string_view name) {
-    live();
+    const HWND window = live();
     accessible_name_.assign(name);
+    AnnotateName(window, accessible_name_);
 }
 
 void Win32Grid::SetColumnName(std::int32_t col, std::u16string_view name) {
@@ -387,16 +384,23 @@ void Win32Grid::SetColumnName(std::int32_t col, std::u16string_view name) {
 
 LRESULT CALLBACK Win32Grid::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        SetWindowObject(hwnd, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        // The window is the adapter's from its first message on, before CreateWindowExW
+        // returns it.
+        auto* created = static_cast<Win32Grid*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowObject(hwnd, created);
+        created->window_ = hwnd;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     auto* self = static_cast<Win32Grid*>(WindowObject(hwnd));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
+        if (!self->accessible_name_.empty()) ClearAnnotations(hwnd);
         SetWindowObject(hwnd, nullptr);
         self->window_ = nullptr;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+    // An event may let go of the adapter: it stays until the message is handled.
+    const auto keep = self->weak_from_this().lock();
     const FamilyRef family = self->family_;
     LRESULT result = 0;
     try {
@@ -425,6 +429,10 @@ LRESULT Win32Grid::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
         onKeyDown(wParam);
         return 0;
+    case WM_SYSKEYDOWN:
+        // Alt with a key the control acts on; any other stays the system's (Alt+F4).
+        if (RaiseKeyDown(raising() ? sink_ : nullptr, wParam)) return 0;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_CHAR:
         onChar(wParam);
         return 0;
@@ -583,76 +591,6 @@ bool Win32Grid::dragSplit(UINT msg, LPARAM lParam) {
     default:
         return false;
     }
-}
-
-// ---- painting ------------------------------------------------------------------------------------
-
-// Paints the rows that the update region touches, and nothing of the rows out of view,
-// into a bitmap first so that nothing flickers.
-void Win32Grid::paint() noexcept {
-    PAINTSTRUCT ps{};
-    HDC dc = BeginPaint(window_, &ps);
-    if (!dc) return;
-    const RECT area = ps.rcPaint;
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    if (width > 0 && height > 0) {
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-        const HGDIOBJ old_bitmap = SelectObject(memory, bitmap);
-        SetViewportOrgEx(memory, -area.left, -area.top, nullptr);
-        FillRect(memory, &area, colours_.backBrush());
-        const HGDIOBJ old_font = SelectObject(memory, FontHandle(font_.get()));
-        SetBkMode(memory, TRANSPARENT);
-        const int first = top_row_ + std::max(0, static_cast<int>(area.top)) / row_height_;
-        const int last = std::min(cells_.rows() - 1, top_row_ + (static_cast<int>(area.bottom) - 1) / row_height_);
-        for (int row = first; row <= last; ++row) paintRow(memory, row, area);
-        SelectObject(memory, old_font);
-        SetViewportOrgEx(memory, 0, 0, nullptr);
-        BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old_bitmap);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-    }
-    EndPaint(window_, &ps);
-}
-
-void Win32Grid::paintRow(HDC dc, int row, const RECT& clip) noexcept {
-    const bool focused = GetFocus() == window_;
-    HPEN line = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DFACE));
-    const HGDIOBJ old_pen = SelectObject(dc, line);
-    for (int col = 0; col < cells_.cols(); ++col) {
-        RECT cell = cellRect(row, col);
-        if (cell.right <= cell.left || cell.right <= clip.left || cell.left >= clip.right) continue;
-        const Cell& content = cells_.at(row, col);
-        // The current row's name cell carries the highlight.
-        const bool highlighted = row == row_ && col == 0;
-        if (highlighted) FillRect(dc, &cell, GetSysColorBrush(COLOR_HIGHLIGHT));
-        SetTextColor(dc, highlighted ? GetSysColor(COLOR_HIGHLIGHTTEXT) : colours_.fore());
-        RECT text = cell;
-        text.left += kTextMargin;
-        text.right -= kTextMargin;
-        if (content.choice) {
-            // The drop-down glyph at the cell's end, as the system draws a combo box's button.
-            RECT glyph{std::max(cell.left, cell.right - row_height_), cell.top + 1, cell.right - 1, cell.bottom - 1};
-            DrawFrameControl(dc, &glyph, DFC_SCROLL, DFCS_SCROLLCOMBOBOX);
-            text.right = glyph.left - 1;
-        }
-        if (text.right > text.left && !content.text.empty())
-            DrawTextW(dc, reinterpret_cast<const wchar_t*>(content.text.data()), static_cast<int>(content.text.size()),
-                      &text, HorizontalAlignment(content.alignment) | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX |
-                                 DT_END_ELLIPSIS);
-        // Grid lines along the cell's right and bottom edges.
-        MoveToEx(dc, cell.right - 1, cell.top, nullptr);
-        LineTo(dc, cell.right - 1, cell.bottom - 1);
-        LineTo(dc, cell.left - 1, cell.bottom - 1);
-        if (focused && row == row_ && col == col_) {
-            RECT ring = cell;
-            InflateRect(&ring, -1, -1);
-            DrawFocusRect(dc, &ring);
-        }
-    }
-    SelectObject(dc, old_pen);
-    DeleteObject(line);
 }
 
 }  // namespace orvane::win32

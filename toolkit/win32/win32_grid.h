@@ -13,6 +13,7 @@
 // Home / End by column, with Ctrl by row). Typed characters reach KeyPress.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@
 
 namespace orvane::win32 {
 
-class Win32Grid final : public widgets::Grid {
+class Win32Grid final : public widgets::Grid, public std::enable_shared_from_this<Win32Grid> {
 public:
     // Made in parent at the design-time place given in twips.
     Win32Grid(FamilyRef family, HWND parent, float left, float top, float width, float height);

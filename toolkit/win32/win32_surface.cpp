@@ -31,6 +31,7 @@ Win32Surface::Win32Surface(FamilyRef family, HWND parent, int left, int top, flo
     font_ = DesignTimeFont();
     message_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFT | SS_NOPREFIX | WS_BORDER, 0, 0, 0, 0, window_,
                                nullptr, ModuleInstance(), nullptr);
+    if (message_) SendMessageW(message_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(font_.get())), FALSE);
     message_brush_ = CreateSolidBrush(kMessageBack);
 }
 
@@ -46,7 +47,11 @@ HWND Win32Surface::live() const {
 
 LRESULT CALLBACK Win32Surface::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        SetWindowObject(hwnd, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        // The window is the adapter's from its first message on, before CreateWindowExW
+        // returns it.
+        auto* created = static_cast<Win32Surface*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowObject(hwnd, created);
+        created->window_ = hwnd;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     auto* self = static_cast<Win32Surface*>(WindowObject(hwnd));
@@ -57,6 +62,8 @@ LRESULT CALLBACK Win32Surface::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPA
         self->message_ = nullptr;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+    // An event may let go of the adapter: it stays until the message is handled.
+    const auto keep = self->weak_from_this().lock();
     try {
         return self->handle(msg, wParam, lParam);
     } catch (...) {
@@ -93,6 +100,14 @@ LRESULT Win32Surface::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_KILLFOCUS:
         family_->focusLeaving(reinterpret_cast<HWND>(wParam));
+        return 0;
+    case WM_SETFOCUS:
+        // The surface itself takes no input: the focus goes on to the grid.
+        if (family_->focus_keeper && IsWindowVisible(family_->focus_keeper)) SetFocus(family_->focus_keeper);
+        return 0;
+    case WM_MOUSEWHEEL:
+        // The wheel over the editors (which pass it on to their parent) scrolls the grid.
+        if (family_->focus_keeper) return SendMessageW(family_->focus_keeper, msg, wParam, lParam);
         return 0;
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);

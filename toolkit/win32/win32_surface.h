@@ -8,6 +8,7 @@
 // with SetWindowLongPtrA and chaining with CallWindowProcA sees every message around it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <control/widgets/container.h>
@@ -16,7 +17,7 @@
 
 namespace orvane::win32 {
 
-class Win32Surface final : public widgets::Container {
+class Win32Surface final : public widgets::Container, public std::enable_shared_from_this<Win32Surface> {
 public:
     // Makes the window in parent at (left, top), at the design-time size (twips), with
     // the design-time colours (button face, button text) and font.
