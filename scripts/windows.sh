@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The Windows build of the data library, and its tests under Wine:
+# The Windows build of the data library and the control, and their tests under Wine:
 #   scripts/windows.sh           installs what is missing, builds the Linux tools the Windows
-#                                build needs (build-windows-host/), cross-builds tessel.dll and
-#                                the tests with mingw-w64 (build-windows/), then, in a temporary
-#                                Wine prefix: the data library's unit tests, the widget
-#                                contract against the Windows toolkit (on Xvfb), regsvr32, the
-#                                VBScript suite under cscript, the early-bound client, the type
+#                                build needs (build-windows-host/), cross-builds tessel.dll,
+#                                orvane.dll and the tests with mingw-w64 (build-windows/), then,
+#                                in a temporary Wine prefix on an Xvfb display of its own: the
+#                                data library's unit tests, the widget contract against the
+#                                Windows toolkit, regsvr32 of both DLLs, the VBScript suite
+#                                under cscript, the control in the system's ATL host window
+#                                driven through real input, the early-bound client, the type
 #                                library against the Linux one, the Invoke benchmark once in
 #                                short mode, regsvr32 /u (the registry must be as before, and
 #                                the system's own key of an interface that comrt's type library
@@ -84,9 +86,9 @@ echo "windows: a new Wine prefix in $prefix, display $DISPLAY"
 # drive Z:, for scripts/count_tests.py.
 rm -rf "$cross/test-reports"
 mkdir -p "$cross/test-reports"
-# The widget contract makes windows, which Wine shows on an X display: a virtual one.
+# The widget contract and the hosted control make windows, on the display above.
 (cd "$cross" && GTEST_OUTPUT="json:Z:$(echo "$cross/test-reports/" | tr / '\\')" \
-  xvfb-run -a ctest --output-on-failure --no-tests=error -j "$jobs")
+  ctest --output-on-failure --no-tests=error -j "$jobs")
 python3 "$root/scripts/count_tests.py" "$cross/test-reports" "tests under Wine"
 
 echo "== the differential table: comrt (Linux) against oleaut32 (Wine)"

@@ -172,8 +172,8 @@ struct writer {
     std::string dispinterface_text(const interface_desc& itf) {
         if (!itf.members.empty()) throw com_error(E_NOTIMPL);
         std::string out = "[\n    uuid(" + uuid_text(itf.iid) + ")";
+        // (widl takes no nonextensible on a dispinterface; one without members has nothing to extend.)
         if (itf.flags & TYPEFLAG_FHIDDEN) out += ",\n    hidden";
-        if (itf.flags & TYPEFLAG_FNONEXTENSIBLE) out += ",\n    nonextensible";
         return out + "\n]\ndispinterface " + text_of(itf.name) + " {\n    properties:\n    methods:\n};\n\n";
     }
 

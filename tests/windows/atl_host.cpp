@@ -1,0 +1,484 @@
+// atl_host [SCREENSHOT.bmp]: orvane.dll as a container that nobody here wrote hosts it: the
+// system's ATL host window (AtlAxWin of atl.dll, created with the ProgID as its text) inside
+// a frame window of this program. Groups come from tessel.dll, late bound; the user's part is
+// played through real input (SendInput: the mouse and the keyboard of the display), and
+// every result is read back from the host's own items. With a file name, the hosted control
+// is photographed with its editor open (BitBlt of the frame into a 24-bit BMP).
+//
+// Needs both DLLs registered (regsvr32) and a display (Xvfb under Wine). Exits 0 when every
+// step held, 1 with a message naming the first one that did not.
+#include <comrt/com.h>
+#include <comrt/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+void SaveBitmap(HWND window, const char* path);
+HWND g_frame = nullptr;            // the frame window, photographed
+const char* g_picture = nullptr;  // where to, when a step fails too
+
+// ---- failures ---------------------------------------------------------------------------------
+
+[[noreturn]] void Fail(const std::string& what) {
+    std::printf("FAIL: %s\n", what.c_str());
+    if (g_frame && g_picture) SaveBitmap(g_frame, g_picture);
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+void Check(HRESULT hr, const char* what) {
+    if (FAILED(hr)) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+        Fail(std::string(what) + " failed with " + code);
+    }
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// ---- late binding -----------------------------------------------------------------------------
+
+// Calls member `name` of `object` with `args` (in the order written; IDispatch takes them
+// last first) and returns its result.
+comrt::Variant Call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> args = {}) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    Check(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), Narrow(name).c_str());
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    if (flags & DISPATCH_PROPERTYPUT) {
+        params.rgdispidNamedArgs = &put;
+        params.cNamedArgs = 1;
+    }
+    comrt::Variant result;
+    EXCEPINFO error{};
+    Check(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.put(), &error, nullptr),
+          Narrow(name).c_str());
+    return result;
+}
+
+VARIANT Text(const comrt::Bstr& text) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = text.get();
+    return v;
+}
+
+VARIANT Short(SHORT value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I2;
+    v.iVal = value;
+    return v;
+}
+
+VARIANT Object(IDispatch* object) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_DISPATCH;
+    v.pdispVal = object;
+    return v;
+}
+
+// A group of Tessel's, made by its ProgID: its name and (name, value) items of free text,
+// then, when `choices` is not empty, one drop-down item "Colour".
+comrt::ComPtr<IDispatch> MakeGroup(const wchar_t* name, const std::vector<std::pair<std::wstring, std::wstring>>& items,
+                                   const std::vector<std::wstring>& choices) {
+    CLSID clsid;
+    Check(CLSIDFromProgID(L"Tessel.clsTessel", &clsid), "CLSIDFromProgID(Tessel.clsTessel)");
+    comrt::ComPtr<IDispatch> group;
+    Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, group.put_void()),
+          "CoCreateInstance(Tessel.clsTessel)");
+    const comrt::Bstr group_name(name);
+    Call(group.get(), L"PropertyGroupName", DISPATCH_PROPERTYPUT, {Text(group_name)});
+    SAFEARRAY* none = SafeArrayCreateVector(VT_BSTR, 0, 0);
+    for (const auto& [item, value] : items) {
+        const comrt::Bstr n(item.c_str()), v(value.c_str());
+        VARIANT list;
+        VariantInit(&list);
+        list.vt = VT_ARRAY | VT_BSTR;
+        list.parray = none;
+        Call(group.get(), L"AddItem", DISPATCH_METHOD, {Text(n), Text(v), Short(0), list});
+    }
+    SafeArrayDestroy(none);
+    if (!choices.empty()) {
+        SAFEARRAY* list = SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(choices.size()));
+        for (LONG i = 0; i < static_cast<LONG>(choices.size()); ++i) {
+            const comrt::Bstr choice(choices[static_cast<std::size_t>(i)].c_str());
+            Check(SafeArrayPutElement(list, &i, choice.get()), "SafeArrayPutElement");
+        }
+        const comrt::Bstr n(L"Colour"), v(choices.front().c_str());
+        VARIANT array;
+        VariantInit(&array);
+        array.vt = VT_ARRAY | VT_BSTR;
+        array.parray = list;
+        Call(group.get(), L"AddItem", DISPATCH_METHOD, {Text(n), Text(v), Short(1), array});
+        SafeArrayDestroy(list);
+    }
+    return group;
+}
+
+// The value of item `index` (from 1) of a group, as the host reads it.
+std::wstring ItemValue(IDispatch* group, LONG index) {
+    comrt::Variant items = Call(group, L"ItemsCollection", DISPATCH_PROPERTYGET);
+    if (items.vt() != VT_DISPATCH || !items->pdispVal) Fail("ItemsCollection gave no object");
+    VARIANT position;
+    VariantInit(&position);
+    position.vt = VT_I4;
+    position.lVal = index;
+    comrt::Variant item = Call(items->pdispVal, L"Item", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {position});
+    if (item.vt() != VT_DISPATCH || !item->pdispVal) Fail("Item gave no object");
+    comrt::Variant value = Call(item->pdispVal, L"ItemValue", DISPATCH_PROPERTYGET);
+    if (value.vt() != VT_BSTR) Fail("ItemValue gave no text");
+    return value->bstrVal ? std::wstring(value->bstrVal, SysStringLen(value->bstrVal)) : std::wstring();
+}
+
+void ExpectValue(IDispatch* group, LONG index, const std::wstring& expected, const char* step) {
+    const std::wstring actual = ItemValue(group, index);
+    if (actual != expected)
+        Fail(std::string(step) + ": item " + std::to_string(index) + " holds \"" + Narrow(actual) + "\", expected \"" +
+             Narrow(expected) + "\"");
+    std::printf("ok: %s (item %ld holds \"%s\")\n", step, static_cast<long>(index), Narrow(actual).c_str());
+}
+
+// ---- the frame and its messages ---------------------------------------------------------------
+
+HWND g_host = nullptr;  // the ATL host window, which fills the frame's client area
+comrt::ComPtr<IOleInPlaceActiveObject> g_active;
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SIZE && g_host) MoveWindow(g_host, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Runs the message loop, as a container's does (the control's keys first), for `ms`
+// milliseconds.
+void Pump(DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && g_active &&
+                g_active->TranslateAccelerator(&msg) == S_OK)
+                continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (static_cast<LONG>(GetTickCount() - end) >= 0) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// ---- real input -------------------------------------------------------------------------------
+
+void Send(std::vector<INPUT> inputs) {
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+        Fail("SendInput refused the input");
+    Pump(120);
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+}
+
+// Presses and releases a key, with modifiers (VK_MENU, VK_SHIFT...) held around it.
+void Key(WORD vk, std::vector<WORD> modifiers = {}) {
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers) inputs.push_back(KeyInput(m, false));
+    inputs.push_back(KeyInput(vk, false));
+    inputs.push_back(KeyInput(vk, true));
+    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) inputs.push_back(KeyInput(*m, true));
+    Send(inputs);
+}
+
+// Types letters and digits as the keys that make them.
+void Type(const std::wstring& text) {
+    for (wchar_t c : text) {
+        const SHORT scan = VkKeyScanW(c);
+        if (scan == -1) Fail("no key types this character");
+        std::vector<WORD> modifiers;
+        if (scan & 0x100) modifiers.push_back(VK_SHIFT);
+        Key(LOBYTE(scan), modifiers);
+    }
+}
+
+// A click of the left button at a point of a window's client area.
+void Click(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in[3]{};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = static_cast<LONG>((p.x * 65535 + width / 2) / (width - 1));
+        i.mi.dy = static_cast<LONG>((p.y * 65535 + height / 2) / (height - 1));
+    }
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    Send({in[0], in[1], in[2]});
+}
+
+// ---- the control's windows --------------------------------------------------------------------
+
+struct ChildWindows {
+    HWND grid = nullptr, selector = nullptr, editor = nullptr, drop_down = nullptr;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM found) {
+    auto& out = *reinterpret_cast<std::vector<HWND>*>(found);
+    out.push_back(window);
+    return TRUE;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// The control's child windows: the grid by its class, the selector as the combo box that
+// stays shown, the editors as the edit box and the combo box shown over the grid.
+ChildWindows FindChildren() {
+    std::vector<HWND> all;
+    EnumChildWindows(g_host, CollectChild, reinterpret_cast<LPARAM>(&all));
+    ChildWindows out;
+    for (HWND w : all)
+        if (ClassOf(w) == L"Orvane.Grid") out.grid = w;
+    if (!out.grid) Fail("the control shows no grid window");
+    RECT grid;
+    GetWindowRect(out.grid, &grid);
+    for (HWND w : all) {
+        const std::wstring name = ClassOf(w);
+        RECT r;
+        GetWindowRect(w, &r);
+        const bool over_grid = r.top >= grid.top && r.bottom <= grid.bottom;
+        if (_wcsicmp(name.c_str(), L"ComboBox") == 0 && IsWindowVisible(w)) {
+            if (over_grid) out.drop_down = w;
+            else out.selector = w;
+        }
+        if (_wcsicmp(name.c_str(), L"Edit") == 0 && IsWindowVisible(w) && over_grid &&
+            GetParent(w) != out.selector && GetParent(w) != out.drop_down)
+            out.editor = w;
+    }
+    // An edit box inside the drop-down editor is the drop-down's own.
+    if (out.editor && out.drop_down && IsChild(out.drop_down, out.editor)) out.editor = nullptr;
+    if (!out.selector) Fail("the control shows no selector");
+    return out;
+}
+
+void SaveBitmap(HWND window, const char* path) {
+    RECT r;
+    GetClientRect(window, &r);
+    const int width = r.right, height = r.bottom;
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u), size = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + size;
+    if (FILE* out = std::fopen(path, "wb")) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&info.bmiHeader, sizeof(BITMAPINFOHEADER), 1, out);
+        std::fwrite(bits, 1, size, out);
+        std::fclose(out);
+    } else {
+        std::printf("FAIL: cannot write %s\n", path);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    std::printf("ok: screenshot %dx%d written\n", width, height);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Check(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), "CoInitializeEx");
+    HMODULE atl = LoadLibraryW(L"atl.dll");
+    if (!atl) Fail("the system has no atl.dll");
+    using init_fn = BOOL(WINAPI*)();
+    using get_control_fn = HRESULT(WINAPI*)(HWND, IUnknown**);
+    const auto init = reinterpret_cast<init_fn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+    const auto get_control =
+        reinterpret_cast<get_control_fn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+    if (!init || !get_control || !init()) Fail("atl.dll gives no AtlAxWinInit or AtlAxGetControl");
+
+    WNDCLASSW frame_class{};
+    frame_class.lpfnWndProc = FrameProc;
+    frame_class.hInstance = GetModuleHandleW(nullptr);
+    frame_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    frame_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    frame_class.lpszClassName = L"OrvaneAtlHostFrame";
+    RegisterClassW(&frame_class);
+    HWND frame = CreateWindowExW(0, frame_class.lpszClassName, L"Orvane.PropertiesCtl in AtlAxWin",
+                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 440, 360, nullptr, nullptr,
+                                 frame_class.hInstance, nullptr);
+    g_frame = frame;
+    g_picture = argc > 1 ? argv[1] : nullptr;
+    RECT client;
+    GetClientRect(frame, &client);
+    g_host = CreateWindowExW(0, L"AtlAxWin", L"Orvane.PropertiesCtl", WS_CHILD | WS_VISIBLE, 0, 0, client.right,
+                             client.bottom, frame, nullptr, frame_class.hInstance, nullptr);
+    if (!g_host) Fail("AtlAxWin did not create the control");
+    SetForegroundWindow(frame);
+    Pump(300);
+
+    comrt::ComPtr<IUnknown> unknown;
+    Check(get_control(g_host, unknown.put()), "AtlAxGetControl");
+    comrt::ComPtr<IDispatch> control;
+    Check(unknown->QueryInterface(IID_IDispatch, control.put_void()), "the control's IDispatch");
+    unknown->QueryInterface(IID_IOleInPlaceActiveObject, g_active.put_void());
+
+    // Two groups, the first by value (as script hosts pass it), the second by reference.
+    comrt::ComPtr<IDispatch> general =
+        MakeGroup(L"General", {{L"Name", L"Ada"}, {L"Notes", L"none"}}, {L"Red", L"Green", L"Blue"});
+    std::vector<std::pair<std::wstring, std::wstring>> many;
+    for (int i = 1; i <= 3000; ++i) many.push_back({L"Item " + std::to_wstring(i), L"v" + std::to_wstring(i)});
+    comrt::ComPtr<IDispatch> large = MakeGroup(L"Large", many, {});
+    Call(control.get(), L"AddPropertyGroup", DISPATCH_METHOD, {Object(general.get())});
+    IDispatch* large_ref = large.get();
+    VARIANT by_ref;
+    VariantInit(&by_ref);
+    by_ref.vt = VT_BYREF | VT_DISPATCH;
+    by_ref.ppdispVal = &large_ref;
+    Call(control.get(), L"AddPropertyGroup", DISPATCH_METHOD, {by_ref});
+    SHORT first = 0;
+    VARIANT index_ref;
+    VariantInit(&index_ref);
+    index_ref.vt = VT_BYREF | VT_I2;
+    index_ref.piVal = &first;
+    Call(control.get(), L"SelectPropertyGroup", DISPATCH_METHOD, {index_ref});
+    Pump(300);
+    std::printf("ok: two groups added (by value and by reference) and the first shown\n");
+
+    ChildWindows windows = FindChildren();
+    if (windows.editor || windows.drop_down) Fail("an editor shows before any edit");
+    const int selector_entries = static_cast<int>(SendMessageW(windows.selector, CB_GETCOUNT, 0, 0));
+    if (selector_entries != 2) Fail("the selector holds " + std::to_string(selector_entries) + " entries, expected 2");
+
+    // Row 0 lies at the top of the grid; other rows are reached by the keyboard.
+    Click(windows.grid, 10, 6);  // the name of row 0: the grid takes the focus, no editor
+    Key(VK_RIGHT);               // its value, where typing starts an edit
+
+    // A text value typed over the cell and Enter.
+    Type(L"Grace");
+    windows = FindChildren();
+    if (!windows.editor) Fail("typing over a value cell opened no editor");
+    Key(VK_RETURN);
+    ExpectValue(general.get(), 1, L"Grace", "a typed value committed with Enter");
+
+    // Escape reverts what was typed.
+    Type(L"Zed");
+    Key(VK_ESCAPE);
+    windows = FindChildren();
+    if (windows.editor) Fail("the editor stayed open after Escape");
+    ExpectValue(general.get(), 1, L"Grace", "Escape reverted the edit");
+
+    // A pick from the drop-down editor (Alt+Down opens it, Down moves, Enter takes).
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    Key(VK_DOWN, {VK_MENU});
+    windows = FindChildren();
+    if (!windows.drop_down) Fail("Alt+Down opened no drop-down editor");
+    Key(VK_DOWN);
+    Key(VK_RETURN);  // takes the pick and closes the list
+    if (FindChildren().drop_down) Key(VK_RETURN);  // commits, when the list's Enter did not
+    ExpectValue(general.get(), 3, L"Green", "a drop-down pick");
+
+    // A group switch through the selector with an edit pending writes the edit first.
+    Key(VK_UP);
+    Type(L"pending");
+    Click(windows.selector, 20, 8);
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    ExpectValue(general.get(), 2, L"pending", "a group switch with an edit pending");
+    const LRESULT shown = SendMessageW(windows.selector, CB_GETCURSEL, 0, 0);
+    if (shown != 1) Fail("the selector shows entry " + std::to_string(shown) + " after the switch, expected 1");
+
+    // PageDown and End through 3,000 items: End reaches the last one.
+    windows = FindChildren();
+    Click(windows.grid, 10, 6);
+    Key(VK_RIGHT);
+    Key(VK_NEXT);
+    Key(VK_NEXT);
+    Type(L"paged");
+    Key(VK_RETURN);
+    LONG paged = 0;
+    for (LONG i = 1; i <= 3000 && !paged; ++i)
+        if (ItemValue(large.get(), i) == L"paged") paged = i;
+    if (paged <= 2) Fail("PageDown twice did not move down a page: the edit landed on item " + std::to_string(paged));
+    std::printf("ok: PageDown twice went to item %ld\n", static_cast<long>(paged));
+    Key(VK_END);
+    Type(L"last");
+    Key(VK_RETURN);
+    ExpectValue(large.get(), 3000, L"last", "End went to the last item");
+
+    // A resize with the editor open: the editor stays over its cell (inside the grid, on the
+    // current row, in the value column).
+    Key(VK_HOME);
+    Type(L"open");
+    SetWindowPos(frame, nullptr, 0, 0, 560, 420, SWP_NOMOVE | SWP_NOZORDER);
+    Pump(300);
+    windows = FindChildren();
+    if (!windows.editor) Fail("the editor closed when the container resized the control");
+    RECT editor, grid;
+    GetWindowRect(windows.editor, &editor);
+    GetWindowRect(windows.grid, &grid);
+    const int grid_width = grid.right - grid.left;
+    if (editor.left < grid.left || editor.right > grid.right || editor.top < grid.top ||
+        editor.top - grid.top > (editor.bottom - editor.top) || editor.left - grid.left < grid_width / 4)
+        Fail("after the resize the editor lies at (" + std::to_string(editor.left - grid.left) + ", " +
+             std::to_string(editor.top - grid.top) + ") of the grid, not over row 0's value");
+    std::printf("ok: after a resize the editor is over its cell at (%ld, %ld) of a grid %d wide\n",
+                static_cast<long>(editor.left - grid.left), static_cast<long>(editor.top - grid.top), grid_width);
+    if (argc > 1) SaveBitmap(frame, argv[1]);
+    Key(VK_ESCAPE);
+    ExpectValue(large.get(), 1, L"v1", "Escape after the resize left the item alone");
+
+    // The container closes; the control's library goes with the next CoFreeUnusedLibraries.
+    g_active = nullptr;
+    control = nullptr;
+    unknown = nullptr;
+    DestroyWindow(frame);
+    g_host = nullptr;
+    Pump(200);
+    general = nullptr;
+    large = nullptr;
+    HMODULE orvane = GetModuleHandleW(L"orvane.dll");
+    if (!orvane) Fail("orvane.dll was not loaded by the host window");
+    using can_unload_fn = HRESULT(STDAPICALLTYPE*)();
+    const auto can_unload =
+        reinterpret_cast<can_unload_fn>(reinterpret_cast<void*>(GetProcAddress(orvane, "DllCanUnloadNow")));
+    if (!can_unload || can_unload() != S_OK) Fail("DllCanUnloadNow is not S_OK after the container closed");
+    CoFreeUnusedLibraries();
+    if (GetModuleHandleW(L"orvane.dll")) Fail("CoFreeUnusedLibraries left orvane.dll loaded");
+    std::printf("ok: DllCanUnloadNow is S_OK and CoFreeUnusedLibraries unloaded orvane.dll\n");
+    CoUninitialize();
+    std::printf("atl_host: all steps passed\n");
+    return 0;
+}
