@@ -9,6 +9,7 @@
 // step held, 1 with a message naming the first one that did not.
 #include <comrt/com.h>
 #include <comrt/resource.h>
+#include <orvane/orvane.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -145,6 +146,88 @@ void ExpectValue(IDispatch* group, LONG index, const std::wstring& expected, con
         Fail(std::string(step) + ": item " + std::to_string(index) + " holds \"" + Narrow(actual) + "\", expected \"" +
              Narrow(expected) + "\"");
     std::printf("ok: %s (item %ld holds \"%s\")\n", step, static_cast<long>(index), Narrow(actual).c_str());
+}
+
+// ---- registered as a control ------------------------------------------------------------------
+
+// A value under HKEY_CLASSES_ROOT\CLSID\{PropertiesCtl}\<key>; fails when it is missing.
+std::wstring ClassValue(const std::wstring& key) {
+    wchar_t clsid[39];
+    StringFromGUID2(CLSID_PropertiesCtl, clsid, 39);
+    const std::wstring path = L"CLSID\\" + std::wstring(clsid) + L"\\" + key;
+    wchar_t text[MAX_PATH * 2] = {};
+    DWORD bytes = sizeof text;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &bytes) != ERROR_SUCCESS)
+        Fail("the control's class has no " + Narrow(key));
+    return text;
+}
+
+// What a container reads before it creates a control: the class's keys (Control, MiscStatus
+// as the object gives it, a toolbox bitmap that loads, the type library's version), and from
+// the object its class in the type library, marked a control, with its event interface.
+void CheckRegisteredAsControl(IUnknown* control) {
+    ClassValue(L"Control");
+    comrt::ComPtr<IOleObject> object;
+    Check(control->QueryInterface(IID_IOleObject, object.put_void()), "the control's IOleObject");
+    DWORD misc = 0;
+    Check(object->GetMiscStatus(DVASPECT_CONTENT, &misc), "GetMiscStatus");
+    if (ClassValue(L"MiscStatus") != std::to_wstring(misc) || ClassValue(L"MiscStatus\\1") != std::to_wstring(misc))
+        Fail("MiscStatus is registered as " + Narrow(ClassValue(L"MiscStatus")) + ", GetMiscStatus gives " +
+             std::to_string(misc));
+    const std::wstring toolbox = ClassValue(L"ToolboxBitmap32");
+    const std::size_t comma = toolbox.rfind(L',');
+    HMODULE file = comma == std::wstring::npos ? nullptr
+                                               : LoadLibraryExW(toolbox.substr(0, comma).c_str(), nullptr,
+                                                                LOAD_LIBRARY_AS_DATAFILE);
+    HANDLE bitmap = file ? LoadImageW(file, MAKEINTRESOURCEW(_wtoi(toolbox.c_str() + comma + 1)), IMAGE_BITMAP, 0, 0, 0)
+                         : nullptr;
+    if (!bitmap) Fail("ToolboxBitmap32 \"" + Narrow(toolbox) + "\" names no bitmap");
+    DeleteObject(bitmap);
+    FreeLibrary(file);
+    if (ClassValue(L"Version") != std::to_wstring(Orvane_MajorVersion) + L"." + std::to_wstring(Orvane_MinorVersion))
+        Fail("Version is registered as " + Narrow(ClassValue(L"Version")));
+
+    comrt::ComPtr<IProvideClassInfo2> provider;
+    Check(control->QueryInterface(IID_IProvideClassInfo2, provider.put_void()), "IProvideClassInfo2");
+    comrt::ComPtr<ITypeInfo> info;
+    Check(provider->GetClassInfo(info.put()), "GetClassInfo");
+    TYPEATTR* attr = nullptr;
+    Check(info->GetTypeAttr(&attr), "the class's type attributes");
+    const bool is_control = attr->guid == CLSID_PropertiesCtl && attr->typekind == TKIND_COCLASS &&
+                            (attr->wTypeFlags & TYPEFLAG_FCONTROL);
+    info->ReleaseTypeAttr(attr);
+    if (!is_control) Fail("the type library does not describe PropertiesCtl as a control");
+    GUID events{};
+    Check(provider->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), "GetGUID of the default source");
+    if (events != IID___PropertiesCtl) Fail("the default source interface is not __PropertiesCtl");
+    // The same from the type library the system loads from the DLL's resources.
+    comrt::ComPtr<ITypeLib> library;
+    Check(LoadRegTypeLib(LIBID_Orvane, Orvane_MajorVersion, Orvane_MinorVersion, 0, library.put()), "LoadRegTypeLib");
+    comrt::ComPtr<ITypeInfo> coclass;
+    Check(library->GetTypeInfoOfGuid(CLSID_PropertiesCtl, coclass.put()), "the registered type library's class");
+    Check(coclass->GetTypeAttr(&attr), "the registered class's attributes");
+    const bool registered_control = (attr->wTypeFlags & TYPEFLAG_FCONTROL) != 0;
+    const UINT implemented = attr->cImplTypes;
+    coclass->ReleaseTypeAttr(attr);
+    bool source = false;
+    for (UINT i = 0; i < implemented; ++i) {
+        INT flags = 0;
+        HREFTYPE ref = 0;
+        comrt::ComPtr<ITypeInfo> itf;
+        Check(coclass->GetImplTypeFlags(i, &flags), "GetImplTypeFlags");
+        Check(coclass->GetRefTypeOfImplType(i, &ref), "GetRefTypeOfImplType");
+        Check(coclass->GetRefTypeInfo(ref, itf.put()), "GetRefTypeInfo");
+        TYPEATTR* itf_attr = nullptr;
+        Check(itf->GetTypeAttr(&itf_attr), "an interface's attributes");
+        if ((flags & (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE)) == (IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE))
+            source = itf_attr->guid == IID___PropertiesCtl;
+        itf->ReleaseTypeAttr(itf_attr);
+    }
+    if (!registered_control || !source)
+        Fail("the system's type library does not give PropertiesCtl as a control with __PropertiesCtl as its source");
+    std::printf("ok: registered as a control (MiscStatus %lu, a toolbox bitmap, version %s), a control in its "
+                "type library with __PropertiesCtl as its default source\n",
+                static_cast<unsigned long>(misc), Narrow(ClassValue(L"Version")).c_str());
 }
 
 // ---- the frame and its messages ---------------------------------------------------------------
@@ -353,6 +436,7 @@ int main(int argc, char** argv) {
     comrt::ComPtr<IDispatch> control;
     Check(unknown->QueryInterface(IID_IDispatch, control.put_void()), "the control's IDispatch");
     unknown->QueryInterface(IID_IOleInPlaceActiveObject, g_active.put_void());
+    CheckRegisteredAsControl(unknown.get());
 
     // Two groups, the first by value (as script hosts pass it), the second by reference.
     comrt::ComPtr<IDispatch> general =
