@@ -19,6 +19,7 @@
 namespace {
 
 void SaveBitmap(HWND window, const char* path);
+void Pump(DWORD ms);
 HWND g_frame = nullptr;            // the frame window, photographed
 const char* g_picture = nullptr;  // where to, when a step fails too
 
@@ -140,8 +141,12 @@ std::wstring ItemValue(IDispatch* group, LONG index) {
     return value->bstrVal ? std::wstring(value->bstrVal, SysStringLen(value->bstrVal)) : std::wstring();
 }
 
+// Input reaches the control through the display: a value has three seconds to arrive.
 void ExpectValue(IDispatch* group, LONG index, const std::wstring& expected, const char* step) {
-    const std::wstring actual = ItemValue(group, index);
+    std::wstring actual = ItemValue(group, index);
+    for (const DWORD start = GetTickCount(); actual != expected && GetTickCount() - start < 3000;
+         actual = ItemValue(group, index))
+        Pump(50);
     if (actual != expected)
         Fail(std::string(step) + ": item " + std::to_string(index) + " holds \"" + Narrow(actual) + "\", expected \"" +
              Narrow(expected) + "\"");
@@ -360,6 +365,16 @@ ChildWindows FindChildren() {
     return out;
 }
 
+// The control's windows once `ready` holds of them, or as they are after three seconds.
+template <typename Ready>
+ChildWindows WindowsWhen(Ready ready) {
+    ChildWindows windows = FindChildren();
+    for (const DWORD start = GetTickCount(); !ready(windows) && GetTickCount() - start < 3000;
+         windows = FindChildren())
+        Pump(50);
+    return windows;
+}
+
 void SaveBitmap(HWND window, const char* path) {
     RECT r;
     GetClientRect(window, &r);
@@ -471,7 +486,7 @@ int main(int argc, char** argv) {
 
     // A text value typed over the cell and Enter.
     Type(L"Grace");
-    windows = FindChildren();
+    windows = WindowsWhen([](const ChildWindows& w) { return w.editor != nullptr; });
     if (!windows.editor) Fail("typing over a value cell opened no editor");
     Key(VK_RETURN);
     ExpectValue(general.get(), 1, L"Grace", "a typed value committed with Enter");
@@ -479,7 +494,7 @@ int main(int argc, char** argv) {
     // Escape reverts what was typed.
     Type(L"Zed");
     Key(VK_ESCAPE);
-    windows = FindChildren();
+    windows = WindowsWhen([](const ChildWindows& w) { return w.editor == nullptr; });
     if (windows.editor) Fail("the editor stayed open after Escape");
     ExpectValue(general.get(), 1, L"Grace", "Escape reverted the edit");
 
@@ -487,11 +502,11 @@ int main(int argc, char** argv) {
     Key(VK_DOWN);
     Key(VK_DOWN);
     Key(VK_DOWN, {VK_MENU});
-    windows = FindChildren();
+    windows = WindowsWhen([](const ChildWindows& w) { return w.drop_down != nullptr; });
     if (!windows.drop_down) Fail("Alt+Down opened no drop-down editor");
     Key(VK_DOWN);
-    Key(VK_RETURN);  // takes the pick and closes the list
-    if (FindChildren().drop_down) Key(VK_RETURN);  // commits, when the list's Enter did not
+    Key(VK_RETURN);  // takes the pick and closes the list, as a combo box's list does
+    Key(VK_RETURN);  // commits the pick
     ExpectValue(general.get(), 3, L"Green", "a drop-down pick");
 
     // A group switch through the selector with an edit pending writes the edit first.
@@ -527,8 +542,8 @@ int main(int argc, char** argv) {
     Key(VK_HOME);
     Type(L"open");
     SetWindowPos(frame, nullptr, 0, 0, 560, 420, SWP_NOMOVE | SWP_NOZORDER);
-    Pump(300);
-    windows = FindChildren();
+    Pump(300);  // the layout, and the paint after which the editor finds its cell again
+    windows = WindowsWhen([](const ChildWindows& w) { return w.editor != nullptr; });
     if (!windows.editor) Fail("the editor closed when the container resized the control");
     RECT editor, grid;
     GetWindowRect(windows.editor, &editor);
