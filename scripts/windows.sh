@@ -13,7 +13,8 @@
 #                                the system's own key of an interface that comrt's type library
 #                                declares must survive both), and the differential table
 #                                against the Linux one
-#   scripts/windows.sh --bench   the same, then the Invoke benchmark in full
+#   scripts/windows.sh --bench   the same, then the Invoke benchmark and the hosted control's
+#                                benchmark (tests/windows/hosted_bench.cpp) in full
 #   --host-build DIR             takes the Linux tools from the Linux build in DIR (CI passes
 #                                scripts/test.sh's build/, which holds them already) instead
 #                                of building build-windows-host/
@@ -102,8 +103,12 @@ tessel_dll="Z:$(echo "$cross/bin/tessel.dll" | tr / '\\')"
 python3 "$root/tests/windows/compare_table.py" "$cross/table-linux.txt" "$cross/table-windows.txt"
 
 if [ $bench -eq 1 ]; then
+  orvane_dll="Z:$(echo "$cross/bin/orvane.dll" | tr / '\\')"
   "$wine" regsvr32 /s "$tessel_dll"
+  "$wine" regsvr32 /s "$orvane_dll"
   "$wine" "$cross/bin/invoke_bench.exe" | tr -d '\r'
+  "$wine" "$cross/bin/hosted_bench.exe" | tr -d '\r'
+  "$wine" regsvr32 /u /s "$orvane_dll"
   "$wine" regsvr32 /u /s "$tessel_dll"
 fi
 echo "windows: all Windows tests passed"

@@ -116,6 +116,7 @@ void Win32Grid::updateRowHeight() noexcept {
 }
 
 void Win32Grid::invalidateRow(int row) noexcept {
+    if (repaint_pending_) return;
     RECT client{};
     GetClientRect(window_, &client);
     RECT rect = cellRect(row, 0);
@@ -128,8 +129,11 @@ void Win32Grid::scrollTo(int top_row, bool user) {
     top_row = std::clamp(top_row, 0, std::max(0, cells_.rows() - pageRows()));
     if (top_row == top_row_) return;
     top_row_ = top_row;
-    SetScrollPos(window_, SB_VERT, top_row_, TRUE);
-    InvalidateRect(window_, nullptr, FALSE);
+    // The scroll bar is drawn with the next paint, not now, and the window is invalidated
+    // once until then: a fill that follows its rows scrolls once per row.
+    SetScrollPos(window_, SB_VERT, top_row_, FALSE);
+    if (!repaint_pending_) RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+    repaint_pending_ = true;
     if (user && raising()) sink_->Scroll();
 }
 

@@ -120,6 +120,7 @@ private:
     int row_height_min_ = 0;  // pixels
     int wheel_rest_ = 0;      // wheel turns short of a whole notch
     bool dragging_split_ = false;
+    bool repaint_pending_ = false;  // all of the window waits for its next paint
     float left_, top_;
     Colours colours_{0x80000005, 0x80000008};
     widgets::FontRef font_;
