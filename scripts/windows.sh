@@ -82,6 +82,8 @@ for _ in $(seq 100); do [ -s "$prefix.display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$prefix.display")"
 echo "windows: a new Wine prefix in $prefix, display $DISPLAY"
 "$wine" wineboot --init >/dev/null 2>&1
+# The prefix is made: its server and processes end before the tests start theirs.
+"$wineserver" -w
 
 # The GoogleTest programs write their reports of cases into the Unix folder through Wine's
 # drive Z:, for scripts/count_tests.py.

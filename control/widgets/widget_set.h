@@ -27,13 +27,14 @@ struct WidgetSet {
 // Makes the widgets of one control: its window, as a child of the container's window
 // parent at position (device pixels of parent), and inside it the selector, the grid and
 // the two in-place editors at their design-time layout, and the hidden find field. Their
-// windows are in the process's window table (window_procs.h), with their procedures and
-// styles. The toolkit linked into the control's library provides it. Fails with
-// comrt::com_error: E_HANDLE when parent names no window of this toolkit.
+// windows are in the process's window table (window_procs.h; on Windows they are the
+// system's windows), with their procedures and styles. The toolkit linked into the
+// control's library provides it. Fails with comrt::com_error: E_HANDLE when parent names
+// no window of this toolkit.
 using CreateWidgetsFn = WidgetSet (*)(HWND parent, const RECT& position);
 
-// The CreateWidgetsFn of the toolkit linked into the control's library (on this platform
-// the Qt one, toolkit/qt/qt_widget_set.cpp).
+// The CreateWidgetsFn of the toolkit linked into the control's library (on Linux the Qt
+// one, toolkit/qt/qt_widget_set.cpp; on Windows toolkit/win32/win32_widget_set.cpp).
 WidgetSet CreateToolkitWidgets(HWND parent, const RECT& position);
 
 }  // namespace orvane::widgets

@@ -35,7 +35,7 @@ ChildControl::~ChildControl() {
 }
 
 void ChildControl::detach() noexcept {
-    if (!accessible_name_.empty()) ClearAnnotations(window_);
+    if (annotated_) ClearAnnotations(window_);
     RemoveWindowSubclass(window_, &Subclass, kSubclassId);
     RemovePropW(window_, kAdapterProperty);
     window_ = nullptr;
@@ -112,6 +112,7 @@ void ChildControl::setAccessibleName(std::u16string_view name) {
     const HWND window = live();
     accessible_name_.assign(name);
     AnnotateName(window, accessible_name_);
+    annotated_ = true;
 }
 
 std::u16string WindowText(HWND window) {

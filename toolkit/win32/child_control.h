@@ -57,6 +57,7 @@ protected:
     Colours colours_;
     widgets::FontRef font_;
     std::u16string accessible_name_;
+    bool annotated_ = false;  // told assistive technology something (accessibility.h)
 
 public:
     const std::u16string& accessibleName() const noexcept { return accessible_name_; }

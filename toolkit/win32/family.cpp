@@ -17,4 +17,9 @@ void Family::hideKeepingFocus(HWND window) const noexcept {
     ShowWindow(window, SW_HIDE);
 }
 
+void Family::tabFrom(HWND window, bool backwards) const noexcept {
+    if (gone || !surface) return;
+    if (const HWND next = GetNextDlgTabItem(surface, window, backwards ? TRUE : FALSE)) SetFocus(next);
+}
+
 }  // namespace orvane::win32

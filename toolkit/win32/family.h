@@ -24,6 +24,9 @@ struct Family {
     void focusLeaving(HWND to) const noexcept;
     // Hides window, handing the focus to the focus keeper first when the window holds it.
     void hideKeepingFocus(HWND window) const noexcept;
+    // Moves the focus from window to the next (or previous) window of the control that
+    // the Tab key stops at, as a dialog's Tab does.
+    void tabFrom(HWND window, bool backwards) const noexcept;
 };
 
 using FamilyRef = std::shared_ptr<Family>;

@@ -19,7 +19,7 @@ UINT HorizontalAlignment(std::int16_t alignment) noexcept {
 // Paints the rows that the update region touches, and nothing of the rows out of view,
 // into a bitmap first so that nothing flickers.
 void Win32Grid::paint() noexcept {
-    repaint_pending_ = false;
+    invalid_ = false;
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(window_, &ps);
     if (!dc) return;

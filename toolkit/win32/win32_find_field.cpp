@@ -1,6 +1,7 @@
 // The find field of the widget contract (win32_find_field.h).
 #include <toolkit/win32/win32_find_field.h>
 
+#include <toolkit/win32/accessibility.h>
 #include <toolkit/win32/editor_keys.h>
 #include <toolkit/win32/errors.h>
 #include <toolkit/win32/units.h>
@@ -65,6 +66,8 @@ void Win32FindField::SetStatus(std::u16string_view status, bool found) {
     }
     SendMessageW(window, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, width));
     InvalidateRect(window, nullptr, TRUE);
+    AnnotateDescription(window, status_);
+    annotated_ = true;
 }
 
 void Win32FindField::SetFocus() {
@@ -95,6 +98,11 @@ void Win32FindField::paintStatus() noexcept {
 
 LRESULT Win32FindField::message(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
+    if (msg == WM_KEYDOWN && wParam == VK_TAB) {
+        // Tab leaves the field for the next widget, as it leaves any field of a form.
+        family_->tabFrom(window(), GetKeyState(VK_SHIFT) < 0);
+        return 0;
+    }
     if (HandleEditorKey(raising() ? sink_ : nullptr, swallow_char_, msg, wParam, &result)) return result;
     result = Default(msg, wParam, lParam);
     if (msg == WM_PAINT) paintStatus();

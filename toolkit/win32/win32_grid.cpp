@@ -90,11 +90,7 @@ bool Win32Grid::cellAt(POINT at, int& row, int& col) const noexcept {
     return false;
 }
 
-int Win32Grid::pageRows() const noexcept {
-    RECT client{};
-    GetClientRect(window_, &client);
-    return std::max(1, static_cast<int>(client.bottom) / row_height_);
-}
+int Win32Grid::pageRows() const noexcept { return std::max(1, client_height_ / row_height_); }
 
 void Win32Grid::updateScrollBar() noexcept {
     if (!window_) return;
@@ -106,22 +102,37 @@ void Win32Grid::updateScrollBar() noexcept {
     info.nMax = std::max(0, cells_.rows() - 1);
     info.nPage = static_cast<UINT>(cells_.rows() > 0 ? pageRows() : 1);
     info.nPos = top_row_;
-    SetScrollInfo(window_, SB_VERT, &info, TRUE);
+    // The bar shows or hides at once (WS_VSCROLL); it is painted with the next paint, so
+    // that filling the grid row by row draws no bar in between.
+    SetScrollInfo(window_, SB_VERT, &info, FALSE);
+    invalidateBar();
 }
 
 void Win32Grid::updateRowHeight() noexcept {
     row_height_ = std::max({LineHeight(FontHandle(font_.get())) + kRowPadding, row_height_min_, 1});
     updateScrollBar();
+    invalidateAll();
+}
+
+// A grid filled row by row invalidates itself once until it paints again, and a row out
+// of view not at all.
+void Win32Grid::invalidateAll() noexcept {
+    if (invalid_ || !window_) return;
     InvalidateRect(window_, nullptr, FALSE);
+    invalid_ = true;
+}
+
+void Win32Grid::invalidateBar() noexcept {
+    if (bar_invalid_ || !window_) return;
+    RedrawWindow(window_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    bar_invalid_ = true;
 }
 
 void Win32Grid::invalidateRow(int row) noexcept {
-    if (repaint_pending_) return;
-    RECT client{};
-    GetClientRect(window_, &client);
+    if (invalid_ || !window_ || row < top_row_ || (row - top_row_) * row_height_ >= client_height_) return;
     RECT rect = cellRect(row, 0);
     rect.left = 0;
-    rect.right = client.right;
+    rect.right = client_width_;
     InvalidateRect(window_, &rect, FALSE);
 }
 
@@ -129,11 +140,9 @@ void Win32Grid::scrollTo(int top_row, bool user) {
     top_row = std::clamp(top_row, 0, std::max(0, cells_.rows() - pageRows()));
     if (top_row == top_row_) return;
     top_row_ = top_row;
-    // The scroll bar is drawn with the next paint, not now, and the window is invalidated
-    // once until then: a fill that follows its rows scrolls once per row.
     SetScrollPos(window_, SB_VERT, top_row_, FALSE);
-    if (!repaint_pending_) RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
-    repaint_pending_ = true;
+    invalidateBar();
+    invalidateAll();
     if (user && raising()) sink_->Scroll();
 }
 
@@ -189,7 +198,7 @@ void Win32Grid::SetRows(std::int32_t rows) {
     }
     row_ = row;
     updateScrollBar();
-    InvalidateRect(window_, nullptr, FALSE);
+    invalidateAll();
     if (moves && raising()) sink_->EnterCell();
 }
 
@@ -210,7 +219,7 @@ void Win32Grid::SetCols(std::int32_t cols) {
         throw comrt::com_error(E_OUTOFMEMORY);
     }
     col_ = col;
-    InvalidateRect(window_, nullptr, FALSE);
+    invalidateAll();
     if (moves && raising()) sink_->EnterCell();
 }
 
@@ -298,7 +307,7 @@ void Win32Grid::SetColWidth(std::int32_t col, std::int32_t width) {
     if (col < 0 || col >= cells_.cols()) Fail(comrt::runtime_error::subscript_out_of_range);
     if (width < 0) FailInvalidValue();
     col_widths_[static_cast<std::size_t>(col)] = PixelsX(width);
-    InvalidateRect(window_, nullptr, FALSE);
+    invalidateAll();
 }
 
 OLE_HANDLE Win32Grid::hWnd() { return widgets::ToHandle(live()); }
@@ -306,13 +315,13 @@ OLE_HANDLE Win32Grid::hWnd() { return widgets::ToHandle(live()); }
 void Win32Grid::SetBackColor(OLE_COLOR color) {
     live();
     colours_.setBack(color);
-    InvalidateRect(window_, nullptr, FALSE);
+    invalidateAll();
 }
 
 void Win32Grid::SetForeColor(OLE_COLOR color) {
     live();
     colours_.setFore(color);
-    InvalidateRect(window_, nullptr, FALSE);
+    invalidateAll();
 }
 
 void Win32Grid::SetFont(const widgets::FontRef& font) {
@@ -425,11 +434,21 @@ LRESULT Win32Grid::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         paint();
         return 0;
     case WM_SIZE:
+        client_width_ = LOWORD(lParam);
+        client_height_ = HIWORD(lParam);
         updateScrollBar();
-        InvalidateRect(hwnd, nullptr, FALSE);
+        invalidateAll();
         return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_NCPAINT:
+        bar_invalid_ = false;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_GETDLGCODE: {
+        // Enter and Escape are the control's (KeyDown), not a dialog's default buttons; Tab
+        // stays the dialog's, which moves the focus.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        const bool wanted = key && key->message == WM_KEYDOWN && (key->wParam == VK_RETURN || key->wParam == VK_ESCAPE);
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (wanted ? DLGC_WANTMESSAGE : 0);
+    }
     case WM_KEYDOWN:
         onKeyDown(wParam);
         return 0;
@@ -516,8 +535,7 @@ void Win32Grid::onVScroll(WORD request, int position16) {
 void Win32Grid::onKeyDown(WPARAM vk) {
     if (vk == VK_TAB) {
         // Tab moves the focus on to the next widget of the control that takes it.
-        if (const HWND next = GetNextDlgTabItem(family_->surface, window_, GetKeyState(VK_SHIFT) < 0))
-            ::SetFocus(next);
+        family_->tabFrom(window_, GetKeyState(VK_SHIFT) < 0);
         return;
     }
     const FamilyRef family = family_;
@@ -583,7 +601,7 @@ bool Win32Grid::dragSplit(UINT msg, LPARAM lParam) {
         const int width = std::clamp(x, 0, static_cast<int>(client.right));
         if (width == col_widths_[0]) return true;
         col_widths_[0] = width;
-        InvalidateRect(window_, nullptr, FALSE);
+        invalidateAll();
         if (raising()) sink_->ColumnResized();
         return true;
     }

@@ -94,6 +94,8 @@ private:
     void updateScrollBar() noexcept;
     void updateRowHeight() noexcept;
     void invalidateRow(int row) noexcept;
+    void invalidateAll() noexcept;
+    void invalidateBar() noexcept;  // the scroll bar, in the non-client area
     void checkCurrentCell() const;
     int columnLeft(int col) const noexcept;
     // The cell under a point of the client area; false outside every cell.
@@ -120,7 +122,9 @@ private:
     int row_height_min_ = 0;  // pixels
     int wheel_rest_ = 0;      // wheel turns short of a whole notch
     bool dragging_split_ = false;
-    bool repaint_pending_ = false;  // all of the window waits for its next paint
+    int client_width_ = 0, client_height_ = 0;  // pixels, as the last WM_SIZE gave them
+    bool invalid_ = false;      // the whole client area waits for WM_PAINT
+    bool bar_invalid_ = false;  // the frame with the scroll bar waits for WM_NCPAINT
     float left_, top_;
     Colours colours_{0x80000005, 0x80000008};
     widgets::FontRef font_;
