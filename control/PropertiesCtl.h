@@ -279,7 +279,7 @@ public:
     // Hands a failing status of the handler `handler` (one of handler_names.h) to the
     // error channel given at siting (if any) and returns hr unchanged. Success passes
     // through silently.
-    HRESULT ReportHandlerStatus(const char16_t* handler, HRESULT hr) noexcept;
+    HRESULT ReportHandlerStatus(const OLECHAR* handler, HRESULT hr) noexcept;
 
     // ---- read-only views of the state, for tests -------------------------------------
     const comrt::ComPtr<_Collection>& group_collection() const noexcept { return group_collection_; }
@@ -325,7 +325,7 @@ private:
     // else what was loaded (E_UNEXPECTED when nothing was) (persistence.cpp).
     comrt::ComPtr<PropertyStore> CurrentProperties();
     // Tells the container that the persisted property `name` changed (appearance.cpp).
-    void NotifyChanged(std::u16string_view name) noexcept;
+    void NotifyChanged(comrt::olestring_view name) noexcept;
     // The open edit (pending_edit.cpp). Recorded when an editor opens over the current
     // cell, with the cell's text as the editor showed it.
     void RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_down, std::u16string opened_text);

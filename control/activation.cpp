@@ -35,9 +35,6 @@ std::int16_t ShiftState() noexcept {
 #endif
 }
 
-constexpr DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-                              OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
-
 }  // namespace
 
 // ---- IOleObject ------------------------------------------------------------------------------

@@ -12,19 +12,19 @@ namespace orvane {
 namespace {
 
 // The dispatch id of one of the control's properties, from its type description.
-DISPID DispidOf(std::u16string_view name) noexcept {
+DISPID DispidOf(comrt::olestring_view name) noexcept {
     for (const comrt::member_desc& member : kPropertiesCtlMembers)
         if (name == member.name) return member.id;
     return DISPID_UNKNOWN;
 }
 
-comrt::Variant ReadProperty(IPropertyBag& bag, const char16_t* name, IErrorLog* log) {
+comrt::Variant ReadProperty(IPropertyBag& bag, const OLECHAR* name, IErrorLog* log) {
     comrt::Variant value;
     comrt::check(bag.Read(name, value.put(), log));
     return value;
 }
 
-void WriteProperty(IPropertyBag& bag, const char16_t* name, comrt::Variant& value) {
+void WriteProperty(IPropertyBag& bag, const OLECHAR* name, comrt::Variant& value) {
     comrt::check(bag.Write(name, value.get()));
 }
 
@@ -251,7 +251,7 @@ HRESULT PropertiesCtl::OnReadProperties(IPropertyBag& bag, IErrorLog* log) noexc
 
 // The container's notification sink, when it has one, learns of the change by the
 // property's dispatch id; a sink that fails changes nothing for the control.
-void PropertiesCtl::NotifyChanged(std::u16string_view name) noexcept {
+void PropertiesCtl::NotifyChanged(comrt::olestring_view name) noexcept {
     dirty_ = true;
     const DISPID id = DispidOf(name);
     // The site may release the control, and a sink may disconnect, while they hear of it.

@@ -10,7 +10,7 @@ namespace {
 // Runs one handler for the widget that raised its event, the control held until the
 // failure is reported: the handler's calls out may let go of the control's last reference.
 template <typename Handler>
-HRESULT Handle(PropertiesCtl& control, const char16_t* name, Handler&& handler) noexcept {
+HRESULT Handle(PropertiesCtl& control, const OLECHAR* name, Handler&& handler) noexcept {
     const CallOut keep(control);
     return control.ReportHandlerStatus(name, handler());
 }

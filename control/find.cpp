@@ -15,6 +15,7 @@
 
 #include <control/collections.h>
 #include <control/text_match.h>
+#include <control/widget_text.h>
 
 namespace orvane {
 namespace {
@@ -50,7 +51,7 @@ std::vector<PropertiesCtl::FindHit> PropertiesCtl::FindHits(std::u16string_view 
             comrt::check(item->get_ItemName(name.put()));
             comrt::check(item->get_ItemValue(value.put()));
             if (out.interrupted()) return {};  // the host moved the control on: no hits to go to
-            if (ContainsFolded(name.view(), text) || ContainsFolded(value.view(), text)) hits.push_back({g, k - 1});
+            if (ContainsFolded(WidgetText(name.view()), text) || ContainsFolded(WidgetText(value.view()), text)) hits.push_back({g, k - 1});
         }
     }
     return hits;
@@ -100,8 +101,8 @@ std::size_t PropertiesCtl::FindAndGo(int step) {
         target = from == hits.end() ? 0 : static_cast<std::size_t>(from - hits.begin());
     }
     GoToHit(hits[target]);
-    const std::u16string status = comrt::from_utf8(std::to_string(target + 1) + " of " + std::to_string(hits.size()));
-    find_field().SetStatus(status, true);
+    const comrt::olestring status = comrt::from_utf8(std::to_string(target + 1) + " of " + std::to_string(hits.size()));
+    find_field().SetStatus(WidgetText(status), true);
     return hits.size();
 }
 
@@ -138,7 +139,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::FindText(BSTR text, LONG* hits) noexcep
     if (!hits) return E_POINTER;
     *hits = 0;
     comrt::check(OpenFind());
-    find_field().SetText(comrt::Bstr::view_of(text));
+    find_field().SetText(WidgetText(comrt::Bstr::view_of(text)));
     *hits = static_cast<LONG>(FindAndGo(0));
     return S_OK;
 } catch (...) {

@@ -10,6 +10,7 @@
 
 #include <control/arithmetic.h>
 #include <control/collections.h>
+#include <control/widget_text.h>
 
 namespace orvane {
 namespace {
@@ -60,7 +61,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::AddPropertyGroup(_clsTessel** mPropData
     comrt::check(group->get_PropertyGroupName(name.put()));
     CollectionAdd(groups, group.get());
     try {
-        selector().AddItem(name.view());
+        selector().AddItem(WidgetText(name.view()));
     } catch (...) {
         // The selector refused the entry: take the group out again, or every later pick
         // would show the wrong group. The selector's failure is the one reported.
@@ -166,13 +167,13 @@ bool PropertiesCtl::FillRowsFromItems() {
         comrt::Bstr ItemName;
         comrt::check(item->get_ItemName(ItemName.put()));
         if (out.interrupted()) return false;
-        grid().SetText(ItemName.view());
+        grid().SetText(WidgetText(ItemName.view()));
         grid().SetCellAlignment(0);
         grid().SetCol(1);
         comrt::Bstr ItemValue;
         comrt::check(item->get_ItemValue(ItemValue.put()));
         if (out.interrupted()) return false;
-        grid().SetText(ItemValue.view());
+        grid().SetText(WidgetText(ItemValue.view()));
         grid().SetCellAlignment(0);
         // A value picked from a list shows that it is, before its cell is clicked.
         const bool choice = ItemTypeOf(*item) == kDropDownItemType;

@@ -21,6 +21,7 @@
 
 #include <control/collections.h>
 #include <control/text_match.h>
+#include <control/widget_text.h>
 
 #include <algorithm>
 
@@ -71,7 +72,7 @@ void PropertiesCtl::TypeAhead(char16_t typed) {
             comrt::Bstr name;
             comrt::check(CollectionItemAs<_clsPropertyItem>(*items, row + 1)->get_ItemName(name.put()));
             if (out.interrupted()) return;  // the host's getter moved the control on
-            if (!StartsWithFolded(name.view(), prefix)) continue;
+            if (!StartsWithFolded(WidgetText(name.view()), prefix)) continue;
             editing_.type_ahead = prefix;
             grid().SetRow(row);
             return;

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include <control/editor_placement.h>
+#include <control/widget_text.h>
 
 namespace orvane {
 namespace {
@@ -32,8 +33,8 @@ void PropertiesCtl::RecordEdit(comrt::ComPtr<_clsPropertyItem> item, bool drop_d
     const CallOut out(*this);
     comrt::check(item->get_ItemName(name.put()));
     if (out.interrupted()) return;  // the item's getter moved the control on
-    if (drop_down) drop_down_editor().SetAccessibleName(name.view());
-    else text_editor().SetAccessibleName(name.view());
+    if (drop_down) drop_down_editor().SetAccessibleName(WidgetText(name.view()));
+    else text_editor().SetAccessibleName(WidgetText(name.view()));
     HideRefusal();
     editing_.edit = OpenEdit{current_group_, std::move(item), grid().Row(), drop_down, std::move(opened_text), false};
     ++editing_.epoch;
@@ -74,7 +75,7 @@ bool PropertiesCtl::CommitOpenEdit(CommitPoint point) {
 
     const CallOut out(*this);
     comrt::Bstr before;
-    const comrt::Bstr value(text);
+    const comrt::Bstr value(OleText(text));
     HRESULT hr = edit.item->get_ItemValue(before.put());
     if (SUCCEEDED(hr)) hr = edit.item->put_ItemValue(value.get());
     if (FAILED(hr)) {
@@ -109,7 +110,7 @@ PropertiesCtl::Verdict PropertiesCtl::JudgeOpenEdit(const std::u16string& text, 
     const comrt::ComPtr<_clsPropertyItem> item = editing_.edit->item;
     const std::int32_t row = editing_.edit->row;
     const comrt::ComPtr<_clsTessel> shown = current_group_;
-    const comrt::Bstr value(text);
+    const comrt::Bstr value(OleText(text));
     comrt::Bstr message;
     const CallOut keep(*this);
     editing_.judging = true;
@@ -130,7 +131,7 @@ PropertiesCtl::Verdict PropertiesCtl::JudgeOpenEdit(const std::u16string& text, 
     // The edit stays, its editor over its cell again (a leave took its flag down).
     if (grid().Row() == row) ShowEditorOnCurrentCell();
     if (FAILED(verdict)) throw comrt::com_error(verdict);
-    ShowRefusal(message.view().empty() ? std::u16string(kDefaultRefusal) : std::u16string(message.view()));
+    ShowRefusal(message.view().empty() ? std::u16string(kDefaultRefusal) : std::u16string(WidgetText(message.view())));
     return Verdict::stop;
 }
 

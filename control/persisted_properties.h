@@ -4,9 +4,9 @@
 
 namespace orvane {
 
-inline constexpr const char16_t* kBackColor = u"BackColor";
-inline constexpr const char16_t* kForeColor = u"ForeColor";
-inline constexpr const char16_t* kFont = u"Font";
-inline constexpr const char16_t* kPersistedProperties[] = {kBackColor, kForeColor, kFont};
+inline constexpr const OLECHAR* kBackColor = OLESTR("BackColor");
+inline constexpr const OLECHAR* kForeColor = OLESTR("ForeColor");
+inline constexpr const OLECHAR* kFont = OLESTR("Font");
+inline constexpr const OLECHAR* kPersistedProperties[] = {kBackColor, kForeColor, kFont};
 
 }  // namespace orvane

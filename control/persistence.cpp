@@ -45,7 +45,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::Load(IPropertyBag* pPropBag, IErrorLog*
         return S_OK;
     }
     const comrt::ComPtr<PropertyStore> held = comrt::make<PropertyStore>();
-    for (const char16_t* name : kPersistedProperties) held->CopyFrom(*pPropBag, name, pErrorLog);
+    for (const OLECHAR* name : kPersistedProperties) held->CopyFrom(*pPropBag, name, pErrorLog);
     held_ = held;
     return S_OK;
 } catch (...) {

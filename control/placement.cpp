@@ -10,6 +10,7 @@
 
 #include <control/arithmetic.h>
 #include <control/editor_placement.h>
+#include <control/widget_text.h>
 
 namespace orvane {
 namespace {
@@ -90,9 +91,9 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     // it names fits 16 bits.
     for (std::int32_t i = 0; i <= upper; ++i) {
         const auto index = static_cast<std::int16_t>(i);
-        editor.AddItem(Choice(*item, index).view());
+        editor.AddItem(WidgetText(Choice(*item, index).view()));
         // Compared with the cell's text exactly: the last equal entry wins.
-        if (Choice(*item, index) == grid().Text()) selected = index;
+        if (WidgetText(Choice(*item, index).view()) == grid().Text()) selected = index;
     }
     // The selection that matches the cell is the editor opening, not a pick: its Click
     // shows nothing in the cell, so a value that is none of the choices stays on show.

@@ -23,10 +23,10 @@ public:
     void Unsigned(std::uint64_t value, int bytes) {
         for (int i = 0; i < bytes; ++i) out_.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFF));
     }
-    void Text(std::u16string_view text) {
+    void Text(comrt::olestring_view text) {
         if (text.size() > PropertyStore::kMaxNameLength) comrt::raise(comrt::runtime_error::invalid_property_value, kErrorSource);
         Unsigned(text.size(), 2);
-        for (const char16_t unit : text) Unsigned(unit, 2);
+        for (const OLECHAR unit : text) Unsigned(unit, 2);
     }
 
 private:
@@ -46,11 +46,11 @@ public:
         for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | raw[i];
         return value;
     }
-    std::u16string Text() {
+    comrt::olestring Text() {
         const std::size_t length = Unsigned(2);
         if (length > PropertyStore::kMaxNameLength) FailFormat();
-        std::u16string text(length, u'\0');
-        for (char16_t& unit : text) unit = static_cast<char16_t>(Unsigned(2));
+        comrt::olestring text(length, OLECHAR{});
+        for (OLECHAR& unit : text) unit = static_cast<OLECHAR>(Unsigned(2));
         return text;
     }
 
@@ -126,7 +126,7 @@ HRESULT STDMETHODCALLTYPE PropertyStore::Write(LPCOLESTR pszPropName, VARIANT* p
     return comrt::to_hresult();
 }
 
-void PropertyStore::CopyFrom(IPropertyBag& bag, const char16_t* name, IErrorLog* log) {
+void PropertyStore::CopyFrom(IPropertyBag& bag, const OLECHAR* name, IErrorLog* log) {
     comrt::Variant value;
     if (FAILED(bag.Read(name, value.put(), log))) return;
     comrt::check(Write(name, value.get()));
@@ -155,9 +155,9 @@ void PropertyStore::Deserialize(IStream& stream) {
     if (in.Unsigned(2) != kFormat) FailFormat();
     const std::size_t count = in.Unsigned(2);
     if (count > kMaxEntries) FailFormat();
-    std::vector<std::pair<std::u16string, comrt::Variant>> entries;
+    std::vector<std::pair<comrt::olestring, comrt::Variant>> entries;
     for (std::size_t i = 0; i < count; ++i) {
-        std::u16string name = in.Text();
+        comrt::olestring name = in.Text();
         comrt::Variant value;
         switch (in.Unsigned(2)) {
         case VT_I4:

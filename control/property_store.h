@@ -25,6 +25,7 @@
 #include <comrt/implements.h>
 #include <comrt/ocidl.h>
 #include <comrt/resource.h>
+#include <comrt/text.h>
 
 namespace orvane {
 
@@ -46,7 +47,7 @@ public:
 
     // Copies the named entry of bag into this store; an entry bag cannot read is left out
     // (bag and log have said why).
-    void CopyFrom(IPropertyBag& bag, const char16_t* name, IErrorLog* log);
+    void CopyFrom(IPropertyBag& bag, const OLECHAR* name, IErrorLog* log);
     // Writes every entry into bag, in order; throws the bag's failure.
     void CopyTo(IPropertyBag& bag);
 
@@ -57,7 +58,7 @@ public:
     void Deserialize(IStream& stream);
 
 private:
-    std::vector<std::pair<std::u16string, comrt::Variant>> entries_;
+    std::vector<std::pair<comrt::olestring, comrt::Variant>> entries_;
 };
 
 }  // namespace orvane

@@ -106,7 +106,7 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::InterfaceSupportsErrorInfo(REFIID riid)
     return riid == IID__PropertiesCtl || riid == IID_IPropertiesEditing || riid == IID_IPropertiesFind ? S_OK : S_FALSE;
 }
 
-HRESULT PropertiesCtl::ReportHandlerStatus(const char16_t* handler, HRESULT hr) noexcept {
+HRESULT PropertiesCtl::ReportHandlerStatus(const OLECHAR* handler, HRESULT hr) noexcept {
     if (FAILED(hr) && error_sink_) error_sink_->HandlerFailed(handler, hr);
     return hr;
 }

@@ -55,12 +55,18 @@ endfunction()
 # comrt's own library: the object collection, which other libraries' descriptions refer to.
 comrt_typelib(comrt comrt-idl)
 
-# comrt_server_library(<target>): makes a shared library <target>.dll an in-process server
-# that exports DllGetClassObject, DllCanUnloadNow, DllRegisterServer and DllUnregisterServer
-# only (server_exports.def), with its type library as resource TYPELIB 1 and comrt's as
-# TYPELIB 2 (registration registers every TYPELIB resource).
+# comrt_server_library(<target> [IMPORTS <library>...]): makes a shared library <target>.dll
+# an in-process server that exports DllGetClassObject, DllCanUnloadNow, DllRegisterServer and
+# DllUnregisterServer only (server_exports.def), with its type library as resource TYPELIB 1
+# and comrt's as TYPELIB 2 (registration registers every TYPELIB resource). IMPORTS names the
+# server libraries whose type libraries its own refers to (they register their own).
 function(comrt_server_library target)
-  comrt_typelib(${target} ${target}-idl DEPENDS ${COMRT_TYPELIB_DIR}/comrt.tlb)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "IMPORTS")
+  set(imported ${COMRT_TYPELIB_DIR}/comrt.tlb)
+  foreach(library IN LISTS ARG_IMPORTS)
+    list(APPEND imported ${COMRT_TYPELIB_DIR}/${library}.tlb)
+  endforeach()
+  comrt_typelib(${target} ${target}-idl DEPENDS ${imported})
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_typelib.rc)
   file(WRITE ${rc} "1 TYPELIB \"${COMRT_TYPELIB_DIR}/${target}.tlb\"\n2 TYPELIB \"${COMRT_TYPELIB_DIR}/comrt.tlb\"\n")
   set_source_files_properties(${rc} PROPERTIES
@@ -68,5 +74,8 @@ function(comrt_server_library target)
   target_sources(${target} PRIVATE ${rc} ${COMRT_SERVER_DEF})
   target_link_libraries(${target} PRIVATE comrt)
   add_dependencies(${target} ${target}_typelib comrt_typelib)
+  foreach(library IN LISTS ARG_IMPORTS)
+    add_dependencies(${target}_typelib ${library}_typelib)
+  endforeach()
   set_target_properties(${target} PROPERTIES PREFIX "")
 endfunction()

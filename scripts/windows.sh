@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# The Windows build of the data library, and its tests under Wine:
+# The Windows build of the data library and the control, and their tests under Wine:
 #   scripts/windows.sh           installs what is missing, builds the Linux tools the Windows
-#                                build needs (build-windows-host/), cross-builds tessel.dll and
-#                                the tests with mingw-w64 (build-windows/), then, in a temporary
-#                                Wine prefix: the data library's unit tests, the widget
-#                                contract against the Windows toolkit (on Xvfb), regsvr32, the
-#                                VBScript suite under cscript, the early-bound client, the type
+#                                build needs (build-windows-host/), cross-builds tessel.dll,
+#                                orvane.dll and the tests with mingw-w64 (build-windows/), then,
+#                                in a temporary Wine prefix on an Xvfb display of its own: the
+#                                data library's unit tests, the widget contract against the
+#                                Windows toolkit, regsvr32 of both DLLs, the VBScript suite
+#                                under cscript, the control in the system's ATL host window
+#                                driven through real input, the early-bound client, the type
 #                                library against the Linux one, the Invoke benchmark once in
 #                                short mode, regsvr32 /u (the registry must be as before, and
 #                                the system's own key of an interface that comrt's type library
 #                                declares must survive both), and the differential table
 #                                against the Linux one
-#   scripts/windows.sh --bench   the same, then the Invoke benchmark in full
+#   scripts/windows.sh --bench   the same, then the Invoke benchmark and the hosted control's
+#                                benchmark (tests/windows/hosted_bench.cpp) in full
 #   --host-build DIR             takes the Linux tools from the Linux build in DIR (CI passes
 #                                scripts/test.sh's build/, which holds them already) instead
 #                                of building build-windows-host/
@@ -43,13 +46,13 @@ werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 jobs=$(($(nproc) < 2 ? $(nproc) : 2))
 
-# The Linux tools: the type libraries' IDL (comrt-idl, tessel-idl), typelib-dump and
+# The Linux tools: the type libraries' IDL (comrt-idl, tessel-idl, orvane-idl), typelib-dump and
 # libtessel.so for the comparison, and the differential table's comrt side.
 if [ -z "$host" ]; then
   host="$root/build-windows-host"
   cmake -S "$root" -B "$host" -G Ninja -DPG_WITH_QT=OFF -DPG_WERROR=$werror >/dev/null
 fi
-cmake --build "$host" -j "$jobs" --target comrt-idl tessel-idl typelib-dump tessel differential_table
+cmake --build "$host" -j "$jobs" --target comrt-idl tessel-idl orvane-idl typelib-dump tessel differential_table
 
 # The cross build, optimized as the Linux one but without debug information, which no
 # debugger reads under Wine and which makes every compile and static link slower.
@@ -64,26 +67,31 @@ wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/pg-wine.XXXXXX")
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+# Wine's windows need a display: an X server of its own (Xvfb, on the first free display
+# number), for every Wine process below; the control's tests give it real input there.
+Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$prefix.display" 2>/dev/null &
+xvfb=$!
 cleanup() {
   "$wineserver" -k 2>/dev/null || true
-  rm -rf "$prefix"
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$prefix" "$prefix.display"
 }
 trap cleanup EXIT
-echo "windows: a new Wine prefix in $prefix"
+for _ in $(seq 100); do [ -s "$prefix.display" ] && break; sleep 0.1; done
+[ -s "$prefix.display" ] || { echo "windows: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$prefix.display")"
+echo "windows: a new Wine prefix in $prefix, display $DISPLAY"
 "$wine" wineboot --init >/dev/null 2>&1
-# Wine's processes take their X display from the server's first process: the server ends
-# here, so that the tests' run starts it afresh on the virtual display below.
+# The prefix is made: its server and processes end before the tests start theirs.
 "$wineserver" -w
 
 # The GoogleTest programs write their reports of cases into the Unix folder through Wine's
 # drive Z:, for scripts/count_tests.py.
 rm -rf "$cross/test-reports"
 mkdir -p "$cross/test-reports"
-# The widget contract makes windows, which Wine shows on an X display: a virtual one, which
-# outlives the Wine server started on it.
+# The widget contract and the hosted control make windows, on the display above.
 (cd "$cross" && GTEST_OUTPUT="json:Z:$(echo "$cross/test-reports/" | tr / '\\')" \
-  xvfb-run -a sh -c 'ctest --output-on-failure --no-tests=error -j "$1"; status=$?; "$2" -w; exit $status' \
-  sh "$jobs" "$wineserver")
+  ctest --output-on-failure --no-tests=error -j "$jobs")
 python3 "$root/scripts/count_tests.py" "$cross/test-reports" "tests under Wine"
 
 echo "== the differential table: comrt (Linux) against oleaut32 (Wine)"
@@ -97,8 +105,12 @@ tessel_dll="Z:$(echo "$cross/bin/tessel.dll" | tr / '\\')"
 python3 "$root/tests/windows/compare_table.py" "$cross/table-linux.txt" "$cross/table-windows.txt"
 
 if [ $bench -eq 1 ]; then
+  orvane_dll="Z:$(echo "$cross/bin/orvane.dll" | tr / '\\')"
   "$wine" regsvr32 /s "$tessel_dll"
+  "$wine" regsvr32 /s "$orvane_dll"
   "$wine" "$cross/bin/invoke_bench.exe" | tr -d '\r'
+  "$wine" "$cross/bin/hosted_bench.exe" | tr -d '\r'
+  "$wine" regsvr32 /u /s "$orvane_dll"
   "$wine" regsvr32 /u /s "$tessel_dll"
 fi
 echo "windows: all Windows tests passed"

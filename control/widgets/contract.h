@@ -48,7 +48,7 @@ namespace orvane {
 
 // The source named in the error information of the run-time errors that the control and
 // its widgets raise.
-inline constexpr const char16_t* kErrorSource = u"Orvane";
+inline constexpr const OLECHAR* kErrorSource = OLESTR("Orvane");
 
 }  // namespace orvane
 

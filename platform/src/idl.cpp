@@ -27,6 +27,7 @@
 #include <utility>
 
 #include <comrt/error.h>
+#include <comrt/olectl.h>
 #include <comrt/text.h>
 
 #include "comrt_typelib.h"
@@ -65,10 +66,29 @@ const interface_desc* find_in(const type_library& lib, const IID& iid) noexcept 
     return nullptr;
 }
 
+// The system's interfaces that automation.idl declares, besides IUnknown and IDispatch.
+struct system_interface {
+    const IID* iid;
+    const char* name;
+};
+constexpr system_interface kSystemInterfaces[] = {{&IID_IFontDisp, "IFontDisp"}};
+
 // What one library's IDL needs besides its own declarations.
 struct writer {
     const type_library& lib;
+    std::span<const imported_library> imports;
     bool imports_comrt = false;
+    std::vector<const imported_library*> used;
+
+    // The name of an interface declared by a library of ours that this one imports.
+    const OLECHAR* imported_name(const IID& iid) {
+        for (const imported_library& other : imports) {
+            if (!find_in(*other.lib, iid)) continue;
+            if (std::find(used.begin(), used.end(), &other) == used.end()) used.push_back(&other);
+            return find_in(*other.lib, iid)->name;
+        }
+        return nullptr;
+    }
 
     std::string type_text(const type_ref& t) {
         if (t.vt & VT_BYREF)
@@ -83,9 +103,13 @@ struct writer {
                 imports_comrt = true;
                 return text_of(t.name) + "*";
             }
+            if (const OLECHAR* name = imported_name(*t.iid)) return text_of(name) + "*";
+            for (const system_interface& s : kSystemInterfaces)
+                if (*s.iid == *t.iid) return std::string(s.name) + "*";
             throw com_error(E_NOTIMPL);  // an interface of a library the writer does not know
         }
-        if (t.name) throw com_error(E_NOTIMPL);  // a type alias
+        // A type alias of the system's (automation.idl declares those the descriptions use).
+        if (t.name) return text_of(t.name);
         switch (t.vt) {
         case VT_I1: return "char";
         case VT_UI1: return "unsigned char";
@@ -144,7 +168,21 @@ struct writer {
         return "    [" + attributes + "] HRESULT " + text_of(m.name) + "(" + params + ");\n";
     }
 
+    // A pure dispinterface: the event interfaces, which have no members yet.
+    std::string dispinterface_text(const interface_desc& itf) {
+        if (!itf.members.empty()) throw com_error(E_NOTIMPL);
+        std::string out = "[\n    uuid(" + uuid_text(itf.iid) + ")";
+        // (widl takes no nonextensible on a dispinterface; one without members has nothing to extend.)
+        if (itf.flags & TYPEFLAG_FHIDDEN) out += ",\n    hidden";
+        return out + "\n]\ndispinterface " + text_of(itf.name) + " {\n    properties:\n    methods:\n};\n\n";
+    }
+
+    static const char* keyword(const interface_desc& itf) {
+        return itf.kind == TKIND_DISPATCH ? "dispinterface " : "interface ";
+    }
+
     std::string interface_text(const interface_desc& itf) {
+        if (itf.kind == TKIND_DISPATCH) return dispinterface_text(itf);
         if (itf.kind != TKIND_INTERFACE || !itf.base) throw com_error(E_NOTIMPL);
         std::string out = "[\n    uuid(" + uuid_text(itf.iid) + ")";
         constexpr std::pair<USHORT, const char*> kFlags[] = {{TYPEFLAG_FHIDDEN, "hidden"},
@@ -175,7 +213,11 @@ struct writer {
         const interface_desc* itf = find_in(lib, c.default_interface);
         if (!itf) throw com_error(E_INVALIDARG);
         out += "        [default] interface " + text_of(itf->name) + ";\n";
-        if (!same_guid(c.source_interface, GUID{})) throw com_error(E_NOTIMPL);  // an event dispinterface
+        if (!same_guid(c.source_interface, GUID{})) {
+            const interface_desc* events = find_in(lib, c.source_interface);
+            if (!events) throw com_error(E_INVALIDARG);
+            out += "        [default, source] " + std::string(keyword(*events)) + text_of(events->name) + ";\n";
+        }
         return out + "    };\n";
     }
 
@@ -189,6 +231,7 @@ struct writer {
                           ", written from the type description the library is built from.\n"
                           "import \"automation.idl\";\n";
         if (imports_comrt) out += "import \"comrt.idl\";\n";
+        for (const imported_library* other : used) out += "import \"" + std::string(other->file) + ".idl\";\n";
         out += "\n" + interfaces;
         out += "[\n    uuid(" + uuid_text(lib.libid) + "),\n    version(" + std::to_string(lib.major) + "." +
                std::to_string(lib.minor) + ")";
@@ -197,8 +240,9 @@ struct writer {
         if (lib.flags & LIBFLAG_FRESTRICTED) out += ",\n    restricted";
         out += "\n]\nlibrary " + text_of(lib.name) + "\n{\n    importlib(\"stdole2.tlb\");\n";
         if (imports_comrt) out += "    importlib(\"comrt.tlb\");\n";
+        for (const imported_library* other : used) out += "    importlib(\"" + std::string(other->file) + ".tlb\");\n";
         out += "\n";
-        for (const interface_desc* itf : lib.interfaces) out += "    interface " + text_of(itf->name) + ";\n";
+        for (const interface_desc* itf : lib.interfaces) out += "    " + std::string(keyword(*itf)) + text_of(itf->name) + ";\n";
         return out + classes + "};\n";
     }
 };
@@ -261,8 +305,8 @@ void fix_interface(const interface_desc& itf, std::vector<unsigned char>& tlb, s
 
 }  // namespace
 
-std::string idl_of(const type_library& lib) {
-    writer w{lib};
+std::string idl_of(const type_library& lib, std::span<const imported_library> imports) {
+    writer w{lib, imports, false, {}};
     return w.text();
 }
 
@@ -282,22 +326,23 @@ void fix_vtable_slots(const type_library& lib, std::vector<unsigned char>& tlb) 
         if (kind != TKIND_INTERFACE && kind != TKIND_DISPATCH) continue;
         const GUID iid = read_guid(tlb, guids + position(read32(tlb, base + 0x2C)));
         if (const interface_desc* itf = find_in(lib, iid)) {
-            fix_interface(*itf, tlb, base);
+            // A pure dispinterface has no vtable of its own beyond IDispatch's.
+            if (itf->kind == TKIND_INTERFACE) fix_interface(*itf, tlb, base);
             ++fixed;
         }
     }
     if (fixed != lib.interfaces.size()) throw com_error(E_INVALIDARG);
 }
 
-int idl_tool_main(const type_library& lib, int argc, char** argv) noexcept try {
+int idl_tool_main(const type_library& lib, int argc, char** argv, std::span<const imported_library> imports) noexcept try {
     const char* program = argc > 0 ? argv[0] : "idl";
     if (argc == 1) {
-        const std::string text = idl_of(lib);
+        const std::string text = idl_of(lib, imports);
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "--idl") == 0) {
-        const std::string text = idl_of(lib);
+        const std::string text = idl_of(lib, imports);
         std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
         out.close();

@@ -10,6 +10,15 @@
 //   <ProgID>                       (default) = ProgID
 //   <ProgID>\CLSID                 (default) = {clsid}
 //
+// and for a control (TYPEFLAG_FCONTROL), what containers look for in their lists of
+// controls:
+//
+//   CLSID\{clsid}\Control           (default) = ""
+//   CLSID\{clsid}\MiscStatus        (default) = the OLEMISC_* flags in decimal
+//   CLSID\{clsid}\MiscStatus\1      (default) = the same, for the content aspect
+//   CLSID\{clsid}\ToolboxBitmap32   (default) = "<path>, 1" (when the DLL has BITMAP 1)
+//   CLSID\{clsid}\Version           (default) = <major>.<minor> of the type library
+//
 // then, for every TYPELIB resource of the DLL (resource 1 is the library's own type
 // library, path: the DLL; each further one a library that it refers to, path: the DLL, a
 // backslash and the resource number), what RegisterTypeLib would write, limited to what
@@ -135,9 +144,26 @@ bool valid_progid(const std::string& progid) {
     });
 }
 
+// The DLL's bitmap for a container's toolbox: resource BITMAP 1, when it has one.
+constexpr WORD kToolboxBitmap = 1;
+
+// What a control adds to its class's entries.
+void add_control_entries(class_entry& entry, const type_library& lib, const class_desc& c, HMODULE module,
+                         const wide& path) {
+    const wide misc = std::to_wstring(c.misc_status);
+    entry.values.push_back({entry.clsid_key + L"\\Control", L"", L""});
+    entry.values.push_back({entry.clsid_key + L"\\MiscStatus", L"", misc});
+    entry.values.push_back({entry.clsid_key + L"\\MiscStatus\\1", L"", misc});
+    if (FindResourceW(module, MAKEINTRESOURCEW(kToolboxBitmap), MAKEINTRESOURCEW(2) /* RT_BITMAP */))
+        entry.values.push_back(
+            {entry.clsid_key + L"\\ToolboxBitmap32", L"", path + L", " + std::to_wstring(kToolboxBitmap)});
+    entry.values.push_back(
+        {entry.clsid_key + L"\\Version", L"", std::to_wstring(lib.major) + L"." + std::to_wstring(lib.minor)});
+}
+
 // The entries of every class that the DLL at `path` serves.
 std::vector<class_entry> class_entries(const type_library& lib, std::span<const server_class> classes,
-                                       const wide& path) {
+                                       HMODULE module, const wide& path) {
     std::string library_name;
     if (!ascii_text(lib.name, library_name)) throw com_error(SELFREG_E_TYPELIB);
     std::vector<class_entry> out;
@@ -161,6 +187,7 @@ std::vector<class_entry> class_entries(const type_library& lib, std::span<const 
             {progid, L"", progid},
             {progid + L"\\CLSID", L"", entry.clsid_text},
         };
+        if (c.flags & TYPEFLAG_FCONTROL) add_control_entries(entry, lib, c, module, path);
         out.push_back(std::move(entry));
     }
     return out;
@@ -265,10 +292,12 @@ void remove_classes(HKEY root, const std::vector<class_entry>& entries, const wi
             const bool of_progid = v.key == entry.progid_key || v.key == entry.progid_key + L"\\CLSID";
             if (of_progid ? progid_ours : ours) delete_value(root, v);
         }
-        for (const wide& key : {entry.clsid_key + L"\\InprocServer32", entry.clsid_key + L"\\ProgID",
-                                entry.clsid_key + L"\\TypeLib", entry.clsid_key, entry.progid_key + L"\\CLSID",
-                                entry.progid_key})
-            delete_if_empty(root, key);
+        // Deeper keys first: a key's path is longer than its parent's.
+        std::vector<wide> keys;
+        for (const value_entry& v : entry.values)
+            if (std::find(keys.begin(), keys.end(), v.key) == keys.end()) keys.push_back(v.key);
+        std::sort(keys.begin(), keys.end(), [](const wide& a, const wide& b) { return a.size() > b.size(); });
+        for (const wide& key : keys) delete_if_empty(root, key);
     }
 }
 
@@ -420,7 +449,7 @@ HRESULT register_library(const type_library& lib, std::span<const server_class> 
                          const void* anchor) noexcept try {
     wide path;
     const HMODULE module = module_of(anchor, path);
-    const std::vector<class_entry> entries = class_entries(lib, classes, path);
+    const std::vector<class_entry> entries = class_entries(lib, classes, module, path);
     const std::vector<typelib_entry> typelibs = typelib_entries(lib, typelib_resources(module, path), path);
 
     HKEY root = HKEY_LOCAL_MACHINE;
@@ -443,7 +472,7 @@ HRESULT unregister_library(const type_library& lib, std::span<const server_class
                            const void* anchor) noexcept try {
     wide path;
     const HMODULE module = module_of(anchor, path);
-    const std::vector<class_entry> entries = class_entries(lib, classes, path);
+    const std::vector<class_entry> entries = class_entries(lib, classes, module, path);
     const std::vector<typelib_entry> typelibs = typelib_entries(lib, typelib_resources(module, path), path);
     for (const HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         remove_typelibs(root, typelibs);

@@ -150,22 +150,32 @@ TEST(IdlOf, ImportsComrtOnlyForALibraryThatRefersToTheCollection) {
     EXPECT_THAT(runtime, Not(HasSubstr("comrt.tlb")));
 }
 
-// What the IDL written here cannot say fails the tool, rather than compiling into a type
-// library that describes something else.
-TEST(IdlOf, RefusesWhatItCannotSay) {
+// A system alias and an event dispinterface are written by name; an interface of another
+// library of ours is imported; what the IDL written here cannot say fails the tool, rather
+// than compiling into a type library that describes something else.
+TEST(IdlOf, WritesAliasesEventsAndImportsAndRefusesWhatItCannotSay) {
     constexpr comrt::member_desc alias[] = {
         comrt::prop_get<&_clsSample::get_Tint>(OLESTR("Tint"), 1).result_as(comrt::ole_color)};
-    EXPECT_EQ(Hex(E_NOTIMPL), Hex(Outcome([&] { comrt::idl_of(OneInterface(alias).lib); }))) << "a type alias";
+    EXPECT_THAT(comrt::idl_of(OneInterface(alias).lib), HasSubstr("HRESULT Tint([out, retval] OLE_COLOR*);"));
 
     constexpr comrt::member_desc none[1] = {};
-    EXPECT_EQ(Hex(E_NOTIMPL), Hex(Outcome([&] { comrt::idl_of(OneInterface({none, 0}, TKIND_DISPATCH).lib); })))
-        << "a pure dispinterface";
+    const std::string events = comrt::idl_of(OneInterface({none, 0}, TKIND_DISPATCH).lib);
+    EXPECT_THAT(events, HasSubstr("dispinterface _clsSample {\n    properties:\n    methods:\n};"));
+    EXPECT_THAT(events, HasSubstr("    dispinterface _clsSample;\n"));
+    EXPECT_EQ(Hex(E_NOTIMPL), Hex(Outcome([&] { comrt::idl_of(OneInterface(alias, TKIND_DISPATCH).lib); })))
+        << "a dispinterface with members";
 
-    // An interface of neither this library nor comrt's.
+    // An interface of neither this library nor comrt's: known only when imported.
     constexpr comrt::member_desc foreign[] = {comrt::prop_get<&_clsSample::get_Self>(OLESTR("Self"), 1)};
     OneInterface library(foreign);
     library.itf.iid = comrt::make_guid("5B0E7C15-1D2A-4F3B-8C4D-5E6F708192A3");
     EXPECT_EQ(Hex(E_NOTIMPL), Hex(Outcome([&] { comrt::idl_of(library.lib); }))) << "an unknown interface";
+    const OneInterface other(foreign);
+    const comrt::imported_library imports[] = {{&other.lib, "other"}};
+    const std::string imported = comrt::idl_of(library.lib, imports);
+    EXPECT_THAT(imported, HasSubstr("import \"other.idl\";"));
+    EXPECT_THAT(imported, HasSubstr("importlib(\"other.tlb\");"));
+    EXPECT_THAT(imported, HasSubstr("([out, retval] _clsSample**)"));
 }
 
 // ---- the vtable fix-up --------------------------------------------------------------------------

@@ -293,5 +293,28 @@ g.Clear
 CheckNoError "Clear of 32,767 items"
 Check "removes them all", g.ItemsCollection.Count, CLng(0)
 
+' ---- the control, created by its ProgID -----------------------------------------------------------
+' A script host is no container: the control's properties and its groups' data work, while
+' showing a group needs the windows that only in-place activation gives it.
+section = "control"
+Dim ctl
+Set ctl = CreateObject("Orvane.PropertiesCtl")
+CheckNoError "CreateObject Orvane.PropertiesCtl"
+ctl.BackColor = &H336699
+CheckTrue "BackColor put", ctl.BackColor = &H336699
+CheckTrue "the font object has a name", Len(ctl.Font.Name) > 0
+ctl.Font.Size = 12
+Check "the font object is the control's own", ctl.Font.Size, CCur(12)
+Set g = NewGroup()
+g.PropertyGroupName = "Shown"
+g.AddItem "Width", "100", 0, Array()
+ctl.AddPropertyGroup g
+checks = checks + 1
+If Err.Number <> &H8000FFFF Then Fail "a group added before activation: error " & Err.Number & ", expected E_UNEXPECTED"
+Err.Clear
+Check "the group keeps its item", g.ItemsCollection(1).ItemValue, "100"
+Set ctl = Nothing
+CheckNoError "the control released"
+
 WScript.Echo checks & " checks, " & failures & " failed"
 WScript.Quit failures

@@ -180,6 +180,7 @@ struct class_desc {
     IID default_interface;
     IID source_interface{};            // the event interface; GUID_NULL when there is none
     const OLECHAR* threading_model = OLESTR("Apartment");
+    DWORD misc_status = 0;             // a control's OLEMISC_* flags (TYPEFLAG_FCONTROL)
 
     constexpr class_desc(const CLSID& id, const OLECHAR* n, USHORT f, const interface_desc* default_itf)
         : clsid(id), name(n), flags(f), default_interface(default_itf->iid) {}
@@ -189,6 +190,13 @@ struct class_desc {
     constexpr class_desc with_threading_model(const OLECHAR* model) const {
         class_desc c = *this;
         c.threading_model = model;
+        return c;
+    }
+    // A control, with the status flags its IOleObject::GetMiscStatus gives.
+    constexpr class_desc as_control(DWORD misc) const {
+        class_desc c = *this;
+        c.flags |= TYPEFLAG_FCONTROL;
+        c.misc_status = misc;
         return c;
     }
 };
