@@ -8,6 +8,10 @@
 // back when the cell is left.
 #include <control/PropertiesCtl.h>
 
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
 #include <control/arithmetic.h>
 #include <control/editor_placement.h>
 
@@ -85,15 +89,31 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     // Entry 0 unless a later one matches the cell.
     std::int16_t selected = 0;
     const std::int16_t upper = ChoiceUpperBound(*item);
+    const std::u16string shown = grid().Text();
     // Entries 0 to upper, both included. The counter is wider than 16 bits so that a
     // list ending at 32767 stops after its last entry instead of overflowing; every index
     // it names fits 16 bits.
-    for (std::int32_t i = 0; i <= upper; ++i) {
-        const auto index = static_cast<std::int16_t>(i);
-        editor.AddItem(Choice(*item, index).view());
-        // Compared with the cell's text exactly: the last equal entry wins.
-        if (Choice(*item, index) == grid().Text()) selected = index;
+    // The choices go into the list together; those read before a failing read go in
+    // all the same, as they would one by one.
+    std::vector<comrt::Bstr> choices;
+    choices.reserve(static_cast<std::size_t>(std::max<std::int32_t>(upper + 1, 0)));
+    const auto add_read = [&] {
+        std::vector<std::u16string_view> texts(choices.size());
+        for (std::size_t k = 0; k < choices.size(); ++k) texts[k] = choices[k].view();
+        editor.AddItems(texts);
+    };
+    try {
+        for (std::int32_t i = 0; i <= upper; ++i) {
+            const auto index = static_cast<std::int16_t>(i);
+            choices.push_back(Choice(*item, index));
+            // Compared with the cell's text exactly: the last equal entry wins.
+            if (choices.back() == shown) selected = index;
+        }
+    } catch (...) {
+        add_read();
+        throw;
     }
+    add_read();
     // The selection that matches the cell is the editor opening, not a pick: its Click
     // shows nothing in the cell, so a value that is none of the choices stays on show.
     {
