@@ -14,6 +14,7 @@
 
 #include <control/arithmetic.h>
 #include <control/editor_placement.h>
+#include <tessel/item_texts.h>
 
 namespace orvane {
 namespace {
@@ -92,28 +93,36 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     const std::u16string shown = grid().Text();
     // Entries 0 to upper, both included. The counter is wider than 16 bits so that a
     // list ending at 32767 stops after its last entry instead of overflowing; every index
-    // it names fits 16 bits.
-    // The choices go into the list together; those read before a failing read go in
-    // all the same, as they would one by one.
-    std::vector<comrt::Bstr> choices;
-    choices.reserve(static_cast<std::size_t>(std::max<std::int32_t>(upper + 1, 0)));
-    const auto add_read = [&] {
-        std::vector<std::u16string_view> texts(choices.size());
-        for (std::size_t k = 0; k < choices.size(); ++k) texts[k] = choices[k].view();
-        editor.AddItems(texts);
-    };
+    // it names fits 16 bits. The choices go into the list together; those read before a
+    // failing read go in all the same, as they would one by one. Tessel's own items are
+    // read in place, the choices of anyone else's through GetItem.
+    const comrt::ComPtr<ITesselItemTexts> own = item.try_as<ITesselItemTexts>();
+    std::vector<comrt::Bstr> copies;
+    std::vector<std::u16string_view> texts;
+    texts.reserve(static_cast<std::size_t>(std::max<std::int32_t>(upper + 1, 0)));
+    if (!own) copies.reserve(texts.capacity());
     try {
         for (std::int32_t i = 0; i <= upper; ++i) {
             const auto index = static_cast<std::int16_t>(i);
-            choices.push_back(Choice(*item, index));
+            std::u16string_view text;
+            if (own) {
+                const OLECHAR* units = nullptr;
+                ULONG length = 0;
+                comrt::check(own->ViewChoice(index, &units, &length));
+                text = {units, length};
+            } else {
+                copies.push_back(Choice(*item, index));
+                text = copies.back().view();
+            }
+            texts.push_back(text);
             // Compared with the cell's text exactly: the last equal entry wins.
-            if (choices.back() == shown) selected = index;
+            if (text == shown) selected = index;
         }
     } catch (...) {
-        add_read();
+        editor.AddItems(texts);
         throw;
     }
-    add_read();
+    editor.AddItems(texts);
     // The selection that matches the cell is the editor opening, not a pick: its Click
     // shows nothing in the cell, so a value that is none of the choices stays on show.
     {
