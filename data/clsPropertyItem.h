@@ -17,8 +17,7 @@
 namespace tessel {
 
 class clsPropertyItem final
-    : public comrt::implements<clsPropertyItem, comrt::dispatch<_clsPropertyItem, kTesselLib>, ISupportErrorInfo,
-                               ITesselItemTexts> {
+    : public comrt::implements<clsPropertyItem, comrt::dispatch<_clsPropertyItem, kTesselLib>, ITesselItemTexts> {
 public:
     // Apartment-threaded, as registered: references are counted for one thread
     // (comrt/implements.h).
@@ -40,7 +39,10 @@ public:
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
 
-    // ITesselItemTexts
+    // ITesselItemTexts, which answers for ISupportErrorInfo too (comrt/implements.h).
+    void* find_base_interface(REFIID riid) noexcept {
+        return riid == IID_ISupportErrorInfo ? static_cast<ISupportErrorInfo*>(this) : nullptr;
+    }
     HRESULT STDMETHODCALLTYPE ViewTexts(const OLECHAR** name, ULONG* name_length, const OLECHAR** value,
                                         ULONG* value_length, SHORT* type) noexcept override;
     HRESULT STDMETHODCALLTYPE ViewChoice(SHORT index, const OLECHAR** text, ULONG* length) noexcept override;
