@@ -174,6 +174,7 @@ void KeystrokeBare(benchmark::State& state) {
         const EditorPlace& place = ControlEditorPlace();
         ShownControl shown;
         auto* editor = new QLineEdit(place.text, &shown.host.window());
+        editor->setFrame(false);  // as the control's editor
         editor->setGeometry(place.in_window);
         editor->show();
         editor->raise();

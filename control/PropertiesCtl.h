@@ -364,6 +364,9 @@ private:
     // Rewrites every row's name and value from the current group's items; false when an
     // item's getter interrupted it (groups.cpp).
     bool FillRowsFromItems();
+    // Row `row` from an item read through its getters, cell by cell; false when a getter
+    // interrupted it (groups.cpp).
+    bool FillRowFromGetters(std::int32_t row, _clsPropertyItem& item, const CallOut& out);
     // Drops the record and the editor flags, then hides the host's message and both
     // editors, the drop-down first: a focus change that hiding causes finds no edit to
     // commit.

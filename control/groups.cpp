@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
+
+#include <tessel/item_texts.h>
 
 #include <control/arithmetic.h>
 #include <control/collections.h>
@@ -156,30 +159,76 @@ bool PropertiesCtl::FillRowsFromItems() {
     // The items' getters are the host's code: one that shows another group, clears or
     // deactivates the control ends this fill, which has nothing left to fill.
     const CallOut out(*this);
-    const std::int16_t n =
-        ToInt16(static_cast<std::int64_t>(CollectionCount(*ItemsCollectionOf(*current_group_))) - 1);
-    for (std::int32_t i = 0; i <= n; ++i) {
-        const comrt::ComPtr<_clsTessel> group = current_group_;
-        const comrt::ComPtr<_clsPropertyItem> item = CollectionItemAs<_clsPropertyItem>(
-            *ItemsCollectionOf(*group), AddInt16(static_cast<std::int16_t>(i), 1));
-        grid().SetRow(i);
-        grid().SetCol(0);
-        comrt::Bstr ItemName;
-        comrt::check(item->get_ItemName(ItemName.put()));
-        if (out.interrupted()) return false;
-        grid().SetText(WidgetText(ItemName.view()));
-        grid().SetCellAlignment(0);
-        grid().SetCol(1);
-        comrt::Bstr ItemValue;
-        comrt::check(item->get_ItemValue(ItemValue.put()));
-        if (out.interrupted()) return false;
-        grid().SetText(WidgetText(ItemValue.view()));
-        grid().SetCellAlignment(0);
-        // A value picked from a list shows that it is, before its cell is clicked.
-        const bool choice = ItemTypeOf(*item) == kDropDownItemType;
-        if (out.interrupted()) return false;
-        grid().SetCellChoice(choice);
+    const comrt::ComPtr<_Collection> items = ItemsCollectionOf(*current_group_);
+    const std::int16_t n = ToInt16(static_cast<std::int64_t>(CollectionCount(*items)) - 1);
+    // Tessel's own items are read in place, which calls no one else's code, and go into
+    // the grid a batch of rows at a time, the texts copied once, by the grid. An item
+    // made by anyone else is read through its getters, after the rows before it went in.
+    constexpr std::size_t kBatchRows = 1024;
+    std::vector<widgets::GridRow> batch;
+    std::vector<comrt::ComPtr<ITesselItemTexts>> viewed;  // hold the texts the batch views
+    WidgetTexts texts;                                    // and their widget text
+    batch.reserve(std::min<std::size_t>(kBatchRows, static_cast<std::size_t>(n + 1)));
+    viewed.reserve(batch.capacity());
+    std::int32_t first = 0;
+    // Taken out of the batch before the write, so that a failing write is not made again.
+    std::vector<widgets::GridRow> writing;
+    const auto write_batch = [&] {
+        writing.swap(batch);
+        if (!writing.empty()) grid().FillRows(first, writing);
+        writing.clear();
+        writing.swap(batch);  // its room back
+        viewed.clear();
+        texts.Clear();
+    };
+    // A read that fails leaves the rows read before it written, as the rows before a
+    // failing row always are.
+    try {
+        for (std::int32_t i = 0; i <= n; ++i) {
+            const comrt::ComPtr<IDispatch> element = CollectionItem(*items, AddInt16(static_cast<std::int16_t>(i), 1));
+            if (comrt::ComPtr<ITesselItemTexts> own = element.try_as<ITesselItemTexts>()) {
+                const OLECHAR* name = nullptr;
+                const OLECHAR* value = nullptr;
+                ULONG name_length = 0, value_length = 0;
+                SHORT type = 0;
+                comrt::check(own->ViewTexts(&name, &name_length, &value, &value_length, &type));
+                if (batch.empty()) first = i;
+                batch.push_back({texts.View({name, name_length}), texts.View({value, value_length}), type == kDropDownItemType});
+                viewed.push_back(std::move(own));
+                if (batch.size() == kBatchRows) write_batch();
+                continue;
+            }
+            write_batch();
+            const comrt::ComPtr<_clsPropertyItem> item = element.try_as<_clsPropertyItem>();
+            if (!item) RaiseTypeMismatch();
+            if (!FillRowFromGetters(i, *item, out)) return false;
+        }
+    } catch (...) {
+        write_batch();
+        throw;
     }
+    write_batch();
+    return true;
+}
+
+bool PropertiesCtl::FillRowFromGetters(std::int32_t row, _clsPropertyItem& item, const CallOut& out) {
+    grid().SetRow(row);
+    grid().SetCol(0);
+    comrt::Bstr ItemName;
+    comrt::check(item.get_ItemName(ItemName.put()));
+    if (out.interrupted()) return false;
+    grid().SetText(WidgetText(ItemName.view()));
+    grid().SetCellAlignment(0);
+    grid().SetCol(1);
+    comrt::Bstr ItemValue;
+    comrt::check(item.get_ItemValue(ItemValue.put()));
+    if (out.interrupted()) return false;
+    grid().SetText(WidgetText(ItemValue.view()));
+    grid().SetCellAlignment(0);
+    // A value picked from a list shows that it is, before its cell is clicked.
+    const bool choice = ItemTypeOf(item) == kDropDownItemType;
+    if (out.interrupted()) return false;
+    grid().SetCellChoice(choice);
     return true;
 }
 

@@ -8,9 +8,14 @@
 // back when the cell is left.
 #include <control/PropertiesCtl.h>
 
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
 #include <control/arithmetic.h>
 #include <control/editor_placement.h>
 #include <control/widget_text.h>
+#include <tessel/item_texts.h>
 
 namespace orvane {
 namespace {
@@ -86,15 +91,40 @@ HRESULT STDMETHODCALLTYPE PropertiesCtl::ComboInit() noexcept try {
     // Entry 0 unless a later one matches the cell.
     std::int16_t selected = 0;
     const std::int16_t upper = ChoiceUpperBound(*item);
+    const std::u16string shown = grid().Text();
     // Entries 0 to upper, both included. The counter is wider than 16 bits so that a
     // list ending at 32767 stops after its last entry instead of overflowing; every index
-    // it names fits 16 bits.
-    for (std::int32_t i = 0; i <= upper; ++i) {
-        const auto index = static_cast<std::int16_t>(i);
-        editor.AddItem(WidgetText(Choice(*item, index).view()));
-        // Compared with the cell's text exactly: the last equal entry wins.
-        if (WidgetText(Choice(*item, index).view()) == grid().Text()) selected = index;
+    // it names fits 16 bits. The choices go into the list together; those read before a
+    // failing read go in all the same, as they would one by one. Tessel's own items are
+    // read in place, the choices of anyone else's through GetItem.
+    const comrt::ComPtr<ITesselItemTexts> own = item.try_as<ITesselItemTexts>();
+    std::vector<comrt::Bstr> copies;
+    std::vector<std::u16string_view> texts;
+    WidgetTexts held;  // the widget text of what texts views
+    texts.reserve(static_cast<std::size_t>(std::max<std::int32_t>(upper + 1, 0)));
+    if (!own) copies.reserve(texts.capacity());
+    try {
+        for (std::int32_t i = 0; i <= upper; ++i) {
+            const auto index = static_cast<std::int16_t>(i);
+            std::u16string_view text;
+            if (own) {
+                const OLECHAR* units = nullptr;
+                ULONG length = 0;
+                comrt::check(own->ViewChoice(index, &units, &length));
+                text = held.View({units, length});
+            } else {
+                copies.push_back(Choice(*item, index));
+                text = held.View(copies.back().view());
+            }
+            texts.push_back(text);
+            // Compared with the cell's text exactly: the last equal entry wins.
+            if (text == shown) selected = index;
+        }
+    } catch (...) {
+        editor.AddItems(texts);
+        throw;
     }
+    editor.AddItems(texts);
     // The selection that matches the cell is the editor opening, not a pick: its Click
     // shows nothing in the cell, so a value that is none of the choices stays on show.
     {

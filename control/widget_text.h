@@ -4,6 +4,7 @@
 // by unit. A view returned here lives no longer than the text it was made from.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,28 @@ inline comrt::olestring OleText(std::u16string_view text) { return comrt::olestr
 inline std::u16string_view WidgetText(comrt::olestring_view text) noexcept { return text; }
 inline comrt::olestring_view OleText(std::u16string_view text) noexcept { return text; }
 #endif
+
+// Widget texts made from COM texts, kept while views of them are in use: here the views
+// are the COM texts themselves, on Windows copies that live until Clear.
+class WidgetTexts {
+public:
+    std::u16string_view View(comrt::olestring_view text) {
+#ifdef _WIN32
+        return held_.emplace_back(text.begin(), text.end());
+#else
+        return text;
+#endif
+    }
+    void Clear() noexcept {
+#ifdef _WIN32
+        held_.clear();
+#endif
+    }
+
+private:
+#ifdef _WIN32
+    std::deque<std::u16string> held_;  // stable: a view of an element outlives later ones
+#endif
+};
 
 }  // namespace orvane

@@ -148,17 +148,45 @@ HRESULT STDMETHODCALLTYPE clsPropertyItem::GetItem(SHORT* nIndex, BSTR* result) 
     OwnerThread.check(OLESTR("clsPropertyItem"));
     if (!nIndex || !result) return E_POINTER;
     *result = nullptr;
+    // A copy of the element, as SafeArrayGetElement makes it (null stays null).
+    if (const BSTR text = ChoiceAt(*nIndex)) *result = comrt::Bstr(comrt::olestring_view(text, SysStringLen(text))).detach();
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
+}
+
+BSTR clsPropertyItem::ChoiceAt(SHORT at) const {
     SAFEARRAY* list = ItemChoices.get();
     if (!list || SafeArrayGetDim(list) != 1) Raise(comrt::runtime_error::subscript_out_of_range);
     LONG lower = 0;
     LONG upper = 0;
     if (FAILED(SafeArrayGetLBound(list, 1, &lower)) || FAILED(SafeArrayGetUBound(list, 1, &upper)))
         Raise(comrt::runtime_error::subscript_out_of_range);
-    LONG index = *nIndex;
+    const LONG index = at;
     if (index < lower || index > upper) Raise(comrt::runtime_error::subscript_out_of_range);
-    comrt::Bstr text;
-    comrt::check(SafeArrayGetElement(list, &index, text.put()));
-    *result = text.detach();
+    // The array is the item's own, of BSTR, one dimension: its elements lie in a row.
+    return static_cast<const BSTR*>(list->pvData)[index - lower];
+}
+
+HRESULT STDMETHODCALLTYPE clsPropertyItem::ViewTexts(const OLECHAR** name, ULONG* name_length, const OLECHAR** value,
+                                                     ULONG* value_length, SHORT* type) noexcept {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
+    if (!name || !name_length || !value || !value_length || !type) return E_POINTER;
+    const comrt::olestring_view n = Texts.name(), v = Texts.value();
+    *name = n.data();
+    *name_length = static_cast<ULONG>(n.size());
+    *value = v.data();
+    *value_length = static_cast<ULONG>(v.size());
+    *type = ItemType;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE clsPropertyItem::ViewChoice(SHORT index, const OLECHAR** text, ULONG* length) noexcept try {
+    OwnerThread.check(OLESTR("clsPropertyItem"));
+    if (!text || !length) return E_POINTER;
+    const BSTR choice = ChoiceAt(index);
+    *text = choice ? choice : OLESTR("");
+    *length = choice ? SysStringLen(choice) : 0;
     return S_OK;
 } catch (...) {
     return comrt::to_hresult();

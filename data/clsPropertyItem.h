@@ -9,6 +9,7 @@
 #include <comrt/apartment.h>
 #include <comrt/com.h>
 #include <comrt/dispatch.h>
+#include <tessel/item_texts.h>
 #include <tessel/tessel.h>
 
 #include "tessel_typelib.h"
@@ -16,7 +17,7 @@
 namespace tessel {
 
 class clsPropertyItem final
-    : public comrt::implements<clsPropertyItem, comrt::dispatch<_clsPropertyItem, kTesselLib>, ISupportErrorInfo> {
+    : public comrt::implements<clsPropertyItem, comrt::dispatch<_clsPropertyItem, kTesselLib>, ITesselItemTexts> {
 public:
     // Apartment-threaded, as registered: references are counted for one thread
     // (comrt/implements.h).
@@ -38,7 +39,19 @@ public:
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
 
+    // ITesselItemTexts, which answers for ISupportErrorInfo too (comrt/implements.h).
+    void* find_base_interface(REFIID riid) noexcept {
+        return riid == IID_ISupportErrorInfo ? static_cast<ISupportErrorInfo*>(this) : nullptr;
+    }
+    HRESULT STDMETHODCALLTYPE ViewTexts(const OLECHAR** name, ULONG* name_length, const OLECHAR** value,
+                                        ULONG* value_length, SHORT* type) noexcept override;
+    HRESULT STDMETHODCALLTYPE ViewChoice(SHORT index, const OLECHAR** text, ULONG* length) noexcept override;
+
 private:
+    // The element of the choice list at index (null for an unset one); error 9 without a
+    // one-dimensional list or outside its bounds.
+    BSTR ChoiceAt(SHORT index) const;
+
     // ItemName and ItemValue together in one heap block, neither NUL-terminated (a get
     // hands out a new BSTR anyway):
     //

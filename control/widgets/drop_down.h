@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -64,6 +65,11 @@ public:
     // The selected index does not change. A list already holding 32768 entries (all
     // that 16-bit indices 0 to 32767 can name) fails with the overflow error (6).
     virtual void AddItem(std::u16string_view text) = 0;
+    // Appends the entries in order, as one AddItem each would (a full list fails with
+    // the overflow error, the entries before kept); a list may take them in one piece.
+    virtual void AddItems(std::span<const std::u16string_view> texts) {
+        for (const std::u16string_view text : texts) AddItem(text);
+    }
 
     // Takes the input focus (a text box that had it raises LostFocus).
     virtual void SetFocus() = 0;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,14 @@ public:
 
 protected:
     ~GridEvents() = default;
+};
+
+// One row of a FillRows: the texts of its two cells, and whether the value is picked
+// from a list (SetCellChoice).
+struct GridRow {
+    std::u16string_view name;
+    std::u16string_view value;
+    bool choice = false;
 };
 
 class Grid {
@@ -96,6 +105,29 @@ public:
     // Whether the current cell's value is picked from a list: the grid shows a drop-down
     // glyph in it. Fails as SetCellAlignment.
     virtual void SetCellChoice(bool choice) = 0;
+
+    // Writes rows first, first + 1, ... of a grid of two or more columns: the name into
+    // column 0 and the value into column 1, both with alignment 0, and the value's
+    // choice mark. A row outside the count fails with CTL_E_INVALIDPROPERTYVALUE, the
+    // rows before it written. The current cell is where it was afterwards. A grid may
+    // write them in one pass, without moving its current cell or raising cell events;
+    // this one moves the current cell through them with the puts above (raising what a
+    // move raises) and back.
+    virtual void FillRows(std::int32_t first, std::span<const GridRow> rows) {
+        const std::int32_t row = Row(), col = Col();
+        for (const GridRow& cells : rows) {
+            SetRow(first++);
+            SetCol(0);
+            SetText(cells.name);
+            SetCellAlignment(0);
+            SetCol(1);
+            SetText(cells.value);
+            SetCellAlignment(0);
+            SetCellChoice(cells.choice);
+        }
+        SetCol(col);
+        SetRow(row);
+    }
 
     // Width of one column in twips. A width read back may differ from the width set
     // (the grid may keep widths in coarser steps). A column outside 0 to Cols - 1 fails

@@ -122,6 +122,22 @@ void FakeGrid::SetCellChoice(bool choice) {
     choices_[{row_, col_}] = choice;
 }
 
+void FakeGrid::FillRows(std::int32_t first, std::span<const widgets::GridRow> rows) {
+    for (const widgets::GridRow& cells : rows) {
+        const std::int32_t row = first++;
+        for (const std::int32_t col : {0, 1}) {
+            const std::u16string_view text = col == 0 ? cells.name : cells.value;
+            record_put("Text", format_value(text));
+            if (!holds(row, col)) fail_invalid_value();
+            texts_[{row, col}] = std::u16string(text);
+            record_put("CellAlignment", format_value(0LL));
+            alignments_[{row, col}] = 0;
+        }
+        record_put("CellChoice", format_value(cells.choice));
+        choices_[{row, 1}] = cells.choice;
+    }
+}
+
 bool FakeGrid::cell_choice(std::int32_t row, std::int32_t col) const {
     const auto it = choices_.find({row, col});
     return it != choices_.end() && it->second;

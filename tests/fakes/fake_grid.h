@@ -44,6 +44,8 @@ public:
     void SetRowHeightMin(std::int32_t height) override;
     void SetCellAlignment(std::int16_t alignment) override;
     void SetCellChoice(bool choice) override;
+    // Records the puts a cell-by-cell fill makes, without its moves.
+    void FillRows(std::int32_t first, std::span<const widgets::GridRow> rows) override;
     std::int32_t ColWidth(std::int32_t col) override;
     void SetColWidth(std::int32_t col, std::int32_t width) override;
     OLE_HANDLE hWnd() override;

@@ -3,6 +3,8 @@
 #include <toolkit/qt/focus_keeper.h>
 #include <toolkit/qt/qt_drop_down.h>
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QGuiApplication>
@@ -12,6 +14,7 @@
 #include <QProxyStyle>
 #include <QWheelEvent>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 
 #include <toolkit/qt/appearance.h>
 #include <toolkit/qt/keys.h>
@@ -43,6 +46,7 @@ public:
 // ---- the list widget -------------------------------------------------------------------------
 
 DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
+    setModel(&entries_);
     setInsertPolicy(QComboBox::InsertAtBottom);
     // Opening the list lays out and paints only the rows it shows, at any number of
     // entries: the list below the box, and entries all of one height.
@@ -55,7 +59,18 @@ DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::activated, this, [this] { raiseClick(); });
 }
 
-DropDownList::~DropDownList() { sink_ = nullptr; }
+DropDownList::~DropDownList() {
+    sink_ = nullptr;
+    // The box's own model goes with the box; ours would be gone before the box lets go.
+    setModel(new QStandardItemModel(this));
+}
+
+void DropDownList::announceEntries() {
+    const int selected = currentIndex();
+    if (!entries_.announce() || currentIndex() == selected) return;
+    const QSignalBlocker quiet(this);
+    setCurrentIndex(selected);
+}
 
 // The list opens below the box. A press on the box itself keeps the list open over its
 // release; a press elsewhere (the grid's, on the cell under the box) does not, so its
@@ -213,19 +228,23 @@ void QtDropDown::SetListIndex(std::int16_t index) {
     list.raiseClick();
 }
 
-void QtDropDown::Clear() { live().clear(); }
+void QtDropDown::Clear() { live().entries().clear(); }
 
-void QtDropDown::AddItem(std::u16string_view text) {
+void QtDropDown::AddItem(std::u16string_view text) { AddItems({&text, 1}); }
+
+void QtDropDown::AddItems(std::span<const std::u16string_view> texts) {
     DropDownList& list = live();
-    if (list.count() >= kMaxEntries) comrt::raise(comrt::runtime_error::overflow, kErrorSource);
-    const int selected = list.currentIndex();
-    list.addItem(ToQString(text));
-    // QComboBox selects the first entry of an empty list by itself; the contract keeps
-    // the selection.
-    if (list.currentIndex() != selected) {
-        const QSignalBlocker quiet(list);
-        list.setCurrentIndex(selected);
+    EntryModel& entries = list.entries();
+    // The entries that fit go in, announced together, before a full list fails.
+    const std::size_t room = static_cast<std::size_t>(kMaxEntries - std::min(list.count(), kMaxEntries));
+    try {
+        for (std::size_t i = 0; i < std::min(room, texts.size()); ++i) entries.append(texts[i]);
+    } catch (...) {
+        list.announceEntries();
+        throw;
     }
+    list.announceEntries();
+    if (texts.size() > room) comrt::raise(comrt::runtime_error::overflow, kErrorSource);
 }
 
 void QtDropDown::SetFocus() { live().setFocus(Qt::OtherFocusReason); }

@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <control/widgets/drop_down.h>
+#include <toolkit/qt/entry_model.h>
 #include <toolkit/qt/widget_handle.h>
 
 namespace orvane::qt {
@@ -31,6 +32,12 @@ public:
     // underneath).
     void setWheelTarget(QWidget* target) noexcept { wheel_target_ = target; }
 
+    // The entries: appended to the model, then announced to the box in one piece.
+    EntryModel& entries() noexcept { return entries_; }
+    // Announces the entries appended since the last notice, keeping the selected index
+    // (the box would select the first entry of a list that was empty).
+    void announceEntries();
+
 protected:
     // Takes the release of a press that opened the list (openList).
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +56,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    EntryModel entries_;
     widgets::DropDownEvents* sink_ = nullptr;
     // The list window, while the release of the press that opened it is still to come.
     QPointer<QWidget> awaiting_release_;
@@ -81,6 +89,7 @@ public:
     void SetListIndex(std::int16_t index) override;
     void Clear() override;
     void AddItem(std::u16string_view text) override;
+    void AddItems(std::span<const std::u16string_view> texts) override;
     void SetFocus() override;
     void ZOrder(std::int16_t position) override;
     void Refresh() override;

@@ -124,6 +124,19 @@ void QtGrid::SetCellChoice(bool choice) {
     view.cells().setChoice(view.row(), view.col(), choice);
 }
 
+void QtGrid::FillRows(std::int32_t first, std::span<const widgets::GridRow> rows) {
+    CellModel& cells = live().cells();
+    for (const widgets::GridRow& row : rows) {
+        if (!cells.holds(first, 1)) FailInvalidValue();
+        cells.setText(first, 0, row.name);
+        cells.setAlignment(first, 0, 0);
+        cells.setText(first, 1, row.value);
+        cells.setAlignment(first, 1, 0);
+        cells.setChoice(first, 1, row.choice);
+        ++first;
+    }
+}
+
 std::int32_t QtGrid::ColWidth(std::int32_t col) {
     GridView& view = live();
     if (col < 0 || col >= view.cells().cols())
