@@ -161,7 +161,16 @@ struct Win32Kit {
     std::u16string column_name(int col) { return view().columnName(col); }
     std::u16string accessible_name(widgets::TextBox&) { return editor().accessibleName(); }
     std::u16string accessible_name(widgets::DropDown& list) { return combo(list).accessibleName(); }
-    bool list_open(widgets::DropDown& list) { return combo(list).listOpen(); }
+    bool list_open(widgets::DropDown& list) {
+        const HWND box = combo(list).window();
+        COMBOBOXINFO info{sizeof info, {}, {}, 0, nullptr, nullptr, nullptr};
+        SCROLLINFO scroll{sizeof scroll, SIF_RANGE, 0, 0, 0, 0, 0};
+        const bool open = combo(list).listOpen();
+        if (open && GetComboBoxInfo(box, &info) && GetScrollInfo(info.hwndList, SB_VERT, &scroll)) {
+            EXPECT_EQ(scroll.nMax + 1, SendMessageW(box, CB_GETCOUNT, 0, 0)) << "it scrolls through all its entries";
+        }
+        return open;
+    }
     Place place(widgets::TextBox&) { return PlaceOf(editor().placement()); }
     Place place(widgets::DropDown& list) { return PlaceOf(combo(list).placement()); }
 

@@ -473,6 +473,7 @@ TYPED_TEST_P(DropDownContract, PlacementIsInTwipsAndBadPlacementAndStackingAreRe
 TYPED_TEST_P(DropDownContract, ShowListOpensOnlyAVisibleListAndNeitherItNorRefreshClicks) {
     widgets::DropDown& list = this->list();
     for (const char16_t* entry : {u"x", u"y"}) list.AddItem(entry);
+    for (int i = 0; i < 40; ++i) list.AddItem(u"z");
     list.SetListIndex(1);
     this->events.take();
     list.SetVisible(false);

@@ -22,6 +22,17 @@ Win32DropDown::Win32DropDown(FamilyRef family, HWND parent, float left, float to
     // The height given to a combo box is that of the box with its open list.
     const int item = static_cast<int>(SendMessageW(window(), CB_GETITEMHEIGHT, 0, 0));
     MoveWindow(window(), PixelsX(left), PixelsY(top), PixelsX(width), item * (kListRows + 2), FALSE);
+    // The list paints nothing while closed: an entry added to a list that redraws sets its
+    // scroll bar at once, which makes filling it cost far more than keeping the entries.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(window(), &info)) list_ = info.hwndList;
+    listRedraw(false);
+}
+
+// Turns the open list's painting on, which sets its scroll bar from its entries, or off.
+void Win32DropDown::listRedraw(bool on) const noexcept {
+    if (list_) SendMessageW(list_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
 }
 
 bool Win32DropDown::listOpen() const noexcept {
@@ -91,11 +102,19 @@ void Win32DropDown::Clear() { SendMessageW(live(), CB_RESETCONTENT, 0, 0); }
 
 void Win32DropDown::AddItem(std::u16string_view text) {
     const HWND window = live();
-    if (SendMessageW(window, CB_GETCOUNT, 0, 0) >= kMaxEntries) Fail(comrt::runtime_error::overflow);
     const std::u16string entry(text);
-    const LRESULT added = SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)));
-    if (added == CB_ERR) Fail(comrt::runtime_error::overflow);
+    // One message an entry, which is what a long list costs to fill, and that one straight
+    // to the list that keeps the entries (all that CB_ADDSTRING does with it): through the
+    // subclass every message costs far more than the list's own work. An entry past the
+    // last that an index can name is taken back rather than counted for beforehand.
+    const LRESULT added = list_ ? SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)))
+                                : SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)));
     if (added == CB_ERRSPACE) throw comrt::com_error(E_OUTOFMEMORY);
+    if (added == CB_ERR) Fail(comrt::runtime_error::overflow);
+    if (added >= kMaxEntries) {
+        SendMessageW(window, CB_DELETESTRING, static_cast<WPARAM>(added), 0);
+        Fail(comrt::runtime_error::overflow);
+    }
 }
 
 void Win32DropDown::SetFocus() { ::SetFocus(live()); }
@@ -121,8 +140,14 @@ void Win32DropDown::raiseClick() noexcept {
 // with a key on the closed one. Moving through the open list picks nothing yet.
 void Win32DropDown::command(WORD code) {
     switch (code) {
-    case CBN_DROPDOWN: open_ = true; break;
-    case CBN_CLOSEUP: open_ = false; break;
+    case CBN_DROPDOWN:
+        open_ = true;
+        listRedraw(true);
+        break;
+    case CBN_CLOSEUP:
+        open_ = false;
+        listRedraw(false);
+        break;
     case CBN_SELENDOK:
         if (open_) raiseClick();
         break;

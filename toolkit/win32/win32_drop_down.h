@@ -41,10 +41,12 @@ public:
 private:
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void raiseClick() noexcept;
+    void listRedraw(bool on) const noexcept;
 
     widgets::DropDownEvents* sink_ = nullptr;
     bool swallow_char_ = false;
-    bool open_ = false;  // between the list's CBN_DROPDOWN and CBN_CLOSEUP
+    bool open_ = false;    // between the list's CBN_DROPDOWN and CBN_CLOSEUP
+    HWND list_ = nullptr;  // the list that opens under the box
 };
 
 }  // namespace orvane::win32
