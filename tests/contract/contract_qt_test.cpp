@@ -53,8 +53,10 @@ void Press(QWidget& widget, std::int16_t key, std::int16_t shift) {
     QTest::keyClick(&widget, QtKey(key, shift), Modifiers(shift));
 }
 
-Place PlaceOf(const QWidget& widget) {
-    return {qt::TwipsX(widget, widget.x()), qt::TwipsY(widget, widget.y()), qt::TwipsX(widget, widget.width()),
+// The widget's place on the surface (the editors lie deeper, in the grid's viewport).
+Place PlaceOf(const QWidget& widget, const QWidget& surface) {
+    const QPoint at = widget.mapTo(&surface, QPoint(0, 0));
+    return {qt::TwipsX(widget, at.x()), qt::TwipsY(widget, at.y()), qt::TwipsX(widget, widget.width()),
             qt::TwipsY(widget, widget.height())};
 }
 
@@ -125,8 +127,9 @@ struct QtKit {
     std::u16string accessible_name(widgets::TextBox&) { return qt::ToU16String(editor().accessibleName()); }
     std::u16string accessible_name(widgets::DropDown& list) { return qt::ToU16String(combo(list).accessibleName()); }
     bool list_open(widgets::DropDown& list) { return combo(list).view()->isVisible(); }
-    Place place(widgets::TextBox&) { return PlaceOf(editor()); }
-    Place place(widgets::DropDown& list) { return PlaceOf(combo(list)); }
+    Place place(widgets::TextBox&) { return PlaceOf(editor(), surfaceWidget()); }
+    Place place(widgets::DropDown& list) { return PlaceOf(combo(list), surfaceWidget()); }
+    QWidget& surfaceWidget() { return *static_cast<qt::QtSurface&>(*set.surface).widget(); }
 
     std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
     widgets::WidgetSet set;

@@ -41,6 +41,14 @@ TEST_F(QtTextBoxTest, MovePlacesTheEditorInPixelsAndRejectsNegativeSizes) {
     EXPECT_EQ(FailureOf([&] { box.Move(0, 0, 300, -1); }), CTL_E_INVALIDPROPERTYVALUE);
     EXPECT_EQ(FailureOf([&] { box.Move(0, 1e300, 300, 300); }), CTL_E_INVALIDPROPERTYVALUE);
     EXPECT_EQ(editor().geometry(), QRect(50, 10, 100, 20)) << "a failing Move moves nothing";
+
+    // Hosted in a viewport deeper down, it is still placed in its surface's coordinates.
+    QWidget viewport(window.get());
+    viewport.setGeometry(10, 5, 300, 300);
+    box.hostIn(viewport);
+    EXPECT_EQ(editor().geometry(), QRect(40, 5, 100, 20)) << "where it lay";
+    box.Move(1500.0f, 300.0, 1500, 300);
+    EXPECT_EQ(editor().geometry(), QRect(90, 15, 100, 20));
 }
 
 TEST_F(QtTextBoxTest, SettingTheTextLeavesAnEmptySelectionAtTheStart) {

@@ -244,6 +244,7 @@ TEST_F(EditingModelTest, ADropDownOpensItsListFromTheKeyboardAndItsKeysPick) {
     // the cell keep what they held, though hiding the focused box moves the focus.
     Key(dropDown(), Qt::Key_End);
     EXPECT_EQ(dropDown().currentText(), "PDF");
+    EXPECT_EQ(grid().currentIndex().row(), 2) << "nor do they reach the grid underneath";
     Key(dropDown(), Qt::Key_Escape);
     EXPECT_FALSE(dropDown().isVisible());
     EXPECT_EQ(ValueOf(settings, 3), u"HTML");
@@ -383,7 +384,7 @@ TEST_F(EditingModelTest, APartlyVisibleBottomRowOpensItsEditorWhenClicked) {
     Click(last, 1);
     ASSERT_TRUE(text().isVisible()) << "it scrolls into view with its editor open";
     EXPECT_TRUE(text().hasFocus());
-    EXPECT_EQ(text().geometry(), CellOnSurface(last, 1).adjusted(0, 0, -20, 0));
+    EXPECT_EQ(OnSurface(text()), CellOnSurface(last, 1).adjusted(0, 0, -20, 0));
     QTest::keyClicks(&text(), "Bottom");
     Key(text(), Qt::Key_Return);
     EXPECT_EQ(ValueOf(big, last + 1), u"Bottom");
@@ -525,7 +526,7 @@ TEST_F(EditingModelTest, AValueTheHostRefusesStaysInItsEditorWithTheReasonUnderT
         EXPECT_EQ(view.currentIndex().row(), 3);
         EXPECT_TRUE(editor.isVisible() && editor.hasFocus() && editor.text() == "ten");
         EXPECT_TRUE(message.isVisible() && message.accessibleName() == "Pages: a whole number");
-        EXPECT_NEAR(message.y(), editor.geometry().bottom(), 1) << "under the cell";
+        EXPECT_NEAR(message.y(), OnSurface(editor).bottom(), 1) << "under the cell";
     }
     editor.selectAll();
     QTest::keyClicks(&editor, "20");

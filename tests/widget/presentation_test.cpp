@@ -1,6 +1,7 @@
 // What the user sees of the grid beyond its cells: the layout following the font, the split
 // between the columns under the mouse, the mark on values picked from a list, and the tip
 // that shows a text too long for its cell.
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -58,8 +59,8 @@ TEST_F(PresentationTest, ALargerFontKeepsTheGridBelowTheSelectorAndEveryRowAsTal
         ASSERT_TRUE(dropDown().isVisible());
         EXPECT_GE(grid().rowHeight(2), dropDown().height());
         const QRect cell = CellOnSurface(2, 1);
-        EXPECT_GE(dropDown().geometry().top(), cell.top() - 1);
-        EXPECT_LE(dropDown().geometry().bottom(), cell.bottom() + 1);
+        EXPECT_GE(OnSurface(dropDown()).top(), cell.top() - 1);
+        EXPECT_LE(OnSurface(dropDown()).bottom(), cell.bottom() + 1);
         ExpectColumnsFillTheGrid();
         Click(0, 0);
     }
@@ -79,7 +80,7 @@ TEST_F(PresentationTest, DraggingTheSplitResizesBothColumnsAndAResizeKeepsTheSha
     DragSplitTo(width / 4);
     EXPECT_NEAR(grid().columnWidth(0), width / 4, 2);
     ExpectColumnsFillTheGrid();
-    EXPECT_NEAR(text().geometry().left(), CellOnSurface(1, 1).left(), 2);
+    EXPECT_NEAR(OnSurface(text()).left(), CellOnSurface(1, 1).left(), 2);
     EXPECT_TRUE(text().isVisible()) << "the edit stays open";
     EXPECT_EQ(grid().currentIndex().row(), 1);
 
@@ -114,6 +115,25 @@ TEST_F(PresentationTest, TheCurrentRowsNameIsHighlightedAndTheHighlightFollowsTh
     Click(0, 1);
     EXPECT_NE(name_colour(0), plain);
     EXPECT_EQ(name_colour(1), plain) << "the row left is plain again";
+}
+
+// The editors lie in the grid's viewport, whose item view lists cells only: a screen reader
+// walking down from the window finds them under the surface, and at their place in front.
+TEST_F(PresentationTest, AssistiveTechnologyFindsTheOpenEditorUnderTheSurface) {
+    Click(1, 1);
+    ASSERT_TRUE(text().isVisible());
+    QAccessibleInterface* surface = QAccessible::queryAccessibleInterface(grid().parentWidget());
+    ASSERT_NE(surface, nullptr);
+    int index = -1;
+    for (int i = 0; i < surface->childCount() && index < 0; ++i) {
+        if (QAccessibleInterface* child = surface->child(i); child && child->object() == &text()) index = i;
+    }
+    ASSERT_GE(index, 0) << "not among the surface's " << surface->childCount() << " children";
+    QAccessibleInterface* editor = surface->child(index);
+    EXPECT_EQ(surface->indexOfChild(editor), index);
+    EXPECT_EQ(editor->text(QAccessible::Name), "Author");
+    const QPoint centre = text().mapToGlobal(text().rect().center());
+    EXPECT_EQ(surface->childAt(centre.x(), centre.y()), editor) << "in front of the grid";
 }
 
 TEST_F(PresentationTest, ValuesPickedFromAListAreMarkedAndOthersAreNot) {

@@ -97,6 +97,10 @@ protected:
         const QRect cell = view.visualRect(view.model()->index(row, col));
         return QRect(view.viewport()->mapTo(view.parentWidget(), cell.topLeft()), cell.size().expandedTo(QSize(0, 0)));
     }
+    // A widget's place in the surface's coordinates (the editors lie in the grid's viewport).
+    QRect OnSurface(const QWidget& widget, PropertiesWidget* owner = nullptr) {
+        return QRect(widget.mapTo(grid(owner).parentWidget(), QPoint(0, 0)), widget.size());
+    }
     void Click(int row, int col, PropertiesWidget* owner = nullptr) {
         QTableView& view = grid(owner);
         QTest::mouseClick(view.viewport(), Qt::LeftButton, {},

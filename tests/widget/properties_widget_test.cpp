@@ -39,7 +39,7 @@ using pg_testing::MakeFont;
 TEST_F(IntegrationTest, TypedTextReachesTheItemWhenTheCellIsLeft) {
     Click(1, 1);
     ASSERT_TRUE(text().isVisible());
-    EXPECT_EQ(text().geometry(), CellOnSurface(1, 1)) << "the editor lies exactly over the cell";
+    EXPECT_EQ(OnSurface(text()), CellOnSurface(1, 1)) << "the editor lies exactly over the cell";
     EXPECT_TRUE(text().hasFocus());
     EXPECT_EQ(text().selectedText(), "Ann") << "the whole text selected";
 
@@ -48,7 +48,7 @@ TEST_F(IntegrationTest, TypedTextReachesTheItemWhenTheCellIsLeft) {
     Click(3, 1);
     EXPECT_EQ(ValueOf(settings, 2), u"Bob");
     EXPECT_EQ(CellText(1, 1), "Bob");
-    EXPECT_EQ(text().geometry(), CellOnSurface(3, 1)) << "the editor moved to the new cell";
+    EXPECT_EQ(OnSurface(text()), CellOnSurface(3, 1)) << "the editor moved to the new cell";
     EXPECT_EQ(text().text(), "12");
 }
 
@@ -58,7 +58,7 @@ TEST_F(IntegrationTest, WithAScrollBarTheEditorIs300TwipsNarrowerThanTheCell) {
     ASSERT_TRUE(grid().verticalScrollBar()->isVisible());
     Click(2, 1);
     const QRect cell = CellOnSurface(2, 1);
-    EXPECT_EQ(text().geometry(), cell.adjusted(0, 0, -20, 0));
+    EXPECT_EQ(OnSurface(text()), cell.adjusted(0, 0, -20, 0));
     QTest::keyClicks(&text(), "changed");
     Click(4, 1);
     EXPECT_EQ(ValueOf(big, 3), u"changed");
@@ -69,7 +69,7 @@ TEST_F(IntegrationTest, ADropDownPickShowsInTheCellAtOnceAndReachesTheItemOnLeav
     ASSERT_TRUE(dropDown().isVisible());
     EXPECT_FALSE(text().isVisible());
     const QRect cell = CellOnSurface(2, 1);
-    EXPECT_EQ(dropDown().geometry().topLeft(), cell.topLeft());
+    EXPECT_EQ(OnSurface(dropDown()).topLeft(), cell.topLeft());
     EXPECT_EQ(dropDown().width(), cell.width());
     EXPECT_EQ(dropDown().currentText(), "PDF") << "the entry equal to the cell is selected";
     ASSERT_TRUE(dropDown().view()->isVisible()) << "one click opens the list";
@@ -96,7 +96,7 @@ TEST_F(IntegrationTest, ScrollingKeepsTheEditOverItsCellAndWritesNothing) {
     grid().verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     QCoreApplication::processEvents();
     ASSERT_TRUE(text().isVisible()) << "the cell is still in view";
-    EXPECT_EQ(text().geometry(), CellOnSurface(3, 1).adjusted(0, 0, -20, 0)) << "one row higher, with its cell";
+    EXPECT_EQ(OnSurface(text()), CellOnSurface(3, 1).adjusted(0, 0, -20, 0)) << "one row higher, with its cell";
     EXPECT_EQ(text().text(), "pending");
 
     grid().verticalScrollBar()->setValue(50);
@@ -108,18 +108,18 @@ TEST_F(IntegrationTest, ScrollingKeepsTheEditOverItsCellAndWritesNothing) {
     QCoreApplication::processEvents();
     ASSERT_TRUE(text().isVisible());
     EXPECT_EQ(text().text(), "pending");
-    EXPECT_EQ(text().geometry(), CellOnSurface(3, 1).adjusted(0, 0, -20, 0));
+    EXPECT_EQ(OnSurface(text()), CellOnSurface(3, 1).adjusted(0, 0, -20, 0));
     Click(5, 1);
     EXPECT_EQ(ValueOf(big, 4), u"pending");
 }
 
 TEST_F(IntegrationTest, ResizingTheWindowKeepsAnOpenEditorOverItsCell) {
     Click(0, 1);
-    const QRect before = text().geometry();
+    const QRect before = OnSurface(text());
     window.resize(640, 420);
     QCoreApplication::processEvents();
-    EXPECT_NE(text().geometry(), before) << "the value column moved";
-    EXPECT_EQ(text().geometry(), CellOnSurface(0, 1));
+    EXPECT_NE(OnSurface(text()), before) << "the value column moved";
+    EXPECT_EQ(OnSurface(text()), CellOnSurface(0, 1));
     EXPECT_EQ(grid().columnWidth(0) + grid().columnWidth(1), grid().width()) << "the columns span the grid";
 }
 
@@ -162,7 +162,7 @@ TEST_F(IntegrationTest, NarrowedByASplitterTheColumnsStillFillTheGridExactly) {
         EXPECT_EQ(view.columnWidth(0), name);
         EXPECT_EQ(view.columnWidth(1), std::max(row.width - name, 0));
         EXPECT_EQ(view.columnWidth(0) + view.columnWidth(1), view.width()) << "the columns fill the grid";
-        EXPECT_EQ(text().geometry(), CellOnSurface(1, 1)) << "the editor stays over its cell";
+        EXPECT_EQ(OnSurface(text()), CellOnSurface(1, 1)) << "the editor stays over its cell";
         for (const QList<QVariant>& failure : failures)
             ADD_FAILURE() << failure.at(0).toString().toStdString() << " failed with 0x" << std::hex
                           << static_cast<std::uint32_t>(failure.at(1).toInt());
@@ -301,7 +301,7 @@ TEST_F(IntegrationTest, TwoWidgetsInOneWindowEditIndependently) {
     EXPECT_FALSE(text(second).isVisible());
     window.resize(600, 700);
     QCoreApplication::processEvents();
-    EXPECT_EQ(text().geometry(), CellOnSurface(1, 1)) << "each control's hook follows its own editor";
+    EXPECT_EQ(OnSurface(text()), CellOnSurface(1, 1)) << "each control's hook follows its own editor";
 }
 
 // The handle the control gives for its window names that window, inside the host's, in

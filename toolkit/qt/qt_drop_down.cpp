@@ -113,7 +113,8 @@ bool DropDownList::event(QEvent* event) {
             return true;
         }
     }
-    return QComboBox::event(event);
+    const bool handled = QComboBox::event(event);
+    return PassPastScrollArea(*this, *event) || handled;
 }
 
 void DropDownList::keyPressEvent(QKeyEvent* event) {
@@ -166,7 +167,7 @@ void DropDownList::changeEvent(QEvent* event) {
 // ---- the contract's adapter ------------------------------------------------------------------
 
 QtDropDown::QtDropDown(QWidget* parent, float left, float top, float width, bool visible)
-    : list_(new DropDownList(parent)) {
+    : list_(new DropDownList(parent)), surface_(parent) {
     DropDownList& list = live();
     list.setVisible(visible);
     list.setFont(DesignTimeFont());
@@ -181,14 +182,21 @@ void QtDropDown::SetEventSink(widgets::DropDownEvents* sink) noexcept {
     if (DropDownList* list = list_.get()) list->setEventSink(sink);
 }
 
+void QtDropDown::hostIn(QWidget& viewport) {
+    DropDownList& list = live();
+    MoveIntoViewport(list, viewport);
+    list.setCursor(Qt::ArrowCursor);
+}
+
+// An unchanged place (after a scroll, which moved the list with the cell) moves nothing.
 void QtDropDown::SetLeft(float left) {
     DropDownList& list = live();
-    list.move(PixelsX(list, left), list.y());
+    list.move(PixelsX(list, left) - ParentOffset(list, surface_).x(), list.y());
 }
 
 void QtDropDown::SetTop(float top) {
     DropDownList& list = live();
-    list.move(list.x(), PixelsY(list, top));
+    list.move(list.x(), PixelsY(list, top) - ParentOffset(list, surface_).y());
 }
 
 void QtDropDown::SetWidth(float width) {

@@ -4,7 +4,8 @@
 // Click is raised for a pick by the user (QComboBox::activated: the mouse in the popup
 // or the keys on the closed list) and for a SetListIndex that changes the index. The
 // list's height is its own (its size hint, following the font); Left, Top and Width
-// place it.
+// place it, in the surface's coordinates also once it lies in the grid's viewport
+// (hostIn, focus_keeper.h).
 #pragma once
 
 #include <QComboBox>
@@ -76,6 +77,9 @@ public:
     DropDownList* list() const noexcept { return list_.get(); }
     // The widget that takes the focus when the list hides with it (focus_keeper.h).
     void setFocusKeeper(QWidget* keeper) noexcept { focus_keeper_ = keeper; }
+    // Moves the list into viewport (the grid's, a descendant of the surface), where it
+    // scrolls with the cells, with a cursor of its own rather than the viewport's.
+    void hostIn(QWidget& viewport);
 
     // ---- widgets::DropDown -----------------------------------------------------------
     void SetEventSink(widgets::DropDownEvents* sink) noexcept override;
@@ -103,6 +107,7 @@ private:
     DropDownList& live() const { return list_.live(); }
 
     WidgetHandle<DropDownList> list_;
+    QPointer<QWidget> surface_;  // whose coordinates Left and Top are
     widgets::FontRef font_;
     QPointer<QWidget> focus_keeper_;
 };

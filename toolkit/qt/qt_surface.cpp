@@ -16,6 +16,7 @@
 
 #include <toolkit/qt/appearance.h>
 #include <toolkit/qt/qt_strings.h>
+#include <toolkit/qt/surface_accessible.h>
 #include <toolkit/qt/units.h>
 
 namespace orvane::qt {
@@ -109,6 +110,7 @@ Message ToMessage(const QEvent& event) noexcept {
 // ---- the surface widget --------------------------------------------------------------------
 
 SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent) {
+    InstallSurfaceAccessibility();
     handle_ = enterWindowTable(*this);
     // The focus going from one of the control's widgets to a widget outside it is the
     // control's ExitFocus. The window losing the activation, and a popup of the control's
@@ -138,6 +140,14 @@ bool SurfaceWidget::event(QEvent* event) {
     if (alive) in_flight_ = outer;
     // A procedure that did not chain on to the original one consumed the event.
     return flight.handled ? flight.result : true;
+}
+
+QList<QWidget*> SurfaceWidget::listedChildren() const {
+    QList<QWidget*> widgets;
+    for (const QPointer<QWidget>& widget : listed_) {
+        if (widget) widgets.append(widget.data());
+    }
+    return widgets;
 }
 
 void SurfaceWidget::resizeEvent(QResizeEvent* event) {

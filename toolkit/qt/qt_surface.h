@@ -45,6 +45,11 @@ public:
     widgets::ContainerEvents* eventSink() const noexcept { return sink_; }
     HWND windowHandle() const noexcept { return handle_; }
 
+    // Widgets of the control that lie deeper (the editors in the grid's viewport), listed
+    // after the surface's own children to assistive technology (surface_accessible.h).
+    void listAsChild(QWidget* widget) { listed_.append(widget); }
+    QList<QWidget*> listedChildren() const;
+
     // The size the surface asks a layout for: its design-time size.
     void setDesignSize(QSize size) { design_size_ = size; updateGeometry(); }
     QSize sizeHint() const override { return design_size_; }
@@ -69,6 +74,7 @@ private:
     QMetaObject::Connection focus_watch_;  // the application's focus changes (ExitFocus)
     InFlight* in_flight_ = nullptr;
     QSize design_size_;
+    QList<QPointer<QWidget>> listed_;
 };
 
 class QtSurface final : public widgets::Container {

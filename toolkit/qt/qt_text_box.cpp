@@ -70,7 +70,8 @@ bool TextEditor::event(QEvent* event) {
             return true;
         }
     }
-    return QLineEdit::event(event);
+    const bool handled = QLineEdit::event(event);
+    return PassPastScrollArea(*this, *event) || handled;
 }
 
 void TextEditor::keyPressEvent(QKeyEvent* event) {
@@ -98,7 +99,7 @@ void TextEditor::focusOutEvent(QFocusEvent* event) {
 // ---- the contract's adapter ------------------------------------------------------------------
 
 QtTextBox::QtTextBox(QWidget* parent, float left, float top, float width, float height)
-    : editor_(new TextEditor(parent)) {
+    : editor_(new TextEditor(parent)), surface_(parent) {
     TextEditor& editor = live();
     editor.hide();
     editor.setFont(DesignTimeFont());
@@ -131,7 +132,8 @@ void QtTextBox::Move(float left, double top, std::int32_t width, std::int32_t he
     TextEditor& editor = live();
     if (width < 0 || height < 0) FailInvalidValue();
     const QRect place(PixelsX(editor, left), PixelsY(editor, top), PixelsX(editor, width), PixelsY(editor, height));
-    editor.setGeometry(place);
+    // Unchanged after a scroll, which moved the editor with the cell: no move, no repaint.
+    editor.setGeometry(place.translated(-ParentOffset(editor, surface_)));
 }
 
 void QtTextBox::SetTabIndex(std::int16_t index) {

@@ -1,5 +1,6 @@
 // The text box of the widget contract (control/widgets/text_box.h): a frameless
-// QLineEdit laid over a value cell.
+// QLineEdit laid over a value cell. It lies in the grid's viewport (focus_keeper.h) once
+// hosted there; Move still takes the surface's coordinates.
 //
 // Focus: GotFocus and LostFocus follow the focus moves inside the window. A window
 // losing or regaining the activation (the user switching applications) and popups
@@ -13,6 +14,7 @@
 #include <QPointer>
 
 #include <control/widgets/text_box.h>
+#include <toolkit/qt/focus_keeper.h>
 #include <toolkit/qt/widget_handle.h>
 
 namespace orvane::qt {
@@ -69,6 +71,9 @@ public:
     std::int16_t tabIndex() const noexcept { return tab_index_; }
     // The widget that takes the focus when the editor hides with it (focus_keeper.h).
     void setFocusKeeper(QWidget* keeper) noexcept { focus_keeper_ = keeper; }
+    // Moves the editor into viewport (the grid's, a descendant of the surface), where it
+    // scrolls with the cells; places stay in the surface's coordinates.
+    void hostIn(QWidget& viewport) { MoveIntoViewport(live(), viewport); }
 
     // ---- widgets::TextBox ------------------------------------------------------------
     void SetEventSink(widgets::TextBoxEvents* sink) noexcept override;
@@ -91,6 +96,7 @@ private:
     TextEditor& live() const { return editor_.live(); }
 
     WidgetHandle<TextEditor> editor_;
+    QPointer<QWidget> surface_;  // whose coordinates Move takes
     widgets::FontRef font_;
     std::int16_t tab_index_ = 0;
     QPointer<QWidget> focus_keeper_;

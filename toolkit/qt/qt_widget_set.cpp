@@ -38,6 +38,13 @@ widgets::WidgetSet CreateQtWidgets(QWidget* parent, const RECT& position) {
     drop_down_editor->setFocusKeeper(grid->view());
     text_editor->editor()->setWheelTarget(grid->view()->viewport());
     drop_down_editor->list()->setWheelTarget(grid->view()->viewport());
+    // The editors lie in the grid's viewport, which scrolls them with the cells' pixels
+    // (Qt scrolls no pixels under a sibling lying over the viewport: each step would
+    // repaint it all). Assistive technology still finds them among the surface's children.
+    text_editor->hostIn(*grid->view()->viewport());
+    drop_down_editor->hostIn(*grid->view()->viewport());
+    surface->widget()->listAsChild(text_editor->editor());
+    surface->widget()->listAsChild(drop_down_editor->list());
     auto find_field = std::make_shared<QtFindField>(window);
     find_field->line()->setObjectName(QStringLiteral("findField"));
     // In the tab order between the selector and the grid, where it lies when open.
