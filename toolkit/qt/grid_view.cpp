@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QPainter>
@@ -200,10 +201,25 @@ void GridView::catchUp() {
     }
     if (currentIndex() == target) return;
     if (target.isValid()) {
+        if (!viewport()->rect().contains(visualRect(target))) paintPendingBeforeScroll();
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
     } else {
         selectionModel()->clear();
     }
+}
+
+// Qt moves no pixels that are still to be painted: a scroll over a region left dirty (an
+// editor closed or moved since the last frame, a cell written) repaints the whole viewport
+// instead. What is pending is painted first, a few cells at most, so that the scroll that
+// follows moves the rest. Not from inside a paint, where nothing can be painted.
+void GridView::paintPendingBeforeScroll() {
+    for (const QWidget* widget = this; widget; widget = widget->parentWidget()) {
+        if (widget->testAttribute(Qt::WA_WState_InPaintEvent)) return;
+    }
+    QWidget* top = window();
+    if (!top->isVisible()) return;
+    QEvent request(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(top, &request);
 }
 
 QRect GridView::currentCellRect() {

@@ -100,6 +100,7 @@ private:
     bool dragSplit(QMouseEvent& event);
     void showCellTip(QHelpEvent& event);
     void scheduleCatchUp();
+    void paintPendingBeforeScroll();
     void markLayoutStale() noexcept { layout_stale_ = true; }
     void updateRowHeight();
     void raiseScroll();
