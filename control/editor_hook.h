@@ -1,7 +1,9 @@
 // The editor hook: a window procedure put in front of the control's own window that keeps
 // an open in-place editor over the grid's current cell while the window repaints or
-// changes size. The grid moves its cells under the editor on both, and the editor is a
-// sibling of the grid, not part of it, so nothing else would move it along.
+// changes size. The grid moves its cells under the editor on both, and to the widget
+// contract the editor is a sibling of the grid, not part of it, so nothing else would move
+// it along. (A toolkit may host it inside the grid, where a scroll moves it with its cell;
+// the hook's placement then finds it in place and moves nothing.)
 //
 // One EditorTracking per control window. The control owns its tracking state (a
 // shared_ptr), fills it when it initialises, and hands it to InstallEditorHook, which

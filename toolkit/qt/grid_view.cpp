@@ -201,18 +201,30 @@ void GridView::catchUp() {
     }
     if (currentIndex() == target) return;
     if (target.isValid()) {
-        if (!viewport()->rect().contains(visualRect(target))) paintPendingBeforeScroll();
+        if (scrollsBySomeRows(target)) paintPendingBeforeScroll();
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
     } else {
         selectionModel()->clear();
     }
 }
 
+// Whether bringing target into view scrolls, by less than half the viewport: a scroll
+// whose moved pixels save most of a repaint (a page's scroll repaints nearly all anyway).
+bool GridView::scrollsBySomeRows(const QModelIndex& target) const {
+    const QRect cell = visualRect(target);
+    const int height = viewport()->height();
+    const int distance = cell.top() < 0 ? -cell.top() : cell.bottom() - (height - 1);
+    return distance > 0 && distance < height / 2;
+}
+
 // Qt moves no pixels that are still to be painted: a scroll over a region left dirty (an
 // editor closed or moved since the last frame, a cell written) repaints the whole viewport
 // instead. What is pending is painted first, a few cells at most, so that the scroll that
-// follows moves the rest. Not from inside a paint, where nothing can be painted.
+// follows moves the rest. Not after a scroll still to be painted (the view's own Page
+// Down, say), whose repaint covers the viewport anyway, nor from inside a paint, where
+// nothing can be painted.
 void GridView::paintPendingBeforeScroll() {
+    if (scrolled_unpainted_) return;
     for (const QWidget* widget = this; widget; widget = widget->parentWidget()) {
         if (widget->testAttribute(Qt::WA_WState_InPaintEvent)) return;
     }
@@ -361,8 +373,16 @@ void GridView::showEvent(QShowEvent* event) {
     markLayoutStale();
 }
 
+void GridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    scrolled_unpainted_ = true;
+}
+
 bool GridView::viewportEvent(QEvent* event) {
     switch (event->type()) {
+    case QEvent::Paint:
+        scrolled_unpainted_ = false;
+        break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:

@@ -89,6 +89,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     // TableWindow: the grid's window answers no message of its own.
@@ -100,6 +101,7 @@ private:
     bool dragSplit(QMouseEvent& event);
     void showCellTip(QHelpEvent& event);
     void scheduleCatchUp();
+    bool scrollsBySomeRows(const QModelIndex& target) const;
     void paintPendingBeforeScroll();
     void markLayoutStale() noexcept { layout_stale_ = true; }
     void updateRowHeight();
@@ -115,6 +117,7 @@ private:
     bool catching_up_ = false;
     bool layout_stale_ = true;  // the view's layout may lag behind its cells or its size
     bool dragging_split_ = false;
+    bool scrolled_unpainted_ = false;  // the viewport scrolled since it last painted
 };
 
 }  // namespace orvane::qt
