@@ -33,6 +33,9 @@ bool MovesInsideWindow(const QFocusEvent& event) noexcept {
 TextEditor::TextEditor(QWidget* parent) : QLineEdit(parent) {
     // Item values may be long; the editor must not cut them.
     setMaxLength(std::numeric_limits<int>::max());
+    // Opaque: a keystroke repaints the editor alone, not the cells under it in the grid's
+    // viewport (a frameless line edit leaves its outer pixels to what lies beneath).
+    setAutoFillBackground(true);
     alignAsTheCell();
 }
 
