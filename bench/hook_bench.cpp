@@ -89,7 +89,7 @@ struct ShownGroup {
             return;
         }
         if (!text.isVisible()) throw std::runtime_error("the text editor did not open");
-        if (text.geometry().topLeft() != CellOnSurface(host).topLeft())
+        if (text.mapTo(&host.surface(), QPoint(0, 0)) != CellOnSurface(host).topLeft())
             throw std::runtime_error("the text editor is not over its cell");
     }
 
