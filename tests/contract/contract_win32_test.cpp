@@ -111,6 +111,12 @@ long ChildCount(IAccessible* object) {
     return count;
 }
 
+// The grid's events for assistive technology (its rows': child id > 0), as (event, child).
+std::vector<std::pair<DWORD, long>> g_heard;
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT && child > 0) g_heard.emplace_back(event, child);
+}
+
 // The row object a VARIANT holds (VT_DISPATCH), null for anything else.
 comrt::ComPtr<IAccessible> RowIn(VARIANT& found) {
     comrt::ComPtr<IAccessible> row;
@@ -232,8 +238,13 @@ struct Win32Kit {
     bool cell_choice(std::int32_t row, std::int32_t col) {
         const bool choice = view().cellChoice(row, col);
         if (view().cells().holds(row, col)) {
-            const long state = Property(this->row(row).get(), col + 1, &IAccessible::get_accState);
+            const comrt::ComPtr<IAccessible> cells = this->row(row);
+            const long state = Property(cells.get(), col + 1, &IAccessible::get_accState);
             EXPECT_EQ((state & STATE_SYSTEM_HASPOPUP) != 0, choice) << "the cell tells that it opens a list";
+            BSTR description = nullptr;
+            const HRESULT described = cells->get_accDescription(Child(col + 1), &description);
+            EXPECT_EQ(Take(description), choice ? u"drop-down list" : u"");
+            EXPECT_EQ(described, choice ? S_OK : DISP_E_MEMBERNOTFOUND);
         }
         return choice;
     }
@@ -337,11 +348,18 @@ TEST(Win32GridAccessible, ATableOfRowsOfCellsUntilTheWindowsGo) {
     ASSERT_EQ(table->accNavigate(NAVDIR_LASTCHILD, Child(CHILDID_SELF), &found), S_OK);
     EXPECT_EQ(NameOf(RowIn(found).get(), CHILDID_SELF), u"Notes");
 
-    // A new value reads at once; a cell taken by accSelect becomes the current one.
+    // A new value reads at once; a cell taken by accSelect becomes the current one. Both are
+    // announced for the row.
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, Hear,
+                                               GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     grid.SetText(u"World");
     EXPECT_EQ(ValueOf(row.get(), 2), u"World");
     EXPECT_EQ(row->accSelect(SELFLAG_TAKESELECTION, Child(1)), S_OK);
     EXPECT_EQ(grid.Col(), 0);
+    Pump();
+    UnhookWinEvent(hook);
+    EXPECT_THAT(g_heard, ElementsAre(std::pair<DWORD, long>(EVENT_OBJECT_VALUECHANGE, 2),
+                                     std::pair<DWORD, long>(EVENT_OBJECT_FOCUS, 2)));
 
     kit.reset();
     long count = 0;

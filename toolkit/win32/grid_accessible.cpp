@@ -228,6 +228,13 @@ public:
         return Text(grid().cells().at(row_, id - 1).text, value);
     }
 
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) noexcept override {
+        long id = 0;
+        if (const HRESULT hr = checkOut(child, id, description); FAILED(hr)) return hr;
+        if (id == CHILDID_SELF || !grid().cellChoice(row_, id - 1)) return DISP_E_MEMBERNOTFOUND;
+        return Text(u"drop-down list", description);
+    }
+
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) noexcept override {
         if (!role) return E_POINTER;
         SetEmpty(role);

@@ -6,7 +6,8 @@
 //   row     name: the property name (the text of column 0); selected for the current row
 //   cell    name: the property name in column 0, the column's name in the others;
 //           value: the cell's text; selected (and focused, while the grid has the focus)
-//           for the current cell; has-popup for a cell with a choice mark
+//           for the current cell; a cell with a choice mark has a popup and is described
+//           as a "drop-down list"
 //
 // Locations are in screen pixels, rows out of view are offscreen. The objects only read
 // the grid when they are called; once the grid lets go of them (its window is destroyed,

@@ -531,7 +531,11 @@ LRESULT Win32Grid::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETOBJECT:
         // The client area is the grid's table; every other object is the system's.
-        if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) return accessibleObject(wParam);
+        // A thread without COM cannot marshal it: the system's own object answers then.
+        if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
+            const LRESULT object = accessibleObject(wParam);
+            if (SUCCEEDED(static_cast<HRESULT>(object))) return object;
+        }
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_SETFOCUS:
         invalidateRow(row_);
