@@ -11,6 +11,10 @@
 // events; MouseDown comes after the cell events of the press. Keys the control acts on
 // reach KeyDown first; what it leaves alone moves the current cell (arrows, Page Up / Down,
 // Home / End by column, with Ctrl by row). Typed characters reach KeyPress.
+//
+// Assistive technology asks the window for its client object (WM_GETOBJECT) and gets the
+// grid's own table of rows of cells (grid_accessible.h); it hears the current row take the
+// focus and a value change in view (NotifyWinEvent, the row's child id).
 #pragma once
 
 #include <memory>
