@@ -9,6 +9,8 @@
 // step held, 1 with a message naming the first one that did not.
 #include <orvane/orvane.h>
 
+#include <oleacc.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -29,6 +31,51 @@ void ExpectValue(IDispatch* group, LONG index, const std::wstring& expected, con
         Fail(std::string(step) + ": item " + std::to_string(index) + " holds \"" + Narrow(actual) + "\", expected \"" +
              Narrow(expected) + "\"");
     std::printf("ok: %s (item %ld holds \"%s\")\n", step, static_cast<long>(index), Narrow(actual).c_str());
+}
+
+// ---- what a screen reader reads -------------------------------------------------------------
+
+constexpr IID kIAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// The name or the value of an object, "(none)" when it has none.
+std::string AccessibleText(IAccessible* object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                           VARIANT child) {
+    BSTR text = nullptr;
+    const HRESULT hr = (object->*get)(child, &text);
+    std::string out = SUCCEEDED(hr) && text ? Narrow(text) : "(none)";
+    SysFreeString(text);
+    return out;
+}
+
+// The grid's client object through the system: a table named as the control names it, with
+// a row per item, the first named after its item, its value cell the current one, reading
+// `value`.
+comrt::ComPtr<IAccessible> CheckAccessibleGrid(HWND grid, const std::wstring& value) {
+    comrt::ComPtr<IAccessible> table;
+    Check(AccessibleObjectFromWindow(grid, OBJID_CLIENT, kIAccessible, table.put_void()), "the grid's IAccessible");
+    VARIANT self{}, first_row{}, cell{};
+    self.vt = first_row.vt = cell.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    first_row.lVal = 1;
+    cell.lVal = 2;
+    long rows = 0;
+    comrt::ComPtr<IDispatch> first;
+    comrt::ComPtr<IAccessible> row;
+    Check(table->get_accChildCount(&rows), "the table's rows");
+    Check(table->get_accChild(first_row, first.put()), "the table's first row");
+    Check(first->QueryInterface(kIAccessible, row.put_void()), "the row's IAccessible");
+    const std::string name = AccessibleText(table.get(), &IAccessible::get_accName, self);
+    const std::string row_name = AccessibleText(row.get(), &IAccessible::get_accName, self);
+    const std::string cell_value = AccessibleText(row.get(), &IAccessible::get_accValue, cell);
+    VARIANT state{};
+    Check(row->get_accState(cell, &state), "the cell's state");
+    if (name != "Properties" || rows != 3 || row_name != "Name" || cell_value != Narrow(value) ||
+        !(state.lVal & STATE_SYSTEM_SELECTED))
+        Fail("the grid reads as table \"" + name + "\" of " + std::to_string(rows) + " rows, the first \"" +
+             row_name + "\" = \"" + cell_value + "\", state " + std::to_string(state.lVal));
+    std::printf("ok: the grid reads as table \"%s\" of %ld rows, the first \"%s\" = \"%s\" (current cell)\n",
+                name.c_str(), rows, row_name.c_str(), cell_value.c_str());
+    return table;
 }
 
 // ---- registered as a control ------------------------------------------------------------------
@@ -273,6 +320,7 @@ int main(int argc, char** argv) {
     if (!windows.editor) Fail("typing over a value cell opened no editor");
     Key(VK_RETURN);
     ExpectValue(general.get(), 1, L"Grace", "a typed value committed with Enter");
+    comrt::ComPtr<IAccessible> accessible_grid = CheckAccessibleGrid(windows.grid, L"Grace");
 
     // Escape reverts what was typed.
     Type(L"Zed");
@@ -346,6 +394,12 @@ int main(int argc, char** argv) {
     control = nullptr;
     unknown = nullptr;
     CloseHost();
+    long rows = 0;
+    const HRESULT gone = accessible_grid->get_accChildCount(&rows);
+    if (gone != CO_E_OBJNOTCONNECTED && gone != RPC_E_DISCONNECTED)
+        Fail("the grid's accessible object answers 0x" + std::to_string(gone) + " once the grid is gone");
+    accessible_grid = nullptr;
+    std::printf("ok: the grid's accessible object is disconnected once its window is gone\n");
     general = nullptr;
     large = nullptr;
     HMODULE orvane = GetModuleHandleW(L"orvane.dll");

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 #include <control/widgets/window_procs.h>
 
 #include <toolkit/win32/accessibility.h>
 #include <toolkit/win32/errors.h>
+#include <toolkit/win32/grid_accessible.h>
 #include <toolkit/win32/keys.h>
 #include <toolkit/win32/module.h>
 #include <toolkit/win32/units.h>
@@ -47,6 +49,7 @@ Win32Grid::Win32Grid(FamilyRef family, HWND parent, float left, float top, float
 }
 
 Win32Grid::~Win32Grid() {
+    disconnectAccessible();
     if (!window_) return;
     if (!accessible_name_.empty()) ClearAnnotations(window_);
     SetWindowObject(window_, nullptr);
@@ -163,7 +166,33 @@ void Win32Grid::moveTo(int row, int col) {
     row_ = row;
     col_ = col;
     invalidateRow(row_);
+    if (window_ && GetFocus() == window_) notifyCurrentRow(EVENT_OBJECT_FOCUS);
     if (raising()) sink_->EnterCell();
+}
+
+void Win32Grid::selectCell(int row, int col, bool focus) {
+    if (gone() || !cells_.holds(row, col)) return;
+    const FamilyRef family = family_;
+    if (focus && GetFocus() != window_) ::SetFocus(window_);
+    if (family->gone || !window_) return;
+    moveTo(row, col);
+    if (!family->gone && window_) showCurrentRow(true);
+}
+
+// ---- assistive technology ----------------------------------------------------------------------
+
+LRESULT Win32Grid::accessibleObject(WPARAM flags) {
+    if (!accessible_) accessible_ = comrt::attach(new GridAccessible(this));
+    return LresultFromObject(kIAccessible, flags, static_cast<IAccessible*>(accessible_.get()));
+}
+
+void Win32Grid::disconnectAccessible() noexcept {
+    if (const auto accessible = std::exchange(accessible_, nullptr)) accessible->disconnect();
+}
+
+// The row's object is child row + 1 of the grid's client object.
+void Win32Grid::notifyCurrentRow(DWORD event) const noexcept {
+    if (cells_.holds(row_, col_)) NotifyWinEvent(event, window_, OBJID_CLIENT, row_ + 1);
 }
 
 void Win32Grid::checkCurrentCell() const {
@@ -178,8 +207,12 @@ std::u16string Win32Grid::Text() {
 void Win32Grid::SetText(std::u16string_view text) {
     live();
     checkCurrentCell();
-    cells_.at(row_, col_).text.assign(text);
+    std::u16string& cell = cells_.at(row_, col_).text;
+    if (cell == text) return;
+    cell.assign(text);
     invalidateRow(row_);
+    // Only a row in view is announced: a fill of the grid says nothing of the rows below.
+    if (row_ >= top_row_ && (row_ - top_row_) * row_height_ < client_height_) notifyCurrentRow(EVENT_OBJECT_VALUECHANGE);
 }
 
 void Win32Grid::SetRows(std::int32_t rows) {
@@ -407,6 +440,7 @@ LRESULT CALLBACK Win32Grid::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     auto* self = static_cast<Win32Grid*>(WindowObject(hwnd));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
+        self->disconnectAccessible();
         if (!self->accessible_name_.empty()) ClearAnnotations(hwnd);
         SetWindowObject(hwnd, nullptr);
         self->window_ = nullptr;
@@ -495,8 +529,17 @@ LRESULT Win32Grid::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+    case WM_GETOBJECT:
+        // The client area is the grid's table; every other object is the system's.
+        // A thread without COM cannot marshal it: the system's own object answers then.
+        if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
+            const LRESULT object = accessibleObject(wParam);
+            if (SUCCEEDED(static_cast<HRESULT>(object))) return object;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_SETFOCUS:
         invalidateRow(row_);
+        notifyCurrentRow(EVENT_OBJECT_FOCUS);
         if (raising() && GetKeyState(VK_TAB) < 0) sink_->TabbedInto();
         return 0;
     case WM_KILLFOCUS:

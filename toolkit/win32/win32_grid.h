@@ -11,18 +11,25 @@
 // events; MouseDown comes after the cell events of the press. Keys the control acts on
 // reach KeyDown first; what it leaves alone moves the current cell (arrows, Page Up / Down,
 // Home / End by column, with Ctrl by row). Typed characters reach KeyPress.
+//
+// Assistive technology asks the window for its client object (WM_GETOBJECT) and gets the
+// grid's own table of rows of cells (grid_accessible.h); it hears the current row take the
+// focus and a value change in view (NotifyWinEvent, the row's child id).
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <comrt/com_ptr.h>
 #include <control/widgets/grid.h>
 #include <toolkit/win32/appearance.h>
 #include <toolkit/win32/family.h>
 #include <toolkit/win32/grid_cells.h>
 
 namespace orvane::win32 {
+
+class GridAccessible;
 
 class Win32Grid final : public widgets::Grid, public std::enable_shared_from_this<Win32Grid> {
 public:
@@ -42,6 +49,17 @@ public:
     RECT cellRect(int row, int col) const noexcept;
     int topRow() const noexcept { return top_row_; }
     int rowHeight() const noexcept { return row_height_; }
+    // What the accessible objects read (grid_accessible.h): the cells, the current cell,
+    // the cell under a point of the client area (false outside every cell), and whether
+    // the window or the control is gone.
+    const GridCells& cells() const noexcept { return cells_; }
+    int currentRow() const noexcept { return row_; }
+    int currentCol() const noexcept { return col_; }
+    bool cellAt(POINT at, int& row, int& col) const noexcept;
+    bool gone() const noexcept { return !window_ || family_->gone; }
+    // The current cell to (row, col) and into view, as a click on it moves it, with the
+    // focus when `focus`; no mouse event.
+    void selectCell(int row, int col, bool focus);
 
     void SetEventSink(widgets::GridEvents* sink) noexcept override { sink_ = sink; }
     std::u16string Text() override;
@@ -98,8 +116,12 @@ private:
     void invalidateBar() noexcept;  // the scroll bar, in the non-client area
     void checkCurrentCell() const;
     int columnLeft(int col) const noexcept;
-    // The cell under a point of the client area; false outside every cell.
-    bool cellAt(POINT at, int& row, int& col) const noexcept;
+    // The accessible table for WM_GETOBJECT, made with the first request; it lets go of
+    // the grid (disconnectAccessible) when the window or the adapter goes.
+    LRESULT accessibleObject(WPARAM flags);
+    void disconnectAccessible() noexcept;
+    // Tells assistive technology of the current cell's row: focus, or a new value.
+    void notifyCurrentRow(DWORD event) const noexcept;
 
     void paint() noexcept;
     void paintRow(HDC dc, int row, const RECT& clip) noexcept;
@@ -128,6 +150,7 @@ private:
     float left_, top_;
     Colours colours_{0x80000005, 0x80000008};
     widgets::FontRef font_;
+    comrt::ComPtr<GridAccessible> accessible_;
 };
 
 }  // namespace orvane::win32
