@@ -13,6 +13,7 @@
 // container saves controls into.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -36,7 +37,7 @@ public:
         object_ = comrt::ComPtr<IUnknown>(&control).try_as<IOleObject>();
         if (!object_) return note_result("QueryInterface(IOleObject)", E_NOINTERFACE);
         HRESULT hr = note_result("SetClientSite", object_->SetClientSite(this));
-        if (SUCCEEDED(hr)) hr = note_result("SetHostNames", object_->SetHostNames(u"Recording", nullptr));
+        if (SUCCEEDED(hr)) hr = note_result("SetHostNames", object_->SetHostNames(OLESTR("Recording"), nullptr));
         SIZEL extent{8467, 7011};
         if (SUCCEEDED(hr)) hr = note_result("SetExtent", object_->SetExtent(DVASPECT_CONTENT, &extent));
         if (SUCCEEDED(hr))
@@ -137,7 +138,7 @@ public:
 
     // ---- the container's channels --------------------------------------------------------
     HRESULT STDMETHODCALLTYPE HandlerFailed(LPCOLESTR handler, HRESULT hr) noexcept override {
-        return note("HandlerFailed(" + pg_testing::Utf8(handler ? handler : u"") + ", " + pg_testing::Hex(hr) + ")", S_OK);
+        return note("HandlerFailed(" + pg_testing::Utf8(handler ? handler : OLESTR("")) + ", " + pg_testing::Hex(hr) + ")", S_OK);
     }
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID dispID) noexcept override {
         return note("OnChanged(" + std::to_string(dispID) + ")", S_OK);
