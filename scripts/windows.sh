@@ -7,7 +7,9 @@
 #                                data library's unit tests, the widget contract against the
 #                                Windows toolkit, regsvr32 of both DLLs, the VBScript suite
 #                                under cscript, the control in the system's ATL host window
-#                                driven through real input, the early-bound client, the type
+#                                driven through real input, the control in the Linux tests'
+#                                recording container (the host window's sequence and the
+#                                property-bag host's, logged), the early-bound client, the type
 #                                library against the Linux one, the Invoke benchmark once in
 #                                short mode, regsvr32 /u (the registry must be as before, and
 #                                the system's own key of an interface that comrt's type library
