@@ -21,8 +21,9 @@
 //                       texts, the selector's index, no editor open; the bare view's rows,
 //                       and its viewport the grid's size.
 //   Move/<move>         one move of the current value cell at 32,766 rows, the editor open:
-//                       click (on the value cell of the row at the bottom edge, in part
-//                       out of view: a press selects it where it lies), down (Down in the editor on the last whole
+//                       click (from the last whole row, on the value cell of the row
+//                       at the bottom edge, in part out of view: a press selects it
+//                       where it lies), down (Down in the editor on the last whole
 //                       row), tab (Tab there), page_down (Page Down in the grid); in turn
 //                       with the same input on the bare view, whose one editor (a frameless
 //                       QLineEdit in its viewport) follows the current cell as an item
@@ -39,9 +40,9 @@
 //                       it out of view at once). Checked: the first row in view moved.
 //
 // Run: <build>/bin/path_bench [--short] [benchmark flags], or scripts/bench.sh. With
-// --instructions, each show path, a wheel step with the editor in view and a Down that
-// scrolls run once at 32,766 rows beside their baselines for callgrind's instruction
-// counts (scripts/instructions.py).
+// --instructions, each show path, a wheel step with the editor in view, a Down that
+// scrolls and a click at the bottom edge run once at 32,766 rows beside their baselines
+// for callgrind's instruction counts (scripts/instructions.py).
 #include <benchmark/benchmark.h>
 
 #include <functional>
@@ -169,8 +170,11 @@ struct BareGrid {
         // horizontal one, which would take rows off the viewport.
         view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        // The grid marks its current row; the bare view marks its current cell.
+        // The grid marks its current row (its name cell highlighted, its value cell under
+        // the editor), so a move repaints both cells of the row it leaves and of the row
+        // it reaches; the bare view marks its current row too, with the same repaints.
         view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setWordWrap(false);
         view->setFont(geometry.font);
         if (!bench::ShowActive(window)) throw std::runtime_error("the bare view did not become active");
@@ -403,11 +407,12 @@ struct ControlMoves {
     }
     // Before a move (untimed): where the move starts.
     void prepare(Move move) {
-        if (move == Move::down || move == Move::tab) {
-            toLastWholeRow();
-            host().textEditor().setFocus();
-        } else if (move == Move::page_down) {
+        // A click goes to the row below the last whole one, the keys from the editor there.
+        if (move == Move::page_down) {
             grid().setFocus();
+        } else {
+            toLastWholeRow();
+            if (move != Move::click) host().textEditor().setFocus();
         }
         SettleOrThrow();
     }
@@ -460,7 +465,7 @@ struct BareMoves {
         SettleOrThrow();
     }
     void prepare(Move move) {
-        if (move == Move::down || move == Move::tab) toLastWholeRow();
+        if (move != Move::page_down) toLastWholeRow();
         grid().setFocus();
         SettleOrThrow();
     }
@@ -739,10 +744,11 @@ std::vector<bench::Comparison> Comparisons() {
 
 // ---- instruction counts -------------------------------------------------------------------------
 
-// Each show path once at 32,766 rows, a wheel step with the editor in view and a Down
-// in the editor that scrolls, each beside its bare-view baseline, until settled: the
-// counts that scripts/instructions.py compares. Both sides are warmed first (fonts,
-// styles, first allocations), as repetitions warm them in the timed runs.
+// Each show path once at 32,766 rows, a wheel step with the editor in view, a Down in
+// the editor that scrolls and a click on the value cell at the bottom edge, each beside
+// its bare-view baseline, until settled: the counts that scripts/instructions.py
+// compares. Both sides are warmed first (fonts, styles, first allocations), as
+// repetitions warm them in the timed runs.
 void CountInstructions() {
     const TwoGroups data(kLargest);
     for (const Path path : {Path::first, Path::switching, Path::pick, Path::reshow}) {
@@ -789,14 +795,15 @@ void CountInstructions() {
         };
         counted("wheel/control_editor", [&] { control_scroll.step(); });
         counted("wheel/bare_editor", [&] { bare_scroll.step(); });
-        for (const Move move : {Move::down}) {
+        for (const Move move : {Move::down, Move::click}) {
             control.prepare(move);
             bare.prepare(move);
-            const int control_top = control.grid().rowAt(0), bare_top = bare.grid().rowAt(0);
+            const bool scrolls = move != Move::click;  // a press selects the cell where it lies
+            const int control_top = scrolls ? control.grid().rowAt(0) : -1, bare_top = scrolls ? bare.grid().rowAt(0) : -1;
             const int control_from = control.grid().currentIndex().row(), bare_from = bare.grid().currentIndex().row();
             int control_expected = -1, bare_expected = -1;
-            counted("down/control", [&] { control_expected = control.perform(move); });
-            counted("down/bare_view", [&] { bare_expected = bare.perform(move); });
+            counted(move == Move::click ? "click/control" : "down/control", [&] { control_expected = control.perform(move); });
+            counted(move == Move::click ? "click/bare_view" : "down/bare_view", [&] { bare_expected = bare.perform(move); });
             control.check(control_from, control_expected, control_top);
             bare.check(bare_from, bare_expected, bare_top);
         }
