@@ -26,7 +26,8 @@ PUBLIC_INCLUDE_DIRS = ["platform/include", "data/include", "control/include", "w
 # reaches <control/...> or <tests/fakes/...> only through one of those).
 INCLUDE_ROOTS = PUBLIC_INCLUDE_DIRS + ["testing/include", ""]
 # Include folders of single targets, by the folder of the including file.
-TARGET_INCLUDE_DIRS = {"tests/platform": ["platform/tools"], "bench/tests": ["bench"]}
+TARGET_INCLUDE_DIRS = {"tests/platform": ["platform/tools"], "bench/tests": ["bench"],
+                       "tests/windows": ["tests/control"]}
 # The Windows SDK's headers that the Windows build includes, whose names comrt's own
 # headers mirror (comrt/olectl.h stands in for <olectl.h> on Linux).
 WINDOWS_HEADERS = {"windows.h", "ole2.h", "olectl.h", "oleauto.h", "objbase.h", "oaidl.h",
