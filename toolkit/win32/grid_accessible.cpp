@@ -537,10 +537,7 @@ HRESULT GridAccessible::get_accFocus(VARIANT* focus) noexcept {
         SetId(focus, CHILDID_SELF);
         return S_OK;
     }
-    IDispatch* current = nullptr;
-    if (const HRESULT hr = row(g->currentRow(), &current); FAILED(hr)) return hr;
-    SetObject(focus, current);
-    return S_OK;
+    return currentRow(*g, focus);
 }
 
 HRESULT GridAccessible::get_accSelection(VARIANT* selection) noexcept {
@@ -549,9 +546,13 @@ HRESULT GridAccessible::get_accSelection(VARIANT* selection) noexcept {
     const Win32Grid* g = grid();
     if (!g) return CO_E_OBJNOTCONNECTED;
     if (!g->cells().holds(g->currentRow(), g->currentCol())) return S_OK;
+    return currentRow(*g, selection);
+}
+
+HRESULT GridAccessible::currentRow(const Win32Grid& g, VARIANT* out) noexcept {
     IDispatch* current = nullptr;
-    if (const HRESULT hr = row(g->currentRow(), &current); FAILED(hr)) return hr;
-    SetObject(selection, current);
+    if (const HRESULT hr = row(g.currentRow(), &current); FAILED(hr)) return hr;
+    SetObject(out, current);
     return S_OK;
 }
 

@@ -83,6 +83,8 @@ public:
     void disconnect() noexcept;
     // The object of row (0-based), the same one for as long as a client holds it.
     HRESULT row(int row, IDispatch** out) noexcept;
+    // The current cell's row object, into out.
+    HRESULT currentRow(const Win32Grid& g, VARIANT* out) noexcept;
     void forget(RowAccessible* row) noexcept;
 
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) noexcept override;
