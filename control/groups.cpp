@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <vector>
 
 #include <tessel/item_texts.h>
@@ -159,55 +160,47 @@ bool PropertiesCtl::FillRowsFromItems() {
     // The items' getters are the host's code: one that shows another group, clears or
     // deactivates the control ends this fill, which has nothing left to fill.
     const CallOut out(*this);
-    const comrt::ComPtr<_Collection> items = ItemsCollectionOf(*current_group_);
-    const std::int16_t n = ToInt16(static_cast<std::int64_t>(CollectionCount(*items)) - 1);
-    // Tessel's own items are read in place, which calls no one else's code, and go into
-    // the grid a batch of rows at a time, the texts copied once, by the grid. An item
-    // made by anyone else is read through its getters, after the rows before it went in.
-    constexpr std::size_t kBatchRows = 1024;
-    std::vector<widgets::GridRow> batch;
-    std::vector<comrt::ComPtr<ITesselItemTexts>> viewed;  // hold the texts the batch views
-    WidgetTexts texts;                                    // and their widget text
-    batch.reserve(std::min<std::size_t>(kBatchRows, static_cast<std::size_t>(n + 1)));
-    viewed.reserve(batch.capacity());
-    std::int32_t first = 0;
-    // Taken out of the batch before the write, so that a failing write is not made again.
-    std::vector<widgets::GridRow> writing;
-    const auto write_batch = [&] {
-        writing.swap(batch);
-        if (!writing.empty()) grid().FillRows(first, writing);
-        writing.clear();
-        writing.swap(batch);  // its room back
-        viewed.clear();
-        texts.Clear();
-    };
-    // A read that fails leaves the rows read before it written, as the rows before a
-    // failing row always are.
-    try {
-        for (std::int32_t i = 0; i <= n; ++i) {
-            const comrt::ComPtr<IDispatch> element = CollectionItem(*items, AddInt16(static_cast<std::int16_t>(i), 1));
-            if (comrt::ComPtr<ITesselItemTexts> own = element.try_as<ITesselItemTexts>()) {
-                const OLECHAR* name = nullptr;
-                const OLECHAR* value = nullptr;
-                ULONG name_length = 0, value_length = 0;
-                SHORT type = 0;
-                comrt::check(own->ViewTexts(&name, &name_length, &value, &value_length, &type));
-                if (batch.empty()) first = i;
-                batch.push_back({texts.View({name, name_length}), texts.View({value, value_length}), type == kDropDownItemType});
-                viewed.push_back(std::move(own));
-                if (batch.size() == kBatchRows) write_batch();
-                continue;
-            }
-            write_batch();
-            const comrt::ComPtr<_clsPropertyItem> item = element.try_as<_clsPropertyItem>();
-            if (!item) RaiseTypeMismatch();
-            if (!FillRowFromGetters(i, *item, out)) return false;
+    const comrt::ComPtr<_clsTessel> group = current_group_;
+    const comrt::ComPtr<_Collection> items = ItemsCollectionOf(*group);
+    const std::int32_t count = ToInt16(static_cast<std::int64_t>(CollectionCount(*items)) - 1) + 1;
+    // Tessel's own items are read in place from their group a batch at a time, which calls
+    // no one else's code, and go into the grid with their texts copied once, by the grid.
+    // An item made by anyone else is read through its getters, after the rows before it
+    // went in; so is every item of a group or collection that cannot be read in place.
+    comrt::ComPtr<ITesselGroupTexts> own_items = group.try_as<ITesselGroupTexts>();
+    constexpr ULONG kBatchRows = 1024;
+    std::vector<TesselItemView> views(own_items ? std::min<std::size_t>(kBatchRows, count) : 0);
+    std::vector<widgets::GridRow> rows;
+    rows.reserve(views.size());
+    WidgetTexts texts;  // the widget's text of each view, where it differs
+    // Positions are 16-bit: an item past the last one that fits fails the fill, there.
+    const std::int32_t addressable = std::min<std::int32_t>(count, std::numeric_limits<std::int16_t>::max());
+    for (std::int32_t i = 0; i < count;) {
+        ULONG viewed = 0;
+        if (own_items && i < addressable) {
+            const ULONG batch = std::min(kBatchRows, static_cast<ULONG>(addressable - i));
+            const HRESULT hr = own_items->ViewItemTexts(static_cast<ULONG>(i), batch, views.data(), &viewed);
+            if (hr == E_NOINTERFACE) own_items = nullptr;
+            else comrt::check(hr);
         }
-    } catch (...) {
-        write_batch();
-        throw;
+        if (viewed > 0) {
+            rows.clear();
+            texts.Clear();
+            for (ULONG k = 0; k < viewed; ++k) {
+                const TesselItemView& item = views[k];
+                rows.push_back({texts.View({item.name, item.name_length}), texts.View({item.value, item.value_length}),
+                                item.type == kDropDownItemType});
+            }
+            grid().FillRows(i, rows);
+            i += static_cast<std::int32_t>(viewed);
+            continue;
+        }
+        const comrt::ComPtr<_clsPropertyItem> item =
+            CollectionItem(*items, AddInt16(static_cast<std::int16_t>(i), 1)).try_as<_clsPropertyItem>();
+        if (!item) RaiseTypeMismatch();
+        if (!FillRowFromGetters(i, *item, out)) return false;
+        ++i;
     }
-    write_batch();
     return true;
 }
 

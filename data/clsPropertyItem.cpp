@@ -168,17 +168,26 @@ BSTR clsPropertyItem::ChoiceAt(SHORT at) const {
     return static_cast<const BSTR*>(list->pvData)[index - lower];
 }
 
-HRESULT STDMETHODCALLTYPE clsPropertyItem::ViewTexts(const OLECHAR** name, ULONG* name_length, const OLECHAR** value,
-                                                     ULONG* value_length, SHORT* type) noexcept {
-    OwnerThread.check(OLESTR("clsPropertyItem"));
-    if (!name || !name_length || !value || !value_length || !type) return E_POINTER;
-    const comrt::olestring_view n = Texts.name(), v = Texts.value();
-    *name = n.data();
-    *name_length = static_cast<ULONG>(n.size());
-    *value = v.data();
-    *value_length = static_cast<ULONG>(v.size());
-    *type = ItemType;
-    return S_OK;
+const clsPropertyItem* clsPropertyItem::OwnItemIn(const VARIANT& element) {
+    // Every interface pointer starts with its table of functions, and that table is the
+    // class's own: an object whose IDispatch has this class's table is one of ours. Reading
+    // the table calls nothing, where asking the object for an interface would run its code.
+    const auto table_of = [](const void* object) noexcept {
+        const void* table = nullptr;
+        std::memcpy(&table, object, sizeof table);
+        return table;
+    };
+    static const void* const own_table =
+        table_of(static_cast<_clsPropertyItem*>(comrt::make<clsPropertyItem>().get()));
+    if (V_VT(&element) != VT_DISPATCH || !V_DISPATCH(&element)) return nullptr;
+    IDispatch* const object = V_DISPATCH(&element);
+    if (table_of(object) != own_table) return nullptr;
+    return static_cast<const clsPropertyItem*>(static_cast<_clsPropertyItem*>(object));
+}
+
+TesselItemView clsPropertyItem::View() const noexcept {
+    const comrt::olestring_view name = Texts.name(), value = Texts.value();
+    return {name.data(), static_cast<ULONG>(name.size()), value.data(), static_cast<ULONG>(value.size()), ItemType};
 }
 
 HRESULT STDMETHODCALLTYPE clsPropertyItem::ViewChoice(SHORT index, const OLECHAR** text, ULONG* length) noexcept try {

@@ -43,9 +43,13 @@ public:
     void* find_base_interface(REFIID riid) noexcept {
         return riid == IID_ISupportErrorInfo ? static_cast<ISupportErrorInfo*>(this) : nullptr;
     }
-    HRESULT STDMETHODCALLTYPE ViewTexts(const OLECHAR** name, ULONG* name_length, const OLECHAR** value,
-                                        ULONG* value_length, SHORT* type) noexcept override;
     HRESULT STDMETHODCALLTYPE ViewChoice(SHORT index, const OLECHAR** text, ULONG* length) noexcept override;
+
+    // The item an element of a collection holds when it is one of this library's own,
+    // recognised without calling the object (whoever made it); null for anything else.
+    static const clsPropertyItem* OwnItemIn(const VARIANT& element);
+    // The item's texts in place, valid until it changes or goes.
+    TesselItemView View() const noexcept;
 
 private:
     // The element of the choice list at index (null for an unset one); error 9 without a

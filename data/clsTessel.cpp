@@ -5,6 +5,7 @@
 // the get or the put by reference.
 #include "clsTessel.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "clsPropertyItem.h"
@@ -175,6 +176,42 @@ HRESULT STDMETHODCALLTYPE clsTessel::Clear() noexcept try {
 HRESULT STDMETHODCALLTYPE clsTessel::InterfaceSupportsErrorInfo(REFIID riid) noexcept {
     OwnerThread.check(OLESTR("clsTessel"));
     return riid == IID__clsTessel ? S_OK : S_FALSE;
+}
+
+// ---- ITesselGroupTexts --------------------------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE clsTessel::ViewItemTexts(ULONG first, ULONG count, TesselItemView* items,
+                                                   ULONG* viewed) noexcept try {
+    OwnerThread.check(OLESTR("clsTessel"));
+    if (!viewed) return E_POINTER;
+    *viewed = 0;
+    if (count > 0 && !items) return E_POINTER;
+    if (!ItemsCollection) return S_OK;
+    const auto elements = ItemsCollection.try_as<ICollectionElements>();
+    if (!elements) return E_NOINTERFACE;
+
+    // The elements a stretch at a time, each item's texts taken where they lie, up to the
+    // first element that is not one of ours.
+    constexpr ULONG kStretch = 256;
+    const VARIANT* stretch[kStretch];
+    ULONG done = 0;
+    // (No collection holds ULONG_MAX elements: a range that would pass it ends there.)
+    count = std::min(count, std::numeric_limits<ULONG>::max() - first);
+    while (done < count) {
+        const ULONG asked = std::min(count - done, kStretch);
+        ULONG found = 0;
+        comrt::check(elements->ViewElements(first + done, asked, stretch, &found));
+        for (ULONG i = 0; i < found; ++i) {
+            const clsPropertyItem* const item = clsPropertyItem::OwnItemIn(*stretch[i]);
+            if (!item) return S_OK;
+            items[done] = item->View();
+            *viewed = ++done;
+        }
+        if (found < asked) break;
+    }
+    return S_OK;
+} catch (...) {
+    return comrt::to_hresult();
 }
 
 }  // namespace tessel

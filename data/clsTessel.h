@@ -6,6 +6,7 @@
 #include <comrt/apartment.h>
 #include <comrt/com.h>
 #include <comrt/dispatch.h>
+#include <tessel/item_texts.h>
 #include <tessel/tessel.h>
 
 #include "tessel_typelib.h"
@@ -13,7 +14,8 @@
 namespace tessel {
 
 class clsTessel final
-    : public comrt::implements<clsTessel, comrt::dispatch<_clsTessel, kTesselLib>, ISupportErrorInfo> {
+    : public comrt::implements<clsTessel, comrt::dispatch<_clsTessel, kTesselLib>, ISupportErrorInfo,
+                               ITesselGroupTexts> {
 public:
     // Apartment-threaded, as registered: references are counted for one thread
     // (comrt/implements.h).
@@ -35,6 +37,10 @@ public:
 
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) noexcept override;
+
+    // ITesselGroupTexts
+    HRESULT STDMETHODCALLTYPE ViewItemTexts(ULONG first, ULONG count, TesselItemView* items,
+                                            ULONG* viewed) noexcept override;
 
 private:
     // The held collection; an empty one is created first when none is held.

@@ -10,6 +10,7 @@
 // the same way.
 #include <comrt/collection.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <deque>
 #include <limits>
@@ -62,7 +63,8 @@ LONG position_of(const VARIANT& index) {
 }
 
 // IDispatch comes from the type description of the Comrt library.
-class Collection final : public implements<Collection, dispatch<_Collection, kComrtLib>, ISupportErrorInfo> {
+class Collection final
+    : public implements<Collection, dispatch<_Collection, kComrtLib>, ISupportErrorInfo, ICollectionElements> {
 public:
     // Apartment-threaded, like its owner (see implements.h).
     static constexpr bool kSingleThreadReferences = true;
@@ -145,6 +147,20 @@ public:
         return S_OK;
     } catch (...) {
         return to_hresult();
+    }
+
+    // ---- ICollectionElements ----
+    HRESULT STDMETHODCALLTYPE ViewElements(ULONG first, ULONG count, const VARIANT** elements,
+                                           ULONG* viewed) noexcept override {
+        owner_.check(kClassName);
+        if (!viewed) return E_POINTER;
+        *viewed = 0;
+        if (count > 0 && !elements) return E_POINTER;
+        const std::size_t start = std::min<std::size_t>(first, items_.size());
+        const std::size_t n = std::min<std::size_t>(count, items_.size() - start);
+        for (std::size_t i = 0; i < n; ++i) elements[i] = &items_[start + i];
+        *viewed = static_cast<ULONG>(n);
+        return S_OK;
     }
 
     // ---- ISupportErrorInfo ----

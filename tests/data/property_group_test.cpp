@@ -237,12 +237,26 @@ TEST(PropertyGroup, ClearStopsAtAnElementThatIsNoItem) {
         ComPtr<_Collection> items = ItemsOf(group.get());
         ASSERT_EQ(S_OK, Add(group.get(), OLESTR("first"), OLESTR("")));
         ASSERT_EQ(S_OK, Append(items.get(), row.make()));
-        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("behind"), OLESTR("")));
+        ASSERT_EQ(S_OK, Add(group.get(), OLESTR("behind"), OLESTR("v"), 2));
+
+        // Viewed in place, the items are read up to the element, and from behind it.
+        const auto texts = group.as<ITesselGroupTexts>();
+        TesselItemView views[3]{};
+        ULONG viewed = 99;
+        ASSERT_EQ(S_OK, texts->ViewItemTexts(0, 3, views, &viewed));
+        ASSERT_EQ(1u, viewed);
+        EXPECT_EQ("first", Printable(comrt::olestring_view(views[0].name, views[0].name_length)));
+        ASSERT_EQ(S_OK, texts->ViewItemTexts(2, 3, views, &viewed));
+        ASSERT_EQ(1u, viewed);
+        EXPECT_EQ("v", Printable(comrt::olestring_view(views[0].value, views[0].value_length)));
+        EXPECT_EQ(2, views[0].type);
+        ASSERT_EQ(S_OK, texts->ViewItemTexts(3, 3, views, &viewed));
+        EXPECT_EQ(0u, viewed) << "nothing from the end on";
 
         TakeErrorInfo();
         EXPECT_EQ(Hex(kTypeMismatch), Hex(group->Clear()));
         EXPECT_EQ("Tessel: Type mismatch", TakeErrorInfo());
-        EXPECT_THAT(Contents(items.get()), testing::ElementsAre("<not an item>", "behind="));
+        EXPECT_THAT(Contents(items.get()), testing::ElementsAre("<not an item>", "behind=v"));
     }
 }
 
@@ -336,6 +350,9 @@ TEST(PropertyGroup, CollectionFailuresPassThroughUnchanged) {
         EXPECT_EQ(Hex(E_ACCESSDENIED), Hex(Add(group.get(), OLESTR("a"), OLESTR("b"))));
         EXPECT_EQ(Hex(kOverflow), Hex(group->Clear()));
         EXPECT_EQ(0, fake->touched) << "nothing is read or removed on overflow";
+        ULONG viewed = 0;
+        EXPECT_EQ(Hex(E_NOINTERFACE), Hex(group.as<ITesselGroupTexts>()->ViewItemTexts(0, 0, nullptr, &viewed)))
+            << "a collection that cannot be read in place";
 
         ComPtr<FakeCollection> failing = comrt::make<FakeCollection>(1, E_ACCESSDENIED);
         ASSERT_EQ(S_OK, group->putref_ItemsCollection(failing.get()));

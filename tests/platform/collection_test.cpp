@@ -224,6 +224,9 @@ TEST_F(CollectionTest, NullPointersFail) {
     EXPECT_EQ(col->Add(nullptr, nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(col->_NewEnum(nullptr), E_POINTER);
     EXPECT_EQ(comrt::create_collection(nullptr), E_POINTER);
+    ULONG viewed = 0;
+    EXPECT_EQ(col.as<ICollectionElements>()->ViewElements(0, 1, nullptr, &viewed), E_POINTER);
+    EXPECT_EQ(col.as<ICollectionElements>()->ViewElements(0, 0, nullptr, nullptr), E_POINTER);
 }
 
 // ---- keys and positions in Add -------------------------------------------------------------
@@ -268,6 +271,21 @@ TEST_F(CollectionTest, EachElementHoldsOneReferenceReleasedOnce) {
     EXPECT_EQ(V_DISPATCH(out.get()), &other);
     EXPECT_EQ(other.refs(), 3u) << "Item hands out a new reference";
     out.clear();
+
+    // Viewed in place: the elements themselves, no reference taken, up to the end.
+    const VARIANT* views[4] = {};
+    ULONG viewed = 99;
+    ICollectionElements* const elements = col.as<ICollectionElements>().get();  // col holds it
+    ASSERT_EQ(elements->ViewElements(1, 4, views, &viewed), S_OK);
+    ASSERT_EQ(viewed, 2u);
+    EXPECT_EQ(V_DISPATCH(views[0]), &other);
+    EXPECT_EQ(V_DISPATCH(views[1]), &probe);
+    EXPECT_EQ(other.refs(), 2u);
+    EXPECT_EQ(probe.refs(), 3u);
+    for (const ULONG first : {ULONG{3}, ULONG{0xFFFFFFFF}}) {
+        ASSERT_EQ(elements->ViewElements(first, 4, views, &viewed), S_OK);
+        EXPECT_EQ(viewed, 0u) << "from " << first;
+    }
 
     std::vector<LONG> count_seen_on_release;
     probe.on_release = [&] { count_seen_on_release.push_back(count()); };

@@ -18,6 +18,20 @@ struct _Collection : IDispatch {
 };
 COMRT_INTERFACE_ID(_Collection, "A4C46780-499F-101B-BB78-00AA00383CBB");
 
+// Between this system's libraries, in one process: a collection's elements read where
+// they lie, with no copy made, no reference taken and no call into anyone else's code.
+// Every collection that create_collection makes answers it; others need not.
+struct ICollectionElements : IUnknown {
+    // In: first, a 0-based position; count, how many elements to view at most.
+    // Out: elements[0 .. *viewed), the elements at positions first, first + 1, ... up to the
+    //   end of the collection; they stay valid until the collection changes or goes.
+    // S_OK (*viewed is 0 from the end on); E_POINTER for a null viewed, or a null elements
+    // with count above 0.
+    virtual HRESULT STDMETHODCALLTYPE ViewElements(ULONG first, ULONG count, const VARIANT** elements,
+                                                   ULONG* viewed) noexcept = 0;
+};
+COMRT_INTERFACE_ID(ICollectionElements, "5E88F08F-F967-45B4-A452-9CD1B7ECACA7");
+
 // The collection class is comrt's own (its interface is the standard collection interface).
 inline constexpr CLSID CLSID_Collection = comrt::make_guid("892BAD1E-A56F-44CA-AE6C-0C1C1BA95556");
 
