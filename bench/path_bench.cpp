@@ -745,7 +745,8 @@ std::vector<bench::Comparison> Comparisons() {
 // ---- instruction counts -------------------------------------------------------------------------
 
 // Each show path once at 32,766 rows, a wheel step with the editor in view, a Down in
-// the editor that scrolls and a click on the value cell at the bottom edge, each beside
+// the editor that scrolls, a click on the value cell at the bottom edge and a Page Down
+// in the grid, each beside
 // its bare-view baseline, until settled: the counts that scripts/instructions.py
 // compares. Both sides are warmed first (fonts, styles, first allocations), as
 // repetitions warm them in the timed runs.
@@ -795,15 +796,18 @@ void CountInstructions() {
         };
         counted("wheel/control_editor", [&] { control_scroll.step(); });
         counted("wheel/bare_editor", [&] { bare_scroll.step(); });
-        for (const Move move : {Move::down, Move::click}) {
+        for (const Move move : {Move::down, Move::click, Move::page_down}) {
             control.prepare(move);
             bare.prepare(move);
             const bool scrolls = move != Move::click;  // a press selects the cell where it lies
             const int control_top = scrolls ? control.grid().rowAt(0) : -1, bare_top = scrolls ? bare.grid().rowAt(0) : -1;
             const int control_from = control.grid().currentIndex().row(), bare_from = bare.grid().currentIndex().row();
             int control_expected = -1, bare_expected = -1;
-            counted(move == Move::click ? "click/control" : "down/control", [&] { control_expected = control.perform(move); });
-            counted(move == Move::click ? "click/bare_view" : "down/bare_view", [&] { bare_expected = bare.perform(move); });
+            static const char* const names[] = {"click", "down", "tab", "pagedown"};
+            const std::string name = names[static_cast<int>(move)];
+            const std::string control_label = name + "/control", bare_label = name + "/bare_view";
+            counted(control_label.c_str(), [&] { control_expected = control.perform(move); });
+            counted(bare_label.c_str(), [&] { bare_expected = bare.perform(move); });
             control.check(control_from, control_expected, control_top);
             bare.check(bare_from, bare_expected, bare_top);
         }

@@ -38,6 +38,7 @@ COMPARISONS = [
     ("wheel step, editor in view, 32,766 rows", "wheel/control_editor", "wheel/bare_editor", 1.2),
     ("Down in the editor that scrolls, 32,766 rows", "down/control", "down/bare_view", 1.5),
     ("click on the value cell at the bottom edge, 32,766 rows", "click/control", "click/bare_view", 1.5),
+    ("Page Down in the grid, editor open, 32,766 rows", "pagedown/control", "pagedown/bare_view", 1.5),
     ("click on a drop-down cell, 32,768 vs 100 choices", "dropdown/32768", "dropdown/100", 7.2),
 ]
 PROGRAMS = ["path_bench", "qt_bench"]

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <utility>
 
 #include <comrt/error.h>
 
@@ -79,6 +80,7 @@ void CellModel::makeRoomForTexts(std::size_t new_cells) noexcept {
     if (new_cells > (kMaxUnits - text_.size()) / kUnitsPerNewCell) return;
     try {
         text_.reserve(text_.size() + new_cells * kUnitsPerNewCell);
+        room_made_ = new_cells * kUnitsPerNewCell >= kMinSlackToCompact;
     } catch (const std::bad_alloc&) {
         // Room made ahead only; each append still grows the buffer as it needs.
     }
@@ -156,6 +158,8 @@ void CellModel::noteChange(int row, int col, Change change) {
 
 void CellModel::flushChanges() {
     flush_posted_ = false;
+    // The fill that the room was made for has run.
+    if (std::exchange(room_made_, false)) text_.trim();
     if (pending_.empty()) return;
     const Pending changed = pending_;
     pending_ = Pending{};
@@ -172,7 +176,7 @@ void CellModel::dropCells(std::size_t first, std::size_t last) {
 
 void CellModel::compactIfSlack() {
     if (live_units_ == 0) {
-        std::u16string().swap(text_);
+        text_.release();
         return;
     }
     const std::size_t slack = text_.size() - live_units_;
@@ -181,7 +185,7 @@ void CellModel::compactIfSlack() {
 }
 
 void CellModel::compactNow() {
-    std::u16string compact;
+    TextBuffer compact;
     try {
         compact.reserve(live_units_);
     } catch (const std::bad_alloc&) {
@@ -189,7 +193,7 @@ void CellModel::compactNow() {
     }
     for (Cell& cell : cells_) {
         const auto offset = static_cast<std::uint32_t>(compact.size());  // within the live units
-        compact.append(text_, cell.offset, cell.length);
+        compact.append({text_.data() + cell.offset, cell.length});       // within the room reserved
         cell.offset = offset;
     }
     text_.swap(compact);

@@ -4,7 +4,8 @@
 // Layout: rows x cols cells in one vector, row by row; each cell is an offset and a length
 // into one UTF-16 buffer that the model shares among all its cells, and an alignment code.
 // A fill appends to the buffer, so it creates no heap object per cell; counts that grow
-// make room ahead for the new cells' texts, so the fill does not move the buffer. A text
+// make room ahead for the new cells' texts, so the fill does not move the buffer, and the
+// room the fill did not take is given back when the changes are notified. A text
 // that grows is appended anew and its old units become slack; the buffer is compacted
 // once the slack outweighs the live text. Nothing else is kept per cell: no item
 // objects, no roles besides the display text and the alignment.
@@ -21,6 +22,8 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+
+#include <toolkit/qt/text_buffer.h>
 
 namespace orvane::qt {
 
@@ -115,12 +118,13 @@ private:
 
     std::vector<Cell> cells_;
     std::vector<QString> column_names_;
-    std::u16string text_;       // every cell's text, in no particular order
+    TextBuffer text_;             // every cell's text, in no particular order
     std::size_t live_units_ = 0;  // the units of text_ that cells name
     int rows_ = 0;
     int cols_ = 0;
     Pending pending_;
     bool flush_posted_ = false;
+    bool room_made_ = false;  // room was made ahead for new cells, worth giving back untaken
 };
 
 // The Qt alignment that an alignment code stands for: 0 (the grid's default) and 9
