@@ -5,12 +5,17 @@
 
 #include <QHeaderView>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
 
 #include <gmock/gmock.h>
 
 #include <tests/qt/qt_test_support.h>
 #include <toolkit/qt/cell_model.h>
+#include <toolkit/qt/item_painter.h>
 #include <toolkit/qt/qt_grid.h>
 #include <toolkit/qt/units.h>
 
@@ -279,6 +284,64 @@ TEST_F(QtGridTest, AlignmentAndColoursReachTheCells) {
     EXPECT_EQ(grid.Text().size(), huge.size());
     EXPECT_EQ(view().model()->index(0, 1).data(Qt::DisplayRole).toString().size(),
               static_cast<qsizetype>(CellModel::kShownTextLength - 1));
+}
+
+// The plain cell painter draws what the style draws, pixel for pixel, and leaves to the
+// style the texts that do not fit.
+TEST(ItemPainterTest, PlainCellsAreTheStylesOwnPixelForPixel) {
+    QStandardItemModel model(1, 1);
+    QTableView view;
+    view.setModel(&model);
+    struct Delegate : QStyledItemDelegate {
+        using QStyledItemDelegate::initStyleOption;
+    } delegate;
+    QFont large("DejaVu Serif", 15);
+    large.setItalic(true);
+    const Qt::Alignment horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    const Qt::Alignment vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    int painted = 0;
+    for (const QString& text : {QString(), QStringLiteral("Name00000001"), QStringLiteral("x y"),
+                               QStringLiteral("A text far too long for the cell it lies in")}) {
+        for (const QFont& font : {view.font(), large}) {
+            for (const Qt::Alignment h : horizontal) {
+                for (const Qt::Alignment v : vertical) {
+                    for (const int state : {0, 1, 2, 3}) {  // selected, active
+                        const QModelIndex index = model.index(0, 0);
+                        model.setData(index, text);
+                        model.setData(index, QVariant::fromValue(h | v), Qt::TextAlignmentRole);
+                        model.setData(index, font, Qt::FontRole);
+                        QStyleOptionViewItem option;
+                        option.initFrom(&view);
+                        option.widget = &view;
+                        option.rect = QRect(3, 2, 200, 31);
+                        option.showDecorationSelected = state == 3;
+                        option.state.setFlag(QStyle::State_Selected, state & 1);
+                        option.state.setFlag(QStyle::State_Active, state & 2);
+                        delegate.initStyleOption(&option, index);
+
+                        QImage styled(210, 40, QImage::Format_ARGB32_Premultiplied);
+                        styled.fill(Qt::white);
+                        QImage plain = styled;
+                        QPainter by_style(&styled);
+                        view.style()->drawControl(QStyle::CE_ItemViewItem, &option, &by_style, &view);
+                        by_style.end();
+                        QPainter by_us(&plain);
+                        const bool drawn = PaintPlainItem(by_us, option);
+                        by_us.end();
+
+                        const std::string what = text.toStdString() + ", " + font.family().toStdString() + ", " +
+                                                 std::to_string(h | v) + ", state " + std::to_string(state);
+                        EXPECT_EQ(drawn, text.size() < 20) << what;
+                        if (drawn) {
+                            EXPECT_TRUE(plain == styled) << what;
+                        }
+                        painted += drawn;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(painted, 3 * 2 * 9 * 4);
 }
 
 // Collects the regions that a widget paints.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -22,6 +23,7 @@
 #include <comrt/error.h>
 
 #include <toolkit/qt/appearance.h>
+#include <toolkit/qt/item_painter.h>
 #include <toolkit/qt/units.h>
 
 namespace orvane::qt {
@@ -85,17 +87,26 @@ public:
 
 private:
     void paintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-        if (!index.data(CellModel::kChoiceRole).toBool()) return QStyledItemDelegate::paint(painter, option, index);
+        if (!index.data(CellModel::kChoiceRole).toBool()) return paintItem(painter, option, index);
         const int glyph = std::min(view_->choiceGlyphWidth(), option.rect.width());
         QStyleOptionViewItem text = option;
         text.rect.setRight(option.rect.right() - glyph);
-        QStyledItemDelegate::paint(painter, text, index);
+        paintItem(painter, text, index);
         QStyleOption arrow;
         arrow.initFrom(view_);
         arrow.rect = QRect(option.rect.right() - glyph + 1, option.rect.top(), glyph, option.rect.height());
         arrow.rect = arrow.rect.adjusted(glyph / 4, option.rect.height() / 4, -glyph / 4, -option.rect.height() / 4);
         arrow.palette = option.palette;
         view_->style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, painter, view_);
+    }
+
+    // What QStyledItemDelegate::paint draws, a plain cell laid out once.
+    void paintItem(QPainter* painter, const QStyleOptionViewItem& given, const QModelIndex& index) const {
+        QStyleOptionViewItem option = given;
+        initStyleOption(&option, index);
+        if (PaintPlainItem(*painter, option)) return;
+        const QWidget* widget = option.widget;
+        (widget ? widget->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &option, painter, widget);
     }
 
     GridView* view_;
