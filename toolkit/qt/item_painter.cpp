@@ -4,6 +4,7 @@
 // aligned in that rectangle.
 #include <toolkit/qt/item_painter.h>
 
+#include <climits>
 #include <cstring>
 
 #include <QApplication>
