@@ -130,38 +130,34 @@ HRESULT AccessibleNode::checkOut(const VARIANT& child, long& id, BSTR* out) cons
     return check(child, id);
 }
 
-// The properties and actions no object of the grid has: after the checks of the child,
-// DISP_E_MEMBERNOTFOUND, and E_NOTIMPL for the obsolete put_accName.
-HRESULT AccessibleNode::get_accDescription(VARIANT child, BSTR* description) noexcept {
+HRESULT AccessibleNode::noText(const VARIANT& child, BSTR* out) const noexcept {
     long id = 0;
-    const HRESULT hr = checkOut(child, id, description);
+    const HRESULT hr = checkOut(child, id, out);
     return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
 }
 
+// The properties and actions no object of the grid has: after the checks of the child,
+// DISP_E_MEMBERNOTFOUND, and E_NOTIMPL for the obsolete put_accName.
+HRESULT AccessibleNode::get_accDescription(VARIANT child, BSTR* description) noexcept {
+    return noText(child, description);
+}
+
 HRESULT AccessibleNode::get_accHelp(VARIANT child, BSTR* help) noexcept {
-    long id = 0;
-    const HRESULT hr = checkOut(child, id, help);
-    return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    return noText(child, help);
 }
 
 HRESULT AccessibleNode::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) noexcept {
     if (!topic) return E_POINTER;
     *topic = 0;
-    long id = 0;
-    const HRESULT hr = checkOut(child, id, file);
-    return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    return noText(child, file);
 }
 
 HRESULT AccessibleNode::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) noexcept {
-    long id = 0;
-    const HRESULT hr = checkOut(child, id, shortcut);
-    return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    return noText(child, shortcut);
 }
 
 HRESULT AccessibleNode::get_accDefaultAction(VARIANT child, BSTR* action) noexcept {
-    long id = 0;
-    const HRESULT hr = checkOut(child, id, action);
-    return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    return noText(child, action);
 }
 
 HRESULT AccessibleNode::accDoDefaultAction(VARIANT child) noexcept {

@@ -66,6 +66,9 @@ protected:
     virtual HRESULT check(const VARIANT& child, long& id) const noexcept = 0;
     // check, and the output cleared first.
     HRESULT checkOut(const VARIANT& child, long& id, BSTR* out) const noexcept;
+    // A text property no object of the grid has: the checks of checkOut, then
+    // DISP_E_MEMBERNOTFOUND.
+    HRESULT noText(const VARIANT& child, BSTR* out) const noexcept;
 
 private:
     std::atomic<ULONG> refs_{1};
